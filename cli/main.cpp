@@ -1,0 +1,29 @@
+// The `tovrane` command: the conversion without a window.
+#include <cstring>
+#include <iostream>
+#include <string_view>
+
+namespace {
+
+void printUsage(std::ostream& out) {
+  out << "tovrane " << TOVRANE_VERSION << " – Xcode-Projekte (Swift/SwiftUI) nach Android (Kotlin/Compose)\n"
+      << "\n"
+      << "Aufruf:\n"
+      << "  tovrane --version      Version anzeigen\n"
+      << "  tovrane --help         Diese Hilfe anzeigen\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && std::string_view(argv[1]) == "--version") {
+    std::cout << "tovrane " << TOVRANE_VERSION << "\n";
+    return 0;
+  }
+  if (argc >= 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    printUsage(std::cout);
+    return 0;
+  }
+  printUsage(argc >= 2 ? std::cerr : std::cout);
+  return argc >= 2 ? 2 : 0;
+}

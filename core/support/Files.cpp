@@ -1,0 +1,185 @@
+#include "core/support/Files.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tovrane::files {
+namespace {
+
+[[noreturn]] void failErrno(const fs::path& path, int error) { throw FileError(path, std::strerror(error)); }
+
+// Closes the descriptor on every path out.
+struct Fd {
+  int fd = -1;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+void writeAll(int fd, std::string_view bytes, const fs::path& path) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      failErrno(path, errno);
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+}
+
+std::string randomSuffix() {
+  static thread_local std::mt19937_64 generator{std::random_device{}()};
+  static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string s;
+  for (int i = 0; i < 12; ++i) s += digits[generator() % 36];
+  return s;
+}
+
+bool isHidden(const fs::path& p) {
+  const auto name = p.filename().string();
+  return !name.empty() && name[0] == '.';
+}
+
+}  // namespace
+
+FileError::FileError(fs::path path, const std::string& message)
+    : std::runtime_error(path.string() + ": " + message), path_(std::move(path)) {}
+
+void createDirectories(const fs::path& path) {
+  if (path.empty()) return;
+  std::error_code ec;
+  fs::create_directories(path, ec);
+  if (ec) throw FileError(path, ec.message());
+}
+
+void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode) {
+  createDirectories(path.parent_path());
+  Fd out;
+  fs::path temporary;
+  for (int attempt = 0; attempt < 100 && out.fd < 0; ++attempt) {
+    temporary = path;
+    temporary += ".tmp-" + randomSuffix();
+    // O_EXCL: never reuse or follow something already there. The mode is
+    // given at creation, so the content is never visible with wider rights.
+    out.fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (out.fd < 0 && errno != EEXIST) failErrno(path, errno);
+  }
+  if (out.fd < 0) failErrno(path, EEXIST);
+  try {
+    // The umask may have narrowed the mode; set exactly what was asked for.
+    if (::fchmod(out.fd, mode) != 0) failErrno(path, errno);
+    writeAll(out.fd, bytes, path);
+    if (::fsync(out.fd) != 0) failErrno(path, errno);
+    const int fd = out.fd;
+    out.fd = -1;
+    if (::close(fd) != 0) failErrno(path, errno);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) failErrno(path, errno);
+  } catch (...) {
+    ::unlink(temporary.c_str());
+    throw;
+  }
+}
+
+void writeFile(const fs::path& path, std::string_view bytes) {
+  createDirectories(path.parent_path());
+  Fd out;
+  out.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (out.fd < 0) failErrno(path, errno);
+  writeAll(out.fd, bytes, path);
+}
+
+void appendToExisting(const fs::path& path, std::string_view bytes) {
+  Fd out;
+  out.fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (out.fd < 0) failErrno(path, errno);
+  writeAll(out.fd, bytes, path);
+}
+
+std::string readFile(const fs::path& path) {
+  Fd in;
+  in.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in.fd < 0) failErrno(path, errno);
+  struct stat st {};
+  if (::fstat(in.fd, &st) != 0) failErrno(path, errno);
+  if (S_ISDIR(st.st_mode)) failErrno(path, EISDIR);
+  std::string out;
+  if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[65536];
+  while (true) {
+    const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      failErrno(path, errno);
+    }
+    if (n == 0) break;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+  return out;
+}
+
+void copyFile(const fs::path& from, const fs::path& to) {
+  writeFile(to, readFile(from));
+}
+
+std::vector<fs::path> listFiles(const fs::path& root, const ListOptions& options,
+                                bool (*skip)(const fs::path& folder)) {
+  std::vector<fs::path> out;
+  std::error_code ec;
+  auto dirOptions = fs::directory_options::skip_permission_denied;
+  if (options.followSymlinks) dirOptions |= fs::directory_options::follow_directory_symlink;
+  fs::recursive_directory_iterator it(root, dirOptions, ec), end;
+  if (ec) throw FileError(root, ec.message());
+  for (; it != end; it.increment(ec)) {
+    if (ec) throw FileError(root, ec.message());
+    const fs::path& p = it->path();
+    if (!options.includeHidden && isHidden(p)) {
+      if (it->is_directory(ec)) it.disable_recursion_pending();
+      continue;
+    }
+    const bool isLink = it->is_symlink(ec);
+    if (it->is_directory(ec)) {
+      if (skip && skip(p)) it.disable_recursion_pending();
+      continue;
+    }
+    if (isLink && !options.followSymlinks) continue;
+    if (it->is_regular_file(ec)) out.push_back(p);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::vector<fs::path> listChildren(const fs::path& folder, const ListOptions& options) {
+  std::vector<fs::path> out;
+  std::error_code ec;
+  fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+  if (ec) throw FileError(folder, ec.message());
+  for (; it != end; it.increment(ec)) {
+    if (ec) throw FileError(folder, ec.message());
+    if (!options.includeHidden && isHidden(it->path())) continue;
+    if (!options.followSymlinks && it->is_symlink(ec)) continue;
+    out.push_back(it->path());
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+bool isWithin(const fs::path& outer, const fs::path& inner) {
+  const fs::path o = fs::absolute(outer).lexically_normal();
+  const fs::path i = fs::absolute(inner).lexically_normal();
+  auto oi = o.begin(), ii = i.begin();
+  for (; oi != o.end(); ++oi, ++ii) {
+    if (oi->empty()) continue;  // trailing separator
+    if (ii == i.end() || *oi != *ii) return false;
+  }
+  return true;
+}
+
+}  // namespace tovrane::files

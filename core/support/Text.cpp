@@ -1,0 +1,316 @@
+#include "core/support/Text.hpp"
+
+#include <utf8proc.h>
+
+namespace tovrane::text {
+namespace {
+
+constexpr char32_t replacement = 0xFFFD;
+
+// Decodes one scalar at text[pos]. Returns its byte length, or 0 when the
+// bytes there do not start a valid sequence; `invalidLength` then receives
+// the length of the maximal invalid subpart (at least 1).
+std::size_t decodeAt(std::string_view text, std::size_t pos, char32_t& out, std::size_t& invalidLength) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char b0 = byte(pos);
+  invalidLength = 1;
+  if (b0 < 0x80) {
+    out = b0;
+    return 1;
+  }
+  std::size_t need;
+  char32_t value;
+  unsigned char lo = 0x80, hi = 0xBF;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    need = 1;
+    value = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    need = 2;
+    value = b0 & 0x0F;
+    if (b0 == 0xE0) lo = 0xA0;
+    if (b0 == 0xED) hi = 0x9F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    need = 3;
+    value = b0 & 0x07;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  for (std::size_t i = 1; i <= need; ++i) {
+    if (pos + i >= text.size()) return 0;
+    const unsigned char b = byte(pos + i);
+    if (b < lo || b > hi) return 0;
+    lo = 0x80;
+    hi = 0xBF;
+    value = (value << 6) | (b & 0x3F);
+    invalidLength = i + 1;
+  }
+  out = value;
+  return need + 1;
+}
+
+utf8proc_category_t category(std::string_view text) {
+  if (text.empty()) return UTF8PROC_CATEGORY_CN;
+  return utf8proc_category(static_cast<utf8proc_int32_t>(firstScalar(text)));
+}
+
+}  // namespace
+
+void forEachGrapheme(std::string_view text, const std::function<bool(std::string_view)>& fn) {
+  std::size_t start = 0, pos = 0;
+  utf8proc_int32_t state = 0;
+  char32_t previous = 0;
+  bool previousValid = false;
+  while (pos < text.size()) {
+    char32_t c;
+    std::size_t invalid;
+    const std::size_t length = decodeAt(text, pos, c, invalid);
+    if (length == 0) {
+      // An invalid sequence stands alone, as if it were its own cluster.
+      if (pos > start && !fn(text.substr(start, pos - start))) return;
+      if (!fn(text.substr(pos, invalid))) return;
+      pos += invalid;
+      start = pos;
+      previousValid = false;
+      state = 0;
+      continue;
+    }
+    if (previousValid && pos > start &&
+        utf8proc_grapheme_break_stateful(static_cast<utf8proc_int32_t>(previous),
+                                         static_cast<utf8proc_int32_t>(c), &state)) {
+      if (!fn(text.substr(start, pos - start))) return;
+      start = pos;
+    } else if (!previousValid) {
+      state = 0;
+    }
+    previous = c;
+    previousValid = true;
+    pos += length;
+  }
+  if (pos > start) fn(text.substr(start, pos - start));
+}
+
+std::vector<std::string_view> graphemes(std::string_view text) {
+  std::vector<std::string_view> out;
+  forEachGrapheme(text, [&](std::string_view g) {
+    out.push_back(g);
+    return true;
+  });
+  return out;
+}
+
+std::size_t graphemeCount(std::string_view text) {
+  std::size_t n = 0;
+  forEachGrapheme(text, [&](std::string_view) {
+    ++n;
+    return true;
+  });
+  return n;
+}
+
+std::string_view prefixGraphemes(std::string_view text, std::size_t n) {
+  if (n == 0) return text.substr(0, 0);
+  std::size_t end = 0;
+  std::size_t taken = 0;
+  forEachGrapheme(text, [&](std::string_view g) {
+    end += g.size();
+    return ++taken < n;
+  });
+  return text.substr(0, end);
+}
+
+std::string_view dropGraphemes(std::string_view text, std::size_t n) {
+  return text.substr(prefixGraphemes(text, n).size());
+}
+
+bool isValidUtf8(std::string_view bytes) {
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    char32_t c;
+    std::size_t invalid;
+    const std::size_t length = decodeAt(bytes, pos, c, invalid);
+    if (length == 0) return false;
+    pos += length;
+  }
+  return true;
+}
+
+std::string decodeLossy(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    char32_t c;
+    std::size_t invalid;
+    const std::size_t length = decodeAt(bytes, pos, c, invalid);
+    if (length == 0) {
+      appendUtf8(out, replacement);
+      pos += invalid;
+    } else {
+      out.append(bytes.substr(pos, length));
+      pos += length;
+    }
+  }
+  return out;
+}
+
+bool appendUtf8(std::string& out, char32_t c) {
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return true;
+}
+
+char32_t firstScalar(std::string_view text, std::size_t* length) {
+  if (text.empty()) {
+    if (length) *length = 0;
+    return replacement;
+  }
+  char32_t c;
+  std::size_t invalid;
+  std::size_t n = decodeAt(text, 0, c, invalid);
+  if (n == 0) {
+    c = replacement;
+    n = invalid;
+  }
+  if (length) *length = n;
+  return c;
+}
+
+bool isLetter(std::string_view text) {
+  switch (category(text)) {
+    case UTF8PROC_CATEGORY_LU:
+    case UTF8PROC_CATEGORY_LL:
+    case UTF8PROC_CATEGORY_LT:
+    case UTF8PROC_CATEGORY_LM:
+    case UTF8PROC_CATEGORY_LO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool isNumber(std::string_view text) {
+  const auto c = category(text);
+  return c == UTF8PROC_CATEGORY_ND || c == UTF8PROC_CATEGORY_NL || c == UTF8PROC_CATEGORY_NO;
+}
+
+bool isLowercase(std::string_view text) {
+  if (text.empty()) return false;
+  const auto c = static_cast<utf8proc_int32_t>(firstScalar(text));
+  return utf8proc_category(c) == UTF8PROC_CATEGORY_LL || utf8proc_islower(c);
+}
+
+bool isUppercase(std::string_view text) {
+  const auto c = category(text);
+  return c == UTF8PROC_CATEGORY_LU || c == UTF8PROC_CATEGORY_LT;
+}
+
+bool isBlank(char32_t c) {
+  return c == U'\t' || (c >= 0x20 && utf8proc_category(static_cast<utf8proc_int32_t>(c)) == UTF8PROC_CATEGORY_ZS);
+}
+
+bool isNewline(char32_t c) {
+  return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+bool isWhitespace(std::string_view text) {
+  if (text.empty()) return false;
+  const char32_t c = firstScalar(text);
+  return isBlank(c) || isNewline(c);
+}
+
+namespace {
+
+template <typename Keep>
+std::string_view trimBy(std::string_view text, Keep isTrimmed) {
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    std::size_t length;
+    const char32_t c = firstScalar(text.substr(begin), &length);
+    if (!isTrimmed(c)) break;
+    begin += length;
+  }
+  std::size_t end = text.size();
+  while (end > begin) {
+    // Step back to the start of the last scalar.
+    std::size_t start = end - 1;
+    while (start > begin && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80 && end - start < 4) --start;
+    std::size_t length;
+    const char32_t c = firstScalar(text.substr(start, end - start), &length);
+    if (length != end - start || !isTrimmed(c)) break;
+    end = start;
+  }
+  return text.substr(begin, end - begin);
+}
+
+}  // namespace
+
+std::string_view trimBlanks(std::string_view text) {
+  return trimBy(text, [](char32_t c) { return isBlank(c); });
+}
+
+std::string_view trimWhitespaceAndNewlines(std::string_view text) {
+  return trimBy(text, [](char32_t c) { return isBlank(c) || isNewline(c); });
+}
+
+std::vector<std::string_view> splitLines(std::string_view text, LineEnds ends) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (text[pos] != '\n') continue;
+    std::size_t end = pos;
+    if (ends == LineEnds::crlfAsOne && end > start && text[end - 1] == '\r') --end;
+    lines.push_back(text.substr(start, end - start));
+    start = pos + 1;
+  }
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+std::size_t lineCount(std::string_view text) {
+  std::size_t n = 1;
+  for (char c : text) n += c == '\n';
+  return n;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) { return text.starts_with(prefix); }
+bool endsWith(std::string_view text, std::string_view suffix) { return text.ends_with(suffix); }
+
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  std::string out;
+  if (from.empty()) return std::string(text);
+  std::size_t pos = 0;
+  while (true) {
+    const std::size_t hit = text.find(from, pos);
+    if (hit == std::string_view::npos) break;
+    out.append(text.substr(pos, hit - pos));
+    out.append(to);
+    pos = hit + from.size();
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+std::string join(const std::vector<std::string>& parts, std::string_view separator) {
+  std::string out;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i) out.append(separator);
+    out.append(parts[i]);
+  }
+  return out;
+}
+
+}  // namespace tovrane::text

@@ -1,0 +1,62 @@
+#pragma once
+// UTF-8 text helpers. Every "first N characters" in this system means N
+// extended grapheme clusters (what a user sees as one character), never bytes
+// or code points; every cut goes through prefixGraphemes.
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovrane::text {
+
+// Calls fn with each extended grapheme cluster of text, in order, until fn
+// returns false. Bytes that are not valid UTF-8 form a cluster of one byte each.
+void forEachGrapheme(std::string_view text, const std::function<bool(std::string_view)>& fn);
+std::vector<std::string_view> graphemes(std::string_view text);
+std::size_t graphemeCount(std::string_view text);
+// The first n grapheme clusters of text (all of it when it has fewer).
+std::string_view prefixGraphemes(std::string_view text, std::size_t n);
+// The grapheme clusters after the first n.
+std::string_view dropGraphemes(std::string_view text, std::size_t n);
+
+bool isValidUtf8(std::string_view bytes);
+// Decodes bytes as UTF-8, replacing each maximal invalid subsequence by U+FFFD.
+std::string decodeLossy(std::string_view bytes);
+// Appends the UTF-8 encoding of a Unicode scalar value; returns false (and
+// appends nothing) for surrogates and values above U+10FFFF.
+bool appendUtf8(std::string& out, char32_t scalar);
+
+// The first Unicode scalar of text, or U+FFFD when text is empty or starts
+// with an invalid sequence; length receives its byte length (0 when empty).
+char32_t firstScalar(std::string_view text, std::size_t* length = nullptr);
+// Character classes of the first character (false for empty text).
+bool isLetter(std::string_view text);       // general category L*
+bool isNumber(std::string_view text);       // general category N*
+bool isLowercase(std::string_view text);    // Ll, or a letter with a lowercase property
+bool isUppercase(std::string_view text);    // Lu / Lt
+bool isWhitespace(std::string_view text);   // blanks and newlines, see below
+
+// Blanks: tab and the Unicode space separators (Zs).
+bool isBlank(char32_t c);
+// Newlines: LF, VT, FF, CR, NEL, LINE SEPARATOR, PARAGRAPH SEPARATOR.
+bool isNewline(char32_t c);
+std::string_view trimBlanks(std::string_view text);
+std::string_view trimWhitespaceAndNewlines(std::string_view text);
+
+enum class LineEnds { lf, crlfAsOne };
+// Splits at line ends; n line ends give n + 1 lines (a final line end gives a
+// final empty line). With crlfAsOne, CR LF counts as one line end and is not
+// part of either line; a lone CR stays in its line either way.
+std::vector<std::string_view> splitLines(std::string_view text, LineEnds ends = LineEnds::lf);
+// Number of lines as splitLines counts them (a CR LF pair holds one LF, so
+// both conventions agree), without building the list.
+std::size_t lineCount(std::string_view text);
+
+bool startsWith(std::string_view text, std::string_view prefix);
+bool endsWith(std::string_view text, std::string_view suffix);
+// Replaces every non-overlapping occurrence of from (non-empty) with to.
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
+std::string join(const std::vector<std::string>& parts, std::string_view separator);
+
+}  // namespace tovrane::text

@@ -1,0 +1,112 @@
+#include "core/support/Files.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tovrane::files {
+namespace {
+
+class Files : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tovrane-files-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(dir, ec);
+  }
+  std::vector<std::string> entries() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(dir)) names.push_back(fs::relative(e.path(), dir).string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  fs::path dir;
+};
+
+TEST_F(Files, AtomicWriteCreatesParentsAndLeavesNoTemporaryFile) {
+  writeAtomic(dir / "a/b/c.txt", "one");
+  writeAtomic(dir / "a/b/c.txt", "two");
+  EXPECT_EQ(readFile(dir / "a/b/c.txt"), "two");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"a", "a/b", "a/b/c.txt"}));
+}
+
+TEST_F(Files, AtomicWriteHasItsModeFromTheFirstByte) {
+  const mode_t old = ::umask(0);
+  writeAtomic(dir / "secret.json", std::string(1 << 20, 'k'), 0600);
+  ::umask(old);
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "secret.json").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(Files, FailedAtomicWriteKeepsTheOldFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+  writeAtomic(dir / "keep.txt", "old");
+  fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_THROW(writeAtomic(dir / "keep.txt", "new"), FileError);
+  fs::permissions(dir, fs::perms::owner_all);
+  EXPECT_EQ(readFile(dir / "keep.txt"), "old");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"keep.txt"}));
+}
+
+TEST_F(Files, FailedAtomicWriteIntoAFolderPathKeepsItAndCleansUp) {
+  // Renaming a file over a non-empty folder fails for root too.
+  fs::create_directories(dir / "target/inner");
+  EXPECT_THROW(writeAtomic(dir / "target", "x"), FileError);
+  EXPECT_TRUE(fs::is_directory(dir / "target/inner"));
+  EXPECT_EQ(entries(), (std::vector<std::string>{"target", "target/inner"}));
+}
+
+TEST_F(Files, AppendNeverCreatesAndErrorsNameThePath) {
+  try {
+    appendToExisting(dir / "missing.md", "x");
+    FAIL();
+  } catch (const FileError& e) {
+    EXPECT_EQ(e.path(), dir / "missing.md");
+    EXPECT_NE(std::string(e.what()).find("missing.md"), std::string::npos);
+  }
+  EXPECT_FALSE(fs::exists(dir / "missing.md"));
+  writeFile(dir / "r.md", "a");
+  appendToExisting(dir / "r.md", "b");
+  EXPECT_EQ(readFile(dir / "r.md"), "ab");
+  EXPECT_THROW(readFile(dir / "nope"), FileError);
+  EXPECT_THROW(readFile(dir), FileError);
+}
+
+TEST_F(Files, CopyIsBinarySafe) {
+  const std::string bytes("a\0b\xFF\r\n", 6);
+  writeFile(dir / "in.bin", bytes);
+  copyFile(dir / "in.bin", dir / "out/copy.bin");
+  EXPECT_EQ(readFile(dir / "out/copy.bin"), bytes);
+}
+
+TEST_F(Files, ListingSkipsHiddenEntriesLinksAndChosenFolders) {
+  writeFile(dir / "b.swift", "");
+  writeFile(dir / "a/x.swift", "");
+  writeFile(dir / ".hidden/y.swift", "");
+  writeFile(dir / "Pods/z.swift", "");
+  fs::create_directory_symlink("/usr", dir / "link");
+  auto files = listFiles(dir, {}, [](const fs::path& p) { return p.filename() == "Pods"; });
+  std::vector<std::string> rel;
+  for (const auto& f : files) rel.push_back(fs::relative(f, dir).string());
+  EXPECT_EQ(rel, (std::vector<std::string>{"a/x.swift", "b.swift"}));
+  auto children = listChildren(dir);
+  EXPECT_EQ(children.size(), 3u);  // Pods, a, b.swift
+}
+
+TEST(FilesPaths, IsWithin) {
+  EXPECT_TRUE(isWithin("/a/b", "/a/b/c/d"));
+  EXPECT_TRUE(isWithin("/a/b/", "/a/b/c"));
+  EXPECT_TRUE(isWithin("/a/b", "/a/b"));
+  EXPECT_FALSE(isWithin("/a/b", "/a/b/../c"));
+  EXPECT_FALSE(isWithin("/a/b", "/a/bc"));
+}
+
+}  // namespace
+}  // namespace tovrane::files
