@@ -1,0 +1,407 @@
+#include "core/support/Http.hpp"
+
+#include <curl/curl.h>
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <memory>
+
+namespace tovrane::http {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+           return lower(x) == lower(y);
+         });
+}
+
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// libcurl's global state must be set up once per process, before any handle
+// and never concurrently; a function-local static gives exactly that.
+void initializeCurl() {
+  static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
+  if (result != CURLE_OK) throw HttpError(ErrorKind::other, curl_easy_strerror(result));
+}
+
+ErrorKind kindOf(CURLcode code) {
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_HTTP2:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_BAD_CONTENT_ENCODING:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_PROXY:
+    case CURLE_HTTP3:
+    case CURLE_QUIC_CONNECT_ERROR:
+      return ErrorKind::network;
+    case CURLE_OPERATION_TIMEDOUT:
+      return ErrorKind::timeout;
+    case CURLE_ABORTED_BY_CALLBACK:
+      return ErrorKind::cancelled;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+      return ErrorKind::invalidURL;
+    default:
+      return ErrorKind::other;
+  }
+}
+
+// Local model servers and test servers must never be sent to a company proxy.
+bool isLoopbackHost(std::string_view host) {
+  if (equalsIgnoringCase(host, "localhost")) return true;
+  std::string literal(host);
+  if (literal.size() >= 2 && literal.front() == '[' && literal.back() == ']') {
+    literal = literal.substr(1, literal.size() - 2);
+    literal = literal.substr(0, literal.find('%'));
+    in6_addr address6{};
+    return inet_pton(AF_INET6, literal.c_str(), &address6) == 1 && IN6_IS_ADDR_LOOPBACK(&address6);
+  }
+  in_addr address4{};
+  return inet_pton(AF_INET, literal.c_str(), &address4) == 1 &&
+         (ntohl(address4.s_addr) >> 24) == 127;
+}
+
+struct UrlDeleter {
+  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
+
+std::string urlPart(CURLU* url, CURLUPart part) {
+  char* value = nullptr;
+  if (curl_url_get(url, part, &value, 0) != CURLUE_OK || value == nullptr) return {};
+  std::string result(value);
+  curl_free(value);
+  return result;
+}
+
+// Parses the URL before anything is sent, so that a malformed address or a
+// scheme other than HTTP(S) fails as invalidURL and the proxy rule can look
+// at the host.
+UrlHandle parseUrl(const std::string& text) {
+  UrlHandle url(curl_url());
+  if (!url) throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+  if (CURLUcode rc = curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0); rc != CURLUE_OK)
+    throw HttpError(ErrorKind::invalidURL, curl_url_strerror(rc));
+  std::string scheme = urlPart(url.get(), CURLUPART_SCHEME);
+  if (scheme != "http" && scheme != "https")
+    throw HttpError(ErrorKind::invalidURL, curl_easy_strerror(CURLE_UNSUPPORTED_PROTOCOL));
+  return url;
+}
+
+// One transfer: the easy handle, the multi handle that drives it (so that
+// the wait can be woken by a stop request and bounded by the idle time-out)
+// and what the callbacks collect. Nothing of it outlives the call.
+class Transfer {
+ public:
+  Transfer(const Request& request, const LineHandler* onLine) : request_(request), onLine_(onLine) {
+    initializeCurl();
+    url_ = parseUrl(request.url);
+    easy_ = curl_easy_init();
+    multi_ = curl_multi_init();
+    if (easy_ == nullptr || multi_ == nullptr)
+      throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+    configure();
+  }
+  ~Transfer() {
+    if (added_) curl_multi_remove_handle(multi_, easy_);
+    if (multi_ != nullptr) curl_multi_cleanup(multi_);
+    if (easy_ != nullptr) curl_easy_cleanup(easy_);
+    curl_slist_free_all(headerList_);
+  }
+  Transfer(const Transfer&) = delete;
+  Transfer& operator=(const Transfer&) = delete;
+
+  // Runs the transfer to its end; throws HttpError for every transfer that
+  // did not produce a complete HTTP response.
+  void run(std::stop_token stop);
+
+  Head& head() { return head_; }
+  std::string& body() { return body_; }
+
+ private:
+  void configure();
+  template <typename T>
+  void set(CURLoption option, T value) {
+    if (CURLcode rc = curl_easy_setopt(easy_, option, value); rc != CURLE_OK)
+      throw HttpError(ErrorKind::other, curl_easy_strerror(rc));
+  }
+  [[noreturn]] void fail(CURLcode code);
+  void takeHead();
+  void deliverLines(bool atEnd);
+
+  static size_t onHeaderData(char* data, size_t size, size_t count, void* self);
+  static size_t onBodyData(char* data, size_t size, size_t count, void* self);
+
+  const Request& request_;
+  const LineHandler* onLine_;
+  UrlHandle url_;
+  CURL* easy_ = nullptr;
+  CURLM* multi_ = nullptr;
+  curl_slist* headerList_ = nullptr;
+  bool added_ = false;
+  char errorText_[CURL_ERROR_SIZE] = {};
+
+  // Written only by the callbacks, which run inside curl_multi_perform on
+  // the calling thread.
+  Headers collecting_;
+  Head head_;
+  bool headTaken_ = false;
+  std::string body_;  // the whole body, or when streaming the unfinished line
+  std::size_t received_ = 0;
+  bool stoppedByHandler_ = false;
+  std::exception_ptr handlerFailure_;
+};
+
+void Transfer::configure() {
+  set(CURLOPT_CURLU, url_.get());
+  set(CURLOPT_NOSIGNAL, 1L);
+  set(CURLOPT_VERBOSE, 0L);
+  set(CURLOPT_PROTOCOLS_STR, "http,https");
+  set(CURLOPT_SSL_VERIFYPEER, 1L);
+  set(CURLOPT_SSL_VERIFYHOST, 2L);
+  set(CURLOPT_ERRORBUFFER, errorText_);
+  set(CURLOPT_HEADERFUNCTION, &Transfer::onHeaderData);
+  set(CURLOPT_HEADERDATA, this);
+  set(CURLOPT_WRITEFUNCTION, &Transfer::onBodyData);
+  set(CURLOPT_WRITEDATA, this);
+  set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<long long>(1, request_.timeout.count())));
+  // An empty proxy overrides the proxy variables; elsewhere libcurl honours them.
+  if (isLoopbackHost(urlPart(url_.get(), CURLUPART_HOST))) set(CURLOPT_PROXY, "");
+
+  bool hasContentType = false;
+  for (const Header& header : request_.headers) {
+    auto unsafe = [](const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; };
+    // A line break would smuggle further header lines into the request. The
+    // text names neither the header nor its value: values carry API keys.
+    if (header.name.empty() || unsafe(header.name) || unsafe(header.value) ||
+        header.name.find(':') != std::string::npos)
+      throw HttpError(ErrorKind::other, "request header with an invalid name or a line break");
+    hasContentType = hasContentType || equalsIgnoringCase(header.name, "content-type");
+    // "Name;" is libcurl's spelling of a header with an empty value.
+    std::string line = header.value.empty() ? header.name + ";" : header.name + ": " + header.value;
+    curl_slist* extended = curl_slist_append(headerList_, line.c_str());
+    if (extended == nullptr) throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+    headerList_ = extended;
+  }
+  const bool sendsBody = request_.method != "GET" || !request_.body.empty();
+  // Without these, libcurl would label every body as a form and hold large
+  // bodies back for a "100 Continue" that some servers never send.
+  std::vector<const char*> suppressed{"Expect:"};
+  if (sendsBody && !hasContentType) suppressed.push_back("Content-Type:");
+  for (const char* line : suppressed) {
+    curl_slist* extended = curl_slist_append(headerList_, line);
+    if (extended == nullptr) throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+    headerList_ = extended;
+  }
+  set(CURLOPT_HTTPHEADER, headerList_);
+
+  if (!sendsBody) {
+    set(CURLOPT_HTTPGET, 1L);
+  } else {
+    set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request_.body.size()));
+    set(CURLOPT_POSTFIELDS, request_.body.data());
+    if (request_.method != "POST") set(CURLOPT_CUSTOMREQUEST, request_.method.c_str());
+  }
+}
+
+size_t Transfer::onHeaderData(char* data, size_t size, size_t count, void* self) {
+  auto& transfer = *static_cast<Transfer*>(self);
+  const size_t length = size * count;
+  transfer.received_ += length;
+  std::string_view line(data, length);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  if (line.substr(0, 5) == "HTTP/") {
+    // Each status line (an interim 1xx, a proxy's CONNECT answer, the final
+    // response) starts a new header block; only the last one counts.
+    transfer.collecting_.clear();
+  } else if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+    if (!transfer.collecting_.empty()) {
+      transfer.collecting_.back().value += ' ';
+      transfer.collecting_.back().value += trimBlanks(line);
+    }
+  } else if (auto colon = line.find(':'); colon != std::string_view::npos) {
+    transfer.collecting_.push_back(
+        {std::string(trimBlanks(line.substr(0, colon))), std::string(trimBlanks(line.substr(colon + 1)))});
+  }
+  return length;
+}
+
+void Transfer::takeHead() {
+  if (headTaken_) return;
+  long status = 0;
+  curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+  head_.status = static_cast<int>(status);
+  head_.headers = collecting_;
+  headTaken_ = true;
+}
+
+void Transfer::deliverLines(bool atEnd) {
+  std::size_t start = 0;
+  for (std::size_t end; (end = body_.find('\n', start)) != std::string::npos; start = end + 1) {
+    if ((*onLine_)(head_, std::string_view(body_).substr(start, end - start)) == Flow::stop) {
+      stoppedByHandler_ = true;
+      return;
+    }
+  }
+  body_.erase(0, start);
+  if (atEnd && !body_.empty()) {
+    if ((*onLine_)(head_, body_) == Flow::stop) stoppedByHandler_ = true;
+    body_.clear();
+  }
+}
+
+size_t Transfer::onBodyData(char* data, size_t size, size_t count, void* self) {
+  auto& transfer = *static_cast<Transfer*>(self);
+  const size_t length = size * count;
+  transfer.received_ += length;
+  transfer.takeHead();
+  transfer.body_.append(data, length);
+  if (transfer.onLine_ == nullptr) return length;
+  // The handler runs inside libcurl's C code, which an exception must not
+  // cross: it is kept and rethrown once the transfer has been torn down.
+  try {
+    transfer.deliverLines(false);
+  } catch (...) {
+    transfer.handlerFailure_ = std::current_exception();
+    return 0;
+  }
+  // Any count other than the one handed in makes libcurl abort the transfer.
+  return transfer.stoppedByHandler_ ? 0 : length;
+}
+
+void Transfer::fail(CURLcode code) {
+  std::string message = errorText_[0] != '\0' ? std::string(errorText_) : curl_easy_strerror(code);
+  throw HttpError(kindOf(code), message);
+}
+
+void Transfer::run(std::stop_token stop) {
+  if (CURLMcode rc = curl_multi_add_handle(multi_, easy_); rc != CURLM_OK)
+    throw HttpError(ErrorKind::other, curl_multi_strerror(rc));
+  added_ = true;
+  // Wakes the wait below at once; curl_multi_wakeup may be called from any
+  // thread. Declared after the handles, so it is gone before they are.
+  std::stop_callback wake(stop, [multi = multi_] { curl_multi_wakeup(multi); });
+
+  const auto timeout = std::max(request_.timeout, std::chrono::milliseconds(1));
+  auto lastActivity = Clock::now();
+  std::size_t seenReceived = 0;
+  curl_off_t seenSent = 0;
+  std::optional<CURLcode> result;
+  while (!result) {
+    if (stop.stop_requested()) throw HttpError(ErrorKind::cancelled, curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK));
+    int running = 0;
+    if (CURLMcode rc = curl_multi_perform(multi_, &running); rc != CURLM_OK)
+      throw HttpError(ErrorKind::other, curl_multi_strerror(rc));
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+      if (message->msg == CURLMSG_DONE) result = message->data.result;
+    }
+    if (result) break;
+
+    curl_off_t sent = 0;
+    curl_easy_getinfo(easy_, CURLINFO_SIZE_UPLOAD_T, &sent);
+    const auto now = Clock::now();
+    if (received_ != seenReceived || sent != seenSent) {
+      seenReceived = received_;
+      seenSent = sent;
+      lastActivity = now;
+    }
+    const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastActivity);
+    if (idle >= timeout) {
+      throw HttpError(ErrorKind::timeout, std::string(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT)) +
+                                              ": nothing received for " + std::to_string(idle.count()) + " ms");
+    }
+    // libcurl shortens the wait further when one of its own timers is due.
+    const auto wait = std::min<std::chrono::milliseconds>(timeout - idle, std::chrono::seconds(1));
+    if (CURLMcode rc = curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait.count()), nullptr); rc != CURLM_OK)
+      throw HttpError(ErrorKind::other, curl_multi_strerror(rc));
+  }
+
+  if (handlerFailure_) std::rethrow_exception(handlerFailure_);
+  if (stoppedByHandler_) throw HttpError(ErrorKind::cancelled, curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK));
+  if (*result != CURLE_OK) fail(*result);
+  takeHead();
+  if (head_.status == 0) throw HttpError(ErrorKind::network, curl_easy_strerror(CURLE_GOT_NOTHING));
+  if (onLine_ != nullptr) {
+    deliverLines(true);
+    if (stoppedByHandler_) throw HttpError(ErrorKind::cancelled, curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK));
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> findHeader(const Headers& headers, std::string_view name) {
+  for (const Header& header : headers) {
+    if (equalsIgnoringCase(header.name, name)) return header.value;
+  }
+  return std::nullopt;
+}
+
+Response send(const Request& request, std::stop_token stop) {
+  Transfer transfer(request, nullptr);
+  transfer.run(stop);
+  return Response{transfer.head().status, std::move(transfer.head().headers), std::move(transfer.body())};
+}
+
+Head stream(const Request& request, const LineHandler& onLine, std::stop_token stop) {
+  Transfer transfer(request, &onLine);
+  transfer.run(stop);
+  return std::move(transfer.head());
+}
+
+std::string query(const std::vector<QueryItem>& items) {
+  static constexpr char hex[] = "0123456789ABCDEF";
+  std::string out;
+  auto encode = [&](std::string_view text) {
+    for (unsigned char c : text) {
+      const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                              c == '-' || c == '.' || c == '_' || c == '~';
+      if (unreserved) {
+        out += static_cast<char>(c);
+      } else {
+        out += '%';
+        out += hex[c >> 4];
+        out += hex[c & 0xF];
+      }
+    }
+  };
+  for (const QueryItem& item : items) {
+    if (!out.empty()) out += '&';
+    encode(item.name);
+    out += '=';
+    encode(item.value);
+  }
+  return out;
+}
+
+}  // namespace tovrane::http

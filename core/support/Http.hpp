@@ -1,0 +1,106 @@
+#pragma once
+// HTTP over libcurl for the model providers, the fixes service and the local
+// model server. Every call owns its own transfer (no connection state is
+// shared between calls or threads), so calls may run on any thread at once.
+//
+// Time-outs are idle time-outs: a transfer fails when no byte has moved in
+// either direction for `timeout` (connecting and name resolution included),
+// however long it has been running in total. A transfer that keeps sending
+// never trips it; a silent server is noticed after `timeout`.
+//
+// The client never invents a status: a transfer that ends without an HTTP
+// response throws HttpError. Request headers carry API keys; they are never
+// logged and never put into an error text.
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovrane::http {
+
+struct Header {
+  std::string name;
+  std::string value;
+};
+using Headers = std::vector<Header>;
+
+// The value of the first header whose name equals `name` ignoring ASCII case.
+std::optional<std::string> findHeader(const Headers& headers, std::string_view name);
+
+struct Request {
+  // "GET" without a body is a plain GET; any other method sends `body`.
+  std::string method = "GET";
+  std::string url;
+  // Sent in this order, after the few libcurl adds itself (Host, Accept,
+  // Content-Length).
+  Headers headers;
+  std::string body;
+  std::chrono::milliseconds timeout{std::chrono::seconds(60)};
+};
+
+// The status line and headers of the final response (interim 1xx responses
+// are dropped).
+struct Head {
+  int status = 0;
+  Headers headers;
+  std::optional<std::string> header(std::string_view name) const { return findHeader(headers, name); }
+};
+
+struct Response {
+  int status = 0;
+  Headers headers;
+  std::string body;
+  std::optional<std::string> header(std::string_view name) const { return findHeader(headers, name); }
+};
+
+enum class ErrorKind {
+  network,     // resolve, connect, send, receive, empty reply, TLS handshake
+  timeout,     // no byte moved for the request's time-out
+  cancelled,   // stop requested, or the line handler asked to stop
+  invalidURL,  // malformed URL or a scheme other than http and https
+  other,
+};
+
+// A transfer that ended without a usable HTTP response. The message is
+// libcurl's description of the failure.
+class HttpError : public std::runtime_error {
+ public:
+  HttpError(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+  ErrorKind kind() const { return kind_; }
+
+ private:
+  ErrorKind kind_;
+};
+
+// Sends the request and waits for the whole response. A stop request ends the
+// transfer at once with ErrorKind::cancelled. Any status, 4xx and 5xx
+// included, is a response, not an error.
+Response send(const Request& request, std::stop_token stop = {});
+
+enum class Flow { proceed, stop };
+// Receives each body line without its LF, together with the response's head,
+// which is complete before the first line arrives.
+using LineHandler = std::function<Flow(const Head& head, std::string_view line)>;
+
+// Sends the request and hands the body to onLine line by line as it arrives
+// (split at LF; a last line without LF is handed over when the body ends, an
+// empty body gives no call). Returns the head once the body has ended.
+// onLine returning Flow::stop, or a stop request, ends the transfer with
+// ErrorKind::cancelled; an exception thrown by onLine ends it and propagates.
+Head stream(const Request& request, const LineHandler& onLine, std::stop_token stop = {});
+
+struct QueryItem {
+  std::string name;
+  std::string value;
+};
+// "name=value&name=value…" in the given order (names may repeat), without a
+// leading "?". Every byte outside the unreserved set (letters, digits, "-",
+// ".", "_", "~") is percent-encoded, so "+", "&", "=", "#" and blanks arrive
+// as written and no server reads "+" as a blank.
+std::string query(const std::vector<QueryItem>& items);
+
+}  // namespace tovrane::http

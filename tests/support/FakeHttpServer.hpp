@@ -1,0 +1,98 @@
+#pragma once
+// An HTTP/1.1 server for tests, in this process, on 127.0.0.1 with a port the
+// system picks. It answers from a script, records every request and counts
+// how many were in flight at once. It never connects anywhere itself.
+//
+// Every connection gets its own thread and one answer, then is closed. Every
+// delay is capped at maxDelay, and the destructor wakes all waits, closes
+// every socket and joins every thread, so a test never hangs on the server.
+#include "core/support/Http.hpp"
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tovrane::fakes {
+
+struct FakeChunk {
+  std::chrono::milliseconds delay{0};  // waited before this chunk is written
+  std::string data;
+};
+
+struct FakeReply {
+  enum class Mode {
+    answer,               // status, headers and body (or chunks)
+    closeWithoutAnswer,   // read the request, then close the connection
+    stall,                // read the request, then say nothing until the client leaves
+  };
+  Mode mode = Mode::answer;
+  int status = 200;
+  http::Headers headers;
+  // Sent with Content-Length when `chunks` is empty; otherwise the chunks are
+  // sent with chunked transfer encoding, each after its delay.
+  std::string body;
+  std::vector<FakeChunk> chunks;
+  std::chrono::milliseconds delay{0};  // waited before the status line
+};
+
+struct RecordedRequest {
+  std::string method;
+  std::string path;    // the request target without its query
+  std::vector<http::QueryItem> query;  // decoded as a web server would ("+" is a blank)
+  http::Headers headers;
+  std::string body;
+  std::optional<std::string> header(std::string_view name) const { return http::findHeader(headers, name); }
+};
+
+class FakeHttpServer {
+ public:
+  static constexpr std::chrono::milliseconds maxDelay{5000};
+
+  FakeHttpServer();
+  ~FakeHttpServer();
+  FakeHttpServer(const FakeHttpServer&) = delete;
+  FakeHttpServer& operator=(const FakeHttpServer&) = delete;
+
+  std::uint16_t port() const { return port_; }
+  // "http://127.0.0.1:<port>" followed by pathAndQuery.
+  std::string url(std::string_view pathAndQuery = "/") const;
+
+  // Answers for requests in arrival order, used once each.
+  void enqueue(FakeReply reply);
+  // The answer for every request to this path (query ignored); it takes
+  // precedence over the queue. A request that matches neither gets a 404.
+  void on(const std::string& path, FakeReply reply);
+
+  std::vector<RecordedRequest> requests() const;
+  int maxInFlight() const;
+
+ private:
+  void acceptLoop();
+  void serve(int socket);
+  FakeReply replyFor(const RecordedRequest& request);
+  bool pause(std::chrono::milliseconds delay) const;  // false when the server is stopping
+  void waitUntilClientLeaves(int socket) const;
+
+  int listener_ = -1;
+  int wakeRead_ = -1;   // readable once the destructor has begun
+  int wakeWrite_ = -1;
+  std::uint16_t port_ = 0;
+
+  mutable std::mutex mutex_;
+  std::deque<FakeReply> queue_;
+  std::map<std::string, FakeReply> byPath_;
+  std::vector<RecordedRequest> requests_;
+  std::vector<int> sockets_;
+  std::vector<std::thread> workers_;
+  int inFlight_ = 0;
+  int maxInFlight_ = 0;
+  std::thread acceptor_;
+};
+
+}  // namespace tovrane::fakes

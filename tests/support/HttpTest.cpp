@@ -1,0 +1,399 @@
+#include "core/support/Http.hpp"
+
+#include "tests/support/FakeHttpServer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
+namespace tovrane::http {
+namespace {
+
+using namespace std::chrono_literals;
+using fakes::FakeChunk;
+using fakes::FakeHttpServer;
+using fakes::FakeReply;
+using Clock = std::chrono::steady_clock;
+
+long long millisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+FakeReply answer(int status, std::string body, Headers headers = {}) {
+  FakeReply reply;
+  reply.status = status;
+  reply.body = std::move(body);
+  reply.headers = std::move(headers);
+  return reply;
+}
+
+FakeReply chunked(std::vector<FakeChunk> chunks) {
+  FakeReply reply;
+  reply.chunks = std::move(chunks);
+  return reply;
+}
+
+FakeReply withMode(FakeReply::Mode mode) {
+  FakeReply reply;
+  reply.mode = mode;
+  return reply;
+}
+
+Request get(std::string url, std::chrono::milliseconds timeout = 5s) {
+  Request request;
+  request.url = std::move(url);
+  request.timeout = timeout;
+  return request;
+}
+
+// Runs fn, expects an HttpError and returns its kind.
+template <typename Fn>
+ErrorKind failureKind(Fn&& fn) {
+  try {
+    fn();
+  } catch (const HttpError& error) {
+    return error.kind();
+  }
+  ADD_FAILURE() << "no HttpError";
+  return ErrorKind::other;
+}
+
+// A port that is bound but not listening: connecting to it is refused, and no
+// other program can take it while the socket lives.
+class RefusedPort {
+ public:
+  RefusedPort() {
+    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    EXPECT_EQ(::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    port_ = ntohs(address.sin_port);
+  }
+  ~RefusedPort() { ::close(socket_); }
+  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+ private:
+  int socket_ = -1;
+  std::uint16_t port_ = 0;
+};
+
+// Sets environment variables for one test and restores them afterwards.
+class ScopedEnvironment {
+ public:
+  void set(const char* name, const char* value) {
+    const char* old = std::getenv(name);
+    saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
+    if (value) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~ScopedEnvironment() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      if (it->second) {
+        ::setenv(it->first.c_str(), it->second->c_str(), 1);
+      } else {
+        ::unsetenv(it->first.c_str());
+      }
+    }
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST(HttpQuery, EncodesEveryByteOutsideTheUnreservedSet) {
+  struct Case {
+    std::vector<QueryItem> items;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {{}, ""},
+      {{{"key", "plain-._~AZaz09"}}, "key=plain-._~AZaz09"},
+      {{{"key", "a+b & c=d #e"}}, "key=a%2Bb%20%26%20c%3Dd%20%23e"},
+      {{{"key", "ü/?"}}, "key=%C3%BC%2F%3F"},
+      {{{"key", "x"}, {"key", "y"}, {"k y", ""}}, "key=x&key=y&k%20y="},
+  };
+  for (const Case& c : cases) EXPECT_EQ(query(c.items), c.expected);
+}
+
+TEST(Http, SendsMethodPathQueryHeadersAndBodyExactly) {
+  FakeHttpServer server;
+  server.enqueue(answer(201, "created", {{"Retry-After", "7"}, {"X-Custom", "a:b"}}));
+  const std::vector<QueryItem> items = {{"key", "ph:a+b & c=d"}, {"key", "err:ü x #1"}, {"other", ""}};
+  Request request;
+  request.method = "POST";
+  request.url = server.url("/v1/fixes?" + query(items));
+  request.headers = {{"content-type", "application/json"}, {"x-api-key", "secret"}, {"anthropic-version", "2023-06-01"}};
+  request.body = std::string("{\"a\":\"\xC3\xBC\"}\n") + std::string(1100000, 'x');
+
+  const Response response = send(request);
+  EXPECT_EQ(response.status, 201);
+  EXPECT_EQ(response.body, "created");
+  EXPECT_EQ(response.header("retry-after"), "7");
+  EXPECT_EQ(response.header("X-CUSTOM"), "a:b");
+  EXPECT_EQ(response.header("missing"), std::nullopt);
+
+  const auto recorded = server.requests();
+  ASSERT_EQ(recorded.size(), 1u);
+  EXPECT_EQ(recorded[0].method, "POST");
+  EXPECT_EQ(recorded[0].path, "/v1/fixes");
+  ASSERT_EQ(recorded[0].query.size(), items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(recorded[0].query[i].name, items[i].name);
+    EXPECT_EQ(recorded[0].query[i].value, items[i].value);
+  }
+  EXPECT_EQ(recorded[0].body, request.body);
+  EXPECT_EQ(recorded[0].header("content-type"), "application/json");
+  EXPECT_EQ(recorded[0].header("x-api-key"), "secret");
+  EXPECT_EQ(recorded[0].header("anthropic-version"), "2023-06-01");
+  // A large body must go out at once, not wait for a "100 Continue".
+  EXPECT_EQ(recorded[0].header("expect"), std::nullopt);
+}
+
+TEST(Http, EveryStatusIsAResponseNotAnError) {
+  FakeHttpServer server;
+  for (int status : {200, 201, 404, 429, 503}) {
+    server.enqueue(answer(status, "body " + std::to_string(status)));
+    const Response response = send(get(server.url("/status")));
+    EXPECT_EQ(response.status, status);
+    EXPECT_EQ(response.body, "body " + std::to_string(status));
+  }
+}
+
+TEST(Http, GetWithoutBodyAndPostWithoutContentTypeAddNothingOfTheirOwn) {
+  FakeHttpServer server;
+  send(get(server.url("/tags")));
+  Request post = get(server.url("/pull"));
+  post.method = "POST";
+  post.body = "{}";
+  send(post);
+  const auto recorded = server.requests();
+  ASSERT_EQ(recorded.size(), 2u);
+  EXPECT_EQ(recorded[0].method, "GET");
+  EXPECT_EQ(recorded[0].header("content-length"), std::nullopt);
+  EXPECT_EQ(recorded[1].method, "POST");
+  EXPECT_EQ(recorded[1].header("content-type"), std::nullopt);
+  EXPECT_EQ(recorded[1].body, "{}");
+}
+
+TEST(Http, HeaderWithLineBreakIsRefusedWithoutNamingItsValue) {
+  FakeHttpServer server;
+  Request request = get(server.url("/"));
+  request.headers = {{"authorization", "Bearer sk-secret\r\nX-Injected: 1"}};
+  try {
+    send(request);
+    FAIL() << "sent";
+  } catch (const HttpError& error) {
+    EXPECT_EQ(error.kind(), ErrorKind::other);
+    EXPECT_EQ(std::string(error.what()).find("sk-secret"), std::string::npos);
+  }
+  EXPECT_TRUE(server.requests().empty());
+}
+
+TEST(Http, TransfersWithoutAnAnswerFailWithTheirKind) {
+  FakeHttpServer server;
+  RefusedPort refused;
+  server.on("/drop", withMode(FakeReply::Mode::closeWithoutAnswer));
+  struct Case {
+    std::string url;
+    ErrorKind kind;
+  };
+  const std::vector<Case> cases = {
+      {refused.url(), ErrorKind::network},
+      {server.url("/drop"), ErrorKind::network},
+      // A TLS handshake with a server that speaks plain HTTP.
+      {"https://127.0.0.1:" + std::to_string(server.port()) + "/", ErrorKind::network},
+      {"", ErrorKind::invalidURL},
+      {"not a url", ErrorKind::invalidURL},
+      {"http://127.0.0.1:" + std::to_string(server.port()) + "/a b", ErrorKind::invalidURL},
+      {"ftp://127.0.0.1/", ErrorKind::invalidURL},
+      {"file:///etc/passwd", ErrorKind::invalidURL},
+      {"127.0.0.1/no-scheme", ErrorKind::invalidURL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.url);
+    EXPECT_EQ(failureKind([&] { send(get(c.url)); }), c.kind);
+  }
+}
+
+TEST(Http, SilenceLongerThanTheTimeOutFailsAfterTheTimeOut) {
+  FakeHttpServer server;
+  server.enqueue(withMode(FakeReply::Mode::stall));
+  const auto start = Clock::now();
+  EXPECT_EQ(failureKind([&] { send(get(server.url("/stall"), 1s)); }), ErrorKind::timeout);
+  const auto elapsed = millisecondsSince(start);
+  EXPECT_GE(elapsed, 1000);
+  EXPECT_LT(elapsed, 2000);
+}
+
+TEST(Http, StopRequestEndsARunningTransferAtOnce) {
+  FakeHttpServer server;
+  server.enqueue(withMode(FakeReply::Mode::stall));
+  std::stop_source stop;
+  std::atomic<Clock::time_point> stoppedAt{};
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(200ms);
+    stoppedAt = Clock::now();
+    stop.request_stop();
+  });
+  EXPECT_EQ(failureKind([&] { send(get(server.url("/stall"), 10s), stop.get_token()); }), ErrorKind::cancelled);
+  const auto ended = Clock::now();
+  stopper.join();
+  EXPECT_LT(ended - stoppedAt.load(), 100ms);
+  ASSERT_EQ(server.requests().size(), 1u);
+
+  // Already stopped: nothing is sent.
+  EXPECT_EQ(failureKind([&] { send(get(server.url("/late")), stop.get_token()); }), ErrorKind::cancelled);
+  EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST(HttpStream, HandsOverEachLineAsItArrives) {
+  FakeHttpServer server;
+  server.enqueue(chunked({{0ms, "{\"status\":\"one\"}\n"}, {200ms, "two\nthr"}, {200ms, "ee"}}));
+  struct Call {
+    std::string line;
+    int status;
+    Clock::time_point at;
+  };
+  std::vector<Call> calls;
+  Request request = get(server.url("/api/pull"));
+  request.method = "POST";
+  request.body = "{\"model\":\"m\",\"stream\":true}";
+  const Head head = stream(request, [&](const Head& current, std::string_view line) {
+    calls.push_back({std::string(line), current.status, Clock::now()});
+    return Flow::proceed;
+  });
+  const auto ended = Clock::now();
+  EXPECT_EQ(head.status, 200);
+  EXPECT_EQ(head.header("transfer-encoding"), "chunked");
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].line, "{\"status\":\"one\"}");
+  EXPECT_EQ(calls[1].line, "two");
+  // The last line has no LF and arrives when the body ends.
+  EXPECT_EQ(calls[2].line, "three");
+  EXPECT_EQ(calls[0].status, 200);
+  // The first two lines were handed over while the server was still sending.
+  EXPECT_GE(calls[1].at - calls[0].at, 150ms);
+  EXPECT_GE(ended - calls[1].at, 150ms);
+}
+
+TEST(HttpStream, EmptyLinesAreKeptAndAnEmptyBodyGivesNoCall) {
+  FakeHttpServer server;
+  server.enqueue(chunked({{0ms, "a\n\n"}, {0ms, "b\n"}}));
+  server.enqueue(answer(500, ""));
+  std::vector<std::string> lines;
+  auto collect = [&](const Head&, std::string_view line) {
+    lines.emplace_back(line);
+    return Flow::proceed;
+  };
+  stream(get(server.url("/")), collect);
+  EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b"}));
+  lines.clear();
+  EXPECT_EQ(stream(get(server.url("/")), collect).status, 500);
+  EXPECT_TRUE(lines.empty());
+}
+
+TEST(HttpStream, HandlerEndsTheTransferByStopOrByThrowing) {
+  FakeHttpServer server;
+  const std::vector<FakeChunk> slow = {{0ms, "first\nsecond\n"}, {3000ms, "late\n"}};
+  server.on("/slow", chunked(slow));
+
+  int calls = 0;
+  auto start = Clock::now();
+  EXPECT_EQ(failureKind([&] {
+              stream(get(server.url("/slow")), [&](const Head&, std::string_view) {
+                ++calls;
+                return Flow::stop;
+              });
+            }),
+            ErrorKind::cancelled);
+  EXPECT_EQ(calls, 1);
+  EXPECT_LT(millisecondsSince(start), 2000);
+
+  start = Clock::now();
+  EXPECT_THROW(stream(get(server.url("/slow")),
+                      [&](const Head&, std::string_view) -> Flow { throw std::runtime_error("bad line"); }),
+               std::runtime_error);
+  EXPECT_LT(millisecondsSince(start), 2000);
+}
+
+TEST(HttpStream, SteadyStreamLongerThanTheTimeOutDoesNotTimeOut) {
+  FakeHttpServer server;
+  std::vector<FakeChunk> chunks;
+  for (int i = 0; i < 8; ++i) chunks.push_back({100ms, "line " + std::to_string(i) + "\n"});
+  server.enqueue(chunked(chunks));
+  int lines = 0;
+  const auto start = Clock::now();
+  stream(get(server.url("/"), 300ms), [&](const Head&, std::string_view) {
+    ++lines;
+    return Flow::proceed;
+  });
+  EXPECT_EQ(lines, 8);
+  EXPECT_GE(millisecondsSince(start), 600);
+}
+
+TEST(Http, ParallelRequestsFromManyThreadsGetTheirOwnBodies) {
+  FakeHttpServer server;
+  constexpr int requestCount = 32;
+  constexpr int threadCount = 8;
+  for (int i = 0; i < requestCount; ++i) {
+    FakeReply reply = answer(200, "body of " + std::to_string(i) + std::string(static_cast<std::size_t>(i) * 997, '.'));
+    reply.delay = 50ms;
+    server.on("/item/" + std::to_string(i), reply);
+  }
+  std::atomic<int> next{0};
+  std::atomic<int> correct{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < threadCount; ++t) {
+    threads.emplace_back([&] {
+      for (int i; (i = next++) < requestCount;) {
+        Request request = get(server.url("/item/" + std::to_string(i)));
+        request.headers = {{"x-index", std::to_string(i)}};
+        const Response response = send(request);
+        const std::string expected = "body of " + std::to_string(i) + std::string(static_cast<std::size_t>(i) * 997, '.');
+        if (response.status == 200 && response.body == expected) ++correct;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(correct, requestCount);
+  EXPECT_EQ(server.requests().size(), static_cast<std::size_t>(requestCount));
+  EXPECT_GT(server.maxInFlight(), 1);
+}
+
+TEST(Http, LoopbackBypassesTheProxyAndOtherHostsUseIt) {
+  FakeHttpServer server;
+  FakeHttpServer proxy;
+  RefusedPort deadProxy;
+  ScopedEnvironment environment;
+  environment.set("no_proxy", nullptr);
+  environment.set("NO_PROXY", nullptr);
+
+  environment.set("http_proxy", deadProxy.url().c_str());
+  for (const std::string host : {"127.0.0.1", "localhost"}) {
+    server.enqueue(answer(200, "direct"));
+    EXPECT_EQ(send(get("http://" + host + ":" + std::to_string(server.port()) + "/direct")).body, "direct");
+  }
+
+  // The ".invalid" name never resolves: only a proxy can answer it.
+  environment.set("http_proxy", proxy.url().c_str());
+  proxy.enqueue(answer(200, "via proxy"));
+  EXPECT_EQ(send(get("http://tovrane.invalid/probe")).body, "via proxy");
+  ASSERT_EQ(proxy.requests().size(), 1u);
+  EXPECT_EQ(proxy.requests()[0].path, "http://tovrane.invalid/probe");
+}
+
+}  // namespace
+}  // namespace tovrane::http
