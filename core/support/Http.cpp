@@ -1,5 +1,7 @@
 #include "core/support/Http.hpp"
 
+#include "core/support/Text.hpp"
+
 #include <curl/curl.h>
 
 #include <arpa/inet.h>
@@ -20,12 +22,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
            return lower(x) == lower(y);
          });
-}
-
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
 }
 
 // libcurl's global state must be set up once per process, before any handle
@@ -91,10 +87,16 @@ bool isLoopbackHost(std::string_view host) {
          (ntohl(address4.s_addr) >> 24) == 127;
 }
 
-struct UrlDeleter {
-  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+template <typename T, void (*release)(T*)>
+struct Releaser {
+  void operator()(T* handle) const { release(handle); }
 };
-using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
+using UrlHandle = std::unique_ptr<CURLU, Releaser<CURLU, curl_url_cleanup>>;
+using HeaderList = std::unique_ptr<curl_slist, Releaser<curl_slist, curl_slist_free_all>>;
+using EasyHandle = std::unique_ptr<CURL, Releaser<CURL, curl_easy_cleanup>>;
+// curl_multi_cleanup returns a code, which a deleter has no use for.
+void releaseMulti(CURLM* multi) { curl_multi_cleanup(multi); }
+using MultiHandle = std::unique_ptr<CURLM, Releaser<CURLM, releaseMulti>>;
 
 std::string urlPart(CURLU* url, CURLUPart part) {
   char* value = nullptr;
@@ -126,17 +128,13 @@ class Transfer {
   Transfer(const Request& request, const LineHandler* onLine) : request_(request), onLine_(onLine) {
     initializeCurl();
     url_ = parseUrl(request.url);
-    easy_ = curl_easy_init();
-    multi_ = curl_multi_init();
-    if (easy_ == nullptr || multi_ == nullptr)
-      throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+    easy_.reset(curl_easy_init());
+    multi_.reset(curl_multi_init());
+    if (!easy_ || !multi_) throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
     configure();
   }
   ~Transfer() {
-    if (added_) curl_multi_remove_handle(multi_, easy_);
-    if (multi_ != nullptr) curl_multi_cleanup(multi_);
-    if (easy_ != nullptr) curl_easy_cleanup(easy_);
-    curl_slist_free_all(headerList_);
+    if (added_) curl_multi_remove_handle(multi_.get(), easy_.get());
   }
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;
@@ -150,9 +148,10 @@ class Transfer {
 
  private:
   void configure();
+  void appendHeaderLine(const std::string& line);
   template <typename T>
   void set(CURLoption option, T value) {
-    if (CURLcode rc = curl_easy_setopt(easy_, option, value); rc != CURLE_OK)
+    if (CURLcode rc = curl_easy_setopt(easy_.get(), option, value); rc != CURLE_OK)
       throw HttpError(ErrorKind::other, curl_easy_strerror(rc));
   }
   [[noreturn]] void fail(CURLcode code);
@@ -164,10 +163,13 @@ class Transfer {
 
   const Request& request_;
   const LineHandler* onLine_;
+  // Declared so that each handle is released after everything that uses it:
+  // the easy handle reads the URL and the header list, the multi handle
+  // drives the easy handle.
   UrlHandle url_;
-  CURL* easy_ = nullptr;
-  CURLM* multi_ = nullptr;
-  curl_slist* headerList_ = nullptr;
+  HeaderList headerList_;
+  EasyHandle easy_;
+  MultiHandle multi_;
   bool added_ = false;
   char errorText_[CURL_ERROR_SIZE] = {};
 
@@ -181,6 +183,14 @@ class Transfer {
   bool stoppedByHandler_ = false;
   std::exception_ptr handlerFailure_;
 };
+
+void Transfer::appendHeaderLine(const std::string& line) {
+  curl_slist* extended = curl_slist_append(headerList_.get(), line.c_str());
+  if (extended == nullptr) throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+  // The list keeps its head; only the first append makes a new one.
+  headerList_.release();
+  headerList_.reset(extended);
+}
 
 void Transfer::configure() {
   set(CURLOPT_CURLU, url_.get());
@@ -208,22 +218,14 @@ void Transfer::configure() {
       throw HttpError(ErrorKind::other, "request header with an invalid name or a line break");
     hasContentType = hasContentType || equalsIgnoringCase(header.name, "content-type");
     // "Name;" is libcurl's spelling of a header with an empty value.
-    std::string line = header.value.empty() ? header.name + ";" : header.name + ": " + header.value;
-    curl_slist* extended = curl_slist_append(headerList_, line.c_str());
-    if (extended == nullptr) throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
-    headerList_ = extended;
+    appendHeaderLine(header.value.empty() ? header.name + ";" : header.name + ": " + header.value);
   }
   const bool sendsBody = request_.method != "GET" || !request_.body.empty();
   // Without these, libcurl would label every body as a form and hold large
   // bodies back for a "100 Continue" that some servers never send.
-  std::vector<const char*> suppressed{"Expect:"};
-  if (sendsBody && !hasContentType) suppressed.push_back("Content-Type:");
-  for (const char* line : suppressed) {
-    curl_slist* extended = curl_slist_append(headerList_, line);
-    if (extended == nullptr) throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
-    headerList_ = extended;
-  }
-  set(CURLOPT_HTTPHEADER, headerList_);
+  appendHeaderLine("Expect:");
+  if (sendsBody && !hasContentType) appendHeaderLine("Content-Type:");
+  set(CURLOPT_HTTPHEADER, headerList_.get());
 
   if (!sendsBody) {
     set(CURLOPT_HTTPGET, 1L);
@@ -240,18 +242,18 @@ size_t Transfer::onHeaderData(char* data, size_t size, size_t count, void* self)
   transfer.received_ += length;
   std::string_view line(data, length);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-  if (line.substr(0, 5) == "HTTP/") {
+  if (text::startsWith(line, "HTTP/")) {
     // Each status line (an interim 1xx, a proxy's CONNECT answer, the final
     // response) starts a new header block; only the last one counts.
     transfer.collecting_.clear();
   } else if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
     if (!transfer.collecting_.empty()) {
       transfer.collecting_.back().value += ' ';
-      transfer.collecting_.back().value += trimBlanks(line);
+      transfer.collecting_.back().value += text::trimBlanks(line);
     }
   } else if (auto colon = line.find(':'); colon != std::string_view::npos) {
     transfer.collecting_.push_back(
-        {std::string(trimBlanks(line.substr(0, colon))), std::string(trimBlanks(line.substr(colon + 1)))});
+        {std::string(text::trimBlanks(line.substr(0, colon))), std::string(text::trimBlanks(line.substr(colon + 1)))});
   }
   return length;
 }
@@ -259,7 +261,7 @@ size_t Transfer::onHeaderData(char* data, size_t size, size_t count, void* self)
 void Transfer::takeHead() {
   if (headTaken_) return;
   long status = 0;
-  curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+  curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
   head_.status = static_cast<int>(status);
   head_.headers = collecting_;
   headTaken_ = true;
@@ -305,12 +307,12 @@ void Transfer::fail(CURLcode code) {
 }
 
 void Transfer::run(std::stop_token stop) {
-  if (CURLMcode rc = curl_multi_add_handle(multi_, easy_); rc != CURLM_OK)
+  if (CURLMcode rc = curl_multi_add_handle(multi_.get(), easy_.get()); rc != CURLM_OK)
     throw HttpError(ErrorKind::other, curl_multi_strerror(rc));
   added_ = true;
   // Wakes the wait below at once; curl_multi_wakeup may be called from any
   // thread. Declared after the handles, so it is gone before they are.
-  std::stop_callback wake(stop, [multi = multi_] { curl_multi_wakeup(multi); });
+  std::stop_callback wake(stop, [multi = multi_.get()] { curl_multi_wakeup(multi); });
 
   const auto timeout = std::max(request_.timeout, std::chrono::milliseconds(1));
   auto lastActivity = Clock::now();
@@ -320,16 +322,16 @@ void Transfer::run(std::stop_token stop) {
   while (!result) {
     if (stop.stop_requested()) throw HttpError(ErrorKind::cancelled, curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK));
     int running = 0;
-    if (CURLMcode rc = curl_multi_perform(multi_, &running); rc != CURLM_OK)
+    if (CURLMcode rc = curl_multi_perform(multi_.get(), &running); rc != CURLM_OK)
       throw HttpError(ErrorKind::other, curl_multi_strerror(rc));
     int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+    while (CURLMsg* message = curl_multi_info_read(multi_.get(), &queued)) {
       if (message->msg == CURLMSG_DONE) result = message->data.result;
     }
     if (result) break;
 
     curl_off_t sent = 0;
-    curl_easy_getinfo(easy_, CURLINFO_SIZE_UPLOAD_T, &sent);
+    curl_easy_getinfo(easy_.get(), CURLINFO_SIZE_UPLOAD_T, &sent);
     const auto now = Clock::now();
     if (received_ != seenReceived || sent != seenSent) {
       seenReceived = received_;
@@ -343,7 +345,7 @@ void Transfer::run(std::stop_token stop) {
     }
     // libcurl shortens the wait further when one of its own timers is due.
     const auto wait = std::min<std::chrono::milliseconds>(timeout - idle, std::chrono::seconds(1));
-    if (CURLMcode rc = curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait.count()), nullptr); rc != CURLM_OK)
+    if (CURLMcode rc = curl_multi_poll(multi_.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr); rc != CURLM_OK)
       throw HttpError(ErrorKind::other, curl_multi_strerror(rc));
   }
 

@@ -1,5 +1,7 @@
 #include "tests/support/FakeHttpServer.hpp"
 
+#include "core/support/Text.hpp"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -68,12 +70,6 @@ std::vector<http::QueryItem> decodeQuery(std::string_view query) {
   return items;
 }
 
-std::string_view trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-  return text;
-}
-
 // Parses the request line and headers (without the blank line that ends
 // them); nullopt for anything that is not HTTP, such as a TLS handshake.
 std::optional<RecordedRequest> parseHead(std::string_view head) {
@@ -97,7 +93,7 @@ std::optional<RecordedRequest> parseHead(std::string_view head) {
     std::string_view line = head.substr(0, lineEnd);
     const auto colon = line.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
-    request.headers.push_back({std::string(trim(line.substr(0, colon))), std::string(trim(line.substr(colon + 1)))});
+    request.headers.push_back({std::string(text::trimBlanks(line.substr(0, colon))), std::string(text::trimBlanks(line.substr(colon + 1)))});
   }
   return request;
 }
