@@ -208,9 +208,9 @@ void Transfer::configure() {
   // An empty proxy overrides the proxy variables; elsewhere libcurl honours them.
   if (isLoopbackHost(urlPart(url_.get(), CURLUPART_HOST))) set(CURLOPT_PROXY, "");
 
+  auto unsafe = [](const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; };
   bool hasContentType = false;
   for (const Header& header : request_.headers) {
-    auto unsafe = [](const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; };
     // A line break would smuggle further header lines into the request. The
     // text names neither the header nor its value: values carry API keys.
     if (header.name.empty() || unsafe(header.name) || unsafe(header.value) ||
