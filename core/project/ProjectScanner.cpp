@@ -1,0 +1,367 @@
+#include "core/project/ProjectScanner.hpp"
+
+#include "core/support/Files.hpp"
+#include "core/support/Json.hpp"
+#include "core/support/Text.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <utf8proc.h>
+
+namespace tovrane {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Words that Kotlin or Java reserve; a package part that equals one gets "_".
+constexpr std::array<std::string_view, 38> reservedWords{
+    "package", "class", "fun", "object", "val", "var", "when", "is", "in", "as",
+    "if", "do", "for", "try", "null", "true", "false", "this", "super", "return",
+    "throw", "while", "interface", "typealias", "typeof", "break", "continue", "else", "int", "new",
+    "default", "public", "private", "static", "final", "native", "switch", "case"};
+
+constexpr std::array<std::string_view, 4> imageExtensions{"png", "jpg", "jpeg", "webp"};
+
+template <std::size_t N>
+bool contains(const std::array<std::string_view, N>& table, std::string_view word) {
+  return std::find(table.begin(), table.end(), word) != table.end();
+}
+
+using text::endsWith;
+
+// How the walks see one directory entry.
+enum class Kind { file, folder, skipped };
+
+struct Entry {
+  fs::path path;
+  std::string name;
+  Kind kind;
+};
+
+fs::path canonicalOrEmpty(const fs::path& path) {
+  std::error_code ec;
+  fs::path out = fs::canonical(path, ec);
+  return ec ? fs::path{} : out;
+}
+
+// True when path (following every link) is a regular file inside boundary.
+bool isFileWithin(const fs::path& path, const fs::path& canonicalBoundary) {
+  const fs::path target = canonicalOrEmpty(path);
+  std::error_code ec;
+  return !target.empty() && !canonicalBoundary.empty() && files::isWithin(canonicalBoundary, target) &&
+         fs::is_regular_file(target, ec);
+}
+
+// A link counts as the file it points at while that file lies inside the
+// boundary; links to folders are never entered (their target is walked under
+// its own path) and links leaving the boundary are not looked at at all. An
+// entry whose kind cannot be told counts as a file.
+Kind classify(const fs::path& path, const fs::path& canonicalBoundary) {
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(path, ec);
+  if (ec) return Kind::file;
+  if (fs::is_symlink(status)) return isFileWithin(path, canonicalBoundary) ? Kind::file : Kind::skipped;
+  return fs::is_directory(status) ? Kind::folder : Kind::file;
+}
+
+// The folder's entries, sorted by name: the file system's own order is
+// arbitrary (hash order on ext4), and a fixed order makes the first project
+// folder, the order of colours and images and the last app icon set the same
+// on every run. nullopt when the folder cannot be listed.
+std::optional<std::vector<Entry>> listFolder(const fs::path& folder, const fs::path& canonicalBoundary,
+                                             bool includeHidden) {
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec), end;
+  if (ec) return std::nullopt;
+  std::vector<Entry> entries;
+  for (; it != end; it.increment(ec)) {
+    if (ec) return std::nullopt;
+    std::string name = it->path().filename().string();
+    if (!includeHidden && name.starts_with('.')) continue;
+    const Kind kind = classify(it->path(), canonicalBoundary);
+    if (kind != Kind::skipped) entries.push_back({it->path(), std::move(name), kind});
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  return entries;
+}
+
+// Depth-first, pre-order walk below root. visit returns whether to enter a
+// folder entry. Iterative, so a deep tree cannot exhaust the stack; folders
+// that cannot be listed are passed over.
+template <typename Visit>
+void walk(const fs::path& root, const fs::path& canonicalBoundary, bool includeHidden, Visit visit) {
+  std::vector<std::pair<std::vector<Entry>, std::size_t>> stack;
+  if (auto top = listFolder(root, canonicalBoundary, includeHidden)) stack.emplace_back(std::move(*top), 0);
+  while (!stack.empty()) {
+    auto& [entries, next] = stack.back();
+    if (next == entries.size()) {
+      stack.pop_back();
+      continue;
+    }
+    const Entry entry = entries[next++];
+    if (!visit(entry) || entry.kind != Kind::folder) continue;
+    if (auto inner = listFolder(entry.path, canonicalBoundary, includeHidden))
+      stack.emplace_back(std::move(*inner), 0);
+  }
+}
+
+bool isSkippedFolder(std::string_view name) {
+  return contains(ProjectScanner::skippedDirs, name) || endsWith(name, "Tests") ||
+         endsWith(name, ".xcframework") || endsWith(name, ".framework");
+}
+
+bool isSwiftSource(std::string_view name) {
+  return endsWith(name, ".swift") && name != "Package.swift" && !endsWith(name, "Tests.swift");
+}
+
+// The last path component, also for a path given with a trailing separator.
+std::string lastComponent(const fs::path& path) {
+  fs::path normal = path.lexically_normal();
+  if (normal.filename().empty()) normal = normal.parent_path();
+  return normal.filename().string();
+}
+
+std::string stripMarks(std::string_view text) {
+  utf8proc_uint8_t* folded = nullptr;
+  const auto length = utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
+                                   static_cast<utf8proc_ssize_t>(text.size()), &folded,
+                                   static_cast<utf8proc_option_t>(UTF8PROC_DECOMPOSE | UTF8PROC_STRIPMARK));
+  if (length < 0) return std::string(text);
+  std::string out(reinterpret_cast<char*>(folded), static_cast<std::size_t>(length));
+  std::free(folded);
+  return out;
+}
+
+bool isAsciiAlnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+std::string cleanPackagePart(std::string_view part) {
+  std::string replaced;
+  text::forEachGrapheme(part, [&](std::string_view character) {
+    replaced += text::isLetter(character) || text::isNumber(character) ? std::string(character) : "_";
+    return true;
+  });
+  std::string out;
+  for (const char c : stripMarks(replaced))
+    if (isAsciiAlnum(c) || c == '_') out += c;
+  if (out.empty()) out = "app";
+  if (out[0] >= '0' && out[0] <= '9') out.insert(0, "a");
+  if (contains(reservedWords, out)) out += '_';
+  return out;
+}
+
+// A colour component's JSON value as a number from 0 to 1; nullopt when the
+// value cannot be a colour byte (not finite), so the set is passed over.
+std::optional<double> readComponent(const json::Json& components, const char* key) {
+  const auto it = components.find(key);
+  if (it == components.end()) return 1.0;
+  double value = 1.0;
+  if (it->is_number()) {
+    value = it->get<double>();
+  } else if (it->is_string()) {
+    std::string_view text = it->get_ref<const std::string&>();
+    std::uint32_t hex = 0;
+    if (text.starts_with("0x") && text.size() > 2) {
+      const auto [end, error] = std::from_chars(text.data() + 2, text.data() + text.size(), hex, 16);
+      // from_chars takes no sign, so "0x-1" and "0x+1" fail here as they should.
+      if (error == std::errc{} && end == text.data() + text.size()) return hex / 255.0;
+    }
+    // Like a plain decimal reading: a single leading "+" is allowed, blanks
+    // are not, and the decimal point does not depend on the process locale.
+    if (text.starts_with('+') && text.size() > 1 && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
+    double number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error == std::errc{} && end == text.data() + text.size() && !text.empty()) value = number;
+  }
+  if (!std::isfinite(value)) return std::nullopt;
+  return value > 1 ? value / 255 : value;
+}
+
+}  // namespace
+
+namespace project {
+
+std::string lowercased(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    std::size_t length = 0;
+    const char32_t c = text::firstScalar(text, &length);
+    text::appendUtf8(out, static_cast<char32_t>(utf8proc_tolower(static_cast<utf8proc_int32_t>(c))));
+    text.remove_prefix(length);
+  }
+  return out;
+}
+
+}  // namespace project
+
+std::optional<std::string> ProjectScanner::firstMatch(std::string_view text, std::string_view key) {
+  const std::string needle = std::string(key) + " = ";
+  const auto start = text.find(needle);
+  if (start == std::string_view::npos) return std::nullopt;
+  const auto valueStart = start + needle.size();
+  const auto semicolon = text.find(';', valueStart);
+  if (semicolon == std::string_view::npos) return std::nullopt;
+  std::string_view value = text.substr(valueStart, semicolon - valueStart);
+  const auto isTrimmed = [](char c) { return c == '"' || c == ' '; };
+  while (!value.empty() && isTrimmed(value.front())) value.remove_prefix(1);
+  while (!value.empty() && isTrimmed(value.back())) value.remove_suffix(1);
+  return std::string(value);
+}
+
+std::string ProjectScanner::packageName(const std::optional<std::string>& bundleIdentifier,
+                                        std::string_view appName) {
+  std::string identifier = bundleIdentifier.value_or("");
+  if (identifier.empty() || identifier.find('$') != std::string::npos)
+    identifier = "com.tovrane." + std::string(appName);
+  identifier = project::lowercased(identifier);
+
+  std::vector<std::string> parts;
+  std::string_view rest = identifier;
+  while (true) {
+    const auto dot = rest.find('.');
+    const std::string_view part = rest.substr(0, dot);
+    if (!part.empty()) parts.push_back(cleanPackagePart(part));
+    if (dot == std::string_view::npos) break;
+    rest.remove_prefix(dot + 1);
+  }
+  if (parts.size() < 2) parts.insert(parts.begin(), {"com", "tovrane"});
+  return text::join(parts, ".");
+}
+
+std::optional<std::uint32_t> ProjectScanner::readColor(const fs::path& colorSet, const fs::path& boundary) {
+  const fs::path description = colorSet / "Contents.json";
+  if (!isFileWithin(description, canonicalOrEmpty(boundary.empty() ? colorSet : boundary))) return std::nullopt;
+  std::optional<json::Json> document;
+  try {
+    document = json::tryParse(files::readFile(description));
+  } catch (const files::FileError&) {
+    return std::nullopt;
+  }
+  if (!document || !document->is_object()) return std::nullopt;
+  const auto colors = document->find("colors");
+  if (colors == document->end() || !colors->is_array() || colors->empty()) return std::nullopt;
+  if (!std::all_of(colors->begin(), colors->end(), [](const json::Json& c) { return c.is_object(); }))
+    return std::nullopt;
+
+  // The first variant without appearances is the light, default one.
+  const auto hasAppearances = [](const json::Json& c) {
+    const auto it = c.find("appearances");
+    return it != c.end() && it->is_array();
+  };
+  auto chosen = std::find_if_not(colors->begin(), colors->end(), hasAppearances);
+  if (chosen == colors->end()) chosen = colors->begin();
+
+  const auto color = chosen->find("color");
+  if (color == chosen->end() || !color->is_object()) return std::nullopt;
+  const auto components = color->find("components");
+  if (components == color->end() || !components->is_object()) return std::nullopt;
+
+  std::uint32_t argb = 0;
+  for (const char* key : {"alpha", "red", "green", "blue"}) {
+    const auto component = readComponent(*components, key);
+    if (!component) return std::nullopt;
+    // A value outside 0…255 has no byte to stand for it; the set is passed
+    // over rather than guessed at.
+    const double byte = std::round(*component * 255);
+    if (byte < 0 || byte > 255) return std::nullopt;
+    argb = (argb << 8) | static_cast<std::uint32_t>(byte);
+  }
+  return argb;
+}
+
+std::optional<fs::path> ProjectScanner::bestImage(const fs::path& set, const fs::path& boundary) {
+  const fs::path canonicalBoundary = canonicalOrEmpty(boundary.empty() ? set : boundary);
+  const auto entries = listFolder(set, canonicalBoundary, true);
+  if (!entries) return std::nullopt;
+  std::optional<fs::path> best;
+  std::uintmax_t bestSize = 0;
+  for (const Entry& entry : *entries) {
+    std::string extension = entry.path.extension().string();
+    if (extension.empty()) continue;
+    if (!contains(imageExtensions, project::lowercased(extension.substr(1)))) continue;
+    // Only files can be copied as images; a folder named like one is not an image.
+    if (entry.kind != Kind::file || !isFileWithin(entry.path, canonicalBoundary)) continue;
+    std::error_code ec;
+    std::uintmax_t size = fs::file_size(entry.path, ec);
+    if (ec) size = 0;
+    if (!best || size > bestSize) {
+      best = entry.path;
+      bestSize = size;
+    }
+  }
+  return best;
+}
+
+ProjectScan ProjectScanner::scan(const fs::path& root) const {
+  ProjectScan result;
+  result.root = root;
+  result.appName = lastComponent(root);
+  const fs::path canonicalRoot = canonicalOrEmpty(root);
+
+  std::vector<fs::path> catalogues;
+  std::optional<fs::path> projectFile;
+  if (!canonicalRoot.empty()) {
+    walk(root, canonicalRoot, false, [&](const Entry& entry) {
+      if (entry.kind == Kind::file) {
+        if (isSwiftSource(entry.name)) result.swiftFiles.push_back(entry.path);
+        return false;
+      }
+      if (isSkippedFolder(entry.name)) return false;
+      if (endsWith(entry.name, ".xcassets")) {
+        catalogues.push_back(entry.path);
+        return false;
+      }
+      if (endsWith(entry.name, ".xcodeproj")) {
+        const fs::path candidate = entry.path / "project.pbxproj";
+        if (!projectFile && isFileWithin(candidate, canonicalRoot)) projectFile = candidate;
+        return false;
+      }
+      return true;
+    });
+  }
+  // Compared as UTF-8 bytes, which orders like Unicode scalar values.
+  std::sort(result.swiftFiles.begin(), result.swiftFiles.end(),
+            [](const fs::path& a, const fs::path& b) { return a.native() < b.native(); });
+
+  std::optional<std::string> bundleIdentifier;
+  if (projectFile) {
+    const std::string projectName = projectFile->parent_path().filename().string();
+    result.appName = projectName.substr(0, projectName.size() - std::string_view(".xcodeproj").size());
+    std::optional<std::string> content;
+    try {
+      content = files::readFile(*projectFile);
+    } catch (const files::FileError&) {
+    }
+    if (content && text::isValidUtf8(*content)) {
+      bundleIdentifier = firstMatch(*content, "PRODUCT_BUNDLE_IDENTIFIER");
+      const auto displayName = firstMatch(*content, "INFOPLIST_KEY_CFBundleDisplayName");
+      if (displayName && displayName->find('$') == std::string::npos) result.appName = *displayName;
+    }
+  }
+  result.packageName = packageName(bundleIdentifier, result.appName);
+
+  for (const fs::path& catalogue : catalogues) {
+    walk(catalogue, canonicalRoot, true, [&](const Entry& entry) {
+      const std::string_view name = entry.name;
+      if (endsWith(name, ".colorset")) {
+        if (const auto argb = readColor(entry.path, canonicalRoot)) {
+          result.colors.push_back({std::string(name.substr(0, name.size() - 9)), *argb});
+          return true;
+        }
+      }
+      if (endsWith(name, ".imageset")) {
+        if (auto file = bestImage(entry.path, canonicalRoot)) {
+          result.images.push_back({std::string(name.substr(0, name.size() - 9)), std::move(*file)});
+          return true;
+        }
+      }
+      if (endsWith(name, ".appiconset")) result.appIcon = bestImage(entry.path, canonicalRoot);
+      return true;
+    });
+  }
+  return result;
+}
+
+}  // namespace tovrane

@@ -1,0 +1,74 @@
+#pragma once
+// Reads an Xcode project folder once per conversion: the Swift sources to
+// convert, the app and package names, and the colours, images and app icon of
+// its asset catalogues. The scan only reads and never fails; whatever cannot be
+// read leaves its part of the result empty or at its default.
+//
+// Symbolic links are followed only while their target stays inside the
+// project folder, so a project cannot make the conversion read (and the writer
+// then copy) files from elsewhere on the machine.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovrane {
+
+struct ScannedColor {
+  std::string name;       // the colour set's folder name without ".colorset"
+  std::uint32_t argb = 0;  // alpha, red, green, blue from the highest byte down
+  bool operator==(const ScannedColor&) const = default;
+};
+
+struct ScannedImage {
+  std::string name;             // the image set's folder name without ".imageset"
+  std::filesystem::path file;   // the chosen image file inside the set
+  bool operator==(const ScannedImage&) const = default;
+};
+
+struct ProjectScan {
+  std::filesystem::path root;
+  std::vector<std::filesystem::path> swiftFiles;  // sorted by path
+  std::string appName;
+  std::string packageName;
+  std::vector<ScannedColor> colors;   // in the order found
+  std::vector<ScannedImage> images;   // in the order found
+  std::optional<std::filesystem::path> appIcon;
+};
+
+class ProjectScanner {
+ public:
+  // Folders the walk never enters.
+  static constexpr std::array<std::string_view, 12> skippedDirs{
+      "build", "DerivedData", ".build", "Pods", "Carthage", ".git",
+      "node_modules", ".swiftpm", "xcuserdata", "Tests", "UITests", "fastlane"};
+
+  ProjectScan scan(const std::filesystem::path& root) const;
+
+  // The first value of a build setting in a project.pbxproj text, without
+  // surrounding quotes and blanks; nullopt when the key or its ";" is missing.
+  static std::optional<std::string> firstMatch(std::string_view text, std::string_view key);
+  // A valid Android package name from the bundle identifier, falling back to
+  // "com.tovrane." + appName.
+  static std::string packageName(const std::optional<std::string>& bundleIdentifier,
+                                 std::string_view appName);
+  // The colour of a colour set folder, or nullopt when its description cannot
+  // be read or understood. Files reached through a link that leaves `boundary`
+  // are not read (an empty boundary means the colour set folder itself).
+  static std::optional<std::uint32_t> readColor(const std::filesystem::path& colorSet,
+                                                const std::filesystem::path& boundary = {});
+  // The largest raster image directly inside an image or app icon set; among
+  // equal sizes the first in listing order. Same boundary rule as readColor.
+  static std::optional<std::filesystem::path> bestImage(const std::filesystem::path& set,
+                                                        const std::filesystem::path& boundary = {});
+};
+
+namespace project {
+// Locale-independent Unicode lower-casing, scalar by scalar.
+std::string lowercased(std::string_view text);
+}  // namespace project
+
+}  // namespace tovrane
