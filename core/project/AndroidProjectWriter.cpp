@@ -276,7 +276,9 @@ std::string AndroidProjectWriter::assetName(std::string_view name) {
 }
 
 fs::path AndroidProjectWriter::packageFolder() const {
-  return fs::path("app/src/main/java") / text::replaceAll(packageName_, ".", "/");
+  // Joined as text: a package name starting with "." must not turn into an
+  // absolute path.
+  return fs::path("app/src/main/java/" + text::replaceAll(packageName_, ".", "/"));
 }
 
 fs::path AndroidProjectWriter::target(const fs::path& relativePath, bool isFolder) const {
