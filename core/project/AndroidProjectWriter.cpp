@@ -244,7 +244,8 @@ std::string assetCatalog(const std::vector<ScannedColor>& colors) {
     char hex[9];
     std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(color.argb));
     std::string line = "    ";
-    lines.push_back(line.append(stringLiteral(color.name)).append(" to androidx.compose.ui.graphics.Color(0x").append(hex).append("),"));
+    line.append(stringLiteral(color.name)).append(" to androidx.compose.ui.graphics.Color(0x");
+    lines.push_back(line.append(hex).append("),"));
   }
   std::string out =
       "// Farben aus dem Xcode-Asset-Katalog (erzeugt von tovrane)\npackage tovrane.runtime\n\n"
@@ -298,7 +299,8 @@ fs::path AndroidProjectWriter::target(const fs::path& relativePath, bool isFolde
     const fs::file_status status = fs::symlink_status(current, ec);
     if (ec || !fs::exists(status)) break;
     if (fs::is_symlink(status))
-      throw files::FileError(current, "ist ein symbolischer Link – das Android-Projekt wird nur in echte Ordner geschrieben");
+      throw files::FileError(current,
+                             "ist ein symbolischer Link – das Android-Projekt wird nur in echte Ordner geschrieben");
   }
   return full;
 }
@@ -319,8 +321,7 @@ void AndroidProjectWriter::write(const std::vector<KotlinSourceFile>& kotlinFile
   write(rootBuildGradle, "build.gradle.kts");
   write(gradleProperties, "gradle.properties");
   write(wrapperProperties, "gradle/wrapper/gradle-wrapper.properties");
-  // A store without a wrapper file still gives a usable project; Android
-  // Studio can add the wrapper itself.
+  // A wrapper file missing from the store is left out of the project.
   for (const CopiedResource& file : wrapperFiles)
     if (const auto bytes = resource(file.resource)) writeBytes(*bytes, file.destination, file.mode);
   write(gitignore, ".gitignore");

@@ -208,7 +208,8 @@ dependencies {
       {package + "ContentView.kt", "// ContentView\n"},
       {package + "Model.kt", "// Model\n"},
       // Names are Kotlin string literals; the digits are upper-case, eight of them.
-      {"app/src/main/java/tovrane/runtime/AssetCatalog.kt", concat({assetCatalogHead, R"(    "Brand" to androidx.compose.ui.graphics.Color(0xFFFF8000),
+      {"app/src/main/java/tovrane/runtime/AssetCatalog.kt",
+       concat({assetCatalogHead, R"(    "Brand" to androidx.compose.ui.graphics.Color(0xFFFF8000),
     "Clear" to androidx.compose.ui.graphics.Color(0x0000000A),
     "Say \"\$hi\"\\" to androidx.compose.ui.graphics.Color(0x12ABCDEF),
 )
@@ -396,7 +397,8 @@ TEST_F(AndroidProjectWriterTest, NeverWritesOutsideTheOutputFolder) {
         added.push_back(entry);
     return added;
   };
-  EXPECT_THROW(writer().write({{"../../../../../../../../../escape.kt", "x"}}, std::nullopt, false, {}), files::FileError);
+  EXPECT_THROW(writer().write({{"../../../../../../../../../escape.kt", "x"}}, std::nullopt, false, {}),
+               files::FileError);
   EXPECT_THROW(writer().write({{"/tmp/escape.kt", "x"}}, std::nullopt, false, {}), files::FileError);
   EXPECT_THROW(writer().write("x", "/etc/escape"), files::FileError);
   EXPECT_THROW(writer().write("x", "a/../../escape"), files::FileError);
