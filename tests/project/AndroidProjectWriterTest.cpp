@@ -95,15 +95,18 @@ class MainActivity : ComponentActivity() {
 
 std::string read(const fs::path& path) { return files::readFile(path); }
 
-std::string sha256(const fs::path& path) {
-  const std::string command = "sha256sum '" + path.string() + "'";
-  FILE* pipe = ::popen(command.c_str(), "r");
+// Runs a shell command line and returns what it printed (both streams).
+std::string run(const std::string& command) {
+  FILE* pipe = ::popen(("(" + command + ") 2>&1").c_str(), "r");
   if (!pipe) return {};
-  char buffer[65] = {};
-  const std::size_t n = std::fread(buffer, 1, 64, pipe);
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
   ::pclose(pipe);
-  return std::string(buffer, n);
+  return output;
 }
+
+std::string sha256(const fs::path& path) { return run("sha256sum '" + path.string() + "'").substr(0, 64); }
 
 class AndroidProjectWriterTest : public ::testing::Test {
  protected:
@@ -245,6 +248,28 @@ TEST_F(AndroidProjectWriterTest, CarriesTheVerifiedGradleWrapper) {
     GTEST_SKIP() << "gradle-wrapper.jar is fetched by scripts/setup; this build has none";
   EXPECT_EQ(sha256(out() / "gradle/wrapper/gradle-wrapper.jar"),
             "2db75c40782f5e8ba1fc278a5574bab070adccb2d21ca5a6e5ed840888448046");
+}
+
+TEST_F(AndroidProjectWriterTest, GradlewFindsJavaAndPassesEveryArgumentOn) {
+  writer().write({}, std::nullopt, false, {});
+  // A stand-in "java" that prints its arguments, one per line.
+  const fs::path java = temp.put("jdk/bin/java", "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done\n");
+  fs::permissions(java, fs::perms::owner_all);
+  const std::string gradlew = "'" + (out() / "gradlew").string() + "'";
+  const std::string jar = "[-classpath]\n[" + (out() / "gradle/wrapper/gradle-wrapper.jar").string() + "]\n";
+  const std::string tail = "[org.gradle.wrapper.GradleWrapperMain]\n[compileDebugKotlin]\n[--arg with  blanks]\n";
+
+  const std::string viaJavaHome =
+      run("cd / && JAVA_HOME='" + (temp / "jdk").string() + "' " + gradlew + " compileDebugKotlin '--arg with  blanks'");
+  EXPECT_THAT(viaJavaHome, ::testing::HasSubstr(jar + tail));
+  EXPECT_THAT(viaJavaHome, ::testing::HasSubstr("[-Dorg.gradle.appname=gradlew]"));
+
+  const std::string viaPath = run("cd / && unset JAVA_HOME; PATH='" + (temp / "jdk/bin").string() + ":/usr/bin:/bin' " +
+                                  gradlew + " compileDebugKotlin '--arg with  blanks'");
+  EXPECT_THAT(viaPath, ::testing::HasSubstr(jar + tail));
+
+  EXPECT_THAT(run("JAVA_HOME=/nonexistent " + gradlew + "; echo \"exit $?\""),
+              ::testing::AllOf(::testing::HasSubstr("JAVA_HOME"), ::testing::EndsWith("exit 1\n")));
 }
 
 TEST_F(AndroidProjectWriterTest, ActivityShowsTheEntry) {
