@@ -79,6 +79,16 @@ TEST(ProjectScanner, MissingFolderOrUnreadableProjectFileGivesDefaults) {
   EXPECT_EQ(scan.swiftFiles, std::vector<fs::path>{temp / "Shop/Shop/App.swift"});
 }
 
+TEST(ProjectScanner, SwiftFilesAreSortedByTheirWholePathText) {
+  TempFolder temp;
+  // As text "Kit.Core/" comes before "Kit/" ("." < "/"); compared folder by
+  // folder it would come after.
+  for (const char* file : {"P/Kit/B.swift", "P/Kit.Core/A.swift", "P/Kit-2/C.swift", "P/kit/D.swift", "P/Ä/E.swift"})
+    temp.put(file, "");
+  EXPECT_EQ(ProjectScanner().scan(temp / "P").swiftFiles,
+            under(temp / "P", {"Kit-2/C.swift", "Kit.Core/A.swift", "Kit/B.swift", "kit/D.swift", "Ä/E.swift"}));
+}
+
 TEST(ProjectScanner, EmptyDisplayNameIsTakenAsIs) {
   TempFolder temp;
   temp.put("P/Tool.xcodeproj/project.pbxproj",
