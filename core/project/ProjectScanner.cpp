@@ -116,9 +116,10 @@ bool isSwiftSource(std::string_view name) {
   return endsWith(name, ".swift") && name != "Package.swift" && !endsWith(name, "Tests.swift");
 }
 
-// The last path component, also for a path given with a trailing separator.
+// The last path component, also for "." or a path with a trailing separator.
 std::string lastComponent(const fs::path& path) {
-  fs::path normal = path.lexically_normal();
+  std::error_code ec;
+  fs::path normal = fs::absolute(path, ec).lexically_normal();
   if (normal.filename().empty()) normal = normal.parent_path();
   return normal.filename().string();
 }

@@ -69,6 +69,7 @@ TEST(ProjectScanner, MissingFolderOrUnreadableProjectFileGivesDefaults) {
   TempFolder temp;
   EXPECT_EQ(ProjectScanner().scan(temp / "missing").swiftFiles, std::vector<fs::path>{});
   EXPECT_EQ(ProjectScanner().scan(temp / "missing/").appName, "missing");
+  EXPECT_EQ(ProjectScanner().scan(temp / "missing/.").appName, "missing");
 
   // A project file that is not UTF-8 keeps the folder's name and no identifier.
   temp.put("Shop/Shop.xcodeproj/project.pbxproj", "PRODUCT_BUNDLE_IDENTIFIER = org.shop\xff;\n");
