@@ -1,0 +1,122 @@
+#include "tests/support/FakeTool.hpp"
+
+#include "core/support/Files.hpp"
+
+#include <stdexcept>
+
+namespace tovrane::testsupport {
+
+namespace fs = std::filesystem;
+
+std::string shellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') quoted += "'\\''";
+    else quoted += c;
+  }
+  return quoted + "'";
+}
+
+InstalledTool FakeTool::install(const fs::path& path) const {
+  const fs::path log = path.string() + ".log";
+  const fs::path out = path.string() + ".out";
+  const fs::path err = path.string() + ".err";
+  files::writeFile(out, output);
+  files::writeFile(err, errorOutput);
+  files::writeFile(log, "");
+
+  // The logging runs in a subshell with a PATH of its own (the caller's may
+  // be a test folder or absent) and with byte-counting lengths (LC_ALL=C).
+  // A record is assembled in a temporary file and appended with one write,
+  // so that calls running at the same time do not mix their records.
+  std::string script = "#!/bin/sh\n";
+  script += "(\n";
+  script += "PATH=/usr/bin:/bin\n";
+  script += "LC_ALL=C\n";
+  script += "log=" + shellQuote(log.string()) + "\n";
+  script += "record=$(mktemp \"$log.XXXXXX\") || exit 1\n";
+  script += "field() { printf '%s %s [%s]\\n' \"$1\" \"${#2}\" \"$2\"; }\n";
+  script += "{\n";
+  script += "  printf '@call\\n'\n";
+  script += "  field cwd \"$(pwd -P)\"\n";
+  script += "  for argument in \"$@\"; do field arg \"$argument\"; done\n";
+  for (const auto& name : variables) {
+    script += "  if [ \"${" + name + "+set}\" = set ]; then field 'env " + name + "' \"$" + name +
+              "\"; else printf 'unset %s\\n' " + name + "; fi\n";
+  }
+  if (readsInput) {
+    script += "  cat > \"$record.in\"\n";
+    script += "  size=$(wc -c < \"$record.in\")\n";
+    script += "  printf 'stdin %s [' $((size + 0))\n";
+    script += "  cat \"$record.in\"\n";
+    script += "  printf ']\\n'\n";
+    script += "  rm -f \"$record.in\"\n";
+  }
+  script += "  printf '@end\\n'\n";
+  script += "} > \"$record\"\n";
+  script += "cat \"$record\" >> \"$log\"\n";
+  script += "rm -f \"$record\"\n";
+  script += "cat " + shellQuote(out.string()) + "\n";
+  script += "cat " + shellQuote(err.string()) + " >&2\n";
+  script += ") || exit 99\n";
+  script += body + "\n";
+  script += "exit " + std::to_string(status) + "\n";
+  files::writeAtomic(path, script, 0755);
+  return InstalledTool{path, log};
+}
+
+namespace {
+
+// Reads "<size> [<bytes>]\n" at pos.
+std::string readSized(const std::string& log, std::size_t& pos) {
+  const auto space = log.find(' ', pos);
+  if (space == std::string::npos) throw std::runtime_error("tool log: size missing");
+  const std::size_t size = std::stoul(log.substr(pos, space - pos));
+  if (log.compare(space + 1, 1, "[") != 0 || log.compare(space + 2 + size, 2, "]\n") != 0)
+    throw std::runtime_error("tool log: broken value at byte " + std::to_string(pos));
+  pos = space + 4 + size;
+  return log.substr(space + 2, size);
+}
+
+bool take(const std::string& log, std::size_t& pos, const std::string& word) {
+  if (log.compare(pos, word.size(), word) != 0) return false;
+  pos += word.size();
+  return true;
+}
+
+}  // namespace
+
+std::vector<ToolCall> readToolLog(const fs::path& path) {
+  std::vector<ToolCall> calls;
+  if (!fs::exists(path)) return calls;
+  const std::string log = files::readFile(path);
+  std::size_t pos = 0;
+  while (pos < log.size()) {
+    if (!take(log, pos, "@call\n")) throw std::runtime_error("tool log: record start missing");
+    ToolCall call;
+    while (!take(log, pos, "@end\n")) {
+      if (take(log, pos, "cwd ")) {
+        call.workingFolder = readSized(log, pos);
+      } else if (take(log, pos, "arg ")) {
+        call.arguments.push_back(readSized(log, pos));
+      } else if (take(log, pos, "stdin ")) {
+        call.input = readSized(log, pos);
+      } else if (take(log, pos, "env ")) {
+        const auto space = log.find(' ', pos);
+        const std::string name = log.substr(pos, space - pos);
+        pos = space + 1;
+        call.variables[name] = readSized(log, pos);
+      } else if (take(log, pos, "unset ")) {
+        const auto end = log.find('\n', pos);
+        call.variables[log.substr(pos, end - pos)] = std::nullopt;
+        pos = end + 1;
+      } else {
+        throw std::runtime_error("tool log: unknown line at byte " + std::to_string(pos));
+      }
+    }
+    calls.push_back(std::move(call));
+  }
+  return calls;
+}
+
+}  // namespace tovrane::testsupport
