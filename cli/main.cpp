@@ -1,4 +1,6 @@
 // The `tovrane` command: the conversion without a window.
+#include "core/support/Process.hpp"
+
 #include <cstring>
 #include <iostream>
 #include <string_view>
@@ -16,6 +18,7 @@ void printUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  tovrane::process::ignoreSigpipe();
   if (argc >= 2 && std::string_view(argv[1]) == "--version") {
     std::cout << "tovrane " << TOVRANE_VERSION << "\n";
     return 0;
