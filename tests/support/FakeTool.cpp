@@ -29,38 +29,36 @@ InstalledTool FakeTool::install(const fs::path& path) const {
   // be a test folder or absent) and with byte-counting lengths (LC_ALL=C).
   // A record is assembled in a temporary file and appended with one write,
   // so that calls running at the same time do not mix their records.
-  std::string script = "#!/bin/sh\n";
-  script += "(\n";
-  script += "PATH=/usr/bin:/bin\n";
-  script += "LC_ALL=C\n";
-  script += "log=" + shellQuote(log.string()) + "\n";
-  script += "record=$(mktemp \"$log.XXXXXX\") || exit 1\n";
-  script += "field() { printf '%s %s [%s]\\n' \"$1\" \"${#2}\" \"$2\"; }\n";
-  script += "{\n";
-  script += "  printf '@call\\n'\n";
-  script += "  field cwd \"$(pwd -P)\"\n";
-  script += "  for argument in \"$@\"; do field arg \"$argument\"; done\n";
+  std::string script = "#!/bin/sh\n(\nlog=" + shellQuote(log.string()) + "\n";
+  script += R"sh(PATH=/usr/bin:/bin
+LC_ALL=C
+record=$(mktemp "$log.XXXXXX") || exit 1
+field() { printf '%s %s [%s]\n' "$1" "${#2}" "$2"; }
+{
+  printf '@call\n'
+  field cwd "$(pwd -P)"
+  for argument in "$@"; do field arg "$argument"; done
+)sh";
   for (const auto& name : variables) {
     script += "  if [ \"${" + name + "+set}\" = set ]; then field 'env " + name + "' \"$" + name +
               "\"; else printf 'unset %s\\n' " + name + "; fi\n";
   }
   if (readsInput) {
-    script += "  cat > \"$record.in\"\n";
-    script += "  size=$(wc -c < \"$record.in\")\n";
-    script += "  printf 'stdin %s [' $((size + 0))\n";
-    script += "  cat \"$record.in\"\n";
-    script += "  printf ']\\n'\n";
-    script += "  rm -f \"$record.in\"\n";
+    script += R"sh(  cat > "$record.in"
+  size=$(wc -c < "$record.in")
+  printf 'stdin %s [' $((size + 0))
+  cat "$record.in"
+  printf ']\n'
+  rm -f "$record.in"
+)sh";
   }
-  script += "  printf '@end\\n'\n";
-  script += "} > \"$record\"\n";
-  script += "cat \"$record\" >> \"$log\"\n";
-  script += "rm -f \"$record\"\n";
-  script += "cat " + shellQuote(out.string()) + "\n";
-  script += "cat " + shellQuote(err.string()) + " >&2\n";
-  script += ") || exit 99\n";
-  script += body + "\n";
-  script += "exit " + std::to_string(status) + "\n";
+  script += R"sh(  printf '@end\n'
+} > "$record"
+cat "$record" >> "$log"
+rm -f "$record"
+)sh";
+  script += "cat " + shellQuote(out.string()) + "\ncat " + shellQuote(err.string()) + " >&2\n";
+  script += ") || exit 99\n" + body + "\nexit " + std::to_string(status) + "\n";
   files::writeAtomic(path, script, 0755);
   return InstalledTool{path, log};
 }
