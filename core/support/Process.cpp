@@ -356,13 +356,13 @@ Result Child::execute(const LineHandler* onLine) {
     };
     while (input.write.open() || output.read.open() || error.read.open()) {
       std::array<pollfd, 3> fds{};
+      std::array<Fd*, 3> owners{};
       nfds_t count = 0;
-      auto watch = [&](const Fd& fd, short events) {
-        if (fd.open()) fds[count++] = pollfd{fd.get(), events, 0};
-      };
-      watch(output.read, POLLIN);
-      watch(error.read, POLLIN);
-      watch(input.write, POLLOUT);
+      for (Fd* fd : {&output.read, &error.read, &input.write}) {
+        if (!fd->open()) continue;
+        owners[count] = fd;
+        fds[count++] = pollfd{fd->get(), static_cast<short>(fd == &input.write ? POLLOUT : POLLIN), 0};
+      }
       const int ready = ::poll(fds.data(), count, timeLeft());
       if (ready < 0) {
         if (errno == EINTR) continue;
@@ -376,14 +376,15 @@ Result Child::execute(const LineHandler* onLine) {
       }
       for (nfds_t i = 0; i < count; ++i) {
         if (fds[i].revents == 0) continue;
-        if (fds[i].fd == output.read.get()) {
+        if (owners[i] == &output.read) {
           drain(output.read, result.output, onLine != nullptr);
-        } else if (fds[i].fd == error.read.get()) {
+        } else if (owners[i] == &error.read) {
           drain(error.read, result.errorOutput, false);
         } else {
           const ssize_t sent = ::write(input.write.get(), inputBytes.data() + written, inputBytes.size() - written);
           if (sent > 0) written += static_cast<std::size_t>(sent);
-          else if (sent < 0 && errno != EINTR && errno != EAGAIN) input.write.close();  // EPIPE: the child stopped reading
+          // EPIPE: the child stopped reading; its status and output tell the rest.
+          else if (sent < 0 && errno != EINTR && errno != EAGAIN) input.write.close();
           if (written == inputBytes.size()) input.write.close();
         }
       }
