@@ -180,7 +180,7 @@ struct HabitStatsView: View {
 
     private var bestHabit: (name: String, rate: Double)? {
         habits
-            .map { habit in
+            .map { habit -> (name: String, rate: Double) in
                 let summary = StreakCalculator().summary(
                     completedDays: habit.completedDays,
                     frequency: habit.frequency,

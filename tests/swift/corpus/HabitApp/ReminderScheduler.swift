@@ -21,7 +21,6 @@ final class ReminderScheduler {
     private(set) var authorization: Authorization = .notDetermined
     private(set) var pendingCount = 0
 
-    @ObservationIgnored
     private let center = UNUserNotificationCenter.current()
 
     init() {
