@@ -19,8 +19,6 @@ struct WeatherRootView: View {
     @State private var showingCities = false
 
     var body: some View {
-        @Bindable var model = model
-
         Group {
             if sizeClass == .regular {
                 NavigationSplitView {
