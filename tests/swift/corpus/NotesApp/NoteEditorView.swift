@@ -82,7 +82,7 @@ struct NoteEditorView: View {
         }
         .onChange(of: text) { scheduleSave() }
         .onChange(of: titleText) { scheduleSave() }
-        .onReceive(saveSubject.debounce(for: .seconds(0.8), scheduler: RunLoop.main)) {
+        .onReceive(saveSubject.debounce(for: .seconds(0.8), scheduler: RunLoop.main)) { _ in
             commit()
         }
         .onDisappear(perform: commit)
@@ -162,8 +162,6 @@ private struct NoteInfoView: View {
 }
 
 #if os(iOS)
-import UIKit
-
 /// A text view that reports the selected range, which TextEditor cannot do yet.
 struct SelectableTextView: UIViewRepresentable {
     @Binding var text: String
