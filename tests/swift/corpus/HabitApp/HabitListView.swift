@@ -322,7 +322,7 @@ struct WeekdayPicker: View {
                     .font(.callout.bold())
                     .frame(width: 32, height: 32)
                     .background(isOn ? Color.accentColor : Color.secondary.opacity(0.15), in: Circle())
-                    .foregroundStyle(isOn ? .white : .primary)
+                    .foregroundStyle(isOn ? Color.white : Color.primary)
                     .onTapGesture {
                         if isOn {
                             selection.remove(weekday)

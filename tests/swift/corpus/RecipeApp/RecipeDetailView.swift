@@ -143,7 +143,7 @@ struct RecipeDetailView: View {
                             .foregroundStyle(isChecked ? Color.green : Color.secondary)
                         Text(ingredient.line)
                             .strikethrough(isChecked)
-                            .foregroundStyle(isChecked ? .secondary : .primary)
+                            .foregroundStyle(isChecked ? Color.secondary : Color.primary)
                             .frame(maxWidth: .infinity, alignment: .leading)
                     }
                 }

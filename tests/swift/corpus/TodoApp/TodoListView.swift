@@ -236,7 +236,7 @@ struct TodoRow: View {
             VStack(alignment: .leading, spacing: 4) {
                 Text(item.title)
                     .strikethrough(item.isDone)
-                    .foregroundStyle(item.isDone ? .secondary : .primary)
+                    .foregroundStyle(item.isDone ? Color.secondary : Color.primary)
                 HStack(spacing: 8) {
                     if let dueDate = item.dueDate {
                         Label(dueDate.formatted(Self.dueFormat), systemImage: "calendar")

@@ -2,8 +2,9 @@ import Foundation
 import Observation
 import SwiftUI
 
+/// Not isolated as a whole: views read it from plain helper properties, and only the
+/// long-running updates need to come back to the main actor.
 @Observable
-@MainActor
 final class WeatherViewModel {
     enum Phase: Equatable {
         case idle
@@ -62,6 +63,7 @@ final class WeatherViewModel {
         return showUnit ? "\(rounded)\(unit.rawValue)" : "\(rounded)°"
     }
 
+    @MainActor
     func refreshAll(force: Bool = false) async {
         let stale = savedCities.filter { city in
             force || forecasts[city.id].map(\.isStale) ?? true
@@ -115,6 +117,7 @@ final class WeatherViewModel {
         persist()
     }
 
+    @MainActor
     func addCurrentLocation() async {
         do {
             let city = try await location.currentCity()
