@@ -47,8 +47,8 @@ final class Habit {
     var kind: HabitKind
     var frequency: Frequency
     var targetPerDay: Int
-    var reminderHour: Int?
-    var reminderMinute: Int?
+    var reminderHour: Int? = nil
+    var reminderMinute: Int? = nil
     var createdAt: Date
     var archived: Bool
     @Relationship(deleteRule: .cascade, inverse: \HabitEntry.habit)

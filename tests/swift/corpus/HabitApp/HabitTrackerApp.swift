@@ -13,7 +13,7 @@ final class HabitAppState {
     var path: [Destination] = []
     var showingNewHabit = false
     var selectedDate: Date = .now.startOfDay
-    var celebration: String?
+    var celebration: String? = nil
 
     @ObservationIgnored
     private var celebrationTask: Task<Void, Never>?

@@ -125,13 +125,13 @@ final class TodoItem {
     var priority: Priority
     var dueDate: Date?
     var createdAt: Date
-    var completedAt: Date?
+    var completedAt: Date? = nil
     var recurrence: Recurrence
     var list: TodoList?
     @Relationship(inverse: \Tag.items)
     var tags: [Tag] = []
     @Attribute(.externalStorage)
-    var attachment: Data?
+    var attachment: Data? = nil
     @Transient
     var isHighlighted = false
 
