@@ -1,0 +1,28 @@
+#pragma once
+// The modal questions the application asks, behind a seam so that tests can
+// answer them without a window system.
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace tovrane::app {
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // A folder the user picked, or nullopt when the panel was cancelled.
+  virtual std::optional<QString> pickFolder(QWidget* parent, const QString& title) = 0;
+  // True when the user confirmed with the button labelled confirmLabel.
+  virtual bool confirm(QWidget* parent, const QString& title, const QString& text,
+                       const QString& confirmLabel) = 0;
+};
+
+class WidgetDialogs final : public Dialogs {
+ public:
+  std::optional<QString> pickFolder(QWidget* parent, const QString& title) override;
+  bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& confirmLabel) override;
+};
+
+}  // namespace tovrane::app

@@ -1,0 +1,97 @@
+#include "app/platform/LinuxPlatform.hpp"
+
+#include "app/platform/Launcher.hpp"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace tovrane::app {
+
+namespace {
+// The desktop file the launcher entry belongs to: "tovrane-android.desktop".
+const QString launcherEntryUri = QStringLiteral("application://tovrane-android.desktop");
+const QString studioDownloadPage = QStringLiteral("https://developer.android.com/studio");
+// The portal answers at once when it runs; a missing one must not hang the window.
+constexpr int portalTimeoutMs = 1000;
+}  // namespace
+
+// On macOS MacPlatform.mm provides the platform; this class still builds there for its tests.
+#ifndef Q_OS_MACOS
+std::unique_ptr<Platform> Platform::create(Launcher& launcher) {
+  return std::make_unique<LinuxPlatform>(launcher);
+}
+#endif
+
+LinuxPlatform::LinuxPlatform(Launcher& launcher, std::optional<StudioSearch> studioSearch)
+    : launcher_(launcher), studioSearch_(std::move(studioSearch)) {}
+
+void LinuxPlatform::setDockBadge(int count) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) {
+    return;
+  }
+  QDBusMessage update = QDBusMessage::createSignal(QStringLiteral("/com/canonical/unity/launcherentry/tovrane_android"),
+                                                   QStringLiteral("com.canonical.Unity.LauncherEntry"),
+                                                   QStringLiteral("Update"));
+  const QVariantMap properties{{QStringLiteral("count"), QVariant::fromValue(qint64(count))},
+                               {QStringLiteral("count-visible"), count > 0}};
+  update << launcherEntryUri << properties;
+  bus.send(update);
+}
+
+void LinuxPlatform::requestAttention(QWidget* window) {
+  if (QGuiApplication::applicationState() != Qt::ApplicationActive) {
+    QApplication::alert(window);
+  }
+}
+
+void LinuxPlatform::reveal(const QString& path) {
+  launcher_.openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+}
+
+bool LinuxPlatform::moveToTrash(const QString& path) {
+  // The user's Trash lies in the data folder, which Qt will not create; a
+  // fresh account may not have it yet.
+  QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+  return QFile::moveToTrash(path);
+}
+
+void LinuxPlatform::openInAndroidStudio(const QString& folder) {
+  const std::optional<StudioCommand> studio =
+      locateStudio(studioSearch_ ? *studioSearch_ : StudioSearch::fromEnvironment());
+  if (studio && launcher_.startDetached(studio->program, studio->arguments + QStringList{folder})) {
+    return;
+  }
+  launcher_.openUrl(QUrl(studioDownloadPage));
+}
+
+bool LinuxPlatform::reduceMotion() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) {
+    return false;
+  }
+  QDBusMessage read = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/freedesktop/portal/desktop"),
+      QStringLiteral("org.freedesktop.portal.Settings"), QStringLiteral("Read"));
+  read << QStringLiteral("org.gnome.desktop.interface") << QStringLiteral("enable-animations");
+  const QDBusMessage reply = bus.call(read, QDBus::Block, portalTimeoutMs);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+    return false;
+  }
+  // The portal wraps the value in one variant, older versions in two.
+  QVariant value = reply.arguments().constFirst();
+  while (value.typeId() == qMetaTypeId<QDBusVariant>()) {
+    value = qvariant_cast<QDBusVariant>(value).variant();
+  }
+  return value.typeId() == QMetaType::Bool && !value.toBool();
+}
+
+bool LinuxPlatform::hasIosTooling() { return false; }
+
+}  // namespace tovrane::app

@@ -1,0 +1,31 @@
+#pragma once
+// Time and identifiers as injected services, so that records, ages and
+// schedules are reproducible in tests.
+#include <QDateTime>
+#include <QUuid>
+
+namespace tovrane::app {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual QDateTime now() const = 0;
+};
+
+class SystemClock final : public Clock {
+ public:
+  QDateTime now() const override { return QDateTime::currentDateTimeUtc(); }
+};
+
+class UuidSource {
+ public:
+  virtual ~UuidSource() = default;
+  virtual QUuid next() = 0;
+};
+
+class RandomUuidSource final : public UuidSource {
+ public:
+  QUuid next() override { return QUuid::createUuid(); }
+};
+
+}  // namespace tovrane::app

@@ -1,0 +1,146 @@
+#pragma once
+// The values the application exchanges with the conversion and repair engine
+// and the device launcher: plain records, no behaviour beyond naming.
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace tovrane::app {
+
+enum class AIProvider { gemini, claude, openAI, local, claudeCode };
+
+struct AIProviderInfo {
+  AIProvider provider;
+  const char* rawValue;
+  const char* displayName;
+};
+// All providers in their fixed order (the card shows one segment each).
+inline constexpr AIProviderInfo aiProviders[] = {
+    {AIProvider::gemini, "gemini", "Gemini"},       {AIProvider::claude, "claude", "Claude"},
+    {AIProvider::openAI, "openAI", "OpenAI"},       {AIProvider::local, "local", "Lokal"},
+    {AIProvider::claudeCode, "claudeCode", "Claude-Abo"},
+};
+const char* rawValue(AIProvider provider);
+const char* displayName(AIProvider provider);
+std::optional<AIProvider> aiProviderFromRawValue(std::string_view text);
+
+struct ConversionWarning {
+  std::string file;
+  std::string message;
+  std::string source;
+  bool operator==(const ConversionWarning&) const = default;
+};
+
+struct ConversionOptions {
+  std::optional<std::string> appName;
+  std::optional<std::string> packageName;
+};
+
+struct ConversionStage {
+  enum class Kind { scanning, parsing, generating, writingProject, done };
+  Kind kind = Kind::scanning;
+  // Only for parsing: the Swift file relative to the project, its index from 0, the count.
+  std::string file;
+  int index = 0;
+  int total = 0;
+};
+
+struct ConversionResult {
+  std::filesystem::path outputDirectory;
+  std::string appName;
+  std::string packageName;
+  int swiftFiles = 0;
+  int swiftLines = 0;
+  int kotlinFiles = 0;
+  std::vector<ConversionWarning> warnings;
+  int unsupportedCount = 0;
+  int images = 0;
+  int colors = 0;
+  double coverage = 0;
+};
+
+struct ModelTier {
+  AIProvider provider = AIProvider::gemini;
+  std::string model;
+  std::string effort;
+  // US dollars per million tokens.
+  double inputPrice = 0;
+  double outputPrice = 0;
+  double cachedPrice = 0;
+  // Provider's display name, a blank, the model.
+  std::string label() const;
+};
+
+struct FixKnowledge {
+  std::string baseURL;
+  bool share = false;
+  bool useExamples = true;
+};
+
+struct AIRepairOptions {
+  std::map<AIProvider, std::string> keys;
+  AIProvider preferred = AIProvider::claude;
+  int maxCompileRounds = 5;
+  int parallelRequests = 4;
+  std::optional<std::string> localModel;
+  std::optional<std::string> claudeCodePath;
+  FixKnowledge knowledge;
+};
+
+namespace repair_event {
+struct Status { std::string text; };
+struct FileStarted { std::string file; };
+struct FileFinished { std::string file; };
+struct CompileRound { int round = 0; int errors = 0; };
+struct Usage { long long input = 0; long long output = 0; long long cached = 0; };
+struct Cost { double usd = 0; };
+struct Escalated { std::string file; std::string to; };
+struct Progress { int done = 0; int total = 0; };
+}  // namespace repair_event
+using AIRepairEvent = std::variant<repair_event::Status, repair_event::FileStarted, repair_event::FileFinished,
+                                   repair_event::CompileRound, repair_event::Usage, repair_event::Cost,
+                                   repair_event::Escalated, repair_event::Progress>;
+
+struct AIRepairResult {
+  int filesRepaired = 0;
+  int remainingPlaceholders = 0;
+  std::optional<bool> compiled;
+  int remainingErrors = 0;
+  double costUSD = 0;
+  std::vector<std::string> log;
+  std::map<std::string, int> modelUsage;
+};
+
+struct LocalModel {
+  std::string name;
+  double sizeGB = 0;
+};
+
+struct TestDevice {
+  enum class Kind { android, ios };
+  std::string id;
+  std::string name;
+  Kind kind = Kind::android;
+  std::string detail;
+  bool operator==(const TestDevice&) const = default;
+};
+
+// A failure of an engine call; what() is the German text the user sees.
+// `cancelled` is a repair that stopped at the user's request before any
+// result existed; `missing` a tool or project that is not there.
+class EngineError : public std::runtime_error {
+ public:
+  enum class Kind { failed, missing, cancelled };
+  EngineError(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+  Kind kind() const { return kind_; }
+
+ private:
+  Kind kind_;
+};
+
+}  // namespace tovrane::app

@@ -1,0 +1,41 @@
+#pragma once
+// The harness of the app tests. Each *Test.cpp holds QTest classes and
+// registers them with TOVRANE_APP_TEST; the one main (AppTestMain.cpp) runs
+// them with the German locale, test-mode standard paths, a temporary home with
+// its own XDG and settings folders, and animations off.
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace tovrane::app::test {
+
+using TestFactory = std::function<std::unique_ptr<QObject>()>;
+int registerTest(const char* name, TestFactory factory);
+
+// Saves widget->grab() as <build>/screens/<name>.png for people to look at;
+// never compared pixel by pixel.
+void capture(QWidget* widget, const QString& name);
+
+// The objectNames of the widgets that Tab visits from root's first focusable
+// widget, in order, once round. Each must also have an accessible name:
+// unnamedInteractiveWidgets() lists those that lack either.
+QStringList focusChain(QWidget* root);
+QStringList unnamedInteractiveWidgets(QWidget* root);
+
+// The temporary home folder of this test program.
+QString temporaryHome();
+
+// The instant the fake clock starts at.
+QDateTime fixedNow();
+
+}  // namespace tovrane::app::test
+
+#define TOVRANE_APP_TEST(Class)                                                        \
+  [[maybe_unused]] static const int Class##Registered = ::tovrane::app::test::registerTest( \
+      #Class, [] { return std::make_unique<Class>(); });

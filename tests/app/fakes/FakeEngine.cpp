@@ -1,0 +1,186 @@
+#include "tests/app/fakes/FakeEngine.hpp"
+
+#include <thread>
+
+namespace tovrane::app::test {
+
+class FakeRepairer final : public Repairer {
+ public:
+  FakeRepairer(const FakeEngine& engine, RepairScript script, RepairEvents events)
+      : engine_(engine), script_(std::move(script)), events_(std::move(events)) {}
+
+  AIRepairResult run() override {
+    engine_.record("run");
+    for (const Step<AIRepairEvent>& step : script_.events) {
+      if (cancelled_) {
+        return whenCancelled();
+      }
+      std::this_thread::sleep_for(step.delay);
+      events_(step.value);
+    }
+    if (cancelled_) {
+      return whenCancelled();
+    }
+    if (const auto* error = std::get_if<EngineError>(&script_.outcome)) {
+      throw *error;
+    }
+    return std::get<AIRepairResult>(script_.outcome);
+  }
+
+  void cancel() override {
+    engine_.record("cancel");
+    cancelled_ = true;
+  }
+
+ private:
+  AIRepairResult whenCancelled() const {
+    if (script_.resultWhenCancelled) {
+      return *script_.resultWhenCancelled;
+    }
+    throw EngineError(EngineError::Kind::cancelled, "Abgebrochen");
+  }
+
+  const FakeEngine& engine_;
+  RepairScript script_;
+  RepairEvents events_;
+  std::atomic<bool> cancelled_{false};
+};
+
+void FakeEngine::record(const std::string& call) const {
+  const std::lock_guard lock(mutex_);
+  calls_.append(QString::fromStdString(call));
+}
+
+QStringList FakeEngine::calls() const {
+  const std::lock_guard lock(mutex_);
+  return calls_;
+}
+
+template <typename Script>
+Script FakeEngine::next(std::deque<Script>& scripts) {
+  const std::lock_guard lock(mutex_);
+  if (scripts.empty()) {
+    return Script{};
+  }
+  Script script = std::move(scripts.front());
+  scripts.pop_front();
+  return script;
+}
+
+ConversionResult FakeEngine::convert(const std::filesystem::path& project, const std::filesystem::path& output,
+                                     const ConversionOptions&,
+                                     const std::function<void(const ConversionStage&)>& progress) {
+  record("convert " + project.string() + " -> " + output.string());
+  const ConversionScript script = next(conversions);
+  for (const Step<ConversionStage>& step : script.stages) {
+    std::this_thread::sleep_for(step.delay);
+    progress(step.value);
+  }
+  if (const auto* error = std::get_if<EngineError>(&script.outcome)) {
+    throw *error;
+  }
+  ConversionResult result = std::get<ConversionResult>(script.outcome);
+  if (result.outputDirectory.empty()) {
+    result.outputDirectory = output;
+  }
+  return result;
+}
+
+std::vector<ModelTier> FakeEngine::ladder(const AIRepairOptions&) {
+  record("ladder");
+  const std::lock_guard lock(mutex_);
+  return ladderTiers;
+}
+
+std::unique_ptr<Repairer> FakeEngine::ladderRepairer(const std::filesystem::path& project, const AIRepairOptions&,
+                                                     RepairEvents events) {
+  record("ladderRepairer " + project.string());
+  return std::make_unique<FakeRepairer>(*this, next(repairs), std::move(events));
+}
+
+std::unique_ptr<Repairer> FakeEngine::codexRepairer(const std::filesystem::path& project, const std::string& codex,
+                                                    const FixKnowledge&, RepairEvents events) {
+  record("codexRepairer " + project.string() + " " + codex);
+  return std::make_unique<FakeRepairer>(*this, next(repairs), std::move(events));
+}
+
+std::vector<TestDevice> FakeEngine::androidDevices() {
+  record("androidDevices");
+  const std::lock_guard lock(mutex_);
+  return android;
+}
+
+std::vector<TestDevice> FakeEngine::iosDevices() {
+  record("iosDevices");
+  const std::lock_guard lock(mutex_);
+  return ios;
+}
+
+namespace {
+void playDeviceRun(const DeviceRunScript& script, const StatusCallback& status) {
+  for (const Step<std::string>& step : script.statuses) {
+    std::this_thread::sleep_for(step.delay);
+    status(step.value);
+  }
+  if (script.error) {
+    throw *script.error;
+  }
+}
+}  // namespace
+
+void FakeEngine::runAndroid(const std::filesystem::path& project, const std::string& avd,
+                            const StatusCallback& status) {
+  record("runAndroid " + project.string() + " " + avd);
+  playDeviceRun(next(deviceRuns), status);
+}
+
+void FakeEngine::runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid,
+                        const StatusCallback& status) {
+  record("runIOS " + xcodeProjectFolder.string() + " " + udid);
+  playDeviceRun(next(deviceRuns), status);
+}
+
+bool FakeEngine::localModelsInstalled() {
+  record("localModelsInstalled");
+  const std::lock_guard lock(mutex_);
+  return localInstalled;
+}
+
+bool FakeEngine::ensureLocalModelsRunning() {
+  record("ensureLocalModelsRunning");
+  const std::lock_guard lock(mutex_);
+  return localRunning;
+}
+
+std::vector<LocalModel> FakeEngine::installedLocalModels() {
+  record("installedLocalModels");
+  const std::lock_guard lock(mutex_);
+  return localRunning ? localModels : std::vector<LocalModel>{};
+}
+
+void FakeEngine::pullLocalModel(const std::string& name,
+                                const std::function<void(double, const std::string&)>& progress) {
+  record("pullLocalModel " + name);
+  const PullScript script = next(pulls);
+  for (const auto& step : script.progress) {
+    std::this_thread::sleep_for(step.delay);
+    progress(step.value.first, step.value.second);
+  }
+  if (script.error) {
+    throw *script.error;
+  }
+}
+
+std::optional<std::string> FakeEngine::locateClaudeCode() {
+  record("locateClaudeCode");
+  const std::lock_guard lock(mutex_);
+  return claudeCodePath;
+}
+
+std::optional<std::string> FakeEngine::locateCodex() {
+  record("locateCodex");
+  const std::lock_guard lock(mutex_);
+  return codexPath;
+}
+
+}  // namespace tovrane::app::test

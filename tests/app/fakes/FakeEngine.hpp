@@ -1,0 +1,99 @@
+#pragma once
+// A scripted engine. Each blocking call takes the next script of its kind
+// (in call order) and plays it on the calling thread, which for the run
+// models is a worker: its callbacks arrive from that thread, after the
+// scripted delays. Repairs check the cancel flag between steps, as the real
+// repairers do between model calls. Every call is recorded, thread-safely.
+#include "app/state/Engine.hpp"
+
+#include <QStringList>
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <mutex>
+#include <variant>
+
+namespace tovrane::app::test {
+
+using std::chrono::milliseconds;
+
+template <typename Value>
+struct Step {
+  milliseconds delay{0};
+  Value value;
+};
+
+struct ConversionScript {
+  std::vector<Step<ConversionStage>> stages;
+  std::variant<ConversionResult, EngineError> outcome = ConversionResult{};
+};
+
+struct RepairScript {
+  std::vector<Step<AIRepairEvent>> events;
+  std::variant<AIRepairResult, EngineError> outcome = AIRepairResult{};
+  // A cancel seen before the end: this result, or (when absent) a cancellation error.
+  std::optional<AIRepairResult> resultWhenCancelled;
+};
+
+struct DeviceRunScript {
+  std::vector<Step<std::string>> statuses;
+  std::optional<EngineError> error;
+};
+
+struct PullScript {
+  std::vector<Step<std::pair<double, std::string>>> progress;
+  std::optional<EngineError> error;
+};
+
+class FakeEngine final : public Engine {
+ public:
+  ConversionResult convert(const std::filesystem::path& project, const std::filesystem::path& output,
+                           const ConversionOptions& options,
+                           const std::function<void(const ConversionStage&)>& progress) override;
+  std::vector<ModelTier> ladder(const AIRepairOptions& options) override;
+  std::unique_ptr<Repairer> ladderRepairer(const std::filesystem::path& project, const AIRepairOptions& options,
+                                           RepairEvents events) override;
+  std::unique_ptr<Repairer> codexRepairer(const std::filesystem::path& project, const std::string& codexPath,
+                                          const FixKnowledge& knowledge, RepairEvents events) override;
+  std::vector<TestDevice> androidDevices() override;
+  std::vector<TestDevice> iosDevices() override;
+  void runAndroid(const std::filesystem::path& project, const std::string& avd, const StatusCallback& status) override;
+  void runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid,
+              const StatusCallback& status) override;
+  bool localModelsInstalled() override;
+  bool ensureLocalModelsRunning() override;
+  std::vector<LocalModel> installedLocalModels() override;
+  void pullLocalModel(const std::string& name,
+                      const std::function<void(double, const std::string&)>& progress) override;
+  std::optional<std::string> locateClaudeCode() override;
+  std::optional<std::string> locateCodex() override;
+
+  // One line per call, for example "convert /a -> /b" or "cancel".
+  QStringList calls() const;
+
+  // Scripts and answers; set them before the calls that use them.
+  std::deque<ConversionScript> conversions;
+  std::deque<RepairScript> repairs;
+  std::deque<DeviceRunScript> deviceRuns;
+  std::deque<PullScript> pulls;
+  std::vector<ModelTier> ladderTiers;
+  std::vector<TestDevice> android;
+  std::vector<TestDevice> ios;
+  std::vector<LocalModel> localModels;
+  bool localInstalled = false;
+  bool localRunning = false;
+  std::optional<std::string> claudeCodePath;
+  std::optional<std::string> codexPath;
+
+ private:
+  friend class FakeRepairer;
+  void record(const std::string& call) const;
+  template <typename Script>
+  Script next(std::deque<Script>& scripts);
+
+  mutable std::mutex mutex_;
+  mutable QStringList calls_;
+};
+
+}  // namespace tovrane::app::test

@@ -1,0 +1,107 @@
+#include "app/platform/LinuxPlatform.hpp"
+#include "app/platform/PlatformTexts.hpp"
+#include "tests/app/AppTest.hpp"
+#include "tests/app/fakes/Fakes.hpp"
+
+#include <QDBusConnection>
+#include <QDBusVariant>
+#include <QDir>
+#include <QStandardPaths>
+#include <QThread>
+#include <QtTest>
+
+using namespace tovrane::app;
+
+namespace {
+// The desktop's settings portal, answering from its own thread as a separate
+// process would (the platform's call blocks the UI thread).
+class FakeSettingsPortal : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+
+ public:
+  std::atomic<bool> animationsEnabled{true};
+
+ public slots:
+  Q_SCRIPTABLE QDBusVariant Read(const QString& nameSpace, const QString& key) {
+    if (nameSpace != QLatin1String("org.gnome.desktop.interface") || key != QLatin1String("enable-animations")) {
+      return QDBusVariant(QString());
+    }
+    // The portal's Read wraps the value in a second variant.
+    return QDBusVariant(QVariant::fromValue(QDBusVariant(animationsEnabled.load())));
+  }
+};
+}  // namespace
+
+class LinuxPlatformTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void trashLandsInTheUsersTrash() {
+    const QString folder = test::temporaryHome() + QStringLiteral("/Projekte/Demo-Android");
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/app")));
+    test::RecordingLauncher launcher;
+    LinuxPlatform platform(launcher);
+    QVERIFY(platform.moveToTrash(folder));
+    QVERIFY(!QFileInfo::exists(folder));
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+    QVERIFY(trash.startsWith(test::temporaryHome()));
+    QVERIFY(QFileInfo(trash + QStringLiteral("/files/Demo-Android/app")).isDir());
+    QVERIFY(QFileInfo::exists(trash + QStringLiteral("/info/Demo-Android.trashinfo")));
+    QVERIFY(!platform.moveToTrash(folder));
+  }
+
+  void revealOpensTheContainingFolder() {
+    test::RecordingLauncher launcher;
+    LinuxPlatform platform(launcher);
+    platform.reveal(QStringLiteral("/home/ich/Projekte/Demo-Android"));
+    QCOMPARE(launcher.calls, QStringList{"open file:///home/ich/Projekte"});
+    QVERIFY(!platform.hasIosTooling());
+  }
+
+  void reduceMotionFollowsTheSettingsPortal() {
+    test::RecordingLauncher launcher;
+    LinuxPlatform platform(launcher);
+    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "no session bus: run under dbus-run-session");
+    // No portal on the bus: motion as usual.
+    QVERIFY(!platform.reduceMotion());
+
+    QThread portalThread;
+    FakeSettingsPortal portal;
+    portal.moveToThread(&portalThread);
+    portalThread.start();
+    QDBusConnection portalBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-portal");
+    QVERIFY(portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+    QVERIFY(portalBus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
+                                     QDBusConnection::ExportScriptableSlots));
+    QVERIFY(!platform.reduceMotion());
+    portal.animationsEnabled = false;
+    QVERIFY(platform.reduceMotion());
+
+    portalBus.unregisterObject(QStringLiteral("/org/freedesktop/portal/desktop"));
+    portalBus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
+    portalThread.quit();
+    portalThread.wait();
+  }
+
+  void macWordsBecomeThisSystemsWords_data() {
+    QTest::addColumn<QString>("mac");
+    QTest::addColumn<QString>("here");
+    QTest::newRow("finder") << "Im Finder zeigen" << "Im Dateimanager zeigen";
+    QTest::newRow("inside a sentence")
+        << "Die Modelle laufen auf diesem Mac, kostenlos." << "Die Modelle laufen auf diesem Rechner, kostenlos.";
+    QTest::newRow("your mac") << "Ollama ist auf deinem Mac nicht installiert."
+                              << "Ollama ist auf deinem Rechner nicht installiert.";
+    QTest::newRow("install folder") << "Keine Schreibrechte für /Programme." << "Keine Schreibrechte für /opt/tovrane.";
+    QTest::newRow("untouched") << "Macintosh-Zeichen bleiben" << "Macintosh-Zeichen bleiben";
+  }
+  void macWordsBecomeThisSystemsWords() {
+    QFETCH(QString, mac);
+    QFETCH(QString, here);
+    QCOMPARE(platformText(mac, QStringLiteral("/opt/tovrane")), here);
+  }
+};
+
+TOVRANE_APP_TEST(LinuxPlatformTest)
+#include "LinuxPlatformTest.moc"

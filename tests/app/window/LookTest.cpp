@@ -1,0 +1,101 @@
+#include "app/state/Brand.hpp"
+#include "app/window/Look.hpp"
+#include "app/window/MainWindow.hpp"
+#include "tests/app/AppTest.hpp"
+
+#include <QApplication>
+#include <QFile>
+#include <QGridLayout>
+#include <QLabel>
+#include <QImage>
+#include <QtTest>
+
+using namespace tovrane::app;
+
+namespace {
+QPalette darkPalette() {
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(30, 30, 30));
+  dark.setColor(QPalette::WindowText, Qt::white);
+  dark.setColor(QPalette::Base, QColor(20, 20, 20));
+  dark.setColor(QPalette::Text, Qt::white);
+  dark.setColor(QPalette::Button, QColor(45, 45, 45));
+  dark.setColor(QPalette::ButtonText, Qt::white);
+  return dark;
+}
+
+// The symbol names of app/resources/Icons.txt.
+QStringList tableSymbols() {
+  QFile table(QStringLiteral(TOVRANE_SOURCE_DIR "/app/resources/Icons.txt"));
+  if (!table.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    return {};
+  }
+  QStringList symbols;
+  for (const QByteArray& line : table.readAll().split('\n')) {
+    if (!line.isEmpty() && !line.startsWith('#')) {
+      symbols.append(QString::fromUtf8(line.split(' ').constFirst()));
+    }
+  }
+  return symbols;
+}
+}  // namespace
+
+class LookTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // A dark system scheme changes nothing: the window stays on paper with ink text.
+  void windowStaysLightUnderADarkSystemPalette() {
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    applyLook(*qApp);
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    test::capture(&window, QStringLiteral("main-window-dark-system"));
+    QCOMPARE(window.palette().color(QPalette::Window), Brand::paper());
+    QCOMPARE(window.palette().color(QPalette::WindowText), Brand::ink());
+    const QImage picture = window.grab().toImage();
+    QCOMPARE(picture.pixelColor(picture.width() / 2, picture.height() / 2).rgb(), Brand::paper().rgb());
+    QVERIFY(window.minimumSize().width() >= 980 && window.minimumSize().height() >= 680);
+    QApplication::setPalette(before);
+  }
+
+  void everyTableSymbolDrawsInItsTint() {
+    const QStringList symbols = tableSymbols();
+    QVERIFY(symbols.size() >= 40);
+    for (const QString& symbol : symbols) {
+      const QImage picture = iconPixmap(symbol, 32, Brand::swift(), 2.0).toImage();
+      QVERIFY2(!picture.isNull(), qPrintable(symbol));
+      QCOMPARE(picture.size(), QSize(64, 64));
+      int inked = 0;
+      for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+          const QColor pixel = picture.pixelColor(x, y);
+          if (pixel.alpha() == 255) {
+            ++inked;
+            QCOMPARE(pixel.rgb(), Brand::swift().rgb());
+          }
+        }
+      }
+      QVERIFY2(inked > 20, qPrintable(symbol));
+    }
+    QVERIFY(iconPixmap(QStringLiteral("no.such.symbol"), 16, Brand::ink()).isNull());
+
+    // One sheet of all icons with their symbol names, for people to check the table.
+    QWidget sheet;
+    auto* grid = new QGridLayout(&sheet);
+    for (int i = 0; i < symbols.size(); ++i) {
+      auto* picture = new QLabel(&sheet);
+      picture->setPixmap(iconPixmap(symbols[i], 24, i % 2 ? Brand::droidDeep() : Brand::ink()));
+      grid->addWidget(picture, i / 3, (i % 3) * 2);
+      grid->addWidget(new QLabel(symbols[i], &sheet), i / 3, (i % 3) * 2 + 1);
+    }
+    sheet.show();
+    test::capture(&sheet, QStringLiteral("icons"));
+    QVERIFY(QFile::exists(QStringLiteral(":/icons/LICENSE-tabler-icons.txt")));
+  }
+};
+
+TOVRANE_APP_TEST(LookTest)
+#include "LookTest.moc"
