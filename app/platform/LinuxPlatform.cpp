@@ -56,9 +56,12 @@ void LinuxPlatform::reveal(const QString& path) {
 }
 
 bool LinuxPlatform::moveToTrash(const QString& path) {
-  // The user's Trash lies in the data folder, which Qt will not create; a
-  // fresh account may not have it yet.
-  QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+  // The user's Trash lies in the data folder, which Qt does not create (a
+  // fresh account may lack it); without it Qt 6.4 would write the trash
+  // records relative to the current folder, so give up instead.
+  if (!QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))) {
+    return false;
+  }
   return QFile::moveToTrash(path);
 }
 
