@@ -17,7 +17,8 @@ class Launcher {
   virtual bool openUrl(const QUrl& url) = 0;
 };
 
-// Qt's detached start: the child is reaped by a double fork and never waited for.
+// Programs start through core's child-process runner, detached in a session of
+// their own; pages and files open through the desktop's URL handler.
 class SystemLauncher final : public Launcher {
  public:
   bool startDetached(const QString& program, const QStringList& arguments) override;

@@ -1,6 +1,7 @@
 #pragma once
-// Time and identifiers as injected services, so that records, ages and
-// schedules are reproducible in tests.
+// Wall-clock time and identifiers as injected services, so that records,
+// ages and schedules are reproducible in tests. (Waiting and measuring go
+// through core's steady tovrane::Clock instead.)
 #include <QDateTime>
 #include <QUuid>
 

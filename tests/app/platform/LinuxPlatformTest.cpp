@@ -51,6 +51,27 @@ class LinuxPlatformTest : public QObject {
     QVERIFY(!platform.moveToTrash(folder));
   }
 
+  // The real launcher: the program runs on its own with exactly the given arguments.
+  void systemLauncherStartsDetachedPrograms() {
+    const QString folder = test::temporaryHome() + QStringLiteral("/launcher");
+    QVERIFY(QDir().mkpath(folder));
+    const QString script = folder + QStringLiteral("/studio.sh");
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\nprintf '%s|' \"$@\" > \"$(dirname \"$0\")/started.tmp\"\n"
+               "mv \"$(dirname \"$0\")/started.tmp\" \"$(dirname \"$0\")/started\"\n");
+    file.close();
+    file.setPermissions(file.permissions() | QFile::ExeOwner);
+
+    SystemLauncher launcher;
+    QVERIFY(launcher.startDetached(script, {QStringLiteral("--wait"), QStringLiteral("/work/Meine App-Android")}));
+    QFile started(folder + QStringLiteral("/started"));
+    QTRY_VERIFY(started.exists());
+    QVERIFY(started.open(QIODevice::ReadOnly));
+    QCOMPARE(started.readAll(), QByteArray("--wait|/work/Meine App-Android|"));
+    QVERIFY(!launcher.startDetached(folder + QStringLiteral("/missing.sh"), {}));
+  }
+
   void revealOpensTheContainingFolder() {
     test::RecordingLauncher launcher;
     LinuxPlatform platform(launcher);
