@@ -62,6 +62,8 @@ concept IRCaseOf = requires { typename U::Node; } && isIRCaseOf<C, typename U::N
 template <typename T>
 class Box {
  public:
+  using element_type = T;
+
   Box() : ptr_(std::make_unique<T>()) {}
   Box(T value) : ptr_(std::make_unique<T>(std::move(value))) {}
   // Any IR case converts to its union first, so a case can be boxed directly.

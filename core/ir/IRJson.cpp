@@ -1,0 +1,355 @@
+// Both directions are driven by one key table per record and per union case
+// (IRJsonKeys.hpp): the encoder and the reader walk the same member list, so a
+// key can only be spelled once.
+#include "core/ir/IRJson.hpp"
+
+#include "core/ir/IRJsonKeys.hpp"
+#include "core/support/Json.hpp"
+#include "core/support/LargeStack.hpp"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <utility>
+
+namespace tovrane {
+namespace {
+
+using json::Json;
+using json::OrderedJson;
+
+template <typename T>
+inline constexpr bool isOptional = false;
+template <typename T>
+inline constexpr bool isOptional<std::optional<T>> = true;
+
+template <typename T>
+inline constexpr bool isVector = false;
+template <typename T>
+inline constexpr bool isVector<std::vector<T>> = true;
+
+template <typename T>
+inline constexpr bool isBox = false;
+template <typename T>
+inline constexpr bool isBox<Box<T>> = true;
+
+template <typename T>
+concept Union = requires { typename T::Node; };
+
+template <typename T>
+struct UnionCases;
+template <typename... Cases>
+struct UnionCases<std::variant<Cases...>> {
+  static constexpr std::array<std::string_view, sizeof...(Cases)> names{irjson::Keys<Cases>::shape.name...};
+};
+
+// Thrown inside the encoder when the tree nests too deeply; caught at the entry.
+struct TooDeep {};
+
+// Raises the nesting depth for one IR value and lowers it again on the way out.
+class DepthGuard {
+ public:
+  template <typename OnTooDeep>
+  DepthGuard(std::size_t& depth, OnTooDeep onTooDeep) : depth_(depth) {
+    if (++depth_ > irJsonMaxDepth) {
+      --depth_;
+      onTooDeep();
+    }
+  }
+  ~DepthGuard() { --depth_; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+
+ private:
+  std::size_t& depth_;
+};
+
+// ---------------------------------------------------------------- writing
+
+class Encoder {
+ public:
+  template <typename T>
+  OrderedJson encode(const T& value) {
+    if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, bool>) {
+      return OrderedJson(value);
+    } else if constexpr (std::is_same_v<T, IRTypeKind>) {
+      return OrderedJson(rawValue(value));
+    } else if constexpr (isOptional<T>) {
+      // Only list elements reach here (the bindings of enumCase): absent is null.
+      return value ? encode(*value) : OrderedJson(nullptr);
+    } else if constexpr (isBox<T>) {
+      return encode(*value);
+    } else if constexpr (isVector<T>) {
+      OrderedJson array = OrderedJson::array();
+      array.get_ref<OrderedJson::array_t&>().reserve(value.size());
+      for (const auto& element : value) array.push_back(encode(element));
+      return array;
+    } else if constexpr (std::is_same_v<T, std::map<std::string, IRType>>) {
+      OrderedJson object = OrderedJson::object();
+      object.get_ref<OrderedJson::object_t&>().reserve(value.size());
+      for (const auto& [name, type] : value) object[name] = encode(type);
+      return object;
+    } else if constexpr (Union<T>) {
+      const DepthGuard guard(depth_, [] { throw TooDeep{}; });
+      return std::visit(
+          [&](const auto& payload) {
+            using Case = std::remove_cvref_t<decltype(payload)>;
+            OrderedJson object = OrderedJson::object();
+            object[std::string(irjson::Keys<Case>::shape.name)] = fields(payload);
+            return object;
+          },
+          value.node);
+    } else {
+      const DepthGuard guard(depth_, [] { throw TooDeep{}; });
+      return fields(value);
+    }
+  }
+
+ private:
+  // One key per member in table order; absent optionals are left out.
+  template <typename S>
+  OrderedJson fields(const S& value) {
+    OrderedJson object = OrderedJson::object();
+    // The members of an ordered object are pairs with a const key, which a
+    // growing vector copies, subtrees included; room for all keys up front
+    // keeps encoding linear.
+    object.get_ref<OrderedJson::object_t&>().reserve(std::tuple_size_v<decltype(irjson::Keys<S>::shape.fields)>);
+    std::apply(
+        [&](const auto&... field) {
+          (
+              [&] {
+                const auto& member = value.*(field.member);
+                using M = std::remove_cvref_t<decltype(member)>;
+                if constexpr (isOptional<M>) {
+                  if (member) object[std::string(field.key)] = encode(*member);
+                } else {
+                  object[std::string(field.key)] = encode(member);
+                }
+              }(),
+              ...);
+        },
+        irjson::Keys<S>::shape.fields);
+    return object;
+  }
+
+  std::size_t depth_ = 0;
+};
+
+// ---------------------------------------------------------------- reading
+
+// One step of the path from the document to a value. Kept on the C++ stack
+// and only turned into text when reading fails, so deep trees stay linear.
+struct PathStep {
+  const PathStep* parent = nullptr;
+  std::string_view key;  // empty for an array index
+  std::size_t index = 0;
+};
+
+std::string pathText(const PathStep* step) {
+  std::vector<const PathStep*> steps;
+  for (; step; step = step->parent) steps.push_back(step);
+  std::string text = "$";
+  for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+    if ((*it)->key.empty())
+      text += "[" + std::to_string((*it)->index) + "]";
+    else
+      text += "." + std::string((*it)->key);
+  }
+  return text;
+}
+
+struct DecodeFailure {
+  IRJsonError error;
+};
+
+const char* kindName(const Json& value) {
+  switch (value.type()) {
+    case Json::value_t::null: return "null";
+    case Json::value_t::object: return "Objekt";
+    case Json::value_t::array: return "Liste";
+    case Json::value_t::string: return "Text";
+    case Json::value_t::boolean: return "Wahrheitswert";
+    default: return "Zahl";
+  }
+}
+
+class Decoder {
+ public:
+  template <typename T>
+  T decode(const Json& value, const PathStep* path) {
+    if constexpr (std::is_same_v<T, std::string>) {
+      if (!value.is_string()) mismatch(value, path, "Text");
+      return value.get_ref<const std::string&>();
+    } else if constexpr (std::is_same_v<T, bool>) {
+      if (!value.is_boolean()) mismatch(value, path, "Wahrheitswert");
+      return value.get<bool>();
+    } else if constexpr (std::is_same_v<T, IRTypeKind>) {
+      const auto& text = decode<std::string>(value, path);
+      const auto kind = irTypeKindFromRawValue(text);
+      if (!kind) fail(IRJsonError::Kind::dataCorrupted, path, "Unbekannte Typart „" + text + "“.");
+      return *kind;
+    } else if constexpr (isOptional<T>) {
+      // Only list elements reach here (the bindings of enumCase): null is absent.
+      if (value.is_null()) return std::nullopt;
+      return decode<typename T::value_type>(value, path);
+    } else if constexpr (isBox<T>) {
+      return T(decode<typename T::element_type>(value, path));
+    } else if constexpr (isVector<T>) {
+      if (!value.is_array()) mismatch(value, path, "Liste");
+      T list;
+      list.reserve(value.size());
+      for (std::size_t i = 0; i < value.size(); ++i) {
+        const PathStep step{path, {}, i};
+        list.push_back(decode<typename T::value_type>(value[i], &step));
+      }
+      return list;
+    } else if constexpr (std::is_same_v<T, std::map<std::string, IRType>>) {
+      if (!value.is_object()) mismatch(value, path, "Objekt");
+      T map;
+      for (const auto& [name, type] : value.items()) {
+        const PathStep step{path, name, 0};
+        map.emplace(name, decode<IRType>(type, &step));
+      }
+      return map;
+    } else if constexpr (Union<T>) {
+      const DepthGuard guard(depth_, [&] { tooDeep(path); });
+      return decodeUnion<T>(value, path);
+    } else {
+      const DepthGuard guard(depth_, [&] { tooDeep(path); });
+      return fields<T>(value, path);
+    }
+  }
+
+ private:
+  template <typename U>
+  U decodeUnion(const Json& value, const PathStep* path) {
+    if (!value.is_object()) mismatch(value, path, "Objekt");
+    constexpr auto& names = UnionCases<typename U::Node>::names;
+    // Keys that name no case are ignored; exactly one must name a case.
+    std::size_t count = 0;
+    std::size_t found = 0;
+    const std::string* key = nullptr;
+    const Json* payload = nullptr;
+    for (auto it = value.begin(); it != value.end() && count < 2; ++it) {
+      const auto index = std::find(names.begin(), names.end(), it.key()) - names.begin();
+      if (static_cast<std::size_t>(index) == names.size()) continue;
+      ++count;
+      found = static_cast<std::size_t>(index);
+      key = &it.key();
+      payload = &*it;
+    }
+    if (count != 1) fail(IRJsonError::Kind::typeMismatch, path, "Invalid number of keys found, expected one.");
+    const PathStep step{path, *key, 0};
+    return caseReaders<U>(std::make_index_sequence<names.size()>{})[found](*this, *payload, &step);
+  }
+
+  template <typename U, std::size_t... I>
+  static constexpr auto caseReaders(std::index_sequence<I...>) {
+    using Reader = U (*)(Decoder&, const Json&, const PathStep*);
+    return std::array<Reader, sizeof...(I)>{[](Decoder& self, const Json& payload, const PathStep* path) {
+      return U(self.fields<std::variant_alternative_t<I, typename U::Node>>(payload, path));
+    }...};
+  }
+
+  // Builds S from its members in table order, so the first failing member
+  // (in declaration order) is the one reported.
+  template <typename S>
+  S fields(const Json& value, const PathStep* path) {
+    if (!value.is_object()) mismatch(value, path, "Objekt");
+    return std::apply([&](const auto&... field) { return S{member(value, path, field)...}; },
+                      irjson::Keys<S>::shape.fields);
+  }
+
+  template <typename Field>
+  typename Field::Type member(const Json& object, const PathStep* path, const Field& field) {
+    using M = typename Field::Type;
+    const auto it = object.find(field.key);
+    const PathStep step{path, field.key, 0};
+    if constexpr (isOptional<M>) {
+      if (it == object.end() || it->is_null()) return std::nullopt;
+      return decode<typename M::value_type>(*it, &step);
+    } else {
+      if (it == object.end())
+        fail(IRJsonError::Kind::keyNotFound, &step, "Schlüssel „" + std::string(field.key) + "“ fehlt.");
+      if (it->is_null())
+        fail(IRJsonError::Kind::valueNotFound, &step, "Wert für „" + std::string(field.key) + "“ ist null.");
+      return decode<M>(*it, &step);
+    }
+  }
+
+  [[noreturn]] static void fail(IRJsonError::Kind kind, const PathStep* path, std::string message) {
+    throw DecodeFailure{{kind, pathText(path), std::move(message)}};
+  }
+
+  [[noreturn]] static void mismatch(const Json& value, const PathStep* path, const char* expected) {
+    fail(IRJsonError::Kind::typeMismatch, path,
+         std::string("Erwartet: ") + expected + ", gefunden: " + kindName(value) + ".");
+  }
+
+  [[noreturn]] static void tooDeep(const PathStep* path) {
+    fail(IRJsonError::Kind::dataCorrupted, path,
+         "Zu tief verschachtelt (mehr als " + std::to_string(irJsonMaxDepth) + " Ebenen).");
+  }
+
+  std::size_t depth_ = 0;
+};
+
+}  // namespace
+
+// Both directions recurse once per nesting level; running them on a large
+// stack lets the depth limit, not the caller's thread, decide how deep a tree
+// may go.
+template <typename T>
+std::optional<std::string> encodeIRJson(const T& value) {
+  std::optional<std::string> text;
+  runWithLargeStack([&] {
+    try {
+      text = json::dumpCompact(Encoder().encode(value));
+    } catch (const TooDeep&) {
+    }
+  });
+  return text;
+}
+
+template <typename T>
+std::variant<T, IRJsonError> decodeIRJson(std::string_view text) {
+  std::optional<std::variant<T, IRJsonError>> result;
+  runWithLargeStack([&] {
+    const auto document = json::tryParse(text);
+    if (!document) {
+      result = IRJsonError{IRJsonError::Kind::dataCorrupted, "$", "Kein gültiges JSON."};
+      return;
+    }
+    try {
+      result = Decoder().decode<T>(*document, nullptr);
+    } catch (const DecodeFailure& failure) {
+      result = failure.error;
+    }
+  });
+  return std::move(*result);
+}
+
+#define TOVRANE_IR_JSON_INSTANTIATE(T)                                  \
+  template std::optional<std::string> encodeIRJson<T>(const T& value); \
+  template std::variant<T, IRJsonError> decodeIRJson<T>(std::string_view text);
+TOVRANE_IR_JSON_INSTANTIATE(IRModule)
+TOVRANE_IR_JSON_INSTANTIATE(IRFile)
+TOVRANE_IR_JSON_INSTANTIATE(IRDecl)
+TOVRANE_IR_JSON_INSTANTIATE(IRTypeDecl)
+TOVRANE_IR_JSON_INSTANTIATE(IRProperty)
+TOVRANE_IR_JSON_INSTANTIATE(IRFunction)
+TOVRANE_IR_JSON_INSTANTIATE(IRParam)
+TOVRANE_IR_JSON_INSTANTIATE(IREnumCase)
+TOVRANE_IR_JSON_INSTANTIATE(IRType)
+TOVRANE_IR_JSON_INSTANTIATE(IRStmt)
+TOVRANE_IR_JSON_INSTANTIATE(IRCondition)
+TOVRANE_IR_JSON_INSTANTIATE(IRPattern)
+TOVRANE_IR_JSON_INSTANTIATE(IRSwitchCase)
+TOVRANE_IR_JSON_INSTANTIATE(IRExpr)
+TOVRANE_IR_JSON_INSTANTIATE(IRArg)
+TOVRANE_IR_JSON_INSTANTIATE(IRClosure)
+TOVRANE_IR_JSON_INSTANTIATE(IRStringPart)
+TOVRANE_IR_JSON_INSTANTIATE(IRDictEntry)
+#undef TOVRANE_IR_JSON_INSTANTIATE
+
+}  // namespace tovrane
