@@ -6,6 +6,7 @@
 #include "core/ir/IRJsonKeys.hpp"
 #include "core/support/Json.hpp"
 #include "core/support/LargeStack.hpp"
+#include "core/support/Text.hpp"
 
 #include <algorithm>
 #include <array>
@@ -16,7 +17,6 @@ namespace tovrane {
 namespace {
 
 using json::Json;
-using json::OrderedJson;
 
 template <typename T>
 inline constexpr bool isOptional = false;
@@ -66,54 +66,71 @@ class DepthGuard {
 
 // ---------------------------------------------------------------- writing
 
+// Writes the compact text straight into one string. Building a JSON document
+// first costs an allocation per object and key and was several times slower
+// than parsing the sources the tree came from.
 class Encoder {
  public:
+  std::string take() { return std::move(out_); }
+
   template <typename T>
-  OrderedJson encode(const T& value) {
-    if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, bool>) {
-      return OrderedJson(value);
+  void encode(const T& value) {
+    if constexpr (std::is_same_v<T, std::string>) {
+      string(value);
+    } else if constexpr (std::is_same_v<T, bool>) {
+      out_ += value ? "true" : "false";
     } else if constexpr (std::is_same_v<T, IRTypeKind>) {
-      return OrderedJson(rawValue(value));
+      string(rawValue(value));
     } else if constexpr (isOptional<T>) {
       // Only list elements reach here (the bindings of enumCase): absent is null.
-      return value ? encode(*value) : OrderedJson(nullptr);
+      if (value)
+        encode(*value);
+      else
+        out_ += "null";
     } else if constexpr (isBox<T>) {
-      return encode(*value);
+      encode(*value);
     } else if constexpr (isVector<T>) {
-      OrderedJson array = OrderedJson::array();
-      array.get_ref<OrderedJson::array_t&>().reserve(value.size());
-      for (const auto& element : value) array.push_back(encode(element));
-      return array;
+      out_ += '[';
+      for (std::size_t i = 0; i < value.size(); ++i) {
+        if (i) out_ += ',';
+        encode(value[i]);
+      }
+      out_ += ']';
     } else if constexpr (std::is_same_v<T, std::map<std::string, IRType>>) {
-      OrderedJson object = OrderedJson::object();
-      object.get_ref<OrderedJson::object_t&>().reserve(value.size());
-      for (const auto& [name, type] : value) object[name] = encode(type);
-      return object;
+      out_ += '{';
+      bool first = true;
+      for (const auto& [name, type] : value) {
+        if (!first) out_ += ',';
+        first = false;
+        string(name);
+        out_ += ':';
+        encode(type);
+      }
+      out_ += '}';
     } else if constexpr (Union<T>) {
       const DepthGuard guard(depth_, [] { throw TooDeep{}; });
-      return std::visit(
+      std::visit(
           [&](const auto& payload) {
             using Case = std::remove_cvref_t<decltype(payload)>;
-            OrderedJson object = OrderedJson::object();
-            object[std::string(irjson::Keys<Case>::shape.name)] = fields(payload);
-            return object;
+            out_ += "{\"";
+            out_ += irjson::Keys<Case>::shape.name;
+            out_ += "\":";
+            fields(payload);
+            out_ += '}';
           },
           value.node);
     } else {
       const DepthGuard guard(depth_, [] { throw TooDeep{}; });
-      return fields(value);
+      fields(value);
     }
   }
 
  private:
   // One key per member in table order; absent optionals are left out.
   template <typename S>
-  OrderedJson fields(const S& value) {
-    OrderedJson object = OrderedJson::object();
-    // The members of an ordered object are pairs with a const key, which a
-    // growing vector copies, subtrees included; room for all keys up front
-    // keeps encoding linear.
-    object.get_ref<OrderedJson::object_t&>().reserve(std::tuple_size_v<decltype(irjson::Keys<S>::shape.fields)>);
+  void fields(const S& value) {
+    out_ += '{';
+    bool first = true;
     std::apply(
         [&](const auto&... field) {
           (
@@ -121,17 +138,58 @@ class Encoder {
                 const auto& member = value.*(field.member);
                 using M = std::remove_cvref_t<decltype(member)>;
                 if constexpr (isOptional<M>) {
-                  if (member) object[std::string(field.key)] = encode(*member);
-                } else {
-                  object[std::string(field.key)] = encode(member);
+                  if (!member) return;
                 }
+                if (!first) out_ += ',';
+                first = false;
+                // Keys are plain identifiers and need no escaping.
+                out_ += '"';
+                out_ += field.key;
+                out_ += "\":";
+                if constexpr (isOptional<M>)
+                  encode(*member);
+                else
+                  encode(member);
               }(),
               ...);
         },
         irjson::Keys<S>::shape.fields);
-    return object;
+    out_ += '}';
   }
 
+  // A JSON string: quotation mark, backslash and control characters escaped;
+  // bytes that are not UTF-8 become U+FFFD so the file stays valid JSON.
+  void string(std::string_view value) {
+    std::string repaired;
+    if (!text::isValidUtf8(value)) {
+      repaired = text::decodeLossy(value);
+      value = repaired;
+    }
+    out_ += '"';
+    for (const char c : value) {
+      switch (c) {
+        case '"': out_ += "\\\""; break;
+        case '\\': out_ += "\\\\"; break;
+        case '\n': out_ += "\\n"; break;
+        case '\r': out_ += "\\r"; break;
+        case '\t': out_ += "\\t"; break;
+        case '\b': out_ += "\\b"; break;
+        case '\f': out_ += "\\f"; break;
+        default:
+          if (static_cast<unsigned char>(c) < 0x20) {
+            static constexpr char hex[] = "0123456789abcdef";
+            out_ += "\\u00";
+            out_ += hex[(c >> 4) & 0xF];
+            out_ += hex[c & 0xF];
+          } else {
+            out_ += c;
+          }
+      }
+    }
+    out_ += '"';
+  }
+
+  std::string out_;
   std::size_t depth_ = 0;
 };
 
@@ -304,7 +362,9 @@ std::optional<std::string> encodeIRJson(const T& value) {
   std::optional<std::string> text;
   runWithLargeStack([&] {
     try {
-      text = json::dumpCompact(Encoder().encode(value));
+      Encoder encoder;
+      encoder.encode(value);
+      text = encoder.take();
     } catch (const TooDeep&) {
     }
   });
