@@ -4,7 +4,7 @@
 #include "core/ir/IRJson.hpp"
 
 #include "core/ir/IRJsonKeys.hpp"
-#include "core/support/Json.hpp"
+#include "core/ir/IRJsonTree.hpp"
 #include "core/support/LargeStack.hpp"
 #include "core/support/Text.hpp"
 
@@ -16,7 +16,7 @@
 namespace tovrane {
 namespace {
 
-using json::Json;
+using Value = irjson::JsonTree::Ref;
 
 template <typename T>
 inline constexpr bool isOptional = false;
@@ -220,27 +220,28 @@ struct DecodeFailure {
   IRJsonError error;
 };
 
-const char* kindName(const Json& value) {
-  switch (value.type()) {
-    case Json::value_t::null: return "null";
-    case Json::value_t::object: return "Objekt";
-    case Json::value_t::array: return "Liste";
-    case Json::value_t::string: return "Text";
-    case Json::value_t::boolean: return "Wahrheitswert";
-    default: return "Zahl";
+const char* kindName(Value value) {
+  switch (value.kind()) {
+    case irjson::JsonTree::Kind::null: return "null";
+    case irjson::JsonTree::Kind::object: return "Objekt";
+    case irjson::JsonTree::Kind::array: return "Liste";
+    case irjson::JsonTree::Kind::string: return "Text";
+    case irjson::JsonTree::Kind::boolean: return "Wahrheitswert";
+    case irjson::JsonTree::Kind::number: return "Zahl";
   }
+  return "Zahl";
 }
 
 class Decoder {
  public:
   template <typename T>
-  T decode(const Json& value, const PathStep* path) {
+  T decode(Value value, const PathStep* path) {
     if constexpr (std::is_same_v<T, std::string>) {
-      if (!value.is_string()) mismatch(value, path, "Text");
-      return value.get_ref<const std::string&>();
+      if (!value.isString()) mismatch(value, path, "Text");
+      return std::string(value.text());
     } else if constexpr (std::is_same_v<T, bool>) {
-      if (!value.is_boolean()) mismatch(value, path, "Wahrheitswert");
-      return value.get<bool>();
+      if (!value.isBoolean()) mismatch(value, path, "Wahrheitswert");
+      return value.boolean();
     } else if constexpr (std::is_same_v<T, IRTypeKind>) {
       const auto& text = decode<std::string>(value, path);
       const auto kind = irTypeKindFromRawValue(text);
@@ -248,26 +249,26 @@ class Decoder {
       return *kind;
     } else if constexpr (isOptional<T>) {
       // Only list elements reach here (the bindings of enumCase): null is absent.
-      if (value.is_null()) return std::nullopt;
+      if (value.isNull()) return std::nullopt;
       return decode<typename T::value_type>(value, path);
     } else if constexpr (isBox<T>) {
       return T(decode<typename T::element_type>(value, path));
     } else if constexpr (isVector<T>) {
-      if (!value.is_array()) mismatch(value, path, "Liste");
+      if (!value.isArray()) mismatch(value, path, "Liste");
       T list;
-      list.reserve(value.size());
-      for (std::size_t i = 0; i < value.size(); ++i) {
-        const PathStep step{path, {}, i};
-        list.push_back(decode<typename T::value_type>(value[i], &step));
-      }
+      list.reserve(value.childCount());
+      value.forEachChild([&](Value element) {
+        const PathStep step{path, {}, list.size()};
+        list.push_back(decode<typename T::value_type>(element, &step));
+      });
       return list;
     } else if constexpr (std::is_same_v<T, std::map<std::string, IRType>>) {
-      if (!value.is_object()) mismatch(value, path, "Objekt");
+      if (!value.isObject()) mismatch(value, path, "Objekt");
       T map;
-      for (const auto& [name, type] : value.items()) {
-        const PathStep step{path, name, 0};
-        map.emplace(name, decode<IRType>(type, &step));
-      }
+      value.forEachChild([&](Value type) {
+        const PathStep step{path, type.key(), 0};
+        map.insert_or_assign(std::string(type.key()), decode<IRType>(type, &step));
+      });
       return map;
     } else if constexpr (Union<T>) {
       const DepthGuard guard(depth_, [&] { tooDeep(path); });
@@ -280,31 +281,29 @@ class Decoder {
 
  private:
   template <typename U>
-  U decodeUnion(const Json& value, const PathStep* path) {
-    if (!value.is_object()) mismatch(value, path, "Objekt");
+  U decodeUnion(Value value, const PathStep* path) {
+    if (!value.isObject()) mismatch(value, path, "Objekt");
     constexpr auto& names = UnionCases<typename U::Node>::names;
     // Keys that name no case are ignored; exactly one must name a case.
     std::size_t count = 0;
     std::size_t found = 0;
-    const std::string* key = nullptr;
-    const Json* payload = nullptr;
-    for (auto it = value.begin(); it != value.end() && count < 2; ++it) {
-      const auto index = std::find(names.begin(), names.end(), it.key()) - names.begin();
-      if (static_cast<std::size_t>(index) == names.size()) continue;
+    std::optional<Value> payload;
+    value.forEachChild([&](Value member) {
+      const auto index = static_cast<std::size_t>(std::find(names.begin(), names.end(), member.key()) - names.begin());
+      if (index == names.size()) return;
       ++count;
-      found = static_cast<std::size_t>(index);
-      key = &it.key();
-      payload = &*it;
-    }
+      found = index;
+      payload = member;
+    });
     if (count != 1) fail(IRJsonError::Kind::typeMismatch, path, "Invalid number of keys found, expected one.");
-    const PathStep step{path, *key, 0};
+    const PathStep step{path, payload->key(), 0};
     return caseReaders<U>(std::make_index_sequence<names.size()>{})[found](*this, *payload, &step);
   }
 
   template <typename U, std::size_t... I>
   static constexpr auto caseReaders(std::index_sequence<I...>) {
-    using Reader = U (*)(Decoder&, const Json&, const PathStep*);
-    return std::array<Reader, sizeof...(I)>{[](Decoder& self, const Json& payload, const PathStep* path) {
+    using Reader = U (*)(Decoder&, Value, const PathStep*);
+    return std::array<Reader, sizeof...(I)>{[](Decoder& self, Value payload, const PathStep* path) {
       return U(self.fields<std::variant_alternative_t<I, typename U::Node>>(payload, path));
     }...};
   }
@@ -312,26 +311,25 @@ class Decoder {
   // Builds S from its members in table order, so the first failing member
   // (in declaration order) is the one reported.
   template <typename S>
-  S fields(const Json& value, const PathStep* path) {
-    if (!value.is_object()) mismatch(value, path, "Objekt");
+  S fields(Value value, const PathStep* path) {
+    if (!value.isObject()) mismatch(value, path, "Objekt");
     return std::apply([&](const auto&... field) { return S{member(value, path, field)...}; },
                       irjson::Keys<S>::shape.fields);
   }
 
   template <typename Field>
-  typename Field::Type member(const Json& object, const PathStep* path, const Field& field) {
+  typename Field::Type member(Value object, const PathStep* path, const Field& field) {
     using M = typename Field::Type;
-    const auto it = object.find(field.key);
+    const auto value = object.find(field.key);
     const PathStep step{path, field.key, 0};
     if constexpr (isOptional<M>) {
-      if (it == object.end() || it->is_null()) return std::nullopt;
-      return decode<typename M::value_type>(*it, &step);
+      if (!value || value->isNull()) return std::nullopt;
+      return decode<typename M::value_type>(*value, &step);
     } else {
-      if (it == object.end())
-        fail(IRJsonError::Kind::keyNotFound, &step, "Schlüssel „" + std::string(field.key) + "“ fehlt.");
-      if (it->is_null())
+      if (!value) fail(IRJsonError::Kind::keyNotFound, &step, "Schlüssel „" + std::string(field.key) + "“ fehlt.");
+      if (value->isNull())
         fail(IRJsonError::Kind::valueNotFound, &step, "Wert für „" + std::string(field.key) + "“ ist null.");
-      return decode<M>(*it, &step);
+      return decode<M>(*value, &step);
     }
   }
 
@@ -339,7 +337,7 @@ class Decoder {
     throw DecodeFailure{{kind, pathText(path), std::move(message)}};
   }
 
-  [[noreturn]] static void mismatch(const Json& value, const PathStep* path, const char* expected) {
+  [[noreturn]] static void mismatch(Value value, const PathStep* path, const char* expected) {
     fail(IRJsonError::Kind::typeMismatch, path,
          std::string("Erwartet: ") + expected + ", gefunden: " + kindName(value) + ".");
   }
@@ -375,13 +373,13 @@ template <typename T>
 std::variant<T, IRJsonError> decodeIRJson(std::string_view text) {
   std::optional<std::variant<T, IRJsonError>> result;
   runWithLargeStack([&] {
-    const auto document = json::tryParse(text);
+    const auto document = irjson::JsonTree::parse(text);
     if (!document) {
       result = IRJsonError{IRJsonError::Kind::dataCorrupted, "$", "Kein gültiges JSON."};
       return;
     }
     try {
-      result = Decoder().decode<T>(*document, nullptr);
+      result = Decoder().decode<T>(document->root(), nullptr);
     } catch (const DecodeFailure& failure) {
       result = failure.error;
     }
