@@ -320,6 +320,18 @@ TEST(IRJson, CounterModuleIsWrittenExactly) {
   EXPECT_EQ(encodeIRJson(std::get<IRModule>(read)), expected);
 }
 
+TEST(IRJson, TextsStayValidJson) {
+  // Control characters are escaped; everything else above them is written as is.
+  const IRExpr controls = IRExpr::unsupported{"a\x01\x1f\x7f\b\f\r/"};
+  EXPECT_EQ(encodeIRJson(controls), R"({"unsupported":{"_0":"a\u0001\u001f)" "\x7f" R"(\b\f\r/"}})");
+  EXPECT_EQ(reencode<IRExpr>(*encodeIRJson(controls)), encodeIRJson(controls));
+
+  // Bytes that are not UTF-8 cannot be written as JSON text; they become U+FFFD.
+  const auto repaired = encodeIRJson(IRExpr(IRExpr::ident{"x\xFFy"}));
+  EXPECT_EQ(repaired, "{\"ident\":{\"_0\":\"x\xEF\xBF\xBDy\"}}");
+  EXPECT_EQ(reencode<IRExpr>(*repaired), repaired);
+}
+
 // Inputs the writer never produces but the reader accepts, with the text
 // the value is written as afterwards.
 TEST(IRJson, ReaderToleratesNullOptionalsUnknownKeysAndAnyKeyOrder) {
