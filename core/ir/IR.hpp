@@ -23,6 +23,7 @@
 //   member name; unlabeled ones get a short descriptive name.
 //       IRExpr sum = IRExpr::binary{IRExpr::ident{"a"}, "+", IRExpr::intLit{"1"}};
 //       if (const auto* b = sum.as<IRExpr::binary>()) use(*b->lhs, b->op);
+//   A default-constructed union holds its first case with an empty payload.
 // - A payload element that is itself an IR union or record is held in a
 //   Box<T> (optional ones in std::optional<Box<T>>); texts, Booleans and
 //   lists are plain (std::string, bool, std::vector<T>). Records hold their
@@ -525,3 +526,5 @@ struct IRModule {
 };
 
 }  // namespace tovrane
+
+#undef TOVRANE_IR_UNION_BODY
