@@ -526,5 +526,3 @@ struct IRModule {
 };
 
 }  // namespace tovrane
-
-#undef TOVRANE_IR_UNION_BODY
