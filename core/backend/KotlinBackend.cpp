@@ -1,0 +1,257 @@
+#include "core/backend/KotlinBackend.hpp"
+
+#include <utility>
+
+#include "core/support/Text.hpp"
+
+namespace tovrane {
+namespace {
+
+// How many characters of the Swift text a warning keeps and a placeholder shows.
+constexpr std::size_t warningSourceLength = 300;
+constexpr std::size_t placeholderSourceLength = 120;
+
+using std::string_view_literals::operator""sv;
+
+// Swift type names with a Kotlin counterpart of another name.
+constexpr std::pair<std::string_view, std::string_view> kotlinTypeNames[] = {
+    {"Int"sv, "Int"sv},
+    {"Int32"sv, "Int"sv},
+    {"Int16"sv, "Int"sv},
+    {"Int8"sv, "Int"sv},
+    {"UInt"sv, "Int"sv},
+    {"UInt32"sv, "Int"sv},
+    {"UInt16"sv, "Int"sv},
+    {"UInt8"sv, "Int"sv},
+    {"Int64"sv, "Long"sv},
+    {"UInt64"sv, "Long"sv},
+    {"Double"sv, "Double"sv},
+    {"CGFloat"sv, "Double"sv},
+    {"TimeInterval"sv, "Double"sv},
+    {"Decimal"sv, "Double"sv},
+    {"Float"sv, "Float"sv},
+    {"String"sv, "String"sv},
+    {"Substring"sv, "String"sv},
+    {"LocalizedStringKey"sv, "String"sv},
+    {"URL"sv, "String"sv},
+    {"Character"sv, "Char"sv},
+    {"Bool"sv, "Boolean"sv},
+    {"Void"sv, "Unit"sv},
+    {"()"sv, "Unit"sv},
+    {"Any"sv, "Any"sv},
+    {"AnyObject"sv, "Any"sv},
+    {"AnyHashable"sv, "Any"sv},
+    {"Date"sv, "java.util.Date"sv},
+    {"UUID"sv, "java.util.UUID"sv},
+    {"Data"sv, "ByteArray"sv},
+    {"Error"sv, "Throwable"sv},
+    {"any Error"sv, "Throwable"sv},
+    {"Set"sv, "MutableSet"sv},
+    {"AnyView"sv, "@Composable () -> Unit"sv},
+    {"View"sv, "@Composable () -> Unit"sv},
+    {"some View"sv, "@Composable () -> Unit"sv},
+};
+
+const NameSet& doubleNames() {
+  static const NameSet names{"Double", "CGFloat", "TimeInterval"};
+  return names;
+}
+const NameSet& floatNames() {
+  static const NameSet names{"Float"};
+  return names;
+}
+const NameSet& longNames() {
+  static const NameSet names{"Int64"};
+  return names;
+}
+
+// The one argument of a Swift Set type, if the type is one.
+const IRType* setElement(const IRType& type) {
+  const auto* named = type.as<IRType::named>();
+  return named && named->name == "Set" && named->args.size() == 1 ? &named->args.front() : nullptr;
+}
+
+}  // namespace
+
+json::OrderedJson toJson(const ConversionWarning& warning) {
+  json::OrderedJson object = json::OrderedJson::object();
+  object["file"] = warning.file;
+  object["message"] = warning.message;
+  object["source"] = warning.source;
+  return object;
+}
+
+ConversionWarning readConversionWarning(const json::Reader& reader) {
+  return ConversionWarning{.file = reader.at("file").string(),
+                           .message = reader.at("message").string(),
+                           .source = reader.at("source").string()};
+}
+
+void Writer::line(std::string_view text) {
+  if (text.empty()) {
+    lines.emplace_back();
+    return;
+  }
+  const std::string indent(static_cast<std::size_t>(level > 0 ? level : 0) * 4, ' ');
+  for (std::string_view piece : text::splitLines(text)) lines.push_back(indent + std::string(piece));
+}
+
+void EmitScope::declare(std::string name) { names.back().insert(std::move(name)); }
+
+void EmitScope::push() { names.emplace_back(); }
+
+void EmitScope::pop() {
+  if (names.size() > 1) names.pop_back();
+}
+
+bool EmitScope::knows(std::string_view name) const {
+  for (const NameSet& frame : names) {
+    if (frame.contains(name)) return true;
+  }
+  return false;
+}
+
+std::string kw(std::string_view name) {
+  if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
+  if (kotlinKeywords().contains(name)) return "`" + std::string(name) + "`";
+  return std::string(name);
+}
+
+KotlinEmitter::KotlinEmitter(ModuleSymbols symbols, std::string packageName)
+    : symbols(std::move(symbols)), packageName(std::move(packageName)) {}
+
+void KotlinEmitter::warn(std::string_view source, std::string message) {
+  warnings.push_back(ConversionWarning{.file = currentFile,
+                                       .message = std::move(message),
+                                       .source = std::string(text::prefixGraphemes(source, warningSourceLength))});
+}
+
+std::string KotlinEmitter::todo(std::string_view source, std::string_view message) {
+  unsupportedCount += 1;
+  warn(source, std::string(message));
+  const std::string shown = "tovrane: " + std::string(text::prefixGraphemes(source, placeholderSourceLength));
+  return "TODO(" + stringLiteral(shown) + ")";
+}
+
+std::string KotlinEmitter::typeName(std::string_view name) const {
+  if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) {
+    // A nested module type is declared at file level under its simple name.
+    const std::string_view last = name.substr(dot + 1);
+    if (symbols.types.contains(last) || symbols.enums.contains(last) || symbols.protocols.contains(last)) {
+      name = last;
+    }
+  }
+  for (const auto& [swift, kotlin] : kotlinTypeNames) {
+    if (swift == name) return std::string(kotlin);
+  }
+  return std::string(name);
+}
+
+std::string KotlinEmitter::kt(const IRType& type) const {
+  if (const auto* named = type.as<IRType::named>()) {
+    if (const IRType* element = setElement(type)) return "MutableSet<" + kt(*element) + ">";
+    if (named->name == "Result" && !named->args.empty()) return "Result<" + kt(named->args.front()) + ">";
+    std::string text = typeName(named->name);
+    if (named->args.empty()) return text;
+    std::vector<std::string> args;
+    for (const IRType& arg : named->args) args.push_back(kt(arg));
+    return text + "<" + text::join(args, ", ") + ">";
+  }
+  if (const auto* optional = type.as<IRType::optional>()) {
+    std::string wrapped = kt(*optional->wrapped);
+    // An optional of an inferred type is still inferred: "?" alone would be
+    // written as a type annotation.
+    if (wrapped.empty() || text::endsWith(wrapped, "?")) return wrapped;
+    if (wrapped.find("->") != std::string::npos) return "(" + wrapped + ")?";
+    return wrapped + "?";
+  }
+  if (const auto* array = type.as<IRType::array>()) return "MutableList<" + kt(*array->element) + ">";
+  if (const auto* dictionary = type.as<IRType::dictionary>()) {
+    return "MutableMap<" + kt(*dictionary->key) + ", " + kt(*dictionary->value) + ">";
+  }
+  if (const auto* tuple = type.as<IRType::tuple>()) {
+    const auto& e = tuple->elements;
+    if (e.size() == 2) return "Pair<" + kt(e[0]) + ", " + kt(e[1]) + ">";
+    if (e.size() == 3) return "Triple<" + kt(e[0]) + ", " + kt(e[1]) + ", " + kt(e[2]) + ">";
+    return "Any";
+  }
+  if (const auto* function = type.as<IRType::function>()) {
+    static const IRType voidType = IRType::named{"Void", {}};
+    std::vector<std::string> params;
+    for (const IRType& param : function->params) {
+      if (param != voidType) params.push_back(kt(param));
+    }
+    std::string result = kt(*function->result);
+    return "(" + text::join(params, ", ") + ") -> " + (result.empty() ? "Unit" : result);
+  }
+  return "";
+}
+
+bool KotlinEmitter::isNumeric(const IRType& type, const NameSet& names) const {
+  if (const auto* named = type.as<IRType::named>()) return names.contains(named->name);
+  if (const auto* optional = type.as<IRType::optional>()) return isNumeric(*optional->wrapped, names);
+  return false;
+}
+
+std::string KotlinEmitter::coerced(const IRExpr& value, const IRType& type) {
+  const auto* intLit = value.as<IRExpr::intLit>();
+  if (isNumeric(type, doubleNames())) {
+    if (intLit) return intLit->text + ".0";
+    if (const auto* prefix = value.as<IRExpr::prefix>(); prefix && prefix->op == "-") {
+      if (const auto* operand = prefix->operand->as<IRExpr::intLit>()) return "-" + operand->text + ".0";
+    }
+  }
+  if (isNumeric(type, floatNames())) {
+    if (intLit) return intLit->text + "f";
+    if (const auto* floatLit = value.as<IRExpr::floatLit>()) return floatLit->text + "f";
+  }
+  if (intLit && isNumeric(type, longNames())) return intLit->text + "L";
+
+  const auto coercedAll = [this](const std::vector<IRExpr>& elements, const IRType& elementType) {
+    std::vector<std::string> texts;
+    for (const IRExpr& element : elements) texts.push_back(coerced(element, elementType));
+    return text::join(texts, ", ");
+  };
+  const auto* arrayLit = value.as<IRExpr::arrayLit>();
+  if (const auto* array = type.as<IRType::array>(); arrayLit && array) {
+    const std::string element = kt(*array->element);
+    return "mutableListOf<" + element + ">(" + coercedAll(arrayLit->elements, *array->element) + ")";
+  }
+  const auto* dictLit = value.as<IRExpr::dictLit>();
+  if (const auto* dictionary = type.as<IRType::dictionary>(); dictLit && dictionary) {
+    std::vector<std::string> entries;
+    for (const IRDictEntry& entry : dictLit->entries) {
+      std::string key = coerced(entry.key, *dictionary->key);
+      std::string mapped = coerced(entry.value, *dictionary->value);
+      entries.push_back(std::move(key) + " to " + std::move(mapped));
+    }
+    return "mutableMapOf<" + kt(*dictionary->key) + ", " + kt(*dictionary->value) + ">(" +
+           text::join(entries, ", ") + ")";
+  }
+  if (const IRType* element = setElement(type); element && arrayLit) {
+    return "mutableSetOf<" + kt(*element) + ">(" + coercedAll(arrayLit->elements, *element) + ")";
+  }
+  if (type.is<IRType::optional>() && value.is<IRExpr::nilLit>()) return "null";
+  return expr(value, Hint{.type = type});
+}
+
+std::optional<std::string> KotlinEmitter::defaultValue(const IRType& type) const {
+  if (const auto* named = type.as<IRType::named>()) {
+    const std::string name = typeName(named->name);
+    if (name == "Int") return "0";
+    if (name == "Long") return "0L";
+    if (name == "Double") return "0.0";
+    if (name == "Float") return "0f";
+    if (name == "String") return "\"\"";
+    if (name == "Boolean") return "false";
+    return std::nullopt;
+  }
+  if (type.is<IRType::optional>()) return "null";
+  if (const auto* array = type.as<IRType::array>()) return "mutableListOf<" + kt(*array->element) + ">()";
+  if (const auto* dictionary = type.as<IRType::dictionary>()) {
+    return "mutableMapOf<" + kt(*dictionary->key) + ", " + kt(*dictionary->value) + ">()";
+  }
+  return std::nullopt;
+}
+
+}  // namespace tovrane

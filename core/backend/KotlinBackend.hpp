@@ -1,0 +1,311 @@
+#pragma once
+// The Kotlin backend: one recursive translator from merged IR files to
+// Kotlin/Compose source text. KotlinEmitter holds the run-wide state; its
+// operations live in one file per area so the areas can grow independently:
+//   KotlinBackend.cpp      writer, scope, placeholder, keyword escaping, type mapping
+//   KotlinDecls.cpp        file template, declaration and type dispatch, extensions
+//   KotlinDeclsTypes.cpp   structs, classes, enumerations, protocols, functions, properties
+//   KotlinExpressions.cpp  expressions, closures, identifiers and members, implicit members, calls
+//   KotlinStatements.cpp   statements, conditions, patterns, switch, if chains, expression bodies
+//   KotlinViews.cpp        view types, view content, modifier chains
+// Helpers private to one area are free functions in that area's file taking
+// the emitter; everything here is what the areas call of each other.
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "core/backend/KotlinNameTables.hpp"
+#include "core/backend/KotlinStringLiteral.hpp"
+#include "core/backend/RuntimeGlobals.hpp"
+#include "core/backend/SymbolCollector.hpp"
+#include "core/ir/IR.hpp"
+#include "core/support/Json.hpp"
+
+namespace tovrane {
+
+// One problem met while translating: the IR file (relative path), a German
+// message and the Swift text concerned.
+struct ConversionWarning {
+  std::string file;
+  std::string message;
+  std::string source;
+  bool operator==(const ConversionWarning&) const = default;
+};
+
+// {"file", "message", "source"}, in that (sorted) order.
+json::OrderedJson toJson(const ConversionWarning& warning);
+// Reads the object written by toJson; all three keys must be strings.
+// Throws json::ReadError naming the offending path.
+ConversionWarning readConversionWarning(const json::Reader& reader);
+
+// What the context of an expression knows: the call or modifier whose
+// argument it is, that argument's label and the type it should have. The
+// empty hint knows nothing.
+struct Hint {
+  std::optional<std::string> callee{};
+  std::optional<std::string> label{};
+  std::optional<IRType> type{};
+};
+
+// Collects output lines; callers raise and lower `level` around blocks.
+class Writer {
+ public:
+  std::vector<std::string> lines;
+  int level = 0;
+
+  // An empty text appends one empty line. Otherwise each piece between line
+  // feeds (empty pieces included) becomes a line indented by four blanks per
+  // level.
+  void line(std::string_view text);
+};
+
+// The emission context of one type declaration: which Swift names are in
+// scope and how the members of the type are written. The first name frame
+// and the first entries of returnLabels and returnTypes are never popped.
+class EmitScope {
+ public:
+  // Lexical frames of declared Swift names; the last is the innermost.
+  std::vector<NameSet> names{NameSet{}};
+  // Per open closure: Swift parameter name to Kotlin name.
+  std::vector<std::map<std::string, std::string, std::less<>>> closureRename;
+  // The last entry decides how `return` is written: plain, or "return@" + label.
+  std::vector<std::optional<std::string>> returnLabels{std::nullopt};
+  NameSet stateFields;
+  NameSet bindingFields;
+  NameSet appStorageFields;
+  NameSet viewMembers;
+  NameSet methodNames;
+  // Property or variable name to the module type of its value.
+  std::map<std::string, std::string, std::less<>> varClass;
+  std::optional<std::string> typeName;
+  bool isViewHolder = false;
+  // The last entry is the type a returned value is coerced to.
+  std::vector<std::optional<IRType>> returnTypes{std::nullopt};
+  // One-shot request that the next closure destructure its two parameters.
+  bool tupleClosure = false;
+
+  void declare(std::string name);
+  void push();
+  // Removes the innermost frame; the outermost one stays.
+  void pop();
+  bool knows(std::string_view name) const;
+};
+
+// Returns name as a Kotlin identifier: Swift backquotes removed, Kotlin hard
+// keywords put in backquotes.
+std::string kw(std::string_view name);
+
+// Translates the merged IR files of one conversion run into Kotlin source
+// files. Warnings, the count of untranslated places and the counter of
+// generated names accumulate over the whole run; currentFile and hoisted
+// belong to the file being written; scope belongs to the type being written
+// (a fresh one per type, and per top-level function, variable or extension).
+// Used by one thread at a time; never fails: what cannot be translated
+// becomes a placeholder with a warning.
+class KotlinEmitter {
+ public:
+  // How a stored property of a view or app is held.
+  struct ViewField {
+    struct param {
+      IRProperty property;
+    };
+    struct binding {
+      IRProperty property;
+    };
+    struct state {
+      IRProperty property;
+    };
+    // typeName: the Kotlin type name of the environment object.
+    struct envObject {
+      IRProperty property;
+      std::string typeName;
+    };
+    // key: the key path's name ("dismiss" for \.dismiss).
+    struct envValue {
+      IRProperty property;
+      std::string key;
+    };
+    // key: Kotlin source of the preference key, a string literal.
+    struct appStorage {
+      IRProperty property;
+      std::string key;
+    };
+    struct constant {
+      IRProperty property;
+    };
+
+    TOVRANE_IR_UNION_BODY(ViewField, param, binding, state, envObject, envValue, appStorage, constant)
+
+    const IRProperty& property() const {
+      return std::visit([](const auto& c) -> const IRProperty& { return c.property; }, node);
+    }
+  };
+
+  // One modifier peeled off a view expression.
+  struct ModifierEntry {
+    std::string name;
+    std::vector<IRArg> args;
+    std::vector<IRArg> trailing;
+  };
+
+  // A condition list split into what Kotlin needs: value lines before the
+  // test, one predicate per condition, and payload bindings for the guarded
+  // code.
+  struct CondParts {
+    std::vector<std::string> prelude;
+    std::vector<std::string> predicates;
+    std::vector<std::string> bindingLines;
+  };
+
+  // The Kotlin test of one pattern and the lines binding its payload values.
+  struct PatternTest {
+    std::string test;
+    std::vector<std::string> bindingLines;
+  };
+
+  KotlinEmitter(ModuleSymbols symbols, std::string packageName);
+
+  const ModuleSymbols symbols;
+  const std::string packageName;
+  std::vector<ConversionWarning> warnings;
+  std::string currentFile;
+  EmitScope scope;
+  int labelCounter = 0;
+  int unsupportedCount = 0;
+  std::vector<IRTypeDecl> hoisted;
+
+  // Placeholder for code that cannot be translated: records a warning with
+  // the first 300 characters of source, counts one untranslated place and
+  // returns TODO("tovrane: " + the first 120 characters).
+  std::string todo(std::string_view source, std::string_view message);
+  // Records a warning about source (cut to its first 300 characters) in the
+  // current file, without counting an untranslated place.
+  void warn(std::string_view source, std::string message);
+
+  // --- Type mapping (KotlinBackend.cpp)
+  std::string typeName(std::string_view name) const;
+  // Kotlin type text; empty for an inferred type.
+  std::string kt(const IRType& type) const;
+  bool isNumeric(const IRType& type, const NameSet& names) const;
+  // The expression written so that literals take the expected type.
+  std::string coerced(const IRExpr& value, const IRType& type);
+  // Initial value of a stored property without one, if the type has one.
+  std::optional<std::string> defaultValue(const IRType& type) const;
+
+  // --- File template and dispatch (KotlinDecls.cpp)
+  std::string emitFile(const IRFile& file);
+  void emitDecl(const IRDecl& decl, Writer& writer);
+  void emitType(const IRTypeDecl& decl, Writer& writer);
+
+  // --- Structs and classes (KotlinDeclsTypes.cpp)
+  void emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct);
+  std::vector<std::string> kotlinSupertypes(const IRTypeDecl& decl);
+  NameSet protocolMembers(const IRTypeDecl& decl);
+  std::vector<std::string> inheritedMembers(const IRTypeDecl& decl);
+  void emitInit(const IRFunction& initializer, Writer& writer);
+  void emitCompanion(const IRTypeDecl& decl, Writer& writer);
+
+  // --- Enumerations and protocols (KotlinDeclsTypes.cpp)
+  void emitEnum(const IRTypeDecl& decl, Writer& writer);
+  void emitProtocol(const IRTypeDecl& decl, Writer& writer);
+
+  // --- Functions and properties (KotlinDeclsTypes.cpp)
+  void emitFunction(const IRFunction& function, Writer& writer, const std::optional<std::string>& receiver,
+                    bool override, std::string_view open);
+  std::string paramList(const IRFunction& function);
+  std::vector<std::string> renameLines(const IRFunction& function);
+  void emitFunctionBody(const std::vector<IRStmt>& body, Writer& writer, bool returns,
+                        const std::optional<IRType>& returnType);
+  void emitProperty(const IRProperty& property, Writer& writer, const NameSet& protocolMembers);
+  void emitGetter(const std::vector<IRStmt>& getter, Writer& writer, const IRType& type);
+  void emitSetter(const IRProperty& property, Writer& writer);
+  void emitStoredProperty(const IRProperty& property, Writer& writer, bool observable, bool override,
+                          std::string_view open);
+  std::string propType(const IRProperty& property);
+  std::string guessKotlinType(const IRExpr& value);
+
+  // --- Expressions (KotlinExpressions.cpp)
+  std::string expr(const IRExpr& value, const Hint& hint = {});
+  std::string stringExpr(const std::vector<IRStringPart>& parts);
+  std::string escapeSwiftText(std::string_view text);
+
+  // --- Closures (KotlinExpressions.cpp)
+  std::string closureExpr(const IRClosure& closure, bool viewMode);
+
+  // --- Identifiers and members (KotlinExpressions.cpp)
+  std::string identExpr(std::string_view name);
+  bool isKnownIdent(std::string_view name);
+  std::string memberExpr(const IRExpr& base, std::string_view name, const Hint& hint);
+  std::vector<std::string> path(const IRExpr& value);
+  std::optional<std::string> implicitTypeFor(const IRExpr& value);
+  std::optional<std::string> enumType(std::string_view ofProperty, std::string_view in);
+  std::optional<std::string> enumTypeOfProperty(std::string_view name);
+  std::optional<std::string> elementClass(const IRExpr& value);
+  bool isPropertyOfCurrentType(std::string_view name);
+
+  // --- Implicit members (KotlinExpressions.cpp)
+  std::optional<std::string> implicitMember(std::string_view name, const Hint& hint);
+
+  // --- Calls and argument lists (KotlinExpressions.cpp)
+  std::string callExpr(const IRExpr& callee, const std::vector<IRArg>& args, const std::vector<IRArg>& trailing,
+                       const Hint& hint);
+  std::vector<std::string> argList(const std::vector<IRArg>& args, const std::optional<std::string>& callee,
+                                   const std::vector<std::optional<IRType>>& typeHints);
+  std::vector<std::optional<IRType>> paramTypes(const IRExpr& callee, const std::vector<IRArg>& args);
+
+  // --- Statements (KotlinStatements.cpp)
+  void emitStmt(const IRStmt& stmt, Writer& writer);
+  std::optional<std::string> touchLine(const IRExpr& mutated);
+
+  // --- Conditions, patterns and switch (KotlinStatements.cpp)
+  CondParts conditionParts(const std::vector<IRCondition>& conds);
+  PatternTest patternTest(const IRPattern& pattern, const std::string& subject,
+                          const std::optional<std::string>& enumHint);
+  std::optional<std::string> switchEnum(const IRExpr& subject, const std::vector<IRSwitchCase>& cases);
+  void emitSwitch(const IRExpr& subject, const std::vector<IRSwitchCase>& cases, Writer& writer, bool view,
+                  bool asExpression);
+
+  // --- If, else chains and expression bodies (KotlinStatements.cpp)
+  void emitIf(const std::vector<IRCondition>& conds, const std::vector<IRStmt>& then,
+              const std::optional<std::vector<IRStmt>>& els, Writer& writer, bool view, bool isElseIf);
+  void emitElse(const std::optional<std::vector<IRStmt>>& els, Writer& writer, bool view);
+  bool containsLoopJump(const std::vector<IRStmt>& stmts);
+  void emitStmtAsExpression(const IRStmt& stmt, Writer& writer);
+  void emitExpressionBody(const std::vector<IRStmt>& stmts, Writer& writer);
+
+  // --- SwiftUI view types (KotlinViews.cpp)
+  void emitViewType(const IRTypeDecl& decl, Writer& writer);
+  ViewField classify(const IRProperty& property);
+  void emitQuery(const IRProperty& property, Writer& writer);
+  void emitViewBody(const std::vector<IRStmt>& stmts, Writer& writer);
+
+  // --- View expressions (KotlinViews.cpp)
+  void emitViewBlock(const std::vector<IRStmt>& stmts, Writer& writer);
+  void emitViewStmt(const IRStmt& stmt, Writer& writer);
+  void emitView(const IRExpr& value, Writer& writer);
+  bool isViewExpr(const IRExpr& value);
+  std::string describe(const IRExpr& value);
+  void emitViewCall(const std::string& name, const std::vector<IRArg>& args, const std::vector<IRArg>& trailing,
+                    const std::optional<std::string>& mod, Writer& writer, const IRExpr& source);
+  void emitViewArgs(const std::string& name, const std::vector<IRArg>& args, const NameSet& viewClosureLabels,
+                    const std::vector<IRArg>& trailing, const std::optional<std::string>& mod, Writer& writer,
+                    bool trailingIsView);
+
+  // --- Modifier chains (KotlinViews.cpp)
+  std::string modString(const std::vector<ModifierEntry>& modifiers);
+
+ private:
+  // The parts of emitType for an extension of a type the module does not
+  // declare: extension functions and extension properties.
+  void emitExtension(const IRTypeDecl& decl, Writer& writer);
+  void emitUnsupportedDecl(const IRDecl::unsupported& decl, Writer& writer);
+};
+
+}  // namespace tovrane

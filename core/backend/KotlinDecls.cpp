@@ -1,0 +1,148 @@
+// The spine of the Kotlin backend: the file template, the dispatch of
+// declarations and types to their emitters, hoisting of nested and local
+// types to file level, extensions of types the module does not declare, and
+// the comment block of an unsupported declaration.
+#include <algorithm>
+
+#include "core/backend/KotlinBackend.hpp"
+#include "core/support/Text.hpp"
+
+namespace tovrane {
+namespace {
+
+// Warnings the generated code would otherwise raise by design (unused
+// parameters of translated signatures, Swift naming, casts the translation
+// writes defensively).
+constexpr std::string_view suppressedWarnings[] = {
+    "UNUSED_VARIABLE", "UNUSED_PARAMETER", "UNREACHABLE_CODE", "NAME_SHADOWING", "UNCHECKED_CAST",
+    "RedundantExplicitType", "FunctionName", "LocalVariableName", "PropertyName", "ClassName",
+    "EnumEntryName", "unused", "UNUSED_EXPRESSION", "USELESS_CAST", "SENSELESS_COMPARISON",
+    "UNNECESSARY_SAFE_CALL", "UNNECESSARY_NOT_NULL_ASSERTION"};
+static_assert(std::size(suppressedWarnings) == 17);
+
+// Nested types more than this many levels below a file's declarations are
+// not written.
+constexpr int maxHoistingPasses = 20;
+// Lines of an unsupported declaration's source quoted in its comment block.
+constexpr std::size_t maxQuotedLines = 30;
+
+std::string fileHeader(const std::string& path, const std::string& packageName) {
+  std::string suppress = "@file:Suppress(";
+  for (std::size_t i = 0; i < std::size(suppressedWarnings); ++i) {
+    if (i > 0) suppress += ", ";
+    suppress += '"';
+    suppress += suppressedWarnings[i];
+    suppress += '"';
+  }
+  suppress += ")";
+  std::string header = "// Automatisch aus ";
+  header += path;
+  header += " erzeugt von tovrane.\n";
+  header += suppress;
+  header += "\n\npackage ";
+  header += packageName;
+  header += "\n\nimport androidx.compose.runtime.*\nimport tovrane.runtime.*\n";
+  return header;
+}
+
+// The source's lines for a line comment. Kotlin ends a line at LF, CR LF and
+// a lone CR alike, so all three end a quoted line; a CR left inside a
+// comment would turn the rest of the Swift line into code.
+std::vector<std::string_view> commentLines(std::string_view source) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= source.size(); ++i) {
+    if (i < source.size() && source[i] != '\n' && source[i] != '\r') continue;
+    if (i > start) lines.push_back(source.substr(start, i - start));
+    if (i + 1 < source.size() && source[i] == '\r' && source[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::string KotlinEmitter::emitFile(const IRFile& file) {
+  currentFile = file.path;
+  hoisted.clear();
+  Writer writer;
+  for (const IRDecl& decl : file.decls) {
+    emitDecl(decl, writer);
+    writer.line("");
+  }
+  for (int pass = 0; pass < maxHoistingPasses && !hoisted.empty(); ++pass) {
+    const std::vector<IRTypeDecl> types = std::exchange(hoisted, {});
+    for (const IRTypeDecl& type : types) {
+      emitType(type, writer);
+      writer.line("");
+    }
+  }
+  return fileHeader(file.path, packageName) + text::join(writer.lines, "\n") + "\n";
+}
+
+void KotlinEmitter::emitDecl(const IRDecl& decl, Writer& writer) {
+  if (const auto* type = decl.as<IRDecl::type>()) {
+    emitType(*type->decl, writer);
+  } else if (const auto* function = decl.as<IRDecl::function>()) {
+    // Top-level members belong to no type: a fresh scope keeps the last
+    // written type's members and state fields out of them.
+    scope = EmitScope();
+    emitFunction(*function->decl, writer, std::nullopt, false, "");
+  } else if (const auto* variable = decl.as<IRDecl::variable>()) {
+    scope = EmitScope();
+    emitProperty(*variable->property, writer, NameSet{});
+  } else if (const auto* alias = decl.as<IRDecl::typeAlias>()) {
+    writer.line("typealias " + alias->name + " = " + kt(*alias->aliased));
+  } else if (const auto* unsupported = decl.as<IRDecl::unsupported>()) {
+    emitUnsupportedDecl(*unsupported, writer);
+  }
+}
+
+void KotlinEmitter::emitType(const IRTypeDecl& decl, Writer& writer) {
+  if (std::find(decl.inherits.begin(), decl.inherits.end(), "PreviewProvider") != decl.inherits.end()) return;
+  hoisted.insert(hoisted.end(), decl.nested.begin(), decl.nested.end());
+  if (symbols.views.contains(decl.name) || symbols.apps.contains(decl.name)) {
+    emitViewType(decl, writer);
+    return;
+  }
+  switch (decl.kind) {
+    case IRTypeKind::struct_: emitStructOrClass(decl, writer, true); break;
+    case IRTypeKind::class_:
+    case IRTypeKind::actor: emitStructOrClass(decl, writer, false); break;
+    case IRTypeKind::enum_: emitEnum(decl, writer); break;
+    case IRTypeKind::protocol: emitProtocol(decl, writer); break;
+    case IRTypeKind::extension: emitExtension(decl, writer); break;
+  }
+}
+
+void KotlinEmitter::emitExtension(const IRTypeDecl& decl, Writer& writer) {
+  // The extended type is not the module's, so there is no type scope to
+  // inherit; start clean as for top-level members.
+  scope = EmitScope();
+  const std::string receiver = typeName(decl.name);
+  for (const IRFunction& function : decl.functions) {
+    if (!function.isInit) emitFunction(function, writer, receiver, false, "");
+  }
+  for (const IRProperty& property : decl.properties) {
+    if (!property.getter) continue;
+    scope.push();
+    const std::string type = kt(property.type);
+    writer.line(std::string(property.setter ? "var" : "val") + " " + receiver + "." + kw(property.name) + ": " +
+                (type.empty() ? "Any" : type));
+    writer.level += 1;
+    emitGetter(*property.getter, writer, property.type);
+    emitSetter(property, writer);
+    writer.level -= 1;
+    scope.pop();
+  }
+}
+
+void KotlinEmitter::emitUnsupportedDecl(const IRDecl::unsupported& decl, Writer& writer) {
+  unsupportedCount += 1;
+  warn(decl.source, "Nicht unterstützte Deklaration (" + decl.reason + ")");
+  writer.line("// tovrane: nicht übersetzt (" + decl.reason + "):");
+  const std::vector<std::string_view> lines = commentLines(decl.source);
+  for (std::size_t i = 0; i < lines.size() && i < maxQuotedLines; ++i) writer.line("// " + std::string(lines[i]));
+}
+
+}  // namespace tovrane
