@@ -1,0 +1,317 @@
+#include "core/backend/SymbolCollector.hpp"
+
+#include <gtest/gtest.h>
+
+#include "tests/backend/BackendFixtures.hpp"
+
+namespace tovrane {
+namespace {
+
+using namespace fixtures;
+
+IRTypeDecl withFunctions(IRTypeDecl decl, std::vector<std::string> names) {
+  for (std::string& name : names) decl.functions.push_back(function(std::move(name)));
+  return decl;
+}
+
+std::vector<std::string> functionNames(const IRTypeDecl& decl) {
+  std::vector<std::string> names;
+  for (const IRFunction& f : decl.functions) names.push_back(f.name);
+  return names;
+}
+
+std::vector<std::string> declNames(const IRFile& file) {
+  std::vector<std::string> names;
+  for (const IRDecl& decl : file.decls) {
+    if (const auto* type = decl.as<IRDecl::type>()) names.push_back(std::string(rawValue(type->decl->kind)) + " " + type->decl->name);
+  }
+  return names;
+}
+
+const IRTypeDecl& typeAt(const IRModule& module, std::size_t file, std::size_t decl) {
+  return module.files.at(file).decls.at(decl).as<IRDecl::type>()->decl.get();
+}
+
+TEST(SymbolCollectorMerge, MovesExtensionsIntoTheirTypeInEncounterOrder) {
+  IRTypeDecl foo = withFunctions(typeDecl(IRTypeKind::struct_, "Foo"), {"own"});
+  foo.properties.push_back(storedVar("a"));
+  foo.inherits = {"Hashable"};
+  foo.nested.push_back(typeDecl(IRTypeKind::struct_, "Bar"));
+
+  IRTypeDecl early = withFunctions(typeDecl(IRTypeKind::extension, "Foo"), {"early"});
+  IRTypeDecl rich = withFunctions(typeDecl(IRTypeKind::extension, "Foo"), {"rich"});
+  rich.properties.push_back(computed("b"));
+  rich.inherits = {"Codable"};
+  rich.nested.push_back(typeDecl(IRTypeKind::enum_, "Baz"));
+  // Not carried over: attributes, cases and type aliases of an extension.
+  rich.attributes = {"MainActor"};
+  rich.cases.push_back(IREnumCase{.name = "stray", .associated = {}});
+  rich.typealiases.emplace("Alias", named("Int"));
+  IRTypeDecl second = withFunctions(typeDecl(IRTypeKind::extension, "Foo"), {"second"});
+  IRTypeDecl last = withFunctions(typeDecl(IRTypeKind::extension, "Foo"), {"last"});
+
+  IRModule module{.files = {
+                      IRFile{.path = "A.swift", .decls = {declOf(early), declOf(foo)}},
+                      IRFile{.path = "B.swift", .decls = {declOf(rich), declOf(second)}},
+                      IRFile{.path = "C.swift", .decls = {declOf(function("helper")), declOf(last)}},
+                  }};
+  const IRModule merged = SymbolCollector::mergeExtensions(module);
+
+  ASSERT_EQ(merged.files.size(), 3u);
+  EXPECT_EQ(merged.files[0].path, "A.swift");
+  EXPECT_EQ(declNames(merged.files[0]), std::vector<std::string>{"struct Foo"});
+  EXPECT_TRUE(merged.files[1].decls.empty());
+  ASSERT_EQ(merged.files[2].decls.size(), 1u);
+  EXPECT_TRUE(merged.files[2].decls[0].is<IRDecl::function>());
+
+  const IRTypeDecl& result = typeAt(merged, 0, 0);
+  EXPECT_EQ(functionNames(result), (std::vector<std::string>{"own", "early", "rich", "second", "last"}));
+  ASSERT_EQ(result.properties.size(), 2u);
+  EXPECT_EQ(result.properties[1].name, "b");
+  EXPECT_EQ(result.inherits, (std::vector<std::string>{"Hashable", "Codable"}));
+  ASSERT_EQ(result.nested.size(), 2u);
+  EXPECT_EQ(result.nested[1].name, "Baz");
+  EXPECT_TRUE(result.attributes.empty());
+  EXPECT_TRUE(result.cases.empty());
+  EXPECT_TRUE(result.typealiases.empty());
+  EXPECT_EQ(result.kind, IRTypeKind::struct_);
+
+  // The module as parsed is left alone (it is what ir.json records).
+  EXPECT_EQ(module.files[1].decls.size(), 2u);
+  EXPECT_EQ(functionNames(typeAt(module, 0, 1)), std::vector<std::string>{"own"});
+}
+
+TEST(SymbolCollectorMerge, LeavesExtensionsOfForeignTypesInPlace) {
+  IRModule module{.files = {IRFile{.path = "Ext.swift",
+                                   .decls = {declOf(withFunctions(typeDecl(IRTypeKind::extension, "Array"), {"sum"})),
+                                             declOf(typeDecl(IRTypeKind::struct_, "Item")),
+                                             declOf(withFunctions(typeDecl(IRTypeKind::extension, "View"), {"card"})),
+                                             declOf(withFunctions(typeDecl(IRTypeKind::extension, "String"), {"t"}))}}}};
+  const IRModule merged = SymbolCollector::mergeExtensions(module);
+  EXPECT_EQ(declNames(merged.files[0]),
+            (std::vector<std::string>{"extension Array", "struct Item", "extension View", "extension String"}));
+  const ModuleSymbols symbols = SymbolCollector::collect(merged);
+  EXPECT_EQ(symbols.types.size(), 1u);
+  EXPECT_TRUE(symbols.types.contains("Item"));
+}
+
+TEST(SymbolCollectorMerge, MatchesNestedTypesByTheirQualifiedPath) {
+  IRTypeDecl outer = typeDecl(IRTypeKind::struct_, "Outer");
+  outer.nested.push_back(typeDecl(IRTypeKind::struct_, "Inner"));
+  IRTypeDecl other = typeDecl(IRTypeKind::class_, "Other");
+  other.nested.push_back(typeDecl(IRTypeKind::struct_, "Inner"));
+  IRModule module{.files = {IRFile{
+                      .path = "A.swift",
+                      .decls = {declOf(outer), declOf(typeDecl(IRTypeKind::struct_, "Inner")), declOf(other),
+                                declOf(withFunctions(typeDecl(IRTypeKind::extension, "Outer.Inner"), {"viaOuter"})),
+                                declOf(withFunctions(typeDecl(IRTypeKind::extension, "Inner"), {"viaTop"}))}}}};
+  const IRModule merged = SymbolCollector::mergeExtensions(module);
+  ASSERT_EQ(merged.files[0].decls.size(), 3u);
+  EXPECT_EQ(functionNames(typeAt(merged, 0, 0).nested[0]), std::vector<std::string>{"viaOuter"});
+  EXPECT_EQ(functionNames(typeAt(merged, 0, 1)), std::vector<std::string>{"viaTop"});
+  EXPECT_TRUE(typeAt(merged, 0, 2).nested[0].functions.empty());
+}
+
+TEST(SymbolCollectorMerge, ReachesTypesDeclaredInsideExtensions) {
+  IRTypeDecl declaring = typeDecl(IRTypeKind::extension, "Foo");
+  declaring.nested.push_back(typeDecl(IRTypeKind::enum_, "Mode"));
+  IRModule module{
+      .files = {IRFile{.path = "A.swift",
+                       .decls = {declOf(withFunctions(typeDecl(IRTypeKind::extension, "Foo.Mode"), {"next"})),
+                                 declOf(typeDecl(IRTypeKind::struct_, "Foo"))}},
+                IRFile{.path = "B.swift", .decls = {declOf(declaring)}}}};
+  const IRModule merged = SymbolCollector::mergeExtensions(module);
+  ASSERT_EQ(merged.files[0].decls.size(), 1u);
+  EXPECT_TRUE(merged.files[1].decls.empty());
+  const IRTypeDecl& foo = typeAt(merged, 0, 0);
+  ASSERT_EQ(foo.nested.size(), 1u);
+  EXPECT_EQ(foo.nested[0].name, "Mode");
+  EXPECT_EQ(functionNames(foo.nested[0]), std::vector<std::string>{"next"});
+}
+
+TEST(SymbolCollectorMerge, ATypeNamedLikeItsExtensionIsNotMergedIntoItself) {
+  IRTypeDecl extension = withFunctions(typeDecl(IRTypeKind::extension, "Foo"), {"g"});
+  extension.nested.push_back(typeDecl(IRTypeKind::struct_, "Foo"));
+  IRModule module{.files = {IRFile{.path = "A.swift",
+                                   .decls = {declOf(typeDecl(IRTypeKind::struct_, "Foo")), declOf(extension)}}}};
+  const IRModule merged = SymbolCollector::mergeExtensions(module);
+  const IRTypeDecl& foo = typeAt(merged, 0, 0);
+  EXPECT_EQ(functionNames(foo), std::vector<std::string>{"g"});
+  ASSERT_EQ(foo.nested.size(), 1u);
+  EXPECT_TRUE(foo.nested[0].functions.empty());
+  EXPECT_TRUE(foo.nested[0].nested.empty());
+}
+
+TEST(SymbolCollectorMerge, ProtocolExtensionsJoinTheProtocolEntry) {
+  IRTypeDecl protocol = withFunctions(typeDecl(IRTypeKind::protocol, "Store"), {"load"});
+  protocol.properties.push_back(computed("count"));
+  IRTypeDecl extension = withFunctions(typeDecl(IRTypeKind::extension, "Store"), {"reload"});
+  extension.properties.push_back(computed("isEmpty"));
+  IRModule module{.files = {IRFile{.path = "A.swift", .decls = {declOf(protocol), declOf(extension)}}}};
+  const ModuleSymbols symbols = SymbolCollector::collect(SymbolCollector::mergeExtensions(module));
+  EXPECT_EQ(symbols.protocols.at("Store"), (NameSet{"count", "isEmpty", "load", "reload"}));
+}
+
+IRTypeDecl enumDecl(std::string name, std::vector<std::string> inherits, std::vector<IREnumCase> cases) {
+  IRTypeDecl decl = typeDecl(IRTypeKind::enum_, std::move(name));
+  decl.inherits = std::move(inherits);
+  decl.cases = std::move(cases);
+  return decl;
+}
+
+IREnumCase plainCase(std::string name) { return IREnumCase{.name = std::move(name), .associated = {}}; }
+
+TEST(SymbolCollectorCollect, EnumerationsGetRawTypeSealedFlagAndCaseIndex) {
+  IREnumCase withValue{.name = "value",
+                       .associated = {IRParam{.name = "x", .type = named("Int")}}};
+  IRTypeDecl holder = typeDecl(IRTypeKind::struct_, "Holder");
+  holder.nested.push_back(enumDecl("Inner", {}, {plainCase("none")}));
+  IRModule module{.files = {IRFile{.path = "A.swift",
+                                   .decls = {declOf(enumDecl("Named", {"String", "Codable"}, {plainCase("none")})),
+                                             declOf(enumDecl("Coded", {"Codable", "String"}, {plainCase("a")})),
+                                             declOf(enumDecl("Payload", {"String"}, {plainCase("b"), withValue})),
+                                             declOf(enumDecl("Empty", {"Int"}, {})),
+                                             declOf(holder)}},
+                            IRFile{.path = "B.swift", .decls = {declOf(enumDecl("Other", {}, {plainCase("none")}))}}}};
+  const ModuleSymbols symbols = SymbolCollector::collect(module);
+  const struct {
+    const char* name;
+    bool sealed;
+    std::optional<std::string> rawType;
+  } cases[] = {
+      {"Named", false, "String"}, {"Coded", false, std::nullopt}, {"Payload", true, std::nullopt},
+      {"Empty", false, "Int"},    {"Inner", false, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const ModuleSymbols::EnumInfo& info = symbols.enums.at(c.name);
+    EXPECT_EQ(info.name, c.name);
+    EXPECT_EQ(info.sealed, c.sealed) << c.name;
+    EXPECT_EQ(info.rawType, c.rawType) << c.name;
+  }
+  EXPECT_EQ(symbols.enums.at("Payload").cases.size(), 2u);
+  EXPECT_EQ(symbols.caseIndex.at("none"), (std::vector<std::string>{"Named", "Inner", "Other"}));
+  EXPECT_EQ(symbols.caseIndex.at("value"), std::vector<std::string>{"Payload"});
+  EXPECT_TRUE(symbols.types.contains("Inner"));
+}
+
+TEST(SymbolCollectorCollect, SortsStructsViewsAppsClassesAndTopLevelMembers) {
+  const auto inheriting = [](IRTypeKind kind, std::string name, std::vector<std::string> inherits) {
+    IRTypeDecl decl = typeDecl(kind, std::move(name));
+    decl.inherits = std::move(inherits);
+    return declOf(decl);
+  };
+  // A later type of the same simple name replaces the earlier in `types`.
+  IRTypeDecl outer = typeDecl(IRTypeKind::struct_, "Outer");
+  outer.nested.push_back(typeDecl(IRTypeKind::class_, "Item"));
+  IRModule module{.files = {IRFile{.path = "A.swift",
+                                   .decls = {inheriting(IRTypeKind::struct_, "Both", {"App", "View"}),
+                                             inheriting(IRTypeKind::struct_, "Main", {"App"}),
+                                             inheriting(IRTypeKind::struct_, "Row", {"Identifiable", "View"}),
+                                             inheriting(IRTypeKind::struct_, "Item", {"Codable"}),
+                                             inheriting(IRTypeKind::actor, "Cache", {}),
+                                             declOf(outer),
+                                             declOf(function("format")),
+                                             declOf(storedVar("counter")),
+                                             IRDecl{IRDecl::typeAlias{"Id", named("String")}},
+                                             IRDecl{IRDecl::unsupported{"operatorDecl", "infix operator **"}}}}}};
+  const ModuleSymbols symbols = SymbolCollector::collect(module);
+  EXPECT_EQ(symbols.views, (NameSet{"Both", "Row"}));
+  EXPECT_EQ(symbols.apps, NameSet{"Main"});
+  EXPECT_EQ(symbols.structs, (NameSet{"Item", "Outer"}));
+  EXPECT_EQ(symbols.classes, (NameSet{"Cache", "Item"}));
+  EXPECT_EQ(symbols.types.at("Item").kind, IRTypeKind::class_);
+  EXPECT_EQ(symbols.types.size(), 6u);
+  EXPECT_EQ(symbols.topLevelFunctions, NameSet{"format"});
+  EXPECT_EQ(symbols.topLevelVars, NameSet{"counter"});
+  EXPECT_TRUE(symbols.observable.empty());
+}
+
+TEST(SymbolCollectorCollect, ObservableClassesObserveTheirStoredState) {
+  IRProperty count = storedVar("count");
+  IRProperty id = storedVar("id");
+  id.isLet = true;
+  IRProperty shared = storedVar("shared");
+  shared.isStatic = true;
+  IRProperty total = computed("total");
+  IRProperty cache = storedVar("cache");
+  cache.wrapper = "ObservationIgnored";
+  IRProperty late = storedVar("late");
+  late.otherAttributes = {"ObservationIgnored"};
+
+  IRTypeDecl observation = typeDecl(IRTypeKind::class_, "Model1");
+  observation.attributes = {"MainActor", "Observable"};
+  observation.properties = {count, id, shared, total, cache, late};
+  IRTypeDecl swiftData = typeDecl(IRTypeKind::class_, "Record");
+  swiftData.attributes = {"Model"};
+  swiftData.properties = {count, id};
+
+  IRProperty published = storedVar("items");
+  published.wrapper = "Published";
+  IRProperty publishedLet = published;
+  publishedLet.name = "fixed";
+  publishedLet.isLet = true;
+  IRTypeDecl combine = typeDecl(IRTypeKind::actor, "Store");
+  combine.inherits = {"ObservableObject"};
+  combine.properties = {published, count, publishedLet};
+
+  IRTypeDecl plain = typeDecl(IRTypeKind::class_, "Plain");
+  plain.properties = {count};
+  IRTypeDecl empty = typeDecl(IRTypeKind::class_, "Empty");
+  empty.attributes = {"Observable"};
+
+  IRModule module{.files = {IRFile{.path = "A.swift",
+                                   .decls = {declOf(observation), declOf(swiftData), declOf(combine), declOf(plain),
+                                             declOf(empty)}}}};
+  const ModuleSymbols symbols = SymbolCollector::collect(module);
+  EXPECT_EQ(symbols.observable.at("Model1"), (NameSet{"count", "late"}));
+  EXPECT_EQ(symbols.observable.at("Record"), NameSet{"count"});
+  EXPECT_EQ(symbols.observable.at("Store"), (NameSet{"fixed", "items"}));
+  EXPECT_EQ(symbols.observable.at("Empty"), NameSet{});
+  EXPECT_FALSE(symbols.observable.contains("Plain"));
+}
+
+TEST(SymbolCollectorCollect, ViewFunctionsAreTheMembersThatProduceViews) {
+  IRTypeDecl view = typeDecl(IRTypeKind::struct_, "CardView");
+  view.inherits = {"View"};
+  IRProperty body = computed("body", named("some View"));
+  IRProperty header = computed("header", named("Badge"));
+  IRProperty optionalView = computed("maybe", optionalOf(named("View")));
+  IRProperty markedComputed = computed("caption", named("String"));
+  markedComputed.otherAttributes = {"ViewBuilder"};
+  IRProperty content = storedVar("content", functionOf({}, named("Content")));
+  content.wrapper = "ViewBuilder";
+  IRProperty action = storedVar("action", functionOf({}, named("Void")));
+  IRProperty title = storedVar("title", named("String"));
+  IRProperty markedString = storedVar("label", named("String"));
+  markedString.wrapper = "ViewBuilder";
+  view.properties = {body, header, optionalView, markedComputed, content, action, title, markedString};
+
+  IRFunction row = function("row");
+  row.returnType = named("AnyView");
+  IRFunction built = function("built");
+  built.returnType = named("String");
+  built.attributes = {"ViewBuilder"};
+  IRFunction text = function("text");
+  text.returnType = named("Text", {named("View")});
+  IRFunction generic = function("wrapped");
+  generic.returnType = arrayOf(named("View"));
+  IRFunction plain = function("tap");
+  view.functions = {row, built, text, generic, plain};
+
+  IRTypeDecl badge = typeDecl(IRTypeKind::struct_, "Badge");
+  badge.inherits = {"View"};
+  IRTypeDecl app = typeDecl(IRTypeKind::struct_, "MainApp");
+  app.inherits = {"App"};
+  app.properties = {computed("body", named("Scene"))};
+
+  IRModule module{
+      .files = {IRFile{.path = "A.swift", .decls = {declOf(view), declOf(badge), declOf(app)}}}};
+  const ModuleSymbols symbols = SymbolCollector::collect(module);
+  EXPECT_EQ(symbols.viewFunctions.at("CardView"), (NameSet{"body", "built", "caption", "content", "header", "row"}));
+  EXPECT_EQ(symbols.viewFunctions.at("Badge"), NameSet{});
+  EXPECT_EQ(symbols.viewFunctions.at("MainApp"), NameSet{"body"});
+  EXPECT_EQ(symbols.viewFunctions.size(), 3u);
+}
+
+}  // namespace
+}  // namespace tovrane
