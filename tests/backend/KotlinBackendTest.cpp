@@ -58,25 +58,6 @@ TEST(KotlinBackend, KwEscapesKotlinKeywordsAndDropsSwiftBackquotes) {
   for (const auto& c : cases) EXPECT_EQ(kw(c.name), c.expected) << c.name;
 }
 
-TEST(KotlinBackend, StringLiteralEscapesQuoteBackslashDollarAndLineEnds) {
-  const struct {
-    std::string_view text;
-    std::string_view expected;
-  } cases[] = {
-      {"", R"("")"},
-      {"plain", R"("plain")"},
-      {"say \"hi\"", R"("say \"hi\"")"},
-      {R"(C:\path)", R"("C:\\path")"},
-      {"$name ${x}", R"("\$name \${x}")"},
-      {"a\nb", R"("a\nb")"},
-      {"a\r\nb", R"("a\r\nb")"},
-      {"a\rb", R"("a\rb")"},
-      {"tab\there", "\"tab\there\""},
-      {"grüße 👋", "\"grüße 👋\""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(stringLiteral(c.text), c.expected) << c.text;
-}
-
 TEST(KotlinBackend, WriterLineIndentsEveryPieceButNotAnEmptyText) {
   const struct {
     int level;
