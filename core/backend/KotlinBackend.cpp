@@ -73,20 +73,6 @@ const IRType* setElement(const IRType& type) {
 
 }  // namespace
 
-json::OrderedJson toJson(const ConversionWarning& warning) {
-  json::OrderedJson object = json::OrderedJson::object();
-  object["file"] = warning.file;
-  object["message"] = warning.message;
-  object["source"] = warning.source;
-  return object;
-}
-
-ConversionWarning readConversionWarning(const json::Reader& reader) {
-  return ConversionWarning{.file = reader.at("file").string(),
-                           .message = reader.at("message").string(),
-                           .source = reader.at("source").string()};
-}
-
 void Writer::line(std::string_view text) {
   if (text.empty()) {
     lines.emplace_back();
@@ -113,8 +99,13 @@ bool EmitScope::knows(std::string_view name) const {
 
 std::string kw(std::string_view name) {
   if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
-  if (kotlinKeywords().contains(name)) return "`" + std::string(name) + "`";
-  return std::string(name);
+  if (!kotlinKeywords().contains(name)) return std::string(name);
+  std::string identifier;
+  identifier.reserve(name.size() + 2);
+  identifier += '`';
+  identifier += name;
+  identifier += '`';
+  return identifier;
 }
 
 KotlinEmitter::KotlinEmitter(ModuleSymbols symbols, std::string packageName)

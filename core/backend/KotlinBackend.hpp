@@ -21,29 +21,14 @@
 #include <variant>
 #include <vector>
 
+#include "core/backend/ConversionWarning.hpp"
 #include "core/backend/KotlinNameTables.hpp"
 #include "core/backend/KotlinStringLiteral.hpp"
 #include "core/backend/RuntimeGlobals.hpp"
 #include "core/backend/SymbolCollector.hpp"
 #include "core/ir/IR.hpp"
-#include "core/support/Json.hpp"
 
 namespace tovrane {
-
-// One problem met while translating: the IR file (relative path), a German
-// message and the Swift text concerned.
-struct ConversionWarning {
-  std::string file;
-  std::string message;
-  std::string source;
-  bool operator==(const ConversionWarning&) const = default;
-};
-
-// {"file", "message", "source"}, in that (sorted) order.
-json::OrderedJson toJson(const ConversionWarning& warning);
-// Reads the object written by toJson; all three keys must be strings.
-// Throws json::ReadError naming the offending path.
-ConversionWarning readConversionWarning(const json::Reader& reader);
 
 // What the context of an expression knows: the call or modifier whose
 // argument it is, that argument's label and the type it should have. The

@@ -129,22 +129,6 @@ TEST(KotlinBackend, WarnRecordsWithoutCounting) {
   EXPECT_EQ(emitter.unsupportedCount, 0);
 }
 
-TEST(KotlinBackend, ConversionWarningJsonHasExactlyItsThreeKeys) {
-  const ConversionWarning warning{.file = "A.swift", .message = "Nicht unterstützte Deklaration (x)", .source = "ä\n"};
-  const json::OrderedJson object = toJson(warning);
-  EXPECT_EQ(json::dumpCompact(object),
-            R"json({"file":"A.swift","message":"Nicht unterstützte Deklaration (x)","source":"ä\n"})json");
-  const json::Json parsed = json::Json::parse(json::dumpCompact(object));
-  EXPECT_EQ(readConversionWarning(json::Reader(parsed)), warning);
-
-  const char* broken[] = {R"({"file":"a","message":"m"})", R"({"file":"a","message":"m","source":3})",
-                          R"(["a","m","s"])"};
-  for (const char* text : broken) {
-    const json::Json value = json::Json::parse(text);
-    EXPECT_THROW(readConversionWarning(json::Reader(value)), json::ReadError) << text;
-  }
-}
-
 ModuleSymbols symbolsWithNested() {
   ModuleSymbols symbols;
   symbols.types.emplace("Inner", typeDecl(IRTypeKind::struct_, "Inner"));

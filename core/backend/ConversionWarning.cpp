@@ -1,0 +1,19 @@
+#include "core/backend/ConversionWarning.hpp"
+
+namespace tovrane {
+
+json::OrderedJson toJson(const ConversionWarning& warning) {
+  json::OrderedJson object = json::OrderedJson::object();
+  object["file"] = warning.file;
+  object["message"] = warning.message;
+  object["source"] = warning.source;
+  return object;
+}
+
+ConversionWarning readConversionWarning(const json::Reader& reader) {
+  return ConversionWarning{.file = reader.at("file").string(),
+                           .message = reader.at("message").string(),
+                           .source = reader.at("source").string()};
+}
+
+}  // namespace tovrane
