@@ -3,6 +3,7 @@
 // types to file level, extensions of types the module does not declare, and
 // the comment block of an unsupported declaration.
 #include <algorithm>
+#include <utility>
 
 #include "core/backend/KotlinBackend.hpp"
 #include "core/support/Text.hpp"

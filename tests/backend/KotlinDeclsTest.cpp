@@ -83,6 +83,19 @@ TEST(KotlinDecls, UnsupportedDeclarationsBecomeACountedCommentBlock) {
   EXPECT_EQ(emitter.unsupportedCount, 1);
 }
 
+TEST(KotlinDecls, RunStateAccumulatesOverFilesWhileFileStateIsReset) {
+  KotlinEmitter emitter(ModuleSymbols{}, "com.example.app");
+  emitter.labelCounter = 5;
+  emitter.emitFile(IRFile{.path = "A.swift", .decls = {IRDecl{IRDecl::unsupported{"macroDecl", "#a"}}}});
+  emitter.emitFile(IRFile{.path = "B.swift", .decls = {IRDecl{IRDecl::unsupported{"macroDecl", "#b"}}}});
+  ASSERT_EQ(emitter.warnings.size(), 2u);
+  EXPECT_EQ(emitter.warnings[0].file, "A.swift");
+  EXPECT_EQ(emitter.warnings[1].file, "B.swift");
+  EXPECT_EQ(emitter.unsupportedCount, 2);
+  // Generated names stay unique within the run.
+  EXPECT_EQ(emitter.labelCounter, 5);
+}
+
 TEST(KotlinDecls, EveryLineEndOfAnUnsupportedSourceEndsItsCommentLine) {
   // Kotlin ends a line comment at a lone CR too; what follows it must not
   // become code.
