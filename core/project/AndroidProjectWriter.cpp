@@ -305,18 +305,23 @@ fs::path AndroidProjectWriter::target(const fs::path& relativePath, bool isFolde
   return full;
 }
 
-void AndroidProjectWriter::writeBytes(std::string_view bytes, const fs::path& relativePath, mode_t mode) const {
-  files::writeAtomic(target(relativePath), bytes, mode);
+void AndroidProjectWriter::writeBytes(std::string_view bytes, const fs::path& relativePath, mode_t mode,
+                                      files::Flush flush) const {
+  files::writeAtomic(target(relativePath), bytes, mode, flush);
 }
 
 void AndroidProjectWriter::write(std::string_view text, std::string_view relativePath) const {
-  writeBytes(text, fs::path(relativePath), 0644);
+  writeBytes(text, fs::path(relativePath), 0644, files::Flush::now);
 }
 
 void AndroidProjectWriter::write(const std::vector<KotlinSourceFile>& kotlinFiles,
                                  const std::optional<std::string>& entryComposable, bool entryIsApp,
                                  const ProjectScan& scan) const {
   files::createDirectories(output_);
+  // The project's files are flushed together at the end.
+  const auto write = [this](std::string_view text, std::string_view relativePath) {
+    writeBytes(text, fs::path(relativePath), 0644);
+  };
   write(settingsGradle(appName_), "settings.gradle.kts");
   write(rootBuildGradle, "build.gradle.kts");
   write(gradleProperties, "gradle.properties");
@@ -355,6 +360,7 @@ void AndroidProjectWriter::write(const std::vector<KotlinSourceFile>& kotlinFile
     writeBytes(files::readFile(*scan.appIcon), "app/src/main/res/mipmap-xxxhdpi/ic_launcher.png", 0644);
 
   files::createDirectories(target(".tovrane", true));
+  files::syncFileSystem(output_);
 }
 
 }  // namespace tovrane

@@ -11,6 +11,7 @@
 // leaves what was written before in place. The writer holds no state besides
 // its three inputs and no handle between calls.
 #include "core/project/ProjectScanner.hpp"
+#include "core/support/Files.hpp"
 
 #include <filesystem>
 #include <optional>
@@ -57,7 +58,8 @@ class AndroidProjectWriter {
   // making sure that writing there stays inside it. For a folder, the folder
   // itself must not be a link either.
   std::filesystem::path target(const std::filesystem::path& relativePath, bool isFolder = false) const;
-  void writeBytes(std::string_view bytes, const std::filesystem::path& relativePath, mode_t mode) const;
+  void writeBytes(std::string_view bytes, const std::filesystem::path& relativePath, mode_t mode,
+                  files::Flush flush = files::Flush::deferred) const;
   std::filesystem::path packageFolder() const;
 
   std::string appName_;

@@ -60,7 +60,7 @@ void createDirectories(const fs::path& path) {
   if (ec) throw FileError(path, ec.message());
 }
 
-void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode) {
+void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode, Flush flush) {
   createDirectories(path.parent_path());
   Fd out;
   fs::path temporary;
@@ -77,7 +77,7 @@ void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode) {
     // The umask may have narrowed the mode; set exactly what was asked for.
     if (::fchmod(out.fd, mode) != 0) failErrno(path, errno);
     writeAll(out.fd, bytes, path);
-    if (::fsync(out.fd) != 0) failErrno(path, errno);
+    if (flush == Flush::now && ::fsync(out.fd) != 0) failErrno(path, errno);
     const int fd = out.fd;
     out.fd = -1;
     if (::close(fd) != 0) failErrno(path, errno);
@@ -86,6 +86,17 @@ void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode) {
     ::unlink(temporary.c_str());
     throw;
   }
+}
+
+void syncFileSystem(const fs::path& path) {
+  Fd fd;
+  fd.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd.fd < 0) failErrno(path, errno);
+#ifdef __linux__
+  if (::syncfs(fd.fd) != 0) failErrno(path, errno);
+#else
+  ::sync();
+#endif
 }
 
 void writeFile(const fs::path& path, std::string_view bytes) {

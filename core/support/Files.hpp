@@ -21,11 +21,19 @@ class FileError : public std::runtime_error {
   fs::path path_;
 };
 
+// When the bytes of an atomic write reach the disk: before the rename
+// (`now`), or with the caller's one syncFileSystem after a batch of writes
+// (`deferred`): a whole generated project then costs one flush, not one per file.
+enum class Flush { now, deferred };
+
 // Writes bytes so that a reader sees either the old file or the new one whole:
 // a temporary file in the same folder, created with `mode` before any byte is
-// written, fsynced, then renamed over path. Parent folders are created.
-// On failure the temporary file is removed and an existing file stays as it was.
-void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode = 0644);
+// written, flushed (see Flush), then renamed over path. Parent folders are
+// created. On failure the temporary file is removed and an existing file stays
+// as it was.
+void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode = 0644, Flush flush = Flush::now);
+// Flushes every pending write of the file system that holds path.
+void syncFileSystem(const fs::path& path);
 // Creates or truncates path (parent folders created) and writes bytes.
 void writeFile(const fs::path& path, std::string_view bytes);
 // Appends to a file that must already exist; never creates one.
