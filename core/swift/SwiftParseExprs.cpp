@@ -701,8 +701,8 @@ NodeId Parser::parseKeyPathExpr() {
   }
   auto base = static_cast<std::uint32_t>(scratch_.size());
   while (true) {
-    bool glued = glued(pos_);
-    if (at(TokenKind::period) && glued) {
+    bool adjacent = glued(pos_);
+    if (at(TokenKind::period) && adjacent) {
       Layout component(*this, SyntaxKind::keyPathComponent);
       component.set(KeyPathComponent::period, consume());
       if (at(TokenKind::leftSquare)) {
@@ -728,11 +728,11 @@ NodeId Parser::parseKeyPathExpr() {
         }
       }
       scratch_.push_back(Slot::of(component.finish()));
-    } else if ((at(TokenKind::postfixQuestionMark) || at(TokenKind::exclamationMark)) && glued) {
+    } else if ((at(TokenKind::postfixQuestionMark) || at(TokenKind::exclamationMark)) && adjacent) {
       Layout component(*this, SyntaxKind::keyPathComponent);
       component.set(KeyPathComponent::component, makeToken1(SyntaxKind::keyPathOptionalComponent, consume()));
       scratch_.push_back(Slot::of(component.finish()));
-    } else if (at(TokenKind::leftSquare) && glued) {
+    } else if (at(TokenKind::leftSquare) && adjacent) {
       Layout component(*this, SyntaxKind::keyPathComponent);
       Layout subscript(*this, SyntaxKind::keyPathSubscriptComponent);
       subscript.set(KeyPathSubscriptComponent::leftSquare, consume());
