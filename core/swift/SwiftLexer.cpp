@@ -566,8 +566,11 @@ void LexerImpl::lexCodeToken() {
     else if (leftBound != rightBound) kind = leftBound ? TokenKind::postfixOperator : TokenKind::prefixOperator;
   }
 
+  // The ")" that closes an interpolation is followed by string content, not trivia.
+  bool closesInterpolation = kind == TokenKind::rightParen && !modes_.empty() && !modes_.back().string &&
+                             modes_.back().parenDepth == 0;
   bool unused = false;
-  std::uint32_t trailEnd = skipTrivia(end, false, &unused);
+  std::uint32_t trailEnd = closesInterpolation ? end : skipTrivia(end, false, &unused);
   emit(kind, i, end, trailEnd, keyword);
   pos_ = trailEnd;
   // Room to split ">>", ">=", ">?" … when the parser closes generic brackets.

@@ -27,7 +27,7 @@ bool isModifierKeyword(Keyword k) {
     case Keyword::kwConvenience: case Keyword::kwDynamic: case Keyword::kwOptional: case Keyword::kwIndirect:
     case Keyword::kwNonisolated: case Keyword::kwDistributed: case Keyword::kwPrefix: case Keyword::kwPostfix:
     case Keyword::kwInfix: case Keyword::kwConsuming: case Keyword::kwBorrowing:
-    case Keyword::kwUnderscoreConsuming:
+    case Keyword::kwUnderscoreConsuming: case Keyword::kwAsync:
       return true;
     default:
       return false;

@@ -240,7 +240,8 @@ NodeId SyntaxTree::addNode(SyntaxKind kind, std::span<const Slot> slots, bool ha
   for (Slot s : slots) {
     TokenId first, last;
     if (s.isToken()) {
-      if (!isMissing(s.token())) first = last = s.token();
+      // The end-of-file token is present but holds no text: it never ends src.
+      if (!isMissing(s.token()) && tokenKind(s.token()) != TokenKind::endOfFile) first = last = s.token();
     } else if (s.isNode()) {
       first = nodes_[s.node().index].firstToken;
       last = nodes_[s.node().index].lastToken;

@@ -103,4 +103,43 @@ int countKind(const SyntaxTree& tree, SyntaxKind kind) {
   return count;
 }
 
+NodeId findFirst(const SyntaxTree& tree, SyntaxKind kind, NodeId from) {
+  std::vector<NodeId> stack{tree.resolve(from ? from : tree.root())};
+  while (!stack.empty()) {
+    NodeId id = stack.back();
+    stack.pop_back();
+    if (tree.kind(id) == kind) return id;
+    std::span<const Slot> slots = tree.slots(id);
+    for (std::size_t i = slots.size(); i-- > 0;)
+      if (slots[i].isNode()) stack.push_back(tree.resolve(slots[i].node()));
+  }
+  return {};
+}
+
+std::string foldShape(const SyntaxTree& tree, NodeId id) {
+  auto text = [&](NodeId n, auto slot) { return std::string(tree.tokenText(n, slot)); };
+  switch (tree.kind(id)) {
+    case SyntaxKind::infixOperatorExpr: {
+      NodeId op = tree.node(id, InfixOperatorExpr::operator_);
+      return "(" + std::string(tree.src(op)) + " " + foldShape(tree, tree.node(id, InfixOperatorExpr::leftOperand)) + " " +
+             foldShape(tree, tree.node(id, InfixOperatorExpr::rightOperand)) + ")";
+    }
+    case SyntaxKind::ternaryExpr:
+      return "(?: " + foldShape(tree, tree.node(id, TernaryExpr::condition)) + " " +
+             foldShape(tree, tree.node(id, TernaryExpr::thenExpression)) + " " +
+             foldShape(tree, tree.node(id, TernaryExpr::elseExpression)) + ")";
+    case SyntaxKind::asExpr:
+      return "(as" + text(id, AsExpr::questionOrExclamationMark) + " " + foldShape(tree, tree.node(id, AsExpr::expression)) +
+             " " + std::string(tree.src(tree.node(id, AsExpr::type))) + ")";
+    case SyntaxKind::isExpr:
+      return "(is " + foldShape(tree, tree.node(id, IsExpr::expression)) + " " + std::string(tree.src(tree.node(id, IsExpr::type))) + ")";
+    case SyntaxKind::tryExpr:
+      return "(try" + text(id, TryExpr::questionOrExclamationMark) + " " + foldShape(tree, tree.node(id, TryExpr::expression)) + ")";
+    case SyntaxKind::awaitExpr:
+      return "(await " + foldShape(tree, tree.node(id, AwaitExpr::expression)) + ")";
+    default:
+      return std::string(tree.src(id));
+  }
+}
+
 }  // namespace tovrane::swift::testing

@@ -24,4 +24,11 @@ ErrorCounts countErrors(const SyntaxTree& tree);
 // Nodes of a kind reachable from the root in the current view.
 int countKind(const SyntaxTree& tree, SyntaxKind kind);
 
+// The first node of a kind in source order (pre-order), invalid if none.
+NodeId findFirst(const SyntaxTree& tree, SyntaxKind kind, NodeId from = {});
+
+// A compact picture of a folded expression: "(+ a (* b c))", "(?: c a b)",
+// "(as? x Int)", "(try (+ a b))"; anything else is its src.
+std::string foldShape(const SyntaxTree& tree, NodeId expr);
+
 }  // namespace tovrane::swift::testing
