@@ -386,7 +386,8 @@ NodeId Parser::parseAccessorBlock() {
 
 NodeId Parser::parseFunctionParameterClause() {
   Layout clause(*this, SyntaxKind::functionParameterClause);
-  clause.set(FunctionParameterClause::leftParen, expect(TokenKind::leftParen));
+  TokenId open = expect(TokenKind::leftParen);
+  clause.set(FunctionParameterClause::leftParen, open);
   bool saved = noTrailingClosure_;
   noTrailingClosure_ = false;
   clause.set(FunctionParameterClause::parameters,
@@ -405,6 +406,7 @@ NodeId Parser::parseFunctionParameterClause() {
                return parameter.finish();
              }));
   noTrailingClosure_ = saved;
+  clause.unexpected(skipToMatch(open));
   clause.set(FunctionParameterClause::rightParen, expect(TokenKind::rightParen));
   return clause.finish();
 }

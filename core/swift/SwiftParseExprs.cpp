@@ -18,7 +18,7 @@ bool Parser::atExprStart() const {
       switch (tok().keyword) {
         case Keyword::kwSelf: case Keyword::kwSelfType: case Keyword::kwSuper: case Keyword::kwTrue:
         case Keyword::kwFalse: case Keyword::kwNil: case Keyword::kwTry: case Keyword::kwInit: case Keyword::kwAny:
-        case Keyword::kwWildcard: case Keyword::kwIf: case Keyword::kwSwitch:
+        case Keyword::kwWildcard: case Keyword::kwIf: case Keyword::kwSwitch: case Keyword::kwRepeat:
           return true;
         case Keyword::kwLet: case Keyword::kwVar:
           return patternMode_;
@@ -165,6 +165,14 @@ NodeId Parser::parseUnaryExpr() {
     return makeToken2(k, token, parseUnaryExpr());
   }
   }
+  if (atKw(Keyword::kwRepeat) && nextStartsOperand()) {
+    TokenId token = consume();
+    return makeToken2(SyntaxKind::packExpansionExpr, token, parseUnaryExpr());
+  }
+  if (at(TokenKind::identifier) && atKw(Keyword::kwEach) && peek().kind == TokenKind::identifier && nextStartsOperand()) {
+    TokenId token = consume();
+    return makeToken2(SyntaxKind::packElementExpr, token, parseUnaryExpr());
+  }
   if (at(TokenKind::prefixAmpersand)) {
     TokenId token = consume();
     return makeToken2(SyntaxKind::inOutExpr, token, parseUnaryExpr());
@@ -209,10 +217,12 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
         bool call = at(TokenKind::leftParen);
         Layout node(*this, call ? SyntaxKind::functionCallExpr : SyntaxKind::subscriptCallExpr);
         node.set(FunctionCallExpr::calledExpression, base);
-        node.set(FunctionCallExpr::leftParen, consume());
+        TokenId open = consume();
+        node.set(FunctionCallExpr::leftParen, open);
         bool savedNo = noTrailingClosure_;
         noTrailingClosure_ = false;
         node.set(FunctionCallExpr::arguments, parseLabeledExprList(call ? TokenKind::rightParen : TokenKind::rightSquare));
+        node.unexpected(skipToMatch(open));
         noTrailingClosure_ = savedNo;
         node.set(FunctionCallExpr::rightParen, expect(call ? TokenKind::rightParen : TokenKind::rightSquare));
         if (trailingClosureAllowed()) {
@@ -433,9 +443,10 @@ NodeId Parser::parseTupleExpr() {
   Layout tuple(*this, SyntaxKind::tupleExpr);
   bool saved = noTrailingClosure_;
   noTrailingClosure_ = false;
-  tuple.set(TupleExpr::leftParen, consume());
+  TokenId open = consume();
+  tuple.set(TupleExpr::leftParen, open);
   tuple.set(TupleExpr::elements, parseLabeledExprList(TokenKind::rightParen));
-  tuple.unexpected(skipUntil([] { return false; }));
+  tuple.unexpected(skipToMatch(open));
   tuple.set(TupleExpr::rightParen, expect(TokenKind::rightParen));
   noTrailingClosure_ = saved;
   return tuple.finish();
@@ -475,7 +486,7 @@ NodeId Parser::parseCollectionExpr() {
       Layout dictionary(*this, SyntaxKind::dictionaryExpr);
       dictionary.set(DictionaryExpr::leftSquare, left);
       dictionary.set(DictionaryExpr::content, elements);
-      dictionary.unexpected(skipUntil([] { return false; }));
+      dictionary.unexpected(skipToMatch(left));
       dictionary.set(DictionaryExpr::rightSquare, expect(TokenKind::rightSquare));
       result = dictionary.finish();
     } else {
@@ -496,7 +507,7 @@ NodeId Parser::parseCollectionExpr() {
       Layout array(*this, SyntaxKind::arrayExpr);
       array.set(ArrayExpr::leftSquare, left);
       array.set(ArrayExpr::elements, elements);
-      array.unexpected(skipUntil([] { return false; }));
+      array.unexpected(skipToMatch(left));
       array.set(ArrayExpr::rightSquare, expect(TokenKind::rightSquare));
       result = array.finish();
     }

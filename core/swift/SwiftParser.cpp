@@ -218,6 +218,20 @@ bool Parser::atItemListEnd(ItemContext context) const {
   return false;
 }
 
+NodeId Parser::skipToMatch(TokenId open) {
+  std::uint32_t close = open ? tokAt(open.index).match : TokenId::invalid;
+  if (close == TokenId::invalid || tree_.isMissing(open)) return {};
+  auto base = static_cast<std::uint32_t>(scratch_.size());
+  while (pos_ < close && !atEnd()) {
+    if ((at(TokenKind::leftParen) || at(TokenKind::leftBrace) || at(TokenKind::leftSquare)) &&
+        tok().match != TokenId::invalid && tok().match < close)
+      addTokenRun(tok().match);
+    else
+      scratch_.push_back(Slot::of(consume()));
+  }
+  return unexpectedNode(base);
+}
+
 NodeId Parser::collectGarbage(ItemContext context) {
   auto base = static_cast<std::uint32_t>(scratch_.size());
   do {

@@ -76,6 +76,10 @@ private:
   NodeId parseCommaList(SyntaxKind listKind, TokenKind closer, Element element, NodeId first = {});
   bool lastWasComma() const { return lastConsumed_ != TokenId::invalid && tokAt(lastConsumed_).kind == TokenKind::comma; }
   NodeId collectGarbage(ItemContext context);
+  // Stray tokens before the bracket that closes `open` (when the lexer
+  // paired it); nothing when `open` is unpaired, so an unclosed bracket
+  // never swallows the statements after it.
+  NodeId skipToMatch(TokenId open);
   void addTokenRun(std::uint32_t endIndex);
   bool atClosingBracket() const {
     return at(TokenKind::rightBrace) || at(TokenKind::rightParen) || at(TokenKind::rightSquare);

@@ -275,7 +275,8 @@ std::string SyntaxTree::dump(NodeId from) const {
   while (!stack.empty()) {
     Item item = stack.back();
     stack.pop_back();
-    out.append(2 * item.depth, ' ');
+    // Indentation is capped so that a 100k-deep member chain dumps in linear size.
+    out.append(2 * std::min(item.depth, 100u), ' ');
     if (!item.label.empty()) out.append(item.label).append(": ");
     if (item.slot.isToken()) {
       TokenId t = item.slot.token();

@@ -117,29 +117,43 @@ NodeId findFirst(const SyntaxTree& tree, SyntaxKind kind, NodeId from) {
 }
 
 std::string foldShape(const SyntaxTree& tree, NodeId id) {
-  auto text = [&](NodeId n, auto slot) { return std::string(tree.tokenText(n, slot)); };
+  // Built with append: GCC 12 warns falsely (-Wrestrict) on chains of operator+.
+  std::string out;
+  auto group = [&](std::string_view head, std::initializer_list<std::string> parts) {
+    out.append("(").append(head);
+    for (const std::string& part : parts) out.append(" ").append(part);
+    out.append(")");
+  };
+  auto src = [&](NodeId n) { return std::string(tree.src(n)); };
   switch (tree.kind(id)) {
-    case SyntaxKind::infixOperatorExpr: {
-      NodeId op = tree.node(id, InfixOperatorExpr::operator_);
-      return "(" + std::string(tree.src(op)) + " " + foldShape(tree, tree.node(id, InfixOperatorExpr::leftOperand)) + " " +
-             foldShape(tree, tree.node(id, InfixOperatorExpr::rightOperand)) + ")";
-    }
+    case SyntaxKind::infixOperatorExpr:
+      group(tree.src(tree.node(id, InfixOperatorExpr::operator_)),
+            {foldShape(tree, tree.node(id, InfixOperatorExpr::leftOperand)),
+             foldShape(tree, tree.node(id, InfixOperatorExpr::rightOperand))});
+      break;
     case SyntaxKind::ternaryExpr:
-      return "(?: " + foldShape(tree, tree.node(id, TernaryExpr::condition)) + " " +
-             foldShape(tree, tree.node(id, TernaryExpr::thenExpression)) + " " +
-             foldShape(tree, tree.node(id, TernaryExpr::elseExpression)) + ")";
+      group("?:", {foldShape(tree, tree.node(id, TernaryExpr::condition)),
+                   foldShape(tree, tree.node(id, TernaryExpr::thenExpression)),
+                   foldShape(tree, tree.node(id, TernaryExpr::elseExpression))});
+      break;
     case SyntaxKind::asExpr:
-      return "(as" + text(id, AsExpr::questionOrExclamationMark) + " " + foldShape(tree, tree.node(id, AsExpr::expression)) +
-             " " + std::string(tree.src(tree.node(id, AsExpr::type))) + ")";
+      group(std::string("as").append(tree.tokenText(id, AsExpr::questionOrExclamationMark)),
+            {foldShape(tree, tree.node(id, AsExpr::expression)), src(tree.node(id, AsExpr::type))});
+      break;
     case SyntaxKind::isExpr:
-      return "(is " + foldShape(tree, tree.node(id, IsExpr::expression)) + " " + std::string(tree.src(tree.node(id, IsExpr::type))) + ")";
+      group("is", {foldShape(tree, tree.node(id, IsExpr::expression)), src(tree.node(id, IsExpr::type))});
+      break;
     case SyntaxKind::tryExpr:
-      return "(try" + text(id, TryExpr::questionOrExclamationMark) + " " + foldShape(tree, tree.node(id, TryExpr::expression)) + ")";
+      group(std::string("try").append(tree.tokenText(id, TryExpr::questionOrExclamationMark)),
+            {foldShape(tree, tree.node(id, TryExpr::expression))});
+      break;
     case SyntaxKind::awaitExpr:
-      return "(await " + foldShape(tree, tree.node(id, AwaitExpr::expression)) + ")";
+      group("await", {foldShape(tree, tree.node(id, AwaitExpr::expression))});
+      break;
     default:
-      return std::string(tree.src(id));
+      out = src(id);
   }
+  return out;
 }
 
 }  // namespace tovrane::swift::testing
