@@ -305,7 +305,14 @@ NodeId Parser::parseMemberBlockItemList() {
     else if (atDeclStart(true)) decl = parseDecl(true);
     if (!decl || pos_ == before) {
       Layout missingDecl(*this, SyntaxKind::missingDecl);
-      missingDecl.unexpected(collectGarbage(ItemContext::member));
+      if (atExprStart()) {
+        // A stray expression keeps its structure, so references in it stay visible.
+        NodeId stray = parseExpr();
+        auto base = static_cast<std::uint32_t>(scratch_.size());
+        scratch_.push_back(Slot::of(stray));
+        missingDecl.unexpected(unexpectedNode(base));
+      }
+      if (pos_ == before) missingDecl.unexpected(collectGarbage(ItemContext::member));
       missingDecl.set(MissingDecl::placeholder, missing(TokenKind::identifier));
       decl = missingDecl.finish();
     }
