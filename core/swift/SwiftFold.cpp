@@ -152,7 +152,10 @@ private:
 
   bool foldSequence(NodeId sequence) {
     NodeId list = tree_.node(sequence, SequenceExpr::elements);
-    std::span<const Slot> elements = tree_.slots(list);
+    // Copied: combine() appends slots, which may move the tree's slot vector.
+    std::span<const Slot> stored = tree_.slots(list);
+    elements_.assign(stored.begin(), stored.end());
+    const std::vector<Slot>& elements = elements_;
     operands_.clear();
     operators_.clear();
     auto reduce = [this] {
@@ -192,6 +195,7 @@ private:
   }
 
   SyntaxTree& tree_;
+  std::vector<Slot> elements_;
   std::vector<NodeId> operands_;
   std::vector<PendingOperator> operators_;
   FoldError error_{};

@@ -46,8 +46,8 @@ bool isUnicodeOperator(char32_t c) {
 
 class LexerImpl {
 public:
-  explicit LexerImpl(SyntaxTree& tree, std::string_view source, std::vector<Token>& tokens)
-      : tree_(tree), s_(source), n_(static_cast<std::uint32_t>(source.size())), tokens_(tokens) {}
+  LexerImpl(std::string_view source, std::vector<Token>& tokens)
+      : s_(source), n_(static_cast<std::uint32_t>(source.size())), tokens_(tokens) {}
 
   void run();
 
@@ -78,7 +78,6 @@ private:
   bool closingLineAt(std::uint32_t i, const Mode& m) const;
   void openString(std::uint32_t quoteStart, std::uint16_t pounds);
 
-  SyntaxTree& tree_;
   std::string_view s_;
   std::uint32_t n_;
   std::vector<Token>& tokens_;
@@ -618,7 +617,7 @@ void LexerImpl::run() {
 class Lexer {
 public:
   static void run(SyntaxTree& tree) {
-    LexerImpl impl(tree, tree.source_, tree.tokens_);
+    LexerImpl impl(tree.source_, tree.tokens_);
     impl.run();
     tree.lexedCount_ = static_cast<std::uint32_t>(tree.tokens_.size());
     // Line starts for line/column lookups (CR LF and lone CR end lines too).

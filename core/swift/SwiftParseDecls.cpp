@@ -348,7 +348,8 @@ NodeId Parser::parseAccessorBlock() {
     block.unexpected(skipUntil([] { return false; }));
   } else if (accessors) {
     auto base = static_cast<std::uint32_t>(scratch_.size());
-    while (!at(TokenKind::rightBrace) && !atEnd()) {
+    while (!at(TokenKind::rightBrace) && !atEnd() && !atClosingBracket()) {
+      std::uint32_t before = pos_;
       Layout accessor(*this, SyntaxKind::accessorDecl);
       if (at(TokenKind::atSign)) accessor.set(AccessorDecl::attributes, parseAttributeList());
       if (atKw(Keyword::kwMutating) || atKw(Keyword::kwNonmutating) || atKw(Keyword::kwUnderscoreConsuming)) {
@@ -360,6 +361,7 @@ NodeId Parser::parseAccessorBlock() {
         accessor.unexpected(skipUntil([this] { return isAccessorKeyword(keywordAt(tok())) && atLineStart(); }));
         accessor.set(AccessorDecl::accessorSpecifier, missing(TokenKind::identifier));
         scratch_.push_back(Slot::of(accessor.finish()));
+        if (pos_ == before) break;
         continue;
       }
       accessor.set(AccessorDecl::accessorSpecifier, consume());

@@ -271,8 +271,10 @@ NodeId Parser::parseSwitchCaseList() {
   auto base = static_cast<std::uint32_t>(scratch_.size());
   while (!at(TokenKind::rightBrace) && !atEnd() && !(ifConfigDepth_ > 0 && atPoundClause())) {
     if ((at(TokenKind::rightParen) || at(TokenKind::rightSquare)) && tok().match != TokenId::invalid) break;
+    std::uint32_t before = pos_;
     if (at(TokenKind::poundIf)) scratch_.push_back(Slot::of(parseIfConfigDecl(ItemContext::switchCase, false, false)));
     else scratch_.push_back(Slot::of(parseSwitchCase()));
+    if (pos_ == before) break;
   }
   return finishList(SyntaxKind::switchCaseList, base);
 }

@@ -161,6 +161,7 @@ NodeId Parser::parseTupleOrFunctionType() {
   noTrailingClosure_ = false;
   NodeId elements = parseCommaList(SyntaxKind::tupleTypeElementList, TokenKind::rightParen, [this] {
     Layout element(*this, SyntaxKind::tupleTypeElement);
+    std::uint32_t before = pos_;
     if (atNameLike() && peek().kind == TokenKind::colon) {
       element.set(TupleTypeElement::firstName, consume());
       element.set(TupleTypeElement::colon, consume());
@@ -170,9 +171,9 @@ NodeId Parser::parseTupleOrFunctionType() {
       element.set(TupleTypeElement::secondName, consume());
       element.set(TupleTypeElement::colon, consume());
     }
-    std::uint32_t before = pos_;
     NodeId type = parseType();
-    if (pos_ == before && !tree_.firstToken(type)) return NodeId{};
+    // Only an element that consumed nothing may be dropped.
+    if (pos_ == before) return NodeId{};
     element.set(TupleTypeElement::type, type);
     if ((at(TokenKind::binaryOperator) || at(TokenKind::postfixOperator)) && atText("..."))
       element.set(TupleTypeElement::ellipsis, consume());
@@ -332,11 +333,11 @@ NodeId Parser::parseBindingPattern() {
     tuple.set(TuplePattern::leftParen, consume());
     tuple.set(TuplePattern::elements, parseCommaList(SyntaxKind::tuplePatternElementList, TokenKind::rightParen, [this] {
       Layout element(*this, SyntaxKind::tuplePatternElement);
+      std::uint32_t before = pos_;
       if (atNameLike() && peek().kind == TokenKind::colon) {
         element.set(TuplePatternElement::label, consume());
         element.set(TuplePatternElement::colon, consume());
       }
-      std::uint32_t before = pos_;
       NodeId pattern = parseBindingPattern();
       if (pos_ == before) return NodeId{};
       element.set(TuplePatternElement::pattern, pattern);

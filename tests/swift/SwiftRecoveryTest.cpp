@@ -87,6 +87,17 @@ TEST(SwiftRecovery, StrayDirectivesAndPlaceholders) {
   EXPECT_EQ(tree.src(items(tree)[0]), "#endif");
 }
 
+// Inputs the fuzzer found; each once lost tokens or broke an invariant.
+TEST(SwiftRecovery, FuzzFindings) {
+  const char* inputs[] = {
+      "let tuple: (a: Int, b:, b: String) = (a: 1)",
+      "let (a:, b) = pair",
+      "var x: Int { get ) }\nlet y = 1",
+      "a + b + c + d + e + f + g + h + i + j + k + l + m + n + o + p + q + r + s + t",
+  };
+  for (const char* input : inputs) verified(input);
+}
+
 TEST(SwiftRecovery, PathologicalNestingNeitherOverflowsNorLosesText) {
   auto repeated = [](std::string_view head, std::string_view piece, int times) {
     std::string s(head);
