@@ -6,6 +6,7 @@
 // the whole operation to their right ("try a + b" is try (a + b)); a cast's
 // right side is the type itself (no typeExpr remains). Sequences inside
 // unexpected content are not folded. Folding stops at the first error.
+#include <algorithm>
 #include <vector>
 
 #include "core/swift/SwiftOperatorTable.hpp"
@@ -20,21 +21,32 @@ public:
   FoldResult run() {
     tree_.showFolded_ = false;
     tree_.replacement_.assign(tree_.nodes_.size(), NodeId{});
-    std::vector<NodeId> stack{tree_.root_};
+    // Sequences inside unexpected content stay unfolded: mark what lies below
+    // an unexpectedNodes node (rare, so this walk is short).
+    std::vector<bool> excluded(tree_.nodes_.size(), false);
+    std::vector<NodeId> stack;
+    for (std::uint32_t i = 0; i < tree_.nodes_.size(); ++i)
+      if (tree_.nodes_[i].kind == SyntaxKind::unexpectedNodes) stack.push_back(NodeId{i});
     while (!stack.empty()) {
       NodeId id = stack.back();
       stack.pop_back();
-      SyntaxKind kind = tree_.kind(id);
-      if (kind == SyntaxKind::unexpectedNodes) continue;
-      if (kind == SyntaxKind::sequenceExpr) {
-        if (!foldSequence(id)) {
-          tree_.replacement_.clear();
-          return {std::move(error_)};
+      for (Slot s : tree_.slots(id))
+        if (s.isNode() && !excluded[s.node().index]) {
+          excluded[s.node().index] = true;
+          stack.push_back(s.node());
         }
+    }
+    // Fold in source order, so the error reported is the first in the file.
+    std::vector<NodeId> sequences = tree_.sequences_;
+    std::sort(sequences.begin(), sequences.end(), [this](NodeId a, NodeId b) {
+      return tree_.nodes_[a.index].firstToken.index < tree_.nodes_[b.index].firstToken.index;
+    });
+    for (NodeId sequence : sequences) {
+      if (excluded[sequence.index]) continue;
+      if (!foldSequence(sequence)) {
+        tree_.replacement_.clear();
+        return {std::move(error_)};
       }
-      std::span<const Slot> slots = tree_.slots(id);
-      for (std::size_t i = slots.size(); i-- > 0;)
-        if (slots[i].isNode()) stack.push_back(slots[i].node());
     }
     tree_.showFolded_ = true;
     return {};

@@ -121,7 +121,9 @@ NodeId Parser::parseExpr() {
   }
   NodeId elements = finishList(SyntaxKind::exprList, base);
   Slot s[] = {Slot::of(elements)};
-  return tree_.addNode(SyntaxKind::sequenceExpr, s, false);
+  NodeId sequence = tree_.addNode(SyntaxKind::sequenceExpr, s, false);
+  tree_.sequences_.push_back(sequence);
+  return sequence;
 }
 
 NodeId Parser::parseSequenceElement() { return parseUnaryExpr(); }

@@ -24,15 +24,6 @@ constexpr KeywordEntry keywordEntries[] = {
 };
 constexpr std::size_t keywordCount = std::size(keywordEntries);
 
-// Keywords sorted by spelling, for binary search; built at compile time.
-constexpr auto sortedKeywords = [] {
-  std::array<std::uint8_t, keywordCount - 1> order{};
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint8_t>(i + 1);
-  std::sort(order.begin(), order.end(),
-            [](std::uint8_t a, std::uint8_t b) { return keywordEntries[a].spelling < keywordEntries[b].spelling; });
-  return order;
-}();
-
 constexpr std::string_view triviaKindNames[] = {
 #define SWIFT_TRIVIA(name) #name,
 #include "core/swift/SwiftTokens.def"
@@ -93,16 +84,42 @@ const ChildNameTable& childNameTable() {
   return table;
 }
 
+constexpr std::uint8_t countChildren(std::string_view list) {
+  if (list.empty()) return 0;
+  std::uint8_t commas = 0;
+  for (char c : list) commas += c == ',';
+  return static_cast<std::uint8_t>(commas + 1);
+}
+constexpr auto childCounts = [] {
+  std::array<std::uint8_t, syntaxKindCount> counts{};
+  for (std::size_t k = 0; k < syntaxKindCount; ++k) counts[k] = countChildren(kindEntries[k].children);
+  return counts;
+}();
+
 }  // namespace
+
+std::size_t childCount(SyntaxKind kind) { return childCounts[static_cast<std::size_t>(kind)]; }
 
 std::string_view tokenKindName(TokenKind kind) { return tokenKindNames[static_cast<std::size_t>(kind)]; }
 std::string_view keywordSpelling(Keyword keyword) { return keywordEntries[static_cast<std::size_t>(keyword)].spelling; }
 bool isReservedKeyword(Keyword keyword) { return keywordEntries[static_cast<std::size_t>(keyword)].reserved; }
 
 Keyword keywordFromText(std::string_view text) {
-  auto it = std::lower_bound(sortedKeywords.begin(), sortedKeywords.end(), text,
-                             [](std::uint8_t k, std::string_view t) { return keywordEntries[k].spelling < t; });
-  if (it != sortedKeywords.end() && keywordEntries[*it].spelling == text) return static_cast<Keyword>(*it);
+  // Buckets by length and first byte, built once (thread-safe static): an
+  // identifier is compared with at most a few keywords.
+  struct Buckets {
+    std::vector<std::uint8_t> table[24][64];
+    Buckets() {
+      for (std::size_t k = 1; k < keywordCount; ++k) {
+        std::string_view s = keywordEntries[k].spelling;
+        table[s.size()][static_cast<unsigned char>(s[0]) & 63].push_back(static_cast<std::uint8_t>(k));
+      }
+    }
+  };
+  static const Buckets buckets;
+  if (text.empty() || text.size() >= 24) return Keyword::none;
+  for (std::uint8_t k : buckets.table[text.size()][static_cast<unsigned char>(text[0]) & 63])
+    if (keywordEntries[k].spelling == text) return static_cast<Keyword>(k);
   return Keyword::none;
 }
 

@@ -55,6 +55,8 @@ SyntaxCategory syntaxCategory(SyntaxKind kind);
 inline bool isList(SyntaxKind kind) { return syntaxCategory(kind) == SyntaxCategory::list; }
 // The named child slots of a layout node in order (empty for lists).
 std::span<const std::string_view> childNames(SyntaxKind kind);
+// The number of named child slots (childNames(kind).size(), without the table walk).
+std::size_t childCount(SyntaxKind kind);
 inline constexpr std::size_t syntaxKindCount = 0
 #define SWIFT_NODE(category, kind, Type, children) +1
 #define SWIFT_LIST(kind, Type) +1
@@ -272,6 +274,8 @@ private:
   std::vector<Node> nodes_;
   std::vector<Slot> slots_;
   std::vector<NodeId> replacement_;
+  // Every sequenceExpr the parser built, in creation order (folding's worklist).
+  std::vector<NodeId> sequences_;
   std::vector<std::uint32_t> lineStarts_;
   bool showFolded_ = false;
   NodeId root_;

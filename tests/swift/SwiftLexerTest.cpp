@@ -149,6 +149,7 @@ TEST(SwiftSyntaxTables, KeywordsAndNamesAreConsistent) {
     EXPECT_TRUE(kinds.insert(syntaxKindName(kind)).second) << syntaxKindName(kind);
     std::set<std::string_view> children;
     for (std::string_view child : childNames(kind)) EXPECT_TRUE(children.insert(child).second) << child;
+    EXPECT_EQ(childCount(kind), childNames(kind).size());
     EXPECT_LE(childNames(kind).size(), 16u);  // the parser's builder holds at most 16 named slots
   }
   EXPECT_EQ(syntaxKindName(SyntaxKind::poundSourceLocation), "poundSourceLocation");

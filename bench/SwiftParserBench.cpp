@@ -1,0 +1,71 @@
+// Parse and fold throughput over the Swift corpus (and fixtures), repeated
+// to at least 200k lines. Reports lines/s ("items") and bytes/s, and the
+// arena's memory per source byte as a counter.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "core/swift/SwiftSyntax.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string& workload() {
+  static const std::string text = [] {
+    std::string one;
+    for (const char* folder : {"tests/swift/corpus", "tests/swift/fixtures", "tests/swift/golden"}) {
+      fs::path root = fs::path(TOVRANE_SOURCE_DIR) / folder;
+      if (!fs::exists(root)) continue;
+      std::vector<fs::path> files;
+      for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.path().extension() == ".swift" && entry.path().string().find("/broken/") == std::string::npos)
+          files.push_back(entry.path());
+      std::sort(files.begin(), files.end());
+      for (const fs::path& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        one += buffer.str();
+        one += "\n";
+      }
+    }
+    std::size_t lines = std::max<std::size_t>(1, static_cast<std::size_t>(std::count(one.begin(), one.end(), '\n')));
+    std::string all;
+    for (std::size_t total = 0; total < 200000; total += lines) all += one;
+    return all;
+  }();
+  return text;
+}
+
+void parseAndFold(benchmark::State& state) {
+  const std::string& text = workload();
+  auto lines = static_cast<std::int64_t>(std::count(text.begin(), text.end(), '\n'));
+  std::size_t nodes = 0;
+  for (auto _ : state) {
+    tovrane::swift::SyntaxTree tree = tovrane::swift::parse(text);
+    tovrane::swift::FoldResult result = tovrane::swift::fold(tree);
+    benchmark::DoNotOptimize(result);
+    nodes = tree.nodeCount();
+  }
+  state.SetItemsProcessed(state.iterations() * lines);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.counters["lines"] = static_cast<double>(lines);
+  state.counters["nodes"] = static_cast<double>(nodes);
+}
+BENCHMARK(parseAndFold)->Unit(benchmark::kMillisecond);
+
+void parseOnly(benchmark::State& state) {
+  const std::string& text = workload();
+  auto lines = static_cast<std::int64_t>(std::count(text.begin(), text.end(), '\n'));
+  for (auto _ : state) benchmark::DoNotOptimize(tovrane::swift::parse(text).nodeCount());
+  state.SetItemsProcessed(state.iterations() * lines);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(parseOnly)->Unit(benchmark::kMillisecond);
+
+}  // namespace
