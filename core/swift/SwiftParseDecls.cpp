@@ -725,15 +725,7 @@ NodeId Parser::parseMacroExpansion(SyntaxKind kind, NodeId attributes, NodeId mo
   }
   if (at(TokenKind::leftBrace) && trailingClosureAllowed()) {
     node.set(shift + MacroExpansionExpr::trailingClosure, parseClosureExpr());
-    auto base = static_cast<std::uint32_t>(scratch_.size());
-    while ((atNameLike()) && peek().kind == TokenKind::colon && peek(2).kind == TokenKind::leftBrace) {
-      Layout element(*this, SyntaxKind::multipleTrailingClosureElement);
-      element.set(MultipleTrailingClosureElement::label, consume());
-      element.set(MultipleTrailingClosureElement::colon, consume());
-      element.set(MultipleTrailingClosureElement::closure, parseClosureExpr());
-      scratch_.push_back(Slot::of(element.finish()));
-    }
-    node.set(shift + MacroExpansionExpr::additionalTrailingClosures, finishList(SyntaxKind::multipleTrailingClosureElementList, base));
+    node.set(shift + MacroExpansionExpr::additionalTrailingClosures, parseAdditionalTrailingClosures());
   }
   return node.finish();
 }

@@ -38,14 +38,6 @@ NodeId Parser::missingExpr() {
   return expr.finish();
 }
 
-NodeId Parser::parseExprNoTrailingClosure() {
-  bool saved = noTrailingClosure_;
-  noTrailingClosure_ = true;
-  NodeId expr = parseExpr();
-  noTrailingClosure_ = saved;
-  return expr;
-}
-
 NodeId Parser::parseExpr() {
   DepthGuard guard(depth_);
   if (depth_ > maxDepth) {
@@ -126,8 +118,6 @@ NodeId Parser::parseExpr() {
   return sequence;
 }
 
-NodeId Parser::parseSequenceElement() { return parseUnaryExpr(); }
-
 NodeId Parser::parseUnaryExpr() {
   DepthGuard guard(depth_);
   if (depth_ > maxDepth) return parseExpr();  // reports the nesting as unexpected
@@ -198,7 +188,20 @@ bool Parser::trailingClosureAllowed() const {
   return after.kind == TokenKind::leftBrace || after.kind == TokenKind::period;
 }
 
-NodeId Parser::attachTrailingClosures(NodeId call) { return call; }
+// "} label: { … }" after a trailing closure; a keyword at the start of a
+// line ("default:" in a switch) is never a label.
+NodeId Parser::parseAdditionalTrailingClosures() {
+  auto base = static_cast<std::uint32_t>(scratch_.size());
+  while (atNameLike() && peek().kind == TokenKind::colon && peek(2).kind == TokenKind::leftBrace &&
+         !(atLineStart() && at(TokenKind::keyword))) {
+    Layout element(*this, SyntaxKind::multipleTrailingClosureElement);
+    element.set(MultipleTrailingClosureElement::label, consume());
+    element.set(MultipleTrailingClosureElement::colon, consume());
+    element.set(MultipleTrailingClosureElement::closure, parseClosureExpr());
+    scratch_.push_back(Slot::of(element.finish()));
+  }
+  return finishList(SyntaxKind::multipleTrailingClosureElementList, base);
+}
 
 NodeId Parser::parsePostfixSuffixes(NodeId base) {
   while (true) {
@@ -229,16 +232,7 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
         node.set(FunctionCallExpr::rightParen, expect(call ? TokenKind::rightParen : TokenKind::rightSquare));
         if (trailingClosureAllowed()) {
           node.set(FunctionCallExpr::trailingClosure, parseClosureExpr());
-          auto list = static_cast<std::uint32_t>(scratch_.size());
-          while (atNameLike() && peek().kind == TokenKind::colon && peek(2).kind == TokenKind::leftBrace &&
-                 !(atLineStart() && at(TokenKind::keyword))) {
-            Layout element(*this, SyntaxKind::multipleTrailingClosureElement);
-            element.set(MultipleTrailingClosureElement::label, consume());
-            element.set(MultipleTrailingClosureElement::colon, consume());
-            element.set(MultipleTrailingClosureElement::closure, parseClosureExpr());
-            scratch_.push_back(Slot::of(element.finish()));
-          }
-          node.set(FunctionCallExpr::additionalTrailingClosures, finishList(SyntaxKind::multipleTrailingClosureElementList, list));
+          node.set(FunctionCallExpr::additionalTrailingClosures, parseAdditionalTrailingClosures());
         }
         base = node.finish();
         continue;
@@ -249,16 +243,7 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
         node.set(FunctionCallExpr::calledExpression, base);
         node.set(FunctionCallExpr::arguments, finishList(SyntaxKind::labeledExprList, static_cast<std::uint32_t>(scratch_.size())));
         node.set(FunctionCallExpr::trailingClosure, parseClosureExpr());
-        auto list = static_cast<std::uint32_t>(scratch_.size());
-        while (atNameLike() && peek().kind == TokenKind::colon && peek(2).kind == TokenKind::leftBrace &&
-               !(atLineStart() && at(TokenKind::keyword))) {
-          Layout element(*this, SyntaxKind::multipleTrailingClosureElement);
-          element.set(MultipleTrailingClosureElement::label, consume());
-          element.set(MultipleTrailingClosureElement::colon, consume());
-          element.set(MultipleTrailingClosureElement::closure, parseClosureExpr());
-          scratch_.push_back(Slot::of(element.finish()));
-        }
-        node.set(FunctionCallExpr::additionalTrailingClosures, finishList(SyntaxKind::multipleTrailingClosureElementList, list));
+        node.set(FunctionCallExpr::additionalTrailingClosures, parseAdditionalTrailingClosures());
         base = node.finish();
         continue;
       }
@@ -760,7 +745,5 @@ NodeId Parser::parseKeyPathExpr() {
   keyPath.set(KeyPathExpr::components, finishList(SyntaxKind::keyPathComponentList, base));
   return keyPath.finish();
 }
-
-NodeId Parser::parseMacroExpansionExpr() { return parseMacroExpansion(SyntaxKind::macroExpansionExpr, {}, {}); }
 
 }  // namespace tovrane::swift

@@ -161,8 +161,6 @@ private:
   // Expressions (SwiftParseExprs.cpp).
   bool atExprStart() const;
   NodeId parseExpr();
-  NodeId parseExprNoTrailingClosure();
-  NodeId parseSequenceElement();
   NodeId parseUnaryExpr();
   NodeId parsePostfixExpr();
   NodeId parsePostfixSuffixes(NodeId base);
@@ -177,9 +175,8 @@ private:
   NodeId parseClosureSignature();
   NodeId parseStringLiteral();
   NodeId parseKeyPathExpr();
-  NodeId parseMacroExpansionExpr();
   bool trailingClosureAllowed() const;
-  NodeId attachTrailingClosures(NodeId call);
+  NodeId parseAdditionalTrailingClosures();
   NodeId tryGenericArgumentsInExpr(NodeId base);
   NodeId missingExpr();
 
