@@ -190,6 +190,13 @@ NodeId Parser::parseRepeatStmt() {
   return stmt.finish();
 }
 
+NodeId Parser::parseWhereClause() {
+  Layout where(*this, SyntaxKind::whereClause);
+  where.set(WhereClause::whereKeyword, consume());
+  where.set(WhereClause::condition, parseExpr());
+  return where.finish();
+}
+
 NodeId Parser::parseForStmt() {
   Layout stmt(*this, SyntaxKind::forStmt);
   stmt.set(ForStmt::forKeyword, consume());
@@ -203,12 +210,7 @@ NodeId Parser::parseForStmt() {
   bool saved = noTrailingClosure_;
   noTrailingClosure_ = true;
   stmt.set(ForStmt::sequence, parseExpr());
-  if (atKw(Keyword::kwWhere)) {
-    Layout where(*this, SyntaxKind::whereClause);
-    where.set(WhereClause::whereKeyword, consume());
-    where.set(WhereClause::condition, parseExpr());
-    stmt.set(ForStmt::whereClause, where.finish());
-  }
+  if (atKw(Keyword::kwWhere)) stmt.set(ForStmt::whereClause, parseWhereClause());
   noTrailingClosure_ = saved;
   stmt.set(ForStmt::body, parseCodeBlock());
   return stmt.finish();
@@ -230,12 +232,7 @@ NodeId Parser::parseDoStmt() {
       std::uint32_t before = pos_;
       Layout item(*this, SyntaxKind::catchItem);
       item.set(CatchItem::pattern, parseMatchingPattern());
-      if (atKw(Keyword::kwWhere)) {
-        Layout where(*this, SyntaxKind::whereClause);
-        where.set(WhereClause::whereKeyword, consume());
-        where.set(WhereClause::condition, parseExpr());
-        item.set(CatchItem::whereClause, where.finish());
-      }
+      if (atKw(Keyword::kwWhere)) item.set(CatchItem::whereClause, parseWhereClause());
       bool comma = at(TokenKind::comma);
       if (comma) item.set(CatchItem::trailingComma, consume());
       scratch_.push_back(Slot::of(item.finish()));
@@ -302,12 +299,7 @@ NodeId Parser::parseSwitchCase() {
       std::uint32_t before = pos_;
       Layout item(*this, SyntaxKind::switchCaseItem);
       item.set(SwitchCaseItem::pattern, parseMatchingPattern());
-      if (atKw(Keyword::kwWhere)) {
-        Layout where(*this, SyntaxKind::whereClause);
-        where.set(WhereClause::whereKeyword, consume());
-        where.set(WhereClause::condition, parseExpr());
-        item.set(SwitchCaseItem::whereClause, where.finish());
-      }
+      if (atKw(Keyword::kwWhere)) item.set(SwitchCaseItem::whereClause, parseWhereClause());
       bool comma = at(TokenKind::comma);
       if (comma) item.set(SwitchCaseItem::trailingComma, consume());
       scratch_.push_back(Slot::of(item.finish()));

@@ -157,6 +157,7 @@ private:
   NodeId parseGuardStmt();
   NodeId parseWhileStmt();
   NodeId parseRepeatStmt();
+  NodeId parseWhereClause();
 
   // Expressions (SwiftParseExprs.cpp).
   bool atExprStart() const;
