@@ -9,7 +9,6 @@
 // mode stack (a vector, so nesting depth costs no native stack).
 #include "core/swift/SwiftLexer.hpp"
 
-#include <cstring>
 
 #include "core/support/Text.hpp"
 #include "core/swift/SwiftSyntax.hpp"
@@ -85,6 +84,8 @@ private:
   std::vector<std::uint32_t> open_;
   std::uint32_t pos_ = 0;
   std::uint32_t lastEnd_ = 0;
+  // The leading trivia of the next token holds a line break.
+  bool lineStart_ = false;
 };
 
 std::uint32_t LexerImpl::skipBlockComment(std::uint32_t i) const {
@@ -132,8 +133,8 @@ void LexerImpl::emit(TokenKind kind, std::uint32_t textStart, std::uint32_t text
   t.trailEnd = trailEnd;
   t.kind = kind;
   t.keyword = keyword;
-  if (lastEnd_ < textStart && std::memchr(s_.data() + lastEnd_, '\n', textStart - lastEnd_)) t.flags |= Token::lineStartFlag;
-  else if (lastEnd_ < textStart && std::memchr(s_.data() + lastEnd_, '\r', textStart - lastEnd_)) t.flags |= Token::lineStartFlag;
+  if (lineStart_) t.flags |= Token::lineStartFlag;
+  lineStart_ = false;
   auto id = static_cast<std::uint32_t>(tokens_.size());
   if (kind == TokenKind::leftParen || kind == TokenKind::leftBrace || kind == TokenKind::leftSquare) open_.push_back(id);
   if (kind == TokenKind::rightParen || kind == TokenKind::rightBrace || kind == TokenKind::rightSquare) {
@@ -604,6 +605,7 @@ void LexerImpl::run() {
       continue;
     }
     pos_ = next;
+    lineStart_ = sawNewline;
     if (pos_ >= n_) {
       emit(TokenKind::endOfFile, n_, n_, n_);
       break;

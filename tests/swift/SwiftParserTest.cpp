@@ -1,5 +1,5 @@
 // Parser: the disambiguations Swift makes, the node shapes the frontend
-// reads, and decisions D1–D9 pinned by example. Every parse is also run
+// reads, and the design decisions of core/swift/README.md pinned by example. Every parse is also run
 // through the verifier (round trip, node table, source order).
 #include <gtest/gtest.h>
 
