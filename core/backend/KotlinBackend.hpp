@@ -4,10 +4,11 @@
 // operations live in one file per area so the areas can grow independently:
 //   KotlinBackend.cpp      writer, scope, placeholder, keyword escaping, type mapping
 //   KotlinDecls.cpp        file template, declaration and type dispatch, extensions
-//   KotlinDeclsTypes.cpp   structs, classes, enumerations, protocols, functions, properties
+//   KotlinDeclsTypes.cpp   structs, classes, enumerations, protocols (members: KotlinDeclsMembers.cpp)
 //   KotlinExpressions.cpp  expressions, closures, identifiers and members, implicit members, calls
 //   KotlinStatements.cpp   statements, conditions, patterns, switch, if chains, expression bodies
-//   KotlinViews.cpp        view types, view content, modifier chains
+//   KotlinViewTypes.cpp    SwiftUI view and app types (content: KotlinViews.cpp)
+//   KotlinViews.cpp        view content, view calls, modifier chains
 // Helpers private to one area are free functions in that area's file taking
 // the emitter; everything here is what the areas call of each other.
 #include <cstddef>
@@ -201,7 +202,7 @@ class KotlinEmitter {
   void emitEnum(const IRTypeDecl& decl, Writer& writer);
   void emitProtocol(const IRTypeDecl& decl, Writer& writer);
 
-  // --- Functions and properties (KotlinDeclsTypes.cpp)
+  // --- Functions and properties (KotlinDeclsMembers.cpp)
   void emitFunction(const IRFunction& function, Writer& writer, const std::optional<std::string>& receiver,
                     bool override, std::string_view open);
   std::string paramList(const IRFunction& function);
@@ -265,7 +266,7 @@ class KotlinEmitter {
   void emitStmtAsExpression(const IRStmt& stmt, Writer& writer);
   void emitExpressionBody(const std::vector<IRStmt>& stmts, Writer& writer);
 
-  // --- SwiftUI view types (KotlinViews.cpp)
+  // --- SwiftUI view types (KotlinViewTypes.cpp)
   void emitViewType(const IRTypeDecl& decl, Writer& writer);
   ViewField classify(const IRProperty& property);
   void emitQuery(const IRProperty& property, Writer& writer);

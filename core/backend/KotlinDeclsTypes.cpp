@@ -1,53 +1,372 @@
-// Placeholder definitions until structs, classes, enumerations, protocols,
-// functions and properties are translated: each writes or returns a counted
-// TODO placeholder naming what is missing.
+// Swift structs, classes and actors become one Kotlin class each: a data
+// class with a primary constructor for plain structs, an open class for
+// ordinary classes, a final class with Compose state for observable ones.
+// Enumerations become an object (no cases), a sealed class (associated
+// values) or an enum class; protocols become interfaces. Members are written
+// by KotlinDeclsMembers.cpp.
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <utility>
+
 #include "core/backend/KotlinBackend.hpp"
+#include "core/support/Text.hpp"
 
 namespace tovrane {
 namespace {
 
-constexpr std::string_view pendingMessage = "Noch nicht übersetzt";
+// An inheritance entry without the existential marker, so "any Shape" finds
+// the module protocol Shape both as a supertype and for its member names.
+std::string withoutAny(std::string_view entry) { return text::replaceAll(entry, "any ", ""); }
+
+bool isStoredInstance(const IRProperty& property) { return !property.getter && !property.isStatic; }
+
+// Every property name, then every function name: the member frame of a type.
+void declareMembers(EmitScope& scope, const IRTypeDecl& decl) {
+  for (const IRProperty& property : decl.properties) scope.declare(property.name);
+  for (const IRFunction& function : decl.functions) scope.declare(function.name);
+}
+
+void collectMethodNames(EmitScope& scope, const IRTypeDecl& decl) {
+  for (const IRFunction& function : decl.functions) scope.methodNames.insert(function.name);
+}
+
+// An explicit raw value that is an integer literal, with its sign: Swift
+// writes a negative raw value as a minus applied to the literal.
+struct SignedLiteral {
+  bool negative = false;
+  std::string_view text;
+};
+
+std::optional<SignedLiteral> signedLiteral(const IRExpr& value) {
+  bool negative = false;
+  const IRExpr* literal = &value;
+  if (const auto* prefix = value.as<IRExpr::prefix>(); prefix && (prefix->op == "-" || prefix->op == "+")) {
+    negative = prefix->op == "-";
+    literal = &*prefix->operand;
+  }
+  const auto* intLit = literal->as<IRExpr::intLit>();
+  if (!intLit) return std::nullopt;
+  return SignedLiteral{.negative = negative, .text = intLit->text};
+}
+
+// The literal's value in any Swift radix, underscores allowed; absent when
+// it does not fit 64 bits.
+std::optional<std::int64_t> integerValue(const SignedLiteral& literal) {
+  std::string digits = text::replaceAll(literal.text, "_", "");
+  int base = 10;
+  if (digits.size() > 2 && digits[0] == '0') {
+    const char marker = digits[1];
+    base = marker == 'x' ? 16 : marker == 'o' ? 8 : marker == 'b' ? 2 : 10;
+    if (base != 10) digits.erase(0, 2);
+  }
+  if (digits.empty() || digits.front() == '-' || digits.front() == '+') return std::nullopt;
+  // from_chars takes a leading minus for signed types, so the most negative
+  // value still fits.
+  const std::string signedDigits = (literal.negative ? "-" : "") + digits;
+  const char* last = signedDigits.data() + signedDigits.size();
+  std::int64_t result = 0;
+  const auto [end, error] = std::from_chars(signedDigits.data(), last, result, base);
+  if (error != std::errc{} || end != last) return std::nullopt;
+  return result;
+}
+
+// The raw value of one enum class entry. counter holds the value of the next
+// entry that leaves its raw value out; explicit integer literals reset it.
+std::string rawValueText(KotlinEmitter& emitter, const std::string& rawType, const IREnumCase& enumCase,
+                         std::int64_t& counter) {
+  constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max();
+  if (!enumCase.rawValue) {
+    if (rawType != "Int" && rawType != "Double") return stringLiteral(enumCase.name);
+    std::string value = std::to_string(counter) + (rawType == "Double" ? ".0" : "");
+    if (counter < largest) counter += 1;
+    return value;
+  }
+  std::string value;
+  if (const std::optional<SignedLiteral> literal = signedLiteral(*enumCase.rawValue)) {
+    const std::optional<std::int64_t> number = integerValue(*literal);
+    if (rawType == "Double") {
+      // Written from the value, not the text: a hexadecimal, octal or
+      // binary literal followed by ".0" is no Kotlin number.
+      value = number ? std::to_string(*number) : (literal->negative ? "-" : "") + std::string(literal->text);
+      value += ".0";
+    } else {
+      value = emitter.expr(*enumCase.rawValue);
+    }
+    if (number && *number < largest) counter = *number + 1;
+  } else {
+    value = emitter.expr(*enumCase.rawValue);
+  }
+  if (rawType == "Character") std::replace(value.begin(), value.end(), '"', '\'');
+  return value;
+}
 
 }  // namespace
 
-void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool) {
-  writer.line(todo(decl.name, pendingMessage));
+std::vector<std::string> KotlinEmitter::kotlinSupertypes(const IRTypeDecl& decl) {
+  std::vector<std::string> supertypes;
+  for (const std::string& entry : decl.inherits) {
+    std::string name = withoutAny(entry);
+    if (symbols.protocols.contains(name)) {
+      supertypes.push_back(std::move(name));
+    } else if (symbols.classes.contains(name) && decl.kind == IRTypeKind::class_) {
+      supertypes.push_back(std::move(name) + "()");
+    }
+  }
+  return supertypes;
 }
-std::vector<std::string> KotlinEmitter::kotlinSupertypes(const IRTypeDecl&) { return {}; }
-NameSet KotlinEmitter::protocolMembers(const IRTypeDecl&) { return {}; }
-std::vector<std::string> KotlinEmitter::inheritedMembers(const IRTypeDecl&) { return {}; }
+
+NameSet KotlinEmitter::protocolMembers(const IRTypeDecl& decl) {
+  NameSet members;
+  for (const std::string& entry : decl.inherits) {
+    const auto found = symbols.protocols.find(withoutAny(entry));
+    if (found != symbols.protocols.end()) members.insert(found->second.begin(), found->second.end());
+  }
+  return members;
+}
+
+std::vector<std::string> KotlinEmitter::inheritedMembers(const IRTypeDecl& decl) {
+  std::vector<std::string> members;
+  // Types already walked: a cycle of inheritance entries (a protocol that
+  // names itself, two types naming each other) ends instead of recursing.
+  NameSet walked{decl.name};
+  const auto walk = [&](const auto& self, const IRTypeDecl& type) -> void {
+    for (const std::string& entry : type.inherits) {
+      const auto found = symbols.types.find(entry);
+      if (found == symbols.types.end() || !walked.insert(entry).second) continue;
+      const IRTypeDecl& inherited = found->second;
+      for (const IRProperty& property : inherited.properties) members.push_back(property.name);
+      for (const IRFunction& function : inherited.functions) members.push_back(function.name);
+      self(self, inherited);
+    }
+  };
+  walk(walk, decl);
+  return members;
+}
+
+void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct) {
+  const auto observed = symbols.observable.find(decl.name);
+  const bool observable = observed != symbols.observable.end();
+  const NameSet members = protocolMembers(decl);
+  std::vector<const IRProperty*> stored;
+  for (const IRProperty& property : decl.properties) {
+    if (isStoredInstance(property)) stored.push_back(&property);
+  }
+  bool hasInit = false;
+  for (const IRFunction& function : decl.functions) hasInit = hasInit || function.isInit;
+  const std::vector<std::string> supertypes = kotlinSupertypes(decl);
+  const std::string open = isStruct || observable ? "" : "open ";
+
+  scope = EmitScope();
+  scope.typeName = decl.name;
+  declareMembers(scope, decl);
+  for (std::string& name : inheritedMembers(decl)) scope.declare(std::move(name));
+  collectMethodNames(scope, decl);
+  if (observable) scope.stateFields = observed->second;
+  for (const IRProperty* property : stored) {
+    const auto* named = property->type.as<IRType::named>();
+    if (named && symbols.types.contains(named->name)) scope.varClass[property->name] = named->name;
+  }
+
+  std::vector<const IRProperty*> constructorParams;
+  if (!hasInit && !observable) {
+    for (const IRProperty* property : stored) {
+      if (!(property->isLet && property->initializer)) constructorParams.push_back(property);
+    }
+  }
+  NameSet constructorNames;
+  std::vector<std::string> paramTexts;
+  for (const IRProperty* property : constructorParams) {
+    constructorNames.insert(property->name);
+    std::string text = members.contains(property->name) || property->isOverride ? "override " : "";
+    text += property->isLet ? "val " : "var ";
+    text += kw(property->name) + ": " + propType(*property);
+    if (property->initializer) {
+      text += " = " + coerced(*property->initializer, property->type);
+    } else if (property->type.is<IRType::optional>()) {
+      text += " = null";
+    }
+    paramTexts.push_back("    " + std::move(text));
+  }
+
+  std::string header = isStruct ? (paramTexts.empty() ? "" : "data ") : open;
+  header += "class " + decl.name;
+  if (!paramTexts.empty()) header += "(\n" + text::join(paramTexts, ",\n") + "\n)";
+  if (!supertypes.empty()) header += " : " + text::join(supertypes, ", ");
+  writer.line(header + " {");
+
+  writer.level += 1;
+  for (const IRProperty* property : stored) {
+    if (constructorNames.contains(property->name)) continue;
+    const bool state = observable && observed->second.contains(property->name);
+    emitStoredProperty(*property, writer, state, members.contains(property->name) || property->isOverride, open);
+  }
+  for (const IRProperty& property : decl.properties) {
+    if (property.getter && !property.isStatic) emitProperty(property, writer, members);
+  }
+  for (const IRFunction& function : decl.functions) {
+    if (function.isInit) {
+      emitInit(function, writer);
+    } else if (!function.isStatic) {
+      emitFunction(function, writer, std::nullopt, members.contains(function.name) || function.isOverride, open);
+    }
+  }
+  for (const IRProperty& property : decl.properties) {
+    if (property.name == "description" && property.getter) {
+      writer.line("override fun toString(): String = description");
+      break;
+    }
+  }
+  emitCompanion(decl, writer);
+  writer.level -= 1;
+  writer.line("}");
+}
+
 void KotlinEmitter::emitInit(const IRFunction& initializer, Writer& writer) {
-  writer.line(todo(initializer.name, pendingMessage));
+  scope.push();
+  const std::string params = paramList(initializer);
+  auto savedLabels = std::exchange(scope.returnLabels, {std::nullopt});
+  writer.line("constructor(" + params + ") {");
+  writer.level += 1;
+  for (const std::string& line : renameLines(initializer)) writer.line(line);
+  if (initializer.body) {
+    for (const IRStmt& stmt : *initializer.body) emitStmt(stmt, writer);
+  }
+  writer.level -= 1;
+  writer.line("}");
+  scope.returnLabels = std::move(savedLabels);
+  scope.pop();
 }
-void KotlinEmitter::emitCompanion(const IRTypeDecl&, Writer&) {}
 
-void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) { writer.line(todo(decl.name, pendingMessage)); }
+void KotlinEmitter::emitCompanion(const IRTypeDecl& decl, Writer& writer) {
+  std::vector<const IRProperty*> properties;
+  for (const IRProperty& property : decl.properties) {
+    if (property.isStatic) properties.push_back(&property);
+  }
+  std::vector<const IRFunction*> functions;
+  for (const IRFunction& function : decl.functions) {
+    if (function.isStatic) functions.push_back(&function);
+  }
+  std::optional<std::string> rawType;
+  if (decl.kind == IRTypeKind::enum_) {
+    const auto info = symbols.enums.find(decl.name);
+    if (info != symbols.enums.end() && !info->second.sealed) rawType = info->second.rawType;
+  }
+  if (properties.empty() && functions.empty() && !rawType) return;
+
+  writer.line("companion object {");
+  writer.level += 1;
+  if (rawType) {
+    writer.line("operator fun invoke(rawValue: " + typeName(*rawType) + "): " + decl.name +
+                "? = entries.firstOrNull { it.rawValue == rawValue }");
+  }
+  for (const IRProperty* property : properties) emitProperty(*property, writer, NameSet{});
+  for (const IRFunction* function : functions) emitFunction(*function, writer, std::nullopt, false, "");
+  writer.level -= 1;
+  writer.line("}");
+}
+
+void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
+  const auto info = symbols.enums.find(decl.name);
+  if (info == symbols.enums.end()) return;
+  const std::optional<std::string>& rawType = info->second.rawType;
+
+  scope = EmitScope();
+  scope.typeName = decl.name;
+  if (rawType) scope.declare("rawValue");
+  declareMembers(scope, decl);
+  collectMethodNames(scope, decl);
+  const NameSet members = protocolMembers(decl);
+  const std::vector<std::string> supertypes = kotlinSupertypes(decl);
+  const std::string supertypeText = supertypes.empty() ? "" : " : " + text::join(supertypes, ", ");
+
+  if (decl.cases.empty()) {
+    writer.line("object " + decl.name + supertypeText + " {");
+    writer.level += 1;
+    for (const IRProperty& property : decl.properties) emitProperty(property, writer, members);
+    for (const IRFunction& function : decl.functions) emitFunction(function, writer, std::nullopt, false, "");
+    writer.level -= 1;
+    writer.line("}");
+    return;
+  }
+
+  const auto writeInstanceMembers = [&] {
+    for (const IRProperty& property : decl.properties) {
+      if (!property.isStatic) emitProperty(property, writer, members);
+    }
+    for (const IRFunction& function : decl.functions) {
+      if (!function.isStatic) emitFunction(function, writer, std::nullopt, members.contains(function.name), "");
+    }
+  };
+
+  if (info->second.sealed) {
+    writer.line("sealed class " + decl.name + supertypeText + " {");
+    writer.level += 1;
+    for (const IREnumCase& enumCase : decl.cases) {
+      if (enumCase.associated.empty()) {
+        writer.line("data object " + kw(enumCase.name) + " : " + decl.name + "()");
+        continue;
+      }
+      std::vector<std::string> values;
+      for (const IRParam& value : enumCase.associated) {
+        values.push_back("val " + kw(value.name) + ": " + kt(value.type));
+      }
+      writer.line("data class " + kw(enumCase.name) + "(" + text::join(values, ", ") + ") : " + decl.name + "()");
+    }
+    writeInstanceMembers();
+    emitCompanion(decl, writer);
+    writer.level -= 1;
+    writer.line("}");
+    return;
+  }
+
+  std::string header = "enum class " + decl.name;
+  if (rawType) header += "(val rawValue: " + typeName(*rawType) + ")";
+  writer.line(header + supertypeText + " {");
+  writer.level += 1;
+  std::int64_t counter = 0;
+  std::vector<std::string> entries;
+  for (const IREnumCase& enumCase : decl.cases) {
+    std::string entry = kw(enumCase.name);
+    if (rawType) entry += "(" + rawValueText(*this, *rawType, enumCase, counter) + ")";
+    entries.push_back(std::move(entry));
+  }
+  writer.line(text::join(entries, ",\n") + ";");
+  writeInstanceMembers();
+  const bool identifiable =
+      std::ranges::find(decl.inherits, "Identifiable") != decl.inherits.end() &&
+      std::ranges::none_of(decl.properties, [](const IRProperty& property) { return property.name == "id"; });
+  if (identifiable) writer.line("val id: " + decl.name + " get() = this");
+  emitCompanion(decl, writer);
+  writer.level -= 1;
+  writer.line("}");
+}
+
 void KotlinEmitter::emitProtocol(const IRTypeDecl& decl, Writer& writer) {
-  writer.line(todo(decl.name, pendingMessage));
+  scope = EmitScope();
+  declareMembers(scope, decl);
+  collectMethodNames(scope, decl);
+  std::vector<std::string> supertypes;
+  for (const std::string& entry : decl.inherits) {
+    if (symbols.protocols.contains(entry)) supertypes.push_back(entry);
+  }
+  writer.line("interface " + decl.name + (supertypes.empty() ? "" : " : " + text::join(supertypes, ", ")) + " {");
+  writer.level += 1;
+  for (const IRProperty& property : decl.properties) {
+    if (property.isStatic) continue;
+    if (property.getter && !property.getter->empty()) {
+      emitProperty(property, writer, NameSet{});
+    } else {
+      const std::string type = kt(property.type);
+      writer.line("val " + kw(property.name) + ": " + (type.empty() ? "Any" : type));
+    }
+  }
+  for (const IRFunction& function : decl.functions) {
+    if (!function.isStatic) emitFunction(function, writer, std::nullopt, false, "");
+  }
+  writer.level -= 1;
+  writer.line("}");
 }
-
-void KotlinEmitter::emitFunction(const IRFunction& function, Writer& writer, const std::optional<std::string>&, bool,
-                                 std::string_view) {
-  writer.line(todo(function.name, pendingMessage));
-}
-std::string KotlinEmitter::paramList(const IRFunction& function) { return todo(function.name, pendingMessage); }
-std::vector<std::string> KotlinEmitter::renameLines(const IRFunction&) { return {}; }
-void KotlinEmitter::emitFunctionBody(const std::vector<IRStmt>&, Writer& writer, bool, const std::optional<IRType>&) {
-  writer.line(todo("{ … }", pendingMessage));
-}
-void KotlinEmitter::emitProperty(const IRProperty& property, Writer& writer, const NameSet&) {
-  writer.line(todo(property.name, pendingMessage));
-}
-void KotlinEmitter::emitGetter(const std::vector<IRStmt>&, Writer& writer, const IRType&) {
-  writer.line(todo("get", pendingMessage));
-}
-void KotlinEmitter::emitSetter(const IRProperty& property, Writer& writer) {
-  if (property.setter) writer.line(todo("set", pendingMessage));
-}
-void KotlinEmitter::emitStoredProperty(const IRProperty& property, Writer& writer, bool, bool, std::string_view) {
-  writer.line(todo(property.name, pendingMessage));
-}
-std::string KotlinEmitter::propType(const IRProperty&) { return "Any"; }
-std::string KotlinEmitter::guessKotlinType(const IRExpr&) { return ""; }
 
 }  // namespace tovrane

@@ -1,43 +1,533 @@
-// Placeholder definitions until statements, conditions, patterns, switches
-// and if chains are translated: each statement becomes one counted TODO
-// placeholder line.
+// Statements: Swift statements become Kotlin statement lines. Condition lists
+// are split into value lines, tests and payload bindings (CondParts) because
+// an optional binding or a case pattern both tests a value and introduces
+// names, which a Kotlin `if` cannot do in its head. Switches become `when`
+// statements or expressions; if statements whose conditions bind names are
+// wrapped in a block of their own so the bound values stay local.
+//
+// Blocks follow the Writer convention: write the opening line, then raise
+// `level`; lower `level`, then write "}". Lines that continue a block
+// ("} else {") stand one level lower between the two halves.
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "core/backend/KotlinBackend.hpp"
+#include "core/support/Text.hpp"
 
 namespace tovrane {
 namespace {
 
-constexpr std::string_view pendingMessage = "Noch nicht übersetzt";
+void open(Writer& writer, const std::string& text) {
+  writer.line(text);
+  writer.level += 1;
+}
+
+void close(Writer& writer) {
+  writer.level -= 1;
+  writer.line("}");
+}
+
+void writeAll(Writer& writer, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) writer.line(line);
+}
+
+// The member call `base.name(...)`: its base and name, when the callee has
+// that shape with a written base.
+struct MemberCall {
+  const IRExpr* base;
+  const std::string* name;
+  const IRExpr::call* call;
+};
+
+std::optional<MemberCall> memberCall(const IRExpr& value) {
+  const auto* call = value.as<IRExpr::call>();
+  if (!call) return std::nullopt;
+  const auto* member = call->callee->as<IRExpr::member>();
+  if (!member || !member->base) return std::nullopt;
+  return MemberCall{.base = &member->base->get(), .name = &member->name, .call = call};
+}
+
+// The value that an assignment or toggle through `target` changes in place:
+// the base of a subscript or of a member with a written base.
+const IRExpr* mutatedContainer(const IRExpr& target) {
+  if (const auto* subscript = target.as<IRExpr::subscriptExpr>()) return &subscript->base.get();
+  if (const auto* member = target.as<IRExpr::member>(); member && member->base) return &member->base->get();
+  return nullptr;
+}
+
+bool isBooleanOnly(const std::vector<IRCondition>& conds) {
+  for (const IRCondition& cond : conds) {
+    if (!cond.is<IRCondition::bool_>()) return false;
+  }
+  return true;
+}
+
+// The loop variable of a for-in: a tuple pattern such as "(key,value)"
+// becomes a Kotlin destructuring declaration.
+std::string loopVariable(KotlinEmitter& emitter, const std::string& name) {
+  if (!text::startsWith(name, "(") || name.size() < 2) {
+    emitter.scope.declare(name);
+    return kw(name);
+  }
+  std::vector<std::string> pieces;
+  const std::string_view inner = std::string_view(name).substr(1, name.size() - 2);
+  std::size_t start = 0;
+  while (start <= inner.size()) {
+    std::size_t comma = inner.find(',', start);
+    if (comma == std::string_view::npos) comma = inner.size();
+    const std::string_view piece = text::trimBlanks(inner.substr(start, comma - start));
+    if (!piece.empty()) {
+      emitter.scope.declare(std::string(piece));
+      pieces.push_back(kw(piece));
+    }
+    start = comma + 1;
+  }
+  return "(" + text::join(pieces, ", ") + ")";
+}
 
 }  // namespace
 
-void KotlinEmitter::emitStmt(const IRStmt&, Writer& writer) { writer.line(todo("statement", pendingMessage)); }
-std::optional<std::string> KotlinEmitter::touchLine(const IRExpr&) { return std::nullopt; }
+void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
+  const auto writeTouch = [&](const IRExpr* container) {
+    if (!container) return;
+    if (std::optional<std::string> touch = touchLine(*container)) writer.line(*touch);
+  };
+
+  if (const auto* s = stmt.as<IRStmt::expr>()) {
+    const IRExpr& value = s->value.get();
+    const std::optional<MemberCall> call = memberCall(value);
+    if (call && *call->name == "toggle" && call->call->args.empty()) {
+      const std::string base = expr(*call->base);
+      writer.line(base + " = !" + base);
+      writeTouch(mutatedContainer(*call->base));
+      return;
+    }
+    writer.line(expr(value));
+    if (call && mutatingMethods().contains(*call->name)) writeTouch(call->base);
+  } else if (const auto* s = stmt.as<IRStmt::local>()) {
+    const std::string keyword = s->isLet ? "val" : "var";
+    if (s->value) {
+      const auto* call = (*s->value)->as<IRExpr::call>();
+      const auto* callee = call ? call->callee->as<IRExpr::ident>() : nullptr;
+      if (callee && symbols.types.contains(callee->name)) scope.varClass[s->name] = callee->name;
+    }
+    if (const auto* named = s->type->as<IRType::named>()) {
+      if (symbols.types.contains(named->name) || symbols.enums.contains(named->name)) {
+        scope.varClass[s->name] = named->name;
+      }
+    }
+    scope.declare(s->name);
+    const std::string type = kt(*s->type);
+    if (s->value) {
+      const std::string value = s->type->is<IRType::inferred>() ? expr(**s->value) : coerced(**s->value, *s->type);
+      writer.line(keyword + " " + kw(s->name) + (type.empty() ? "" : ": " + type) + " = " + value);
+    } else {
+      writer.line(keyword + " " + kw(s->name) + ": " + (type.empty() ? "Any?" : type));
+    }
+  } else if (const auto* s = stmt.as<IRStmt::destructure>()) {
+    std::vector<std::string> names;
+    for (const std::string& name : s->names) {
+      scope.declare(name);
+      names.push_back(kw(name));
+    }
+    writer.line("val (" + text::join(names, ", ") + ") = " + expr(*s->value));
+  } else if (const auto* s = stmt.as<IRStmt::assign>()) {
+    const IRExpr& target = s->target.get();
+    const auto* ident = target.as<IRExpr::ident>();
+    if (ident && ident->name == "_") {
+      writer.line(expr(*s->value));
+      return;
+    }
+    Hint hint;
+    if (ident) {
+      if (const auto found = scope.varClass.find(ident->name); found != scope.varClass.end()) {
+        hint.type = IRType::named{found->second, {}};
+      }
+    }
+    const std::string lhs = expr(target);
+    const std::string rhs = expr(*s->value, hint);
+    writer.line(lhs + " " + s->op + " " + rhs);
+    writeTouch(mutatedContainer(target));
+  } else if (const auto* s = stmt.as<IRStmt::ret>()) {
+    // Copies: a closure inside the value pushes onto these lists.
+    const std::optional<std::string> label = scope.returnLabels.back();
+    const std::optional<IRType> type = scope.returnTypes.back();
+    if (label) {
+      writer.line("return@" + *label + (s->value ? " " + expr(**s->value) : ""));
+    } else if (!s->value) {
+      writer.line("return");
+    } else if (type) {
+      writer.line("return " + coerced(**s->value, *type));
+    } else {
+      writer.line("return " + expr(**s->value));
+    }
+  } else if (const auto* s = stmt.as<IRStmt::ifStmt>()) {
+    emitIf(s->conds, s->then, s->els, writer, false, false);
+  } else if (const auto* s = stmt.as<IRStmt::guardStmt>()) {
+    const CondParts parts = conditionParts(s->conds);
+    writeAll(writer, parts.prelude);
+    std::vector<std::string> negated;
+    for (const std::string& predicate : parts.predicates) negated.push_back("!(" + predicate + ")");
+    open(writer, "if (" + (negated.empty() ? std::string("false") : text::join(negated, " || ")) + ") {");
+    for (const IRStmt& inner : s->els) emitStmt(inner, writer);
+    close(writer);
+    writeAll(writer, parts.bindingLines);
+  } else if (const auto* s = stmt.as<IRStmt::forIn>()) {
+    scope.push();
+    const std::string variable = loopVariable(*this, s->name);
+    open(writer, "for (" + variable + " in " + expr(*s->seq) + ") {");
+    for (const IRStmt& inner : s->body) emitStmt(inner, writer);
+    close(writer);
+    scope.pop();
+  } else if (const auto* s = stmt.as<IRStmt::whileLoop>()) {
+    const CondParts parts = conditionParts(s->conds);
+    const std::string test = text::join(parts.predicates, " && ");
+    if (parts.prelude.empty()) {
+      open(writer, "while (" + test + ") {");
+    } else {
+      open(writer, "while (true) {");
+      writeAll(writer, parts.prelude);
+      writer.line("if (!(" + test + ")) break");
+      writeAll(writer, parts.bindingLines);
+    }
+    for (const IRStmt& inner : s->body) emitStmt(inner, writer);
+    close(writer);
+  } else if (const auto* s = stmt.as<IRStmt::repeatWhile>()) {
+    open(writer, "do {");
+    for (const IRStmt& inner : s->body) emitStmt(inner, writer);
+    writer.level -= 1;
+    writer.line("} while (" + expr(*s->cond) + ")");
+  } else if (const auto* s = stmt.as<IRStmt::switchStmt>()) {
+    emitSwitch(*s->subject, s->cases, writer, false, false);
+  } else if (const auto* s = stmt.as<IRStmt::doCatch>()) {
+    open(writer, "try {");
+    for (const IRStmt& inner : s->body) emitStmt(inner, writer);
+    writer.level -= 1;
+    open(writer, "} catch (error: Exception) {");
+    scope.push();
+    scope.declare("error");
+    if (s->catchBody) {
+      for (const IRStmt& inner : *s->catchBody) emitStmt(inner, writer);
+    }
+    scope.pop();
+    close(writer);
+  } else if (stmt.is<IRStmt::breakStmt>()) {
+    writer.line("break");
+  } else if (stmt.is<IRStmt::continueStmt>()) {
+    writer.line("continue");
+  } else if (const auto* s = stmt.as<IRStmt::throwStmt>()) {
+    writer.line("throw SwiftError(" + expr(*s->value) + ")");
+  } else if (const auto* s = stmt.as<IRStmt::defer_>()) {
+    warn("defer", "defer wird am Ende des Blocks nicht automatisch ausgeführt");
+    writer.line("// tovrane: defer-Block (bitte prüfen)");
+    for (const IRStmt& inner : s->body) emitStmt(inner, writer);
+  } else if (const auto* s = stmt.as<IRStmt::localFunc>()) {
+    scope.declare(s->function->name);
+    emitFunction(*s->function, writer, std::nullopt, false, "");
+  } else if (const auto* s = stmt.as<IRStmt::localType>()) {
+    hoisted.push_back(*s->decl);
+  } else if (const auto* s = stmt.as<IRStmt::unsupported>()) {
+    writer.line(todo(s->source, "Nicht unterstützte Anweisung"));
+  }
+}
+
+std::optional<std::string> KotlinEmitter::touchLine(const IRExpr& mutated) {
+  std::vector<std::string> components;
+  for (std::string& component : path(mutated)) {
+    if (component != "()") components.push_back(std::move(component));
+  }
+  if (!components.empty() && components.front() == "self") components.erase(components.begin());
+  if (components.empty()) return std::nullopt;
+
+  const std::string& first = components.front();
+  if (scope.stateFields.contains(first)) return "this." + kw(first) + " = this." + kw(first);
+  if (components.size() < 2) return std::nullopt;
+  const auto owner = scope.varClass.find(first);
+  if (owner == scope.varClass.end()) return std::nullopt;
+  const auto observed = symbols.observable.find(owner->second);
+  if (observed == symbols.observable.end() || !observed->second.contains(components[1])) return std::nullopt;
+  const std::string held = kw(first) + "." + kw(components[1]);
+  return held + " = " + held;
+}
+
+// --- Conditions, patterns and switch
 
 KotlinEmitter::CondParts KotlinEmitter::conditionParts(const std::vector<IRCondition>& conds) {
   CondParts parts;
-  for (std::size_t i = 0; i < conds.size(); ++i) parts.predicates.push_back(todo("condition", pendingMessage));
+  for (const IRCondition& cond : conds) {
+    if (const auto* c = cond.as<IRCondition::bool_>()) {
+      parts.predicates.push_back(expr(*c->value));
+    } else if (const auto* c = cond.as<IRCondition::optionalBinding>()) {
+      const std::string name = kw(c->name);
+      parts.prelude.push_back("val " + name + " = " + expr(*c->value));
+      scope.declare(c->name);
+      parts.predicates.push_back(name + " != null");
+    } else if (const auto* c = cond.as<IRCondition::casePattern>()) {
+      labelCounter += 1;
+      const std::string subject = "sw" + std::to_string(labelCounter);
+      parts.prelude.push_back("val " + subject + " = " + expr(*c->value));
+      // `case _ = v` and `case let x = v` match every value; a `when`
+      // else-branch has no counterpart in an ordinary test.
+      if (c->pattern->is<IRPattern::wildcard>()) {
+        parts.predicates.push_back("true");
+        continue;
+      }
+      PatternTest pattern = patternTest(*c->pattern, subject, std::nullopt);
+      const bool keyworded = text::startsWith(pattern.test, "is ") || text::startsWith(pattern.test, "in ");
+      parts.predicates.push_back(subject + (keyworded ? " " : " == ") + pattern.test);
+      for (std::string& line : pattern.bindingLines) parts.bindingLines.push_back(std::move(line));
+    }
+  }
   return parts;
 }
-KotlinEmitter::PatternTest KotlinEmitter::patternTest(const IRPattern&, const std::string&,
-                                                      const std::optional<std::string>&) {
-  return PatternTest{.test = todo("pattern", pendingMessage), .bindingLines = {}};
-}
-std::optional<std::string> KotlinEmitter::switchEnum(const IRExpr&, const std::vector<IRSwitchCase>&) {
-  return std::nullopt;
-}
-void KotlinEmitter::emitSwitch(const IRExpr&, const std::vector<IRSwitchCase>&, Writer& writer, bool, bool) {
-  writer.line(todo("switch", pendingMessage));
+
+KotlinEmitter::PatternTest KotlinEmitter::patternTest(const IRPattern& pattern, const std::string& subject,
+                                                      const std::optional<std::string>& enumHint) {
+  if (const auto* p = pattern.as<IRPattern::expr>()) {
+    if (p->value->is<IRExpr::range>()) return PatternTest{.test = "in " + expr(*p->value), .bindingLines = {}};
+    return PatternTest{.test = expr(*p->value), .bindingLines = {}};
+  }
+  const auto* p = pattern.as<IRPattern::enumCase>();
+  if (!p) return PatternTest{.test = "else", .bindingLines = {}};
+
+  const ModuleSymbols::EnumInfo* info = nullptr;
+  if (enumHint) {
+    const auto hinted = symbols.enums.find(*enumHint);
+    if (hinted != symbols.enums.end()) {
+      for (const IREnumCase& c : hinted->second.cases) {
+        if (c.name == p->name) info = &hinted->second;
+      }
+    }
+  }
+  if (!info) {
+    const auto declaring = symbols.caseIndex.find(p->name);
+    if (declaring != symbols.caseIndex.end() && !declaring->second.empty()) {
+      const auto found = symbols.enums.find(declaring->second.front());
+      if (found != symbols.enums.end()) info = &found->second;
+    }
+  }
+  if (!info) {
+    // A case of no module enumeration (.some(let x), a case of a library
+    // enumeration) has no Kotlin test we could name; the repair must see it.
+    std::vector<std::string> arguments;
+    for (const std::optional<std::string>& binding : p->bindings) arguments.push_back(binding.value_or("_"));
+    const std::string source = "." + p->name + (arguments.empty() ? "" : "(" + text::join(arguments, ", ") + ")");
+    return PatternTest{.test = todo(source, "Unbekannter Enum-Fall ." + p->name), .bindingLines = {}};
+  }
+
+  const std::string qualified = info->name + "." + kw(p->name);
+  const IREnumCase* declared = nullptr;
+  for (const IREnumCase& c : info->cases) {
+    if (c.name == p->name) {
+      declared = &c;
+      break;
+    }
+  }
+  if (!info->sealed || !declared || declared->associated.empty()) {
+    return PatternTest{.test = qualified, .bindingLines = {}};
+  }
+  PatternTest result{.test = "is " + qualified, .bindingLines = {}};
+  for (std::size_t j = 0; j < p->bindings.size() && j < declared->associated.size(); ++j) {
+    const std::optional<std::string>& binding = p->bindings[j];
+    if (!binding) continue;
+    result.bindingLines.push_back("val " + kw(*binding) + " = (" + subject + " as " + qualified + ")." +
+                                  kw(declared->associated[j].name));
+    scope.declare(*binding);
+  }
+  return result;
 }
 
-void KotlinEmitter::emitIf(const std::vector<IRCondition>&, const std::vector<IRStmt>&,
-                           const std::optional<std::vector<IRStmt>>&, Writer& writer, bool, bool) {
-  writer.line(todo("if", pendingMessage));
+std::optional<std::string> KotlinEmitter::switchEnum(const IRExpr& subject, const std::vector<IRSwitchCase>& cases) {
+  if (subject.is<IRExpr::selfRef>() && scope.typeName && symbols.enums.contains(*scope.typeName)) {
+    return scope.typeName;
+  }
+  if (std::optional<std::string> implicit = implicitTypeFor(subject)) return implicit;
+
+  NameSet caseNames;
+  for (const IRSwitchCase& c : cases) {
+    for (const IRPattern& pattern : c.patterns) {
+      if (const auto* p = pattern.as<IRPattern::enumCase>()) caseNames.insert(p->name);
+    }
+  }
+  if (caseNames.empty()) return std::nullopt;
+  std::optional<std::string> match;
+  for (const auto& [name, info] : symbols.enums) {
+    std::size_t covered = 0;
+    for (const IREnumCase& c : info.cases) covered += caseNames.contains(c.name) ? 1 : 0;
+    // Case names of one enumeration are distinct, so counting the hits tells
+    // whether every name of the switch is among them.
+    if (covered < caseNames.size()) continue;
+    if (match) return std::nullopt;
+    match = name;
+  }
+  return match;
 }
-void KotlinEmitter::emitElse(const std::optional<std::vector<IRStmt>>&, Writer&, bool) {}
-bool KotlinEmitter::containsLoopJump(const std::vector<IRStmt>&) { return false; }
-void KotlinEmitter::emitStmtAsExpression(const IRStmt& stmt, Writer& writer) { emitStmt(stmt, writer); }
+
+void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitchCase>& cases, Writer& writer,
+                               bool view, bool asExpression) {
+  bool bindsValue = false;
+  for (const IRSwitchCase& c : cases) {
+    for (const IRPattern& pattern : c.patterns) {
+      const auto* p = pattern.as<IRPattern::enumCase>();
+      if (!p) continue;
+      for (const std::optional<std::string>& binding : p->bindings) bindsValue = bindsValue || binding.has_value();
+    }
+  }
+
+  labelCounter += 1;
+  const std::string holder = "sw" + std::to_string(labelCounter);
+  const std::string subjectText = expr(subject);
+  const std::optional<std::string> enumName = switchEnum(subject, cases);
+  open(writer, bindsValue ? "when (val " + holder + " = " + subjectText + ") {" : "when (" + subjectText + ") {");
+
+  bool hasElse = false;
+  for (const IRSwitchCase& c : cases) {
+    scope.push();
+    bool isElse = c.patterns.empty();
+    for (const IRPattern& pattern : c.patterns) isElse = isElse || pattern.is<IRPattern::wildcard>();
+    std::vector<std::string> tests;
+    std::vector<std::string> bindingLines;
+    if (isElse) {
+      tests.push_back("else");
+      hasElse = true;
+    } else {
+      for (const IRPattern& pattern : c.patterns) {
+        PatternTest test = patternTest(pattern, bindsValue ? holder : subjectText, enumName);
+        tests.push_back(std::move(test.test));
+        for (std::string& line : test.bindingLines) bindingLines.push_back(std::move(line));
+      }
+    }
+    const bool onlyBreak = c.body.size() == 1 && c.body.front().is<IRStmt::breakStmt>();
+    const std::vector<IRStmt> noStatements;
+    const std::vector<IRStmt>& body = onlyBreak ? noStatements : c.body;
+
+    open(writer, text::join(tests, ", ") + " -> {");
+    writeAll(writer, bindingLines);
+    if (view) {
+      for (const IRStmt& stmt : body) emitViewStmt(stmt, writer);
+    } else if (asExpression) {
+      emitExpressionBody(body, writer);
+    } else {
+      for (const IRStmt& stmt : body) emitStmt(stmt, writer);
+    }
+    close(writer);
+    scope.pop();
+  }
+  if (!hasElse) writer.line(asExpression ? "else -> error(\"unerwarteter Fall\")" : "else -> {}");
+  close(writer);
+}
+
+// --- If, else chains and expression bodies
+
+void KotlinEmitter::emitIf(const std::vector<IRCondition>& conds, const std::vector<IRStmt>& then,
+                           const std::optional<std::vector<IRStmt>>& els, Writer& writer, bool view, bool) {
+  const auto emitBranch = [&](const std::vector<IRStmt>& stmts) {
+    for (const IRStmt& stmt : stmts) view ? emitViewStmt(stmt, writer) : emitStmt(stmt, writer);
+  };
+
+  scope.push();
+  const CondParts parts = conditionParts(conds);
+  const std::string test = parts.predicates.empty() ? "true" : text::join(parts.predicates, " && ");
+  if (isBooleanOnly(conds)) {
+    open(writer, "if (" + test + ") {");
+    writeAll(writer, parts.bindingLines);
+    emitBranch(then);
+    writer.level -= 1;
+    emitElse(els, writer, view);
+  } else {
+    // A break or continue cannot leave a `run` lambda, so a branch holding
+    // one is wrapped in a block that is a plain statement.
+    const bool jumps = containsLoopJump(then) || (els && containsLoopJump(*els));
+    open(writer, jumps ? "if (true) {" : "run {");
+    writeAll(writer, parts.prelude);
+    open(writer, "if (" + test + ") {");
+    writeAll(writer, parts.bindingLines);
+    emitBranch(then);
+    writer.level -= 1;
+    emitElse(els, writer, view);
+    close(writer);
+  }
+  scope.pop();
+}
+
+void KotlinEmitter::emitElse(const std::optional<std::vector<IRStmt>>& els, Writer& writer, bool view) {
+  if (!els) {
+    writer.line("}");
+    return;
+  }
+  const auto* elseIf = els->size() == 1 ? els->front().as<IRStmt::ifStmt>() : nullptr;
+  if (elseIf && isBooleanOnly(elseIf->conds)) {
+    Writer chained;
+    emitIf(elseIf->conds, elseIf->then, elseIf->els, chained, view, true);
+    chained.lines.front() = "} else " + std::string(text::trimWhitespaceAndNewlines(chained.lines.front()));
+    writeAll(writer, chained.lines);
+    return;
+  }
+  open(writer, "} else {");
+  for (const IRStmt& stmt : *els) view ? emitViewStmt(stmt, writer) : emitStmt(stmt, writer);
+  close(writer);
+}
+
+bool KotlinEmitter::containsLoopJump(const std::vector<IRStmt>& stmts) {
+  for (const IRStmt& stmt : stmts) {
+    if (stmt.is<IRStmt::breakStmt>() || stmt.is<IRStmt::continueStmt>()) return true;
+    if (const auto* s = stmt.as<IRStmt::ifStmt>()) {
+      if (containsLoopJump(s->then) || (s->els && containsLoopJump(*s->els))) return true;
+    } else if (const auto* s = stmt.as<IRStmt::guardStmt>()) {
+      if (containsLoopJump(s->els)) return true;
+    } else if (const auto* s = stmt.as<IRStmt::switchStmt>()) {
+      for (const IRSwitchCase& c : s->cases) {
+        if (containsLoopJump(c.body)) return true;
+      }
+    }
+  }
+  return false;
+}
+
+void KotlinEmitter::emitStmtAsExpression(const IRStmt& stmt, Writer& writer) {
+  if (const auto* s = stmt.as<IRStmt::switchStmt>()) {
+    emitSwitch(*s->subject, s->cases, writer, false, true);
+    return;
+  }
+  const auto* s = stmt.as<IRStmt::ifStmt>();
+  if (!s) {
+    emitStmt(stmt, writer);
+    return;
+  }
+  const CondParts parts = conditionParts(s->conds);
+  const bool wrapped = !parts.prelude.empty();
+  if (wrapped) {
+    open(writer, "run {");
+    writeAll(writer, parts.prelude);
+  }
+  open(writer, "if (" + text::join(parts.predicates, " && ") + ") {");
+  writeAll(writer, parts.bindingLines);
+  emitExpressionBody(s->then, writer);
+  writer.level -= 1;
+  open(writer, "} else {");
+  const std::vector<IRStmt> noStatements;
+  emitExpressionBody(s->els ? *s->els : noStatements, writer);
+  close(writer);
+  if (wrapped) close(writer);
+}
+
 void KotlinEmitter::emitExpressionBody(const std::vector<IRStmt>& stmts, Writer& writer) {
-  for (const IRStmt& stmt : stmts) emitStmt(stmt, writer);
+  if (stmts.empty()) {
+    writer.line("Unit");
+    return;
+  }
+  for (std::size_t i = 0; i + 1 < stmts.size(); ++i) emitStmt(stmts[i], writer);
+  const IRStmt& last = stmts.back();
+  if (const auto* s = last.as<IRStmt::expr>()) {
+    writer.line(expr(*s->value));
+  } else if (const auto* s = last.as<IRStmt::ret>(); s && s->value) {
+    writer.line(expr(**s->value));
+  } else if (last.is<IRStmt::ifStmt>() || last.is<IRStmt::switchStmt>()) {
+    emitStmtAsExpression(last, writer);
+  } else {
+    emitStmt(last, writer);
+  }
 }
 
 }  // namespace tovrane

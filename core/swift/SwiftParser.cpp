@@ -215,6 +215,17 @@ bool Parser::atItemListEnd(ItemContext context) const {
   if (context == ItemContext::switchCase) {
     if (atKw(Keyword::kwCase) || atKw(Keyword::kwDefault)) return true;
     if (at(TokenKind::atSign) && tree_.text(TokenId{peekIndex()}) == "unknown") return true;
+    // An `#if` whose first clause holds case labels is an element of the
+    // case list, not a statement of the case before it.
+    if (at(TokenKind::poundIf)) {
+      for (unsigned ahead = 1;; ++ahead) {
+        const Token& next = peek(ahead);
+        if (next.kind == TokenKind::endOfFile) return false;
+        if (next.flags & Token::lineStartFlag)
+          return next.keyword == Keyword::kwCase || next.keyword == Keyword::kwDefault ||
+                 (next.kind == TokenKind::atSign && tree_.text(TokenId{peekIndex(ahead + 1)}) == "unknown");
+      }
+    }
   }
   return false;
 }

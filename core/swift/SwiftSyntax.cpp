@@ -200,6 +200,9 @@ std::string_view SyntaxTree::trailingTrivia(TokenId id) const {
 }
 
 Slot SyntaxTree::childAt(NodeId id, unsigned index, SyntaxKind owner) const {
+  // An absent node has no children, so optional chains of child lookups
+  // need no test at every step.
+  if (!id) return {};
   const Node& n = nodes_[id.index];
   if (n.kind != owner) return {};
   unsigned physical = (n.flags & Node::unexpectedFlag) ? 2 * index + 1 : index;

@@ -213,7 +213,8 @@ public:
   SyntaxCategory category(NodeId id) const { return syntaxCategory(kind(id)); }
   bool hasUnexpected(NodeId id) const { return (nodes_[id.index].flags & Node::unexpectedFlag) != 0; }
 
-  // A named child of a layout node (absent → empty Slot / invalid id).
+  // A named child of a layout node (absent child or absent node → empty
+  // Slot / invalid id).
   template <class S>
   Slot child(NodeId id, S slot) const { return childAt(id, static_cast<unsigned>(slot), slotOwner(slot)); }
   template <class S>

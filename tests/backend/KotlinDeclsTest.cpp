@@ -170,8 +170,10 @@ TEST(KotlinDecls, TypesNamedLikeAViewGoToTheViewEmitterWhateverTheirKind) {
   const std::string kotlin = emitter.emitFile(
       IRFile{.path = "V.swift", .decls = {declOf(marker("Card", "asExtension")), declOf(marker("Main", "alsoNot")),
                                           declOf(marker("Plain", "written"))}});
-  EXPECT_EQ(kotlin.find("asExtension"), std::string::npos);
-  EXPECT_EQ(kotlin.find("alsoNot"), std::string::npos);
+  EXPECT_EQ(kotlin.find("val Card.asExtension"), std::string::npos);
+  EXPECT_EQ(kotlin.find("val Main.alsoNot"), std::string::npos);
+  EXPECT_NE(kotlin.find("fun Card(mod: Mod = Mod()) {"), std::string::npos);
+  EXPECT_NE(kotlin.find("fun Main() {"), std::string::npos);
   EXPECT_NE(kotlin.find("val Plain.written: Int"), std::string::npos);
 }
 

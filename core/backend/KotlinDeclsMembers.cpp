@@ -1,0 +1,227 @@
+// The members every kind of declaration shares: functions with their
+// parameter lists and relabelling lines, properties with getters and
+// setters, and the stored properties of types (plain, lateinit, or Compose
+// state that never compares equal, so every assignment recomposes).
+#include <utility>
+
+#include "core/backend/KotlinBackend.hpp"
+#include "core/support/Text.hpp"
+
+namespace tovrane {
+namespace {
+
+// Saves the return labels and makes `return` inside the member plain,
+// whatever lambda the member is written in; restores them when done.
+class PlainReturns {
+ public:
+  explicit PlainReturns(EmitScope& scope)
+      : scope_(scope), saved_(std::exchange(scope.returnLabels, {std::nullopt})) {}
+  PlainReturns(const PlainReturns&) = delete;
+  PlainReturns& operator=(const PlainReturns&) = delete;
+  ~PlainReturns() { scope_.returnLabels = std::move(saved_); }
+
+ private:
+  EmitScope& scope_;
+  std::vector<std::optional<std::string>> saved_;
+};
+
+}  // namespace
+
+std::string KotlinEmitter::paramList(const IRFunction& function) {
+  std::vector<std::string> texts;
+  for (const IRParam& param : function.params) {
+    scope.declare(param.name);
+    scope.declare(param.label.value_or(param.name));
+    if (const auto* named = param.type.as<IRType::named>(); named && symbols.types.contains(named->name)) {
+      scope.varClass[param.name] = named->name;
+    }
+    std::string type = kt(param.type);
+    std::string text = kw(param.label.value_or(param.name)) + ": " + (type.empty() ? "Any?" : type);
+    if (param.defaultValue) text += " = " + coerced(*param.defaultValue, param.type);
+    texts.push_back(std::move(text));
+  }
+  return text::join(texts, ", ");
+}
+
+std::vector<std::string> KotlinEmitter::renameLines(const IRFunction& function) {
+  std::vector<std::string> lines;
+  for (const IRParam& param : function.params) {
+    if (param.label && *param.label != param.name) lines.push_back("val " + kw(param.name) + " = " + kw(*param.label));
+  }
+  return lines;
+}
+
+void KotlinEmitter::emitFunction(const IRFunction& function, Writer& writer,
+                                 const std::optional<std::string>& receiver, bool override, std::string_view open) {
+  scope.push();
+  const PlainReturns plainReturns(scope);
+  scope.returnTypes.push_back(function.returnType);
+
+  const std::string params = paramList(function);
+  std::string modifiers = function.isPrivate ? "private " : "";
+  if (override) {
+    modifiers += "override ";
+  } else if (!open.empty() && !function.isPrivate) {
+    modifiers += open;
+  }
+  if (function.isAsync) modifiers += "suspend ";
+  std::string suffix;
+  if (function.returnType) {
+    const std::string result = kt(*function.returnType);
+    if (!result.empty() && result != "Unit") suffix = ": " + result;
+  }
+  std::string name = receiver ? *receiver + "." : "";
+  name += kw(function.name);
+  const std::string signature = modifiers + "fun " + name + "(" + params + ")" + suffix;
+
+  if (function.body) {
+    writer.line(signature + " {");
+    writer.level += 1;
+    for (const std::string& line : renameLines(function)) writer.line(line);
+    emitFunctionBody(*function.body, writer, !suffix.empty(), function.returnType);
+    writer.level -= 1;
+    writer.line("}");
+  } else {
+    writer.line(signature);
+  }
+
+  scope.pop();
+  scope.returnTypes.pop_back();
+}
+
+void KotlinEmitter::emitFunctionBody(const std::vector<IRStmt>& body, Writer& writer, bool returns,
+                                     const std::optional<IRType>& returnType) {
+  if (returns && body.size() == 1) {
+    const IRStmt& only = body.front();
+    if (only.is<IRStmt::ifStmt>() || only.is<IRStmt::switchStmt>()) {
+      Writer expression;
+      emitStmtAsExpression(only, expression);
+      if (!expression.lines.empty()) expression.lines.front().insert(0, "return ");
+      for (const std::string& line : expression.lines) writer.line(line);
+      return;
+    }
+    if (const auto* statement = only.as<IRStmt::expr>()) {
+      writer.line("return " + (returnType ? coerced(*statement->value, *returnType) : expr(*statement->value)));
+      return;
+    }
+  }
+  for (const IRStmt& stmt : body) emitStmt(stmt, writer);
+}
+
+void KotlinEmitter::emitGetter(const std::vector<IRStmt>& getter, Writer& writer, const IRType& type) {
+  const PlainReturns plainReturns(scope);
+  const IRExpr* single = nullptr;
+  if (getter.size() == 1) {
+    if (const auto* ret = getter.front().as<IRStmt::ret>(); ret && ret->value) single = &**ret->value;
+    if (const auto* statement = getter.front().as<IRStmt::expr>()) single = &*statement->value;
+  }
+  if (single) {
+    writer.line("get() = " + (type.is<IRType::inferred>() ? expr(*single) : coerced(*single, type)));
+    return;
+  }
+  writer.line("get() {");
+  writer.level += 1;
+  emitFunctionBody(getter, writer, true, std::nullopt);
+  writer.level -= 1;
+  writer.line("}");
+}
+
+void KotlinEmitter::emitSetter(const IRProperty& property, Writer& writer) {
+  if (!property.setter) return;
+  scope.push();
+  scope.declare(property.setterParam);
+  {
+    const PlainReturns plainReturns(scope);
+    writer.line("set(" + kw(property.setterParam) + ") {");
+    writer.level += 1;
+    for (const IRStmt& stmt : *property.setter) emitStmt(stmt, writer);
+    writer.level -= 1;
+    writer.line("}");
+  }
+  scope.pop();
+}
+
+void KotlinEmitter::emitProperty(const IRProperty& property, Writer& writer, const NameSet& protocolMembers) {
+  std::string modifiers = property.isPrivate ? "private " : "";
+  if (protocolMembers.contains(property.name) || property.isOverride) modifiers += "override ";
+  const std::string type = kt(property.type);
+  const std::string annotation = type.empty() ? "" : ": " + type;
+
+  if (property.getter) {
+    scope.push();
+    writer.line(modifiers + (property.setter ? "var " : "val ") + kw(property.name) + annotation);
+    writer.level += 1;
+    emitGetter(*property.getter, writer, property.type);
+    emitSetter(property, writer);
+    writer.level -= 1;
+    scope.pop();
+    return;
+  }
+
+  scope.declare(property.name);
+  if (property.initializer) {
+    const std::string value =
+        type.empty() ? expr(*property.initializer) : coerced(*property.initializer, property.type);
+    writer.line(modifiers + (property.isLet ? "val " : "var ") + kw(property.name) + annotation + " = " + value);
+  } else if (const std::optional<std::string> initial = defaultValue(property.type)) {
+    writer.line(modifiers + "var " + kw(property.name) + annotation + " = " + *initial);
+  } else {
+    writer.line(modifiers + "lateinit var " + kw(property.name) + ": " + (type.empty() ? "Any" : type));
+  }
+}
+
+void KotlinEmitter::emitStoredProperty(const IRProperty& property, Writer& writer, bool observable, bool override,
+                                       std::string_view open) {
+  std::string modifiers = property.isPrivate ? "private " : "";
+  if (override) {
+    modifiers += "override ";
+  } else if (!open.empty() && !property.isPrivate) {
+    modifiers += open;
+  }
+  const std::string guessed = propType(property);
+  const std::string type = kt(property.type);
+  // The written type, else the guessed one; "Any" is left for Kotlin to infer.
+  const std::string shown = !type.empty() ? type : guessed == "Any" ? "" : guessed;
+
+  std::string value;
+  if (property.initializer) {
+    value = type.empty() ? expr(*property.initializer) : coerced(*property.initializer, property.type);
+  } else if (std::optional<std::string> initial = defaultValue(property.type)) {
+    value = std::move(*initial);
+  } else {
+    writer.line(modifiers + "lateinit var " + kw(property.name) + ": " + guessed);
+    return;
+  }
+
+  if (!observable || property.isLet) {
+    writer.line(modifiers + (property.isLet ? "val " : "var ") + kw(property.name) +
+                (shown.empty() ? "" : ": " + shown) + " = " + value);
+    return;
+  }
+  writer.line(modifiers + "var " + kw(property.name) + " by mutableStateOf" + (shown.empty() ? "" : "<" + shown + ">") +
+              "(" + value + ", neverEqualPolicy())");
+}
+
+std::string KotlinEmitter::propType(const IRProperty& property) {
+  std::string type = kt(property.type);
+  if (type.empty() && property.initializer) type = guessKotlinType(*property.initializer);
+  return type.empty() ? "Any" : type;
+}
+
+std::string KotlinEmitter::guessKotlinType(const IRExpr& value) {
+  if (value.is<IRExpr::intLit>()) return "Int";
+  if (value.is<IRExpr::floatLit>()) return "Double";
+  if (value.is<IRExpr::stringLit>()) return "String";
+  if (value.is<IRExpr::boolLit>()) return "Boolean";
+  if (const auto* member = value.as<IRExpr::member>(); member && member->base) {
+    const auto* base = (*member->base)->as<IRExpr::ident>();
+    if (base && symbols.enums.contains(base->name)) return base->name;
+  }
+  if (const auto* call = value.as<IRExpr::call>()) {
+    const auto* callee = call->callee->as<IRExpr::ident>();
+    if (callee && symbols.types.contains(callee->name)) return callee->name;
+  }
+  return "";
+}
+
+}  // namespace tovrane

@@ -1,0 +1,211 @@
+// Calls: Swift library calls with a Kotlin or runtime form, leading-dot
+// calls, unknown functions, renamed collection methods, named arguments,
+// typed memberwise initialiser arguments and trailing lambdas. The callee is
+// settled first, then the arguments, then the trailing closures, which is
+// the order their warnings and closure labels arise in.
+#include <algorithm>
+#include <utility>
+
+#include "core/backend/KotlinBackend.hpp"
+#include "core/support/Text.hpp"
+
+namespace tovrane {
+namespace {
+
+// Methods after which a two-parameter trailing closure receives one pair or
+// map entry that Kotlin destructures.
+const NameSet& tupleCallees() {
+  static const NameSet names{"map",   "forEach",  "filter",     "compactMap", "flatMap",
+                             "first", "contains", "allSatisfy", "map_",       "filter_"};
+  return names;
+}
+
+// Collection methods the runtime provides under another name, so that they
+// keep Swift's result types (mutable lists).
+std::string kotlinMethodName(const std::string& name, bool hasArgs, bool hasTrailing) {
+  static const std::map<std::string, std::string, std::less<>> renamed{
+      {"filter", "filter_"},     {"map", "map_"},           {"reversed", "reversed_"},
+      {"flatMap", "flatMap_"},   {"shuffled", "shuffled_"}, {"dropLast", "dropLast_"},
+  };
+  if (const auto found = renamed.find(name); found != renamed.end()) return found->second;
+  if (name == "sorted" && !hasArgs && !hasTrailing) return "sorted_";
+  if (name == "contains" && hasTrailing) return "any";
+  return name;
+}
+
+const IRClosure* closureOf(const IRArg& arg) {
+  const auto* closure = arg.value.as<IRExpr::closure>();
+  return closure ? &*closure->value : nullptr;
+}
+
+bool isIdent(const IRExpr& value, std::string_view name) {
+  const auto* ident = value.as<IRExpr::ident>();
+  return ident && ident->name == name;
+}
+
+}  // namespace
+
+std::string KotlinEmitter::callExpr(const IRExpr& callee, const std::vector<IRArg>& args,
+                                    const std::vector<IRArg>& trailing, const Hint& hint) {
+  const Hint none;
+  std::string calleeText;
+  std::optional<std::string> calleeName;
+  if (const auto* member = callee.as<IRExpr::member>()) {
+    const std::string& n = member->name;
+    calleeName = n;
+    const IRExpr* base = member->base ? &**member->base : nullptr;
+    if (base && n == "toggle" && args.empty()) {
+      std::string target = expr(*base, none);
+      std::string value = expr(*base, none);
+      return "(" + target + " = !" + value + ")";
+    }
+    if (base && isIdent(*base, "Task") && n == "sleep" && !args.empty()) {
+      const IRArg& first = args.front();
+      if (first.label == "for") {
+        // Durations are written .seconds(s) or .milliseconds(ms); the delay
+        // takes whole milliseconds.
+        const auto* duration = first.value.as<IRExpr::call>();
+        const auto* unit = duration ? duration->callee->as<IRExpr::member>() : nullptr;
+        if (unit && !unit->base && duration->args.size() == 1 && duration->trailing.empty()) {
+          std::string amount = expr(duration->args.front().value, none);
+          if (unit->name == "seconds") return "kotlinx.coroutines.delay((" + amount + " * 1000).toLong())";
+          if (unit->name == "milliseconds") return "kotlinx.coroutines.delay((" + amount + ").toLong())";
+        }
+        return todo("Task.sleep(for: …)", "Nicht unterstützter Ausdruck");
+      }
+      std::string nanoseconds = expr(first.value, none);
+      if (first.value.is<IRExpr::intLit>()) return "TaskStatic.sleep(" + nanoseconds + "L)";
+      return "TaskStatic.sleep((" + nanoseconds + ").toLong())";
+    }
+    if (base && isIdent(*base, "DispatchQueue")) {
+      return todo("DispatchQueue", "DispatchQueue: bitte durch Task/Coroutine ersetzen");
+    }
+    if (!base) {
+      if (n == "constant") {
+        calleeText = "Binding.constant";
+      } else if (n == "system" && (hint.callee == "font" || hint.label == "font")) {
+        calleeText = "Font.system";
+      } else if (std::optional<std::string> qualified = implicitMember(n, hint)) {
+        calleeText = std::move(*qualified);
+      } else {
+        return todo("." + n + "(...)", "Unbekannter impliziter Aufruf ." + n);
+      }
+    } else {
+      calleeText = memberExpr(*base, kotlinMethodName(n, !args.empty(), !trailing.empty()), none);
+    }
+  } else if (const auto* ident = callee.as<IRExpr::ident>()) {
+    const std::string& f = ident->name;
+    calleeName = f;
+    const IRClosure* firstClosure = trailing.empty() ? nullptr : closureOf(trailing.front());
+    if (f == "Array" && args.empty() && trailing.empty()) return "mutableListOf()";
+    if (f == "Set" && args.empty()) return "mutableSetOf()";
+    if (f == "Dictionary" && args.empty()) return "mutableMapOf()";
+    if (f == "fatalError" || f == "preconditionFailure") {
+      return "error(" + (args.empty() ? stringLiteral("fatalError") : expr(args.front().value, none)) + ")";
+    }
+    if (f == "precondition" || f == "assert") {
+      return "check(" + (args.empty() ? std::string("true") : expr(args.front().value, none)) + ")";
+    }
+    if (f == "withAnimation" && firstClosure) return "run " + closureExpr(*firstClosure, false);
+    if (f == "Task" && firstClosure) return "Task " + closureExpr(*firstClosure, false);
+    if (f == "Optional" && args.size() == 1) return expr(args.front().value, hint);
+    const bool strideThrough =
+        f == "stride" && std::any_of(args.begin(), args.end(), [](const IRArg& arg) { return arg.label == "through"; });
+    if (f == "print") {
+      calleeText = "swiftPrint";
+    } else if (strideThrough) {
+      calleeText = "strideThrough";
+    } else if (!isKnownIdent(f) && !scope.methodNames.contains(f)) {
+      return todo(f + "(...)", "Unbekannte Funktion '" + f + "'");
+    } else {
+      calleeText = kw(f);
+    }
+  } else {
+    calleeText = expr(callee, none);
+  }
+  if (text::startsWith(calleeText, "TODO(")) return calleeText;
+
+  const std::vector<std::optional<IRType>> types = paramTypes(callee, args);
+  std::vector<std::string> argTexts = argList(args, calleeName, types);
+
+  if (trailing.size() >= 2) {
+    for (std::size_t i = 0; i < trailing.size(); ++i) {
+      const IRClosure* closure = closureOf(trailing[i]);
+      if (!closure) continue;
+      const std::string label = trailing[i].label ? *trailing[i].label : i == 0 ? "content" : "arg" + std::to_string(i);
+      argTexts.push_back(kw(label) + " = " + closureExpr(*closure, false));
+    }
+    return calleeText + "(" + text::join(argTexts, ", ") + ")";
+  }
+  const IRClosure* closure = trailing.size() == 1 ? closureOf(trailing.front()) : nullptr;
+  if (!closure) return calleeText + "(" + text::join(argTexts, ", ") + ")";
+
+  std::optional<std::pair<std::string, std::optional<std::string>>> savedClass;
+  if (const auto* member = callee.as<IRExpr::member>()) {
+    const auto& params = closure->params;
+    if (tupleCallees().contains(member->name) && params.size() == 2 &&
+        std::find(params.begin(), params.end(), "$0") == params.end()) {
+      scope.tupleClosure = true;
+    }
+    if (member->base) {
+      if (std::optional<std::string> element = elementClass(**member->base)) {
+        // The closure's element is known as an instance of that class while
+        // the closure is translated.
+        std::string param = params.empty() ? "$0" : params.front();
+        const auto old = scope.varClass.find(param);
+        savedClass.emplace(param, old == scope.varClass.end() ? std::nullopt : std::optional(old->second));
+        scope.varClass[std::move(param)] = std::move(*element);
+      }
+    }
+  }
+  const std::string lambda = closureExpr(*closure, false);
+  std::string result = argTexts.empty() ? calleeText + " " + lambda
+                                        : calleeText + "(" + text::join(argTexts, ", ") + ") " + lambda;
+  if (savedClass) {
+    if (savedClass->second) {
+      scope.varClass[savedClass->first] = *savedClass->second;
+    } else {
+      scope.varClass.erase(savedClass->first);
+    }
+  }
+  return result;
+}
+
+std::vector<std::string> KotlinEmitter::argList(const std::vector<IRArg>& args, const std::optional<std::string>& callee,
+                                                const std::vector<std::optional<IRType>>& typeHints) {
+  std::vector<std::string> texts;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const IRArg& arg = args[i];
+    std::string text;
+    if (const IRClosure* closure = closureOf(arg)) {
+      text = closureExpr(*closure, false);
+    } else if (i < typeHints.size() && typeHints[i]) {
+      text = coerced(arg.value, *typeHints[i]);
+    } else {
+      text = expr(arg.value, Hint{.callee = callee, .label = arg.label, .type = std::nullopt});
+    }
+    texts.push_back(arg.label ? kw(*arg.label) + " = " + text : text);
+  }
+  return texts;
+}
+
+std::vector<std::optional<IRType>> KotlinEmitter::paramTypes(const IRExpr& callee, const std::vector<IRArg>& args) {
+  const auto* ident = callee.as<IRExpr::ident>();
+  if (!ident) return {};
+  const auto type = symbols.types.find(ident->name);
+  if (type == symbols.types.end()) return {};
+  std::vector<std::optional<IRType>> types;
+  for (const IRArg& arg : args) {
+    std::optional<IRType> expected;
+    for (const IRProperty& property : type->second.properties) {
+      if (!property.isStatic && !property.getter && property.name == arg.label) {
+        expected = property.type;
+        break;
+      }
+    }
+    types.push_back(std::move(expected));
+  }
+  return types;
+}
+
+}  // namespace tovrane

@@ -1,0 +1,390 @@
+// Identifiers, member accesses and what the emitter infers about names: the
+// module enumeration an expression has, the element class of an array
+// property, whether a name is known. Leading-dot members get their
+// qualifier from one ordered rule table.
+#include <algorithm>
+
+#include "core/backend/KotlinBackend.hpp"
+#include "core/support/Text.hpp"
+
+namespace tovrane {
+namespace {
+
+// Whether the text after a "$" names a value (a projected binding) rather
+// than an anonymous closure parameter such as "$0".
+bool namesValue(std::string_view rest) {
+  for (std::string_view character : text::graphemes(rest)) {
+    if (!text::isNumber(character)) return true;
+  }
+  return false;
+}
+
+bool startsLowercase(std::string_view name) {
+  const std::vector<std::string_view> characters = text::graphemes(text::prefixGraphemes(name, 1));
+  return !characters.empty() && text::isLowercase(characters.front());
+}
+
+bool isModuleTypeName(const ModuleSymbols& symbols, std::string_view name) {
+  return symbols.types.contains(name) || symbols.enums.contains(name) || symbols.protocols.contains(name);
+}
+
+// The module enumeration that a property has by its declared type or by an
+// initializer such as Mode.light.
+std::optional<std::string> enumOfProperty(const ModuleSymbols& symbols, const IRProperty& property) {
+  const IRType* type = &property.type;
+  if (const auto* optional = type->as<IRType::optional>()) type = &*optional->wrapped;
+  if (const auto* named = type->as<IRType::named>(); named && symbols.enums.contains(named->name)) {
+    return named->name;
+  }
+  if (property.initializer) {
+    if (const auto* member = property.initializer->as<IRExpr::member>(); member && member->base) {
+      const auto* base = (*member->base)->as<IRExpr::ident>();
+      if (base && symbols.enums.contains(base->name)) return base->name;
+    }
+  }
+  return std::nullopt;
+}
+
+bool enumHasCase(const ModuleSymbols& symbols, std::string_view enumName, std::string_view caseName) {
+  const auto found = symbols.enums.find(enumName);
+  if (found == symbols.enums.end()) return false;
+  for (const IREnumCase& enumCase : found->second.cases) {
+    if (enumCase.name == caseName) return true;
+  }
+  return false;
+}
+
+// What a leading-dot member rule sees: the member name, the context of the
+// argument it stands in and the module's enumerations.
+struct ImplicitContext {
+  std::string_view name;
+  std::string_view callee;
+  std::string_view label;
+  const std::optional<IRType>& type;
+  const ModuleSymbols& symbols;
+};
+
+template <std::size_t N>
+bool in(const std::string_view (&names)[N], std::string_view name) {
+  return std::find(std::begin(names), std::end(names), name) != std::end(names);
+}
+
+constexpr std::string_view shapeNames[] = {"circle", "capsule", "rectangle"};
+constexpr std::string_view roundingRules[] = {
+    "up", "down", "toNearestOrEven", "toNearestOrAwayFromZero", "towardZero", "awayFromZero"};
+constexpr std::string_view numberStyles[] = {"number", "percent", "currency"};
+constexpr std::string_view symbolWidths[] = {"wide",          "narrow",        "twoDigits",
+                                                           "defaultDigits", "twoDigitsHour", "abbreviated"};
+constexpr std::string_view dateFields[] = {"month", "weekday", "day", "year", "hour", "minute"};
+constexpr std::string_view styleLevels[] = {"omitted", "numeric",   "abbreviated", "long",
+                                                          "complete", "shortened", "standard"};
+constexpr std::string_view calendarComponents[] = {
+    "era", "year", "month", "day", "hour", "minute", "second", "weekday", "weekOfYear", "nanosecond"};
+constexpr std::string_view matchingPolicies[] = {
+    "nextTime", "strict", "previousTimePreservingSmallerComponents", "nextTimePreservingSmallerComponents"};
+constexpr std::string_view alignmentNames[] = {"leading", "trailing", "center", "top", "bottom"};
+constexpr std::string_view edgeNames[] = {"horizontal", "vertical", "all"};
+constexpr std::string_view stackNames[] = {"VStack", "HStack", "ZStack", "LazyVStack", "LazyHStack"};
+
+// The enumeration named by the expected type, plain or optional, when it has
+// the member as a case.
+std::optional<std::string> expectedEnum(const ImplicitContext& c, bool optional) {
+  if (!c.type) return std::nullopt;
+  const IRType* type = &*c.type;
+  if (optional) {
+    const auto* wrapper = type->as<IRType::optional>();
+    if (!wrapper) return std::nullopt;
+    type = &*wrapper->wrapped;
+  }
+  const auto* named = type->as<IRType::named>();
+  if (!named || !enumHasCase(c.symbols, named->name, c.name)) return std::nullopt;
+  return named->name + "." + kw(c.name);
+}
+
+std::string prefixed(std::string_view prefix, std::string_view name) { return std::string(prefix) + std::string(name); }
+
+// The rules in the order they are tried; the first with a result wins.
+// Overlaps are settled by this order: a module enumeration named by the
+// expected type beats every SwiftUI table, a stack's unlabelled argument is
+// an alignment even when its name is also a colour.
+using ImplicitRule = std::optional<std::string> (*)(const ImplicitContext&);
+constexpr ImplicitRule implicitRules[] = {
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      if (c.name == "infinity") return "Double.infinity";
+      if (c.name == "now") return "java.util.Date()";
+      if (c.name == "zero") return "0";
+      // When a module enumeration has a case "none", it is that case.
+      if (c.name == "none" && !c.symbols.caseIndex.contains("none")) return "null";
+      return std::nullopt;
+    },
+    [](const ImplicitContext& c) { return expectedEnum(c, false); },
+    [](const ImplicitContext& c) { return expectedEnum(c, true); },
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      if (c.label == "placement" || c.callee == "ToolbarItem") return "null";
+      return std::nullopt;
+    },
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      if (c.label != "alignment" && !(in(stackNames, c.callee) && c.label.empty())) return std::nullopt;
+      if (c.callee == "VStack" || c.callee == "LazyVStack") return prefixed("HorizontalAlignment.", c.name);
+      if (c.callee == "HStack" || c.callee == "LazyHStack") return prefixed("VerticalAlignment.", c.name);
+      return prefixed("Alignment.", c.name);
+    },
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      if (c.callee == "multilineTextAlignment") return prefixed("TextAlignment.", c.name);
+      return std::nullopt;
+    },
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      if (c.label != "weight" && c.callee != "fontWeight" && c.callee != "weight") return std::nullopt;
+      return fontWeightNames().contains(c.name) ? prefixed("FontWeight.", c.name) : "FontWeight.regular";
+    },
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      if (c.label == "design") return prefixed("FontDesign.", c.name);
+      if (c.label == "role") return prefixed("ButtonRole.", c.name);
+      if (c.label == "axes" || c.label == "axis" || c.callee == "ScrollView") return prefixed("Axis.", c.name);
+      if (c.callee == "padding" || c.label == "edges") return prefixed("Edge.", c.name);
+      return std::nullopt;
+    },
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      const bool shapeContext = c.callee == "clipShape" || (c.label == "in" && c.name != "whitespaces");
+      if (shapeContext && in(shapeNames, c.name)) return prefixed("Shape.", c.name);
+      const bool fontContext = c.callee == "font" || c.label == "font";
+      if (fontContext && swiftFontNames().contains(c.name)) return prefixed("Font.", c.name);
+      if (c.callee == "trimmingCharacters") return "null";
+      return std::nullopt;
+    },
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      if (swiftColorNames().contains(c.name)) return prefixed("Color.", c.name);
+      if (swiftFontNames().contains(c.name)) return prefixed("Font.", c.name);
+      return std::nullopt;
+    },
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      const auto found = c.symbols.caseIndex.find(c.name);
+      if (found == c.symbols.caseIndex.end() || found->second.empty()) return std::nullopt;
+      return found->second.front() + "." + kw(c.name);
+    },
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      if (c.name == "dateTime") return "DateFormatStyle.dateTime";
+      if ((c.callee == "rounded" || c.label == "rule") && in(roundingRules, c.name)) {
+        return prefixed("RoundingRule.", c.name);
+      }
+      if (c.callee == "Calendar" || c.label == "identifier") return "null";
+      if (c.callee == "formatted" && in(numberStyles, c.name)) return "null";
+      if (in(symbolWidths, c.name) && in(dateFields, c.callee)) return stringLiteral(c.name);
+      if ((c.label == "date" || c.label == "time") && in(styleLevels, c.name)) {
+        return prefixed("FormatStyleLevel.", c.name);
+      }
+      return std::nullopt;
+    },
+    [](const ImplicitContext& c) -> std::optional<std::string> {
+      if (in(calendarComponents, c.name)) return prefixed("SwiftCalendar.Component.", c.name);
+      if (in(matchingPolicies, c.name)) return prefixed("SwiftCalendar.MatchingPolicy.", c.name);
+      if (c.name == "distantFuture" || c.name == "distantPast") return std::string(c.name);
+      if (in(alignmentNames, c.name)) return prefixed("Alignment.", c.name);
+      if (in(edgeNames, c.name)) return prefixed("Edge.", c.name);
+      return std::nullopt;
+    },
+};
+
+}  // namespace
+
+std::string KotlinEmitter::identExpr(std::string_view name) {
+  for (auto frame = scope.closureRename.rbegin(); frame != scope.closureRename.rend(); ++frame) {
+    if (const auto found = frame->find(name); found != frame->end()) return found->second;
+  }
+  if (name == "+" || name == "-" || name == "*" || name == "/" || name == "<" || name == ">") {
+    return "{ a, b -> a " + std::string(name) + " b }";
+  }
+  if (name.size() > 1 && name.front() == '$' && namesValue(name.substr(1))) {
+    const std::string_view rest = name.substr(1);
+    if (scope.bindingFields.contains(rest)) return "_" + std::string(rest);
+    if (scope.appStorageFields.contains(rest)) return "_" + std::string(rest) + ".binding()";
+    const std::string value = kw(rest);
+    return "Binding({ " + value + " }, { " + value + " = it })";
+  }
+  if (name == "print") return "swiftPrint";
+  const bool isMethod = scope.methodNames.contains(name);
+  if (!isMethod && startsLowercase(name) && !isKnownIdent(name)) {
+    return todo(name, "Unbekannter Bezeichner '" + std::string(name) + "'");
+  }
+  // A method used as a value becomes a lambda, unless a parameter or local
+  // of the same name hides it.
+  if (isMethod && !(scope.knows(name) && isPropertyOfCurrentType(name))) return "{ " + kw(name) + "() }";
+  return kw(name);
+}
+
+bool KotlinEmitter::isKnownIdent(std::string_view name) {
+  if (!name.empty() && name.front() == '$') {
+    return name == "$0" || name == "$1" || name == "$2" || isKnownIdent(name.substr(1));
+  }
+  if (scope.knows(name) || knownGlobals().contains(name)) return true;
+  if (runtimeGlobals().contains(std::string(name)) || isModuleTypeName(symbols, name)) return true;
+  if (symbols.topLevelFunctions.contains(name) || symbols.topLevelVars.contains(name)) return true;
+  if (symbols.views.contains(name)) return true;
+  for (const auto& renames : scope.closureRename) {
+    if (renames.contains(name)) return true;
+  }
+  return false;
+}
+
+std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name, const Hint&) {
+  const auto* ident = base.as<IRExpr::ident>();
+  const auto* postfix = base.as<IRExpr::postfix>();
+  const bool chained = postfix && postfix->op == "?";
+  if (name == "none" && (chained || (ident && (text::endsWith(ident->name, "?") || ident->name == "Optional")))) {
+    return "null";
+  }
+  if (ident && ident->name.size() > 1 && ident->name.front() == '$' &&
+      namesValue(std::string_view(ident->name).substr(1))) {
+    const std::string target = kw(std::string_view(ident->name).substr(1)) + "." + kw(name);
+    return "Binding({ " + target + " }, { " + target + " = it })";
+  }
+  if (ident) {
+    const std::string& type = ident->name;
+    if (const auto found = symbols.enums.find(type); found != symbols.enums.end()) {
+      if (name != "allCases") return type + "." + kw(name);
+      return found->second.sealed ? "listOf<" + type + ">()" : type + ".entries.toMutableList()";
+    }
+    if (type == "Color" && swiftColorNames().contains(name)) return "Color." + std::string(name);
+    if (type == "Font") return "Font." + std::string(name);
+    if (type == "Double" && name == "pi") return "Math.PI";
+    if (type == "Double" && name == "infinity") return "Double.POSITIVE_INFINITY";
+    if (type == "Int" && name == "max") return "Int.MAX_VALUE";
+    if (type == "Int" && name == "min") return "Int.MIN_VALUE";
+    if (type == "Date" && name == "now") return "java.util.Date()";
+    // Nested types are declared at file level under their own name.
+    if (isModuleTypeName(symbols, type) && isModuleTypeName(symbols, name)) return std::string(name);
+  }
+  std::string baseText = expr(chained ? *postfix->operand : base, Hint{});
+  // One unknown name gives one warning: the placeholder stands for the chain.
+  if (text::startsWith(baseText, "TODO(")) return baseText;
+  if (name == "self") return baseText;
+  static const std::map<std::string, std::string, std::less<>> memberNames{
+      {"0", "first"},      {"1", "second"},      {"2", "third"},
+      {"keys", "keys_"},   {"values", "values_"}, {"localizedDescription", "message"},
+  };
+  const auto mapped = memberNames.find(name);
+  return baseText + (chained ? "?." : ".") + (mapped != memberNames.end() ? mapped->second : kw(name));
+}
+
+std::vector<std::string> KotlinEmitter::path(const IRExpr& value) {
+  if (const auto* e = value.as<IRExpr::ident>()) return {e->name};
+  if (value.is<IRExpr::selfRef>()) return {"self"};
+  std::vector<std::string> segments;
+  if (const auto* e = value.as<IRExpr::member>()) {
+    if (!e->base) return {};
+    segments = path(**e->base);
+    segments.push_back(e->name);
+  } else if (const auto* e = value.as<IRExpr::call>()) {
+    segments = path(*e->callee);
+    segments.emplace_back("()");
+  } else if (const auto* e = value.as<IRExpr::subscriptExpr>()) {
+    segments = path(*e->base);
+    segments.emplace_back("[]");
+  } else if (const auto* e = value.as<IRExpr::postfix>()) {
+    segments = path(*e->operand);
+  }
+  return segments;
+}
+
+std::optional<std::string> KotlinEmitter::implicitTypeFor(const IRExpr& value) {
+  const auto enumClassOf = [this](const std::string& name) -> std::optional<std::string> {
+    const auto found = scope.varClass.find(name);
+    if (found != scope.varClass.end() && symbols.enums.contains(found->second)) return found->second;
+    return std::nullopt;
+  };
+  if (const auto* e = value.as<IRExpr::member>()) {
+    if (std::optional<std::string> known = enumClassOf(e->name)) return known;
+    if (e->base && (*e->base)->is<IRExpr::selfRef>() && scope.typeName) {
+      if (std::optional<std::string> found = enumType(e->name, *scope.typeName)) return found;
+    } else if (const auto* base = e->base ? (*e->base)->as<IRExpr::ident>() : nullptr) {
+      if (const auto owner = scope.varClass.find(base->name); owner != scope.varClass.end()) {
+        if (std::optional<std::string> found = enumType(e->name, owner->second)) return found;
+      }
+    }
+    return enumTypeOfProperty(e->name);
+  }
+  if (const auto* e = value.as<IRExpr::ident>()) {
+    if (std::optional<std::string> known = enumClassOf(e->name)) return known;
+    if (scope.typeName) {
+      if (std::optional<std::string> found = enumType(e->name, *scope.typeName)) return found;
+    }
+    return enumTypeOfProperty(e->name);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> KotlinEmitter::enumType(std::string_view ofProperty, std::string_view in) {
+  for (const std::string& candidate : {std::string(in), text::replaceAll(in, "View", "")}) {
+    const auto type = symbols.types.find(candidate);
+    if (type == symbols.types.end()) continue;
+    for (const IRProperty& property : type->second.properties) {
+      if (property.name != ofProperty) continue;
+      if (std::optional<std::string> found = enumOfProperty(symbols, property)) return found;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> KotlinEmitter::enumTypeOfProperty(std::string_view name) {
+  NameSet found;
+  for (const auto& [owner, decl] : symbols.types) {
+    for (const IRProperty& property : decl.properties) {
+      if (property.name != name) continue;
+      if (std::optional<std::string> enumName = enumOfProperty(symbols, property)) found.insert(*enumName);
+    }
+  }
+  if (found.size() != 1) return std::nullopt;
+  return *found.begin();
+}
+
+std::optional<std::string> KotlinEmitter::elementClass(const IRExpr& value) {
+  std::string_view name;
+  if (const auto* ident = value.as<IRExpr::ident>()) {
+    name = ident->name;
+  } else if (const auto* member = value.as<IRExpr::member>(); member && member->base &&
+                                                              (*member->base)->is<IRExpr::selfRef>()) {
+    name = member->name;
+  } else {
+    return std::nullopt;
+  }
+  if (!scope.typeName) return std::nullopt;
+  const auto type = symbols.types.find(*scope.typeName);
+  if (type == symbols.types.end()) return std::nullopt;
+  for (const IRProperty& property : type->second.properties) {
+    if (property.name != name) continue;
+    const IRType* propertyType = &property.type;
+    if (const auto* optional = propertyType->as<IRType::optional>()) propertyType = &*optional->wrapped;
+    const auto* array = propertyType->as<IRType::array>();
+    const auto* element = array ? array->element->as<IRType::named>() : nullptr;
+    if (element && symbols.types.contains(element->name)) return element->name;
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+bool KotlinEmitter::isPropertyOfCurrentType(std::string_view name) {
+  for (std::size_t i = 1; i < scope.names.size(); ++i) {
+    if (scope.names[i].contains(name)) return true;
+  }
+  if (!scope.typeName) return true;
+  const auto type = symbols.types.find(*scope.typeName);
+  if (type == symbols.types.end()) return true;
+  for (const IRProperty& property : type->second.properties) {
+    if (property.name == name) return true;
+  }
+  return false;
+}
+
+std::optional<std::string> KotlinEmitter::implicitMember(std::string_view name, const Hint& hint) {
+  const ImplicitContext context{.name = name,
+                                .callee = hint.callee ? std::string_view(*hint.callee) : std::string_view(),
+                                .label = hint.label ? std::string_view(*hint.label) : std::string_view(),
+                                .type = hint.type,
+                                .symbols = symbols};
+  for (const ImplicitRule rule : implicitRules) {
+    if (std::optional<std::string> result = rule(context)) return result;
+  }
+  return std::nullopt;
+}
+
+}  // namespace tovrane

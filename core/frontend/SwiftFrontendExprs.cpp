@@ -1,0 +1,302 @@
+// Lowering of expressions, argument lists and closures. Every expression
+// kind maps to one IRExpr case or to `unsupported` with its source text;
+// literals and operators stay as written. A file whose operator sequences
+// could not be folded still shows sequenceExpr nodes, which fall through to
+// `unsupported` like every other kind without an IR form.
+#include "core/frontend/SwiftLowering.hpp"
+#include "core/support/Text.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tovrane {
+
+using swift::NodeId;
+using swift::SyntaxKind;
+using swift::SyntaxTree;
+namespace sx = swift;
+
+namespace {
+
+// Far more anonymous parameters than any closure has; a reference beyond it
+// ("$100000") is ignored so that a typo or a hostile file cannot make the
+// lowering produce millions of parameter names.
+constexpr std::int64_t maxAnonymousIndex = 255;
+
+// Finds the highest `$n` referenced anywhere below the walked node, nested
+// closures included. Property-wrapper projections (`$name`) and a lone "$"
+// are not anonymous parameters. Lives for one closure.
+class AnonymousParamFinder : public sx::SyntaxVisitor {
+ public:
+  std::int64_t maxIndex = -1;
+
+ protected:
+  void visitDeclReferenceExpr(const SyntaxTree& tree, NodeId node) override {
+    std::string_view name = tree.tokenText(node, sx::DeclReferenceExpr::baseName);
+    if (name.size() < 2 || name[0] != '$') return;
+    std::string_view digits = name.substr(1);
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return;
+    std::int64_t index = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+    if (error != std::errc() || end != digits.data() + digits.size() || index > maxAnonymousIndex) return;
+    maxIndex = std::max(maxIndex, index);
+  }
+};
+
+IRExpr unsupported(const SwiftLowering& lowering, NodeId node) {
+  return IRExpr::unsupported{node ? lowering.src(node) : std::string()};
+}
+
+std::string withoutUnderscores(std::string_view literal) { return text::replaceAll(literal, "_", ""); }
+
+// `\Root.a?.b` becomes `{ $0.a?.b }`; only property and optional components
+// have a closure form.
+IRExpr lowerKeyPath(const SwiftLowering& lowering, NodeId keyPath) {
+  const SyntaxTree& tree = lowering.tree;
+  IRExpr current = IRExpr::ident{"$0"};
+  for (NodeId element : tree.elements(tree.node(keyPath, sx::KeyPathExpr::components))) {
+    NodeId component = tree.node(element, sx::KeyPathComponent::component);
+    if (tree.is(component, SyntaxKind::keyPathPropertyComponent)) {
+      NodeId name = tree.node(component, sx::KeyPathPropertyComponent::declName);
+      current = IRExpr::member{Box<IRExpr>(std::move(current)),
+                               std::string(tree.tokenText(name, sx::DeclReferenceExpr::baseName))};
+    } else if (tree.is(component, SyntaxKind::keyPathOptionalComponent)) {
+      current = IRExpr::postfix{std::move(current), "?"};
+    } else {
+      return unsupported(lowering, keyPath);
+    }
+  }
+  std::vector<IRStmt> body;
+  body.emplace_back(IRStmt::ret{Box<IRExpr>(std::move(current))});
+  return IRExpr::closure{IRClosure{.params = {"$0"}, .body = std::move(body)}};
+}
+
+IRExpr lowerInfix(const SwiftLowering& lowering, NodeId infix) {
+  const SyntaxTree& tree = lowering.tree;
+  NodeId op = tree.node(infix, sx::InfixOperatorExpr::operator_);
+  bool isBinary = tree.is(op, SyntaxKind::binaryOperatorExpr);
+  if (!isBinary && !tree.is(op, SyntaxKind::assignmentExpr)) return unsupported(lowering, infix);
+  IRExpr left = lowering.lowerExpr(tree.node(infix, sx::InfixOperatorExpr::leftOperand));
+  IRExpr right = lowering.lowerExpr(tree.node(infix, sx::InfixOperatorExpr::rightOperand));
+  if (!isBinary) return IRExpr::binary{std::move(left), "=", std::move(right)};
+  std::string text(tree.tokenText(op, sx::BinaryOperatorExpr::operator_));
+  if (text == "..<" || text == "...") return IRExpr::range{Box<IRExpr>(std::move(left)), text, Box<IRExpr>(std::move(right))};
+  return IRExpr::binary{std::move(left), text, std::move(right)};
+}
+
+IRExpr lowerString(const SwiftLowering& lowering, NodeId literal) {
+  const SyntaxTree& tree = lowering.tree;
+  IRExpr::stringLit result;
+  for (NodeId segment : tree.elements(tree.node(literal, sx::StringLiteralExpr::segments))) {
+    if (tree.is(segment, SyntaxKind::stringSegment)) {
+      result.parts.emplace_back(IRStringPart::text{std::string(tree.tokenText(segment, sx::StringSegment::content))});
+      continue;
+    }
+    if (!tree.is(segment, SyntaxKind::expressionSegment)) continue;
+    auto arguments = tree.elements(tree.node(segment, sx::ExpressionSegment::expressions));
+    if (arguments.empty()) continue;
+    NodeId first = tree.node(arguments[0], sx::LabeledExpr::expression);
+    if (!first) continue;
+    result.parts.emplace_back(IRStringPart::interp{lowering.lowerExpr(first)});
+  }
+  return result;
+}
+
+// The unlabeled trailing closure first, then the labeled ones in order.
+std::vector<IRArg> trailingClosures(const SwiftLowering& lowering, NodeId trailing, NodeId additional) {
+  const SyntaxTree& tree = lowering.tree;
+  std::vector<IRArg> result;
+  if (trailing) result.push_back(IRArg{.value = IRExpr::closure{lowering.lowerClosure(trailing)}});
+  for (NodeId element : tree.elements(additional)) {
+    std::string label(tree.tokenText(element, sx::MultipleTrailingClosureElement::label));
+    NodeId closure = tree.node(element, sx::MultipleTrailingClosureElement::closure);
+    result.push_back(IRArg{.label = std::move(label), .value = IRExpr::closure{lowering.lowerClosure(closure)}});
+  }
+  return result;
+}
+
+// The label of a labeled-expression element as written; recovery's
+// zero-width stand-in for a label is no label.
+std::optional<std::string> argumentLabel(const SyntaxTree& tree, NodeId element) {
+  sx::TokenId label = tree.tokenOf(element, sx::LabeledExpr::label);
+  if (!label || tree.isMissing(label)) return std::nullopt;
+  return std::string(tree.text(label));
+}
+
+std::optional<Box<IRExpr>> optionalExpr(const SwiftLowering& lowering, NodeId node) {
+  if (!node) return std::nullopt;
+  return Box<IRExpr>(lowering.lowerExpr(node));
+}
+
+// The keyword followed by its `?` or `!` mark when written ("as?", "try!").
+template <typename S>
+std::string withMark(const SyntaxTree& tree, NodeId node, std::string keyword, S mark) {
+  return keyword + std::string(tree.tokenText(node, mark));
+}
+
+}  // namespace
+
+std::vector<IRArg> SwiftLowering::lowerArgs(NodeId labeledExprList) const {
+  std::vector<IRArg> result;
+  for (NodeId element : tree.elements(labeledExprList)) {
+    std::optional<std::string> label = argumentLabel(tree, element);
+    result.push_back(IRArg{.label = std::move(label), .value = lowerExpr(tree.node(element, sx::LabeledExpr::expression))});
+  }
+  return result;
+}
+
+IRExpr SwiftLowering::lowerExpr(NodeId expr) const {
+  if (!expr) return IRExpr::unsupported{""};
+  switch (tree.kind(expr)) {
+    case SyntaxKind::declReferenceExpr: {
+      std::string name(tree.tokenText(expr, sx::DeclReferenceExpr::baseName));
+      if (name == "self" || name == "Self") return IRExpr::selfRef{};
+      return IRExpr::ident{std::move(name)};
+    }
+    case SyntaxKind::superExpr:
+      return IRExpr::ident{"super"};
+    case SyntaxKind::integerLiteralExpr:
+      return IRExpr::intLit{withoutUnderscores(tree.tokenText(expr, sx::IntegerLiteralExpr::literal))};
+    case SyntaxKind::floatLiteralExpr:
+      return IRExpr::floatLit{withoutUnderscores(tree.tokenText(expr, sx::FloatLiteralExpr::literal))};
+    case SyntaxKind::booleanLiteralExpr:
+      return IRExpr::boolLit{tree.tokenText(expr, sx::BooleanLiteralExpr::literal) == "true"};
+    case SyntaxKind::nilLiteralExpr:
+      return IRExpr::nilLit{};
+    case SyntaxKind::stringLiteralExpr:
+      return lowerString(*this, expr);
+    case SyntaxKind::memberAccessExpr: {
+      NodeId name = tree.node(expr, sx::MemberAccessExpr::declName);
+      return IRExpr::member{optionalExpr(*this, tree.node(expr, sx::MemberAccessExpr::base)),
+                            std::string(tree.tokenText(name, sx::DeclReferenceExpr::baseName))};
+    }
+    case SyntaxKind::functionCallExpr: {
+      IRExpr callee = lowerExpr(tree.node(expr, sx::FunctionCallExpr::calledExpression));
+      std::vector<IRArg> args = lowerArgs(tree.node(expr, sx::FunctionCallExpr::arguments));
+      std::vector<IRArg> trailing = trailingClosures(*this, tree.node(expr, sx::FunctionCallExpr::trailingClosure),
+                                                     tree.node(expr, sx::FunctionCallExpr::additionalTrailingClosures));
+      return IRExpr::call{std::move(callee), std::move(args), std::move(trailing)};
+    }
+    case SyntaxKind::subscriptCallExpr: {
+      IRExpr base = lowerExpr(tree.node(expr, sx::SubscriptCallExpr::calledExpression));
+      return IRExpr::subscriptExpr{std::move(base), lowerArgs(tree.node(expr, sx::SubscriptCallExpr::arguments))};
+    }
+    case SyntaxKind::genericSpecializationExpr:
+      return lowerExpr(tree.node(expr, sx::GenericSpecializationExpr::expression));
+    case SyntaxKind::infixOperatorExpr:
+      return lowerInfix(*this, expr);
+    case SyntaxKind::ternaryExpr: {
+      IRExpr cond = lowerExpr(tree.node(expr, sx::TernaryExpr::condition));
+      IRExpr thenValue = lowerExpr(tree.node(expr, sx::TernaryExpr::thenExpression));
+      IRExpr elseValue = lowerExpr(tree.node(expr, sx::TernaryExpr::elseExpression));
+      return IRExpr::ternary{std::move(cond), std::move(thenValue), std::move(elseValue)};
+    }
+    case SyntaxKind::prefixOperatorExpr: {
+      std::string op(tree.tokenText(expr, sx::PrefixOperatorExpr::operator_));
+      IRExpr operand = lowerExpr(tree.node(expr, sx::PrefixOperatorExpr::expression));
+      if (op == "..<" || op == "...") return IRExpr::range{std::nullopt, op, Box<IRExpr>(std::move(operand))};
+      return IRExpr::prefix{op, std::move(operand)};
+    }
+    case SyntaxKind::postfixOperatorExpr: {
+      std::string op(tree.tokenText(expr, sx::PostfixOperatorExpr::operator_));
+      IRExpr operand = lowerExpr(tree.node(expr, sx::PostfixOperatorExpr::expression));
+      if (op == "...") return IRExpr::range{Box<IRExpr>(std::move(operand)), op, std::nullopt};
+      return IRExpr::postfix{std::move(operand), op};
+    }
+    case SyntaxKind::forceUnwrapExpr:
+      return IRExpr::postfix{lowerExpr(tree.node(expr, sx::ForceUnwrapExpr::expression)), "!"};
+    case SyntaxKind::optionalChainingExpr:
+      return IRExpr::postfix{lowerExpr(tree.node(expr, sx::OptionalChainingExpr::expression)), "?"};
+    case SyntaxKind::closureExpr:
+      return IRExpr::closure{lowerClosure(expr)};
+    case SyntaxKind::arrayExpr: {
+      IRExpr::arrayLit result;
+      for (NodeId element : tree.elements(tree.node(expr, sx::ArrayExpr::elements)))
+        result.elements.push_back(lowerExpr(tree.node(element, sx::ArrayElement::expression)));
+      return result;
+    }
+    case SyntaxKind::dictionaryExpr: {
+      // `[:]` holds a colon token in the content slot, so elements() is empty.
+      IRExpr::dictLit result;
+      for (NodeId element : tree.elements(tree.node(expr, sx::DictionaryExpr::content))) {
+        IRExpr key = lowerExpr(tree.node(element, sx::DictionaryElement::key));
+        IRExpr value = lowerExpr(tree.node(element, sx::DictionaryElement::value));
+        result.entries.push_back(IRDictEntry{.key = std::move(key), .value = std::move(value)});
+      }
+      return result;
+    }
+    case SyntaxKind::tupleExpr: {
+      NodeId list = tree.node(expr, sx::TupleExpr::elements);
+      auto elements = tree.elements(list);
+      if (elements.size() == 1 && !argumentLabel(tree, elements[0]))
+        return lowerExpr(tree.node(elements[0], sx::LabeledExpr::expression));
+      return IRExpr::tuple{lowerArgs(list)};
+    }
+    case SyntaxKind::asExpr: {
+      IRExpr value = lowerExpr(tree.node(expr, sx::AsExpr::expression));
+      std::string keyword = withMark(tree, expr, "as", sx::AsExpr::questionOrExclamationMark);
+      return IRExpr::cast{std::move(value), std::move(keyword), lowerType(tree.node(expr, sx::AsExpr::type))};
+    }
+    case SyntaxKind::isExpr: {
+      IRExpr value = lowerExpr(tree.node(expr, sx::IsExpr::expression));
+      return IRExpr::cast{std::move(value), "is", lowerType(tree.node(expr, sx::IsExpr::type))};
+    }
+    case SyntaxKind::tryExpr: {
+      IRExpr value = lowerExpr(tree.node(expr, sx::TryExpr::expression));
+      return IRExpr::tryExpr{std::move(value), withMark(tree, expr, "try", sx::TryExpr::questionOrExclamationMark)};
+    }
+    case SyntaxKind::awaitExpr:
+      return IRExpr::awaitExpr{lowerExpr(tree.node(expr, sx::AwaitExpr::expression))};
+    case SyntaxKind::ifExpr:
+      return IRExpr::ifExpr{lowerIf(expr)};
+    case SyntaxKind::switchExpr:
+      return IRExpr::ifExpr{lowerSwitch(expr)};
+    case SyntaxKind::typeExpr:
+    case SyntaxKind::patternExpr:
+      return IRExpr::ident{src(expr)};
+    case SyntaxKind::discardAssignmentExpr:
+      return IRExpr::ident{"_"};
+    case SyntaxKind::macroExpansionExpr: {
+      NodeId trailing = tree.node(expr, sx::MacroExpansionExpr::trailingClosure);
+      if (tree.tokenText(expr, sx::MacroExpansionExpr::macroName) == "Predicate" && trailing)
+        return IRExpr::closure{lowerClosure(trailing)};
+      return unsupported(*this, expr);
+    }
+    case SyntaxKind::keyPathExpr:
+      return lowerKeyPath(*this, expr);
+    default:
+      return unsupported(*this, expr);
+  }
+}
+
+IRClosure SwiftLowering::lowerClosure(NodeId closure) const {
+  IRClosure result;
+  NodeId clause = tree.node(tree.node(closure, sx::ClosureExpr::signature), sx::ClosureSignature::parameterClause);
+  if (tree.is(clause, SyntaxKind::closureParameterClause)) {
+    for (NodeId parameter : tree.elements(tree.node(clause, sx::ClosureParameterClause::parameters))) {
+      sx::TokenId second = tree.tokenOf(parameter, sx::ClosureParameter::secondName);
+      sx::TokenId name = second ? second : tree.tokenOf(parameter, sx::ClosureParameter::firstName);
+      result.params.emplace_back(name ? tree.text(name) : std::string_view());
+    }
+  } else if (tree.is(clause, SyntaxKind::closureShorthandParameterList)) {
+    for (NodeId parameter : tree.elements(clause))
+      result.params.emplace_back(tree.tokenText(parameter, sx::ClosureShorthandParameter::name));
+  }
+  NodeId statements = tree.node(closure, sx::ClosureExpr::statements);
+  result.body = lowerBlock(statements);
+  if (result.params.empty() && statements) {
+    AnonymousParamFinder finder;
+    finder.walk(tree, statements);
+    for (std::int64_t index = 0; index <= finder.maxIndex; ++index) {
+      std::string name = "$";
+      name.append(std::to_string(index));
+      result.params.push_back(std::move(name));
+    }
+  }
+  return result;
+}
+
+}  // namespace tovrane

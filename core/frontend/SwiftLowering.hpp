@@ -1,0 +1,59 @@
+#pragma once
+// The lowering from one parsed (and, where possible, folded) syntax tree to
+// the IR. Internal to core/frontend. One SwiftLowering exists per parsed
+// file and only reads its tree; every operation is a pure function of the
+// node it is given. The operations call each other recursively: declarations
+// (SwiftFrontend.cpp) lower bodies and expressions, statements
+// (SwiftFrontendStmts.cpp) lower local declarations and expressions,
+// expressions (SwiftFrontendExprs.cpp) lower closures and casts. Helpers that
+// only one of those files needs stay local to that file.
+#include "core/ir/IR.hpp"
+#include "core/swift/SwiftSyntax.hpp"
+
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovrane {
+
+class SwiftLowering {
+ public:
+  explicit SwiftLowering(const swift::SyntaxTree& tree) : tree(tree) {}
+
+  const swift::SyntaxTree& tree;
+
+  // The node's source text without surrounding trivia.
+  std::string src(swift::NodeId node) const { return std::string(tree.src(node)); }
+
+  // Declarations and types (SwiftFrontend.cpp).
+  std::optional<IRDecl> lowerDecl(swift::NodeId decl) const;
+  std::optional<IRTypeDecl> lowerTypeDecl(swift::NodeId decl) const;
+  IRFunction lowerFunction(swift::NodeId decl) const;
+  IRFunction lowerInit(swift::NodeId decl) const;
+  std::vector<IRProperty> lowerVariable(swift::NodeId decl) const;
+  std::vector<IRParam> lowerParams(swift::NodeId parameterList) const;
+  IRType lowerType(swift::NodeId type) const;
+  IRType guessType(swift::NodeId expr) const;
+  std::vector<std::string> inherits(swift::NodeId inheritanceClause) const;  // absent id → empty
+  std::vector<std::string> attributes(swift::NodeId attributeList) const;
+  std::set<std::string> modifiers(swift::NodeId modifierList) const;
+
+  // Statements, conditions and patterns (SwiftFrontendStmts.cpp).
+  std::vector<IRStmt> lowerBlock(swift::NodeId itemList) const;
+  std::vector<IRStmt> lowerLocalDecl(swift::NodeId decl) const;
+  IRStmt lowerStmt(swift::NodeId stmt) const;
+  IRStmt lowerExprStmt(swift::NodeId expr) const;
+  IRStmt lowerIf(swift::NodeId ifNode) const;
+  IRStmt lowerSwitch(swift::NodeId switchNode) const;
+  std::vector<IRCondition> lowerConditions(swift::NodeId conditionList) const;
+  IRPattern lowerPattern(swift::NodeId pattern) const;
+
+  // Expressions and closures (SwiftFrontendExprs.cpp).
+  IRExpr lowerExpr(swift::NodeId expr) const;
+  std::vector<IRArg> lowerArgs(swift::NodeId labeledExprList) const;
+  IRClosure lowerClosure(swift::NodeId closure) const;
+};
+
+}  // namespace tovrane

@@ -1,0 +1,169 @@
+#pragma once
+// A small module and an emitter for the statement tests. Expected Kotlin is
+// written with holes "{0}", "{1}", … that stand for the expression
+// translator's own text of the listed expressions, so the statement tests pin
+// what statements write around expressions and nothing of how expressions
+// themselves are written.
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/backend/KotlinBackend.hpp"
+#include "core/ir/IR.hpp"
+#include "core/support/Text.hpp"
+#include "tests/backend/BackendFixtures.hpp"
+
+namespace tovrane::statements {
+
+using fixtures::intLit;
+using fixtures::named;
+
+inline IRExpr ident(std::string name) { return IRExpr::ident{std::move(name)}; }
+inline IRExpr member(IRExpr base, std::string name) {
+  return IRExpr::member{Box<IRExpr>(std::move(base)), std::move(name)};
+}
+inline IRExpr call(IRExpr callee, std::vector<IRExpr> args = {}) {
+  std::vector<IRArg> list;
+  for (IRExpr& arg : args) list.push_back(IRArg{.value = std::move(arg)});
+  return IRExpr::call{std::move(callee), std::move(list), {}};
+}
+inline IRExpr subscript(IRExpr base, IRExpr index) {
+  return IRExpr::subscriptExpr{std::move(base), {IRArg{.value = std::move(index)}}};
+}
+inline IRExpr range(IRExpr lower, std::string op, IRExpr upper) {
+  return IRExpr::range{Box<IRExpr>(std::move(lower)), std::move(op), Box<IRExpr>(std::move(upper))};
+}
+inline IRExpr pairOf(IRExpr first, IRExpr second) {
+  return IRExpr::tuple{{IRArg{.value = std::move(first)}, IRArg{.value = std::move(second)}}};
+}
+
+inline IRStmt exprStmt(IRExpr value) { return IRStmt::expr{std::move(value)}; }
+inline IRStmt local(std::string name, IRType type, bool isLet, std::optional<IRExpr> value) {
+  IRStmt::local stmt{.name = std::move(name), .type = std::move(type), .isLet = isLet};
+  if (value) stmt.value = Box<IRExpr>(std::move(*value));
+  return stmt;
+}
+inline IRStmt assign(IRExpr target, std::string op, IRExpr value) {
+  return IRStmt::assign{std::move(target), std::move(op), std::move(value)};
+}
+inline IRStmt ret() { return IRStmt::ret{}; }
+inline IRStmt ret(IRExpr value) { return IRStmt::ret{Box<IRExpr>(std::move(value))}; }
+inline IRStmt breakStmt() { return IRStmt::breakStmt{}; }
+inline IRStmt continueStmt() { return IRStmt::continueStmt{}; }
+inline IRStmt ifStmt(std::vector<IRCondition> conds, std::vector<IRStmt> then,
+                     std::optional<std::vector<IRStmt>> els = std::nullopt) {
+  return IRStmt::ifStmt{std::move(conds), std::move(then), std::move(els)};
+}
+inline IRStmt guardStmt(std::vector<IRCondition> conds, std::vector<IRStmt> els) {
+  return IRStmt::guardStmt{std::move(conds), std::move(els)};
+}
+inline IRStmt forIn(std::string name, IRExpr seq, std::vector<IRStmt> body) {
+  return IRStmt::forIn{std::move(name), std::move(seq), std::move(body)};
+}
+inline IRStmt whileLoop(std::vector<IRCondition> conds, std::vector<IRStmt> body) {
+  return IRStmt::whileLoop{std::move(conds), std::move(body)};
+}
+inline IRStmt switchStmt(IRExpr subject, std::vector<IRSwitchCase> cases) {
+  return IRStmt::switchStmt{std::move(subject), std::move(cases)};
+}
+
+inline IRCondition test(IRExpr value) { return IRCondition::bool_{std::move(value)}; }
+inline IRCondition bind(std::string name, IRExpr value) {
+  return IRCondition::optionalBinding{std::move(name), std::move(value)};
+}
+inline IRCondition casePattern(IRPattern pattern, IRExpr value) {
+  return IRCondition::casePattern{std::move(pattern), std::move(value)};
+}
+
+inline IRPattern enumCase(std::string name, std::vector<std::optional<std::string>> bindings = {}) {
+  return IRPattern::enumCase{std::move(name), std::move(bindings)};
+}
+inline IRPattern valuePattern(IRExpr value) { return IRPattern::expr{std::move(value)}; }
+inline IRPattern wildcard() { return IRPattern::wildcard{}; }
+inline IRSwitchCase caseOf(std::vector<IRPattern> patterns, std::vector<IRStmt> body) {
+  return IRSwitchCase{.patterns = std::move(patterns), .body = std::move(body)};
+}
+
+inline IRParam value(std::string name) { return IRParam{.name = std::move(name), .type = named("Double")}; }
+
+// Direction: a plain enumeration. Shape: payload cases (sealed). Token: a
+// case named like a Kotlin keyword. Light and Power share the cases on and
+// off. Store: an observable class with observed items and count.
+inline ModuleSymbols moduleSymbols() {
+  ModuleSymbols symbols;
+  const auto addEnum = [&](std::string name, std::vector<IREnumCase> cases) {
+    ModuleSymbols::EnumInfo info{.name = name, .cases = cases, .sealed = false, .rawType = std::nullopt};
+    for (const IREnumCase& c : cases) {
+      info.sealed = info.sealed || !c.associated.empty();
+      symbols.caseIndex[c.name].push_back(name);
+    }
+    symbols.types.emplace(name, fixtures::typeDecl(IRTypeKind::enum_, name));
+    symbols.enums.emplace(name, std::move(info));
+  };
+  const auto plain = [](std::string name) { return IREnumCase{.name = std::move(name), .associated = {}}; };
+  addEnum("Direction", {plain("north"), plain("south"), plain("east"), plain("west")});
+  addEnum("Shape", {IREnumCase{.name = "circle", .associated = {value("radius")}},
+                    IREnumCase{.name = "rect", .associated = {value("width"), value("height")}}, plain("empty")});
+  addEnum("Token", {plain("object"), plain("word")});
+  addEnum("Light", {plain("on"), plain("off")});
+  addEnum("Power", {plain("on"), plain("off"), plain("surge")});
+  symbols.types.emplace("Store", fixtures::typeDecl(IRTypeKind::class_, "Store"));
+  symbols.classes.insert("Store");
+  symbols.observable["Store"] = NameSet{"items", "count"};
+  return symbols;
+}
+
+// One row of a table test: statements in, Kotlin with holes out.
+struct EmitCase {
+  std::string name;
+  std::vector<IRStmt> input;
+  std::string expected;
+  std::vector<IRExpr> leaves = {};
+};
+
+class Harness {
+ public:
+  Harness() : emitter(moduleSymbols(), "com.example.app") {
+    // Names the tested code reads, known as locals so that identifiers are
+    // written as they are.
+    for (const char* name : {"a", "b", "flag", "items", "x", "y", "shape", "dir", "n", "pair", "model", "i"}) {
+      emitter.scope.declare(name);
+    }
+  }
+
+  // The expression translator's text for value in the current state, taken
+  // from a copy so the emitter under test keeps its counters and warnings.
+  std::string text(const IRExpr& value, const Hint& hint = {}) const {
+    KotlinEmitter probe = emitter;
+    return probe.expr(value, hint);
+  }
+
+  // pattern with "{i}" replaced by the text of leaves[i].
+  std::string kotlin(std::string pattern, const std::vector<IRExpr>& leaves = {}) const {
+    for (std::size_t i = 0; i < leaves.size(); ++i) {
+      // Built piecewise: GCC 12 warns falsely about "{" + to_string(i).
+      std::string hole(1, '{');
+      hole += std::to_string(i);
+      hole += '}';
+      pattern = text::replaceAll(pattern, hole, text(leaves[i]));
+    }
+    return pattern;
+  }
+
+  std::string emit(const std::vector<IRStmt>& stmts) {
+    Writer writer;
+    for (const IRStmt& stmt : stmts) emitter.emitStmt(stmt, writer);
+    return text::join(writer.lines, "\n");
+  }
+
+  std::string emitAsExpression(const IRStmt& stmt) {
+    Writer writer;
+    emitter.emitStmtAsExpression(stmt, writer);
+    return text::join(writer.lines, "\n");
+  }
+
+  KotlinEmitter emitter;
+};
+
+}  // namespace tovrane::statements
