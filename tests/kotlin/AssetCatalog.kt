@@ -1,0 +1,6 @@
+// Stand-in for the asset colours that every converted project writes itself.
+package tovrane.runtime
+
+val assetColors: Map<String, androidx.compose.ui.graphics.Color> = mapOf(
+    "AccentColor" to androidx.compose.ui.graphics.Color(0xFF3478F6),
+)

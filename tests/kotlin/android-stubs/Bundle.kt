@@ -1,0 +1,3 @@
+package android.os
+
+class Bundle
