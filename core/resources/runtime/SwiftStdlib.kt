@@ -125,13 +125,13 @@ fun min(a: Long, b: Long): Long = if (a <= b) a else b
 fun min(a: Double, b: Double): Double = Math.min(a, b)
 fun min(a: Int, b: Double): Double = Math.min(a.toDouble(), b)
 fun min(a: Double, b: Int): Double = Math.min(a, b.toDouble())
-fun <T : Comparable<T>> min(a: T, b: T, vararg rest: T): T = rest.fold(if (b < a) b else a) { m, x -> if (x < m) x else m }
+fun <T> min(a: T, b: T, vararg rest: T): T where T : Comparable<T> = rest.fold(if (b < a) b else a) { m, x -> if (x < m) x else m }
 fun max(a: Int, b: Int): Int = if (a >= b) a else b
 fun max(a: Long, b: Long): Long = if (a >= b) a else b
 fun max(a: Double, b: Double): Double = Math.max(a, b)
 fun max(a: Int, b: Double): Double = Math.max(a.toDouble(), b)
 fun max(a: Double, b: Int): Double = Math.max(a, b.toDouble())
-fun <T : Comparable<T>> max(a: T, b: T, vararg rest: T): T = rest.fold(if (b > a) b else a) { m, x -> if (x > m) x else m }
+fun <T> max(a: T, b: T, vararg rest: T): T where T : Comparable<T> = rest.fold(if (b > a) b else a) { m, x -> if (x > m) x else m }
 fun abs(value: Int): Int = Math.abs(value)
 fun abs(value: Long): Long = Math.abs(value)
 fun abs(value: Double): Double = Math.abs(value)
@@ -185,9 +185,9 @@ class PartialRange<T : Comparable<T>>(val lower: T?, val upper: T?, val upperInc
     fun contains(value: T, unusedTail: Unit = Unit): Boolean = value in this
 }
 
-fun <T : Comparable<T>> swiftRangeFrom(lower: T): PartialRange<T> = PartialRange(lower, null, false)
-fun <T : Comparable<T>> swiftRangeUpTo(upper: T): PartialRange<T> = PartialRange(null, upper, false)
-fun <T : Comparable<T>> swiftRangeThrough(upper: T): PartialRange<T> = PartialRange(null, upper, true)
+fun <T> swiftRangeFrom(lower: T): PartialRange<T> where T : Comparable<T> = PartialRange(lower, null, false)
+fun <T> swiftRangeUpTo(upper: T): PartialRange<T> where T : Comparable<T> = PartialRange(null, upper, false)
+fun <T> swiftRangeThrough(upper: T): PartialRange<T> where T : Comparable<T> = PartialRange(null, upper, true)
 
 private fun PartialRange<Int>.indicesIn(size: Int): IntRange {
     val from = lower ?: 0
