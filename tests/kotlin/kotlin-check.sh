@@ -5,6 +5,8 @@
 # Prints every error as file:line:column and fails when there is one, or when
 # the runtime itself draws a warning (its sources must stay clean).
 # A small AssetCatalog.kt stands in for the project writer's unless one is given.
+# With --run CLASS first, the compiled main class CLASS is run afterwards and
+# its exit status decides.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
@@ -13,6 +15,12 @@ cache="${TOVRANE_CACHE:-$HOME/.cache/tovrane}/kotlin"
 if [ ! -f "$cache/compiler/.stamp" ] || [ ! -f "$cache/classpath/.stamp" ]; then
   echo "kotlin-check: Kotlin artifacts missing in $cache; run scripts/setup" >&2
   exit 2
+fi
+
+runClass=""
+if [ "${1:-}" = --run ]; then
+  runClass="$2"
+  shift 2
 fi
 
 sources=("$root/core/resources/runtime/SwiftStdlib.kt" "$root/core/resources/runtime/SwiftUI.kt")
@@ -63,3 +71,6 @@ if [ -n "$runtimeWarnings" ]; then
   exit 1
 fi
 echo "kotlin-check: ${#sources[@]} files compiled without errors"
+if [ -n "$runClass" ]; then
+  java -cp "$out/classes:$(join "${libraryJars[@]}")" "$runClass"
+fi

@@ -138,7 +138,7 @@ fun abs(value: Double): Double = Math.abs(value)
 fun abs(value: Float): Float = Math.abs(value)
 fun sqrt(value: Number): Double = Math.sqrt(value.toDouble())
 fun pow(base: Number, exponent: Number): Double = Math.pow(base.toDouble(), exponent.toDouble())
-fun round(value: Number): Double = Math.round(value.toDouble()).toDouble()
+fun round(value: Number): Double = value.toDouble().rounded()
 fun floor(value: Number): Double = Math.floor(value.toDouble())
 fun ceil(value: Number): Double = Math.ceil(value.toDouble())
 fun sin(value: Number): Double = Math.sin(value.toDouble())
@@ -342,7 +342,6 @@ fun <T> MutableList<T>.move(fromOffsets: Iterable<Int>, toOffset: Int) {
 }
 
 fun <T> MutableSet<T>.insert(newMember: T): Boolean = add(newMember)
-fun <T> MutableSet<T>.remove_(member: T): T? = if (remove(member)) member else null
 fun <T> MutableSet<T>.formUnion(other: Iterable<T>) { addAll(other) }
 fun <T> MutableSet<T>.formIntersection(other: Iterable<T>) { retainAll(other.toSet()) }
 fun <T> MutableSet<T>.subtract(other: Iterable<T>) { removeAll(other.toSet()) }
@@ -372,11 +371,17 @@ fun <K, V, R : Any> Map<K, V>.compactMapValues(transform: (V) -> R?): MutableMap
     for ((key, value) in this) transform(value)?.let { out[key] = it }
     return out
 }
-fun <K, V> Map<K, V>.sorted(by: (Map.Entry<K, V>, Map.Entry<K, V>) -> Boolean): MutableList<Pair<K, V>> =
-    entries.sortedWith(swiftOrder(by)).map { Pair(it.key, it.value) }.toMutableList()
+fun <K, V> Map<K, V>.sorted(by: (Map.Entry<K, V>, Map.Entry<K, V>) -> Boolean): MutableList<Map.Entry<K, V>> =
+    entries.sortedWith(swiftOrder(by)).toMutableList()
 fun <K, V> Map<K, V>.contains(where: (Map.Entry<K, V>) -> Boolean): Boolean = entries.any(where)
-fun <K, V> Map<K, V>.first(where: (Map.Entry<K, V>) -> Boolean): Pair<K, V>? =
-    entries.firstOrNull(where)?.let { Pair(it.key, it.value) }
+fun <K, V> Map<K, V>.first(where: (Map.Entry<K, V>) -> Boolean): Map.Entry<K, V>? = entries.firstOrNull(where)
+// Swift compares (key, value) tuples element by element; `.0` and `.1` name their parts.
+operator fun <K : Comparable<K>, V : Comparable<V>> Map.Entry<K, V>.compareTo(other: Map.Entry<K, V>): Int =
+    key.compareTo(other.key).takeIf { it != 0 } ?: value.compareTo(other.value)
+operator fun <A : Comparable<A>, B : Comparable<B>> Pair<A, B>.compareTo(other: Pair<A, B>): Int =
+    first.compareTo(other.first).takeIf { it != 0 } ?: second.compareTo(other.second)
+val <K, V> Map.Entry<K, V>.first: K get() = key
+val <K, V> Map.Entry<K, V>.second: V get() = value
 fun <K, V> Map<K, V>.reduce(initialResult: V, nextPartialResult: (V, Map.Entry<K, V>) -> V): V = entries.fold(initialResult, nextPartialResult)
 
 // ---------------------------------------------------------------------------
@@ -386,7 +391,7 @@ val String.count: Int get() = codePointCount(0, length)
 val String.isEmpty: Boolean get() = length == 0
 val String.first: Char? get() = firstOrNull()
 val String.last: Char? get() = lastOrNull()
-val String.capitalized: String get() = split(" ").joinToString(" ") { word -> word.lowercase().replaceFirstChar { it.titlecase() } }
+val String.capitalized: String get() = (this as CharSequence).split(" ").joinToString(" ") { word -> word.lowercase().replaceFirstChar { it.titlecase() } }
 val String.localizedCapitalized: String get() = capitalized
 val String.absoluteString: String get() = this
 val String.lastPathComponent: String get() = substringAfterLast('/')
@@ -403,7 +408,7 @@ fun String.localizedStandardContains(other: String): Boolean = contains(other, i
 fun String.caseInsensitiveCompare(other: String): Int = compareTo(other, ignoreCase = true)
 fun String.replacingOccurrences(of: String, with: String): String = replace(of, with)
 fun String.trimmingCharacters(`in`: Any?): String = trim()
-fun String.components(separatedBy: String): MutableList<String> = split(separatedBy).toMutableList()
+fun String.components(separatedBy: String): MutableList<String> = (this as CharSequence).split(separatedBy).toMutableList()
 fun String.split(separator: Char): MutableList<String> = splitNonEmpty(separator.toString())
 fun String.split(separator: String): MutableList<String> = splitNonEmpty(separator)
 private fun String.splitNonEmpty(separator: String): MutableList<String> =

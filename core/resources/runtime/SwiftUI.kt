@@ -152,6 +152,7 @@ import androidx.compose.ui.text.style.TextOverflow
 import androidx.compose.ui.unit.dp
 import androidx.compose.ui.unit.sp
 import androidx.compose.material3.Text as MaterialText
+import androidx.compose.ui.graphics.Color as ComposeColor
 import androidx.compose.ui.Alignment as UiAlignment
 import androidx.compose.ui.graphics.Shape as UiShape
 import androidx.compose.ui.text.font.FontWeight as UiFontWeight
@@ -161,39 +162,42 @@ import androidx.compose.ui.text.font.FontWeight as UiFontWeight
 
 typealias Color = androidx.compose.ui.graphics.Color
 
-val androidx.compose.ui.graphics.Color.Companion.red: Color get() = Color(0xFFFF3B30)
-val androidx.compose.ui.graphics.Color.Companion.orange: Color get() = Color(0xFFFF9500)
-val androidx.compose.ui.graphics.Color.Companion.yellow: Color get() = Color(0xFFFFCC00)
-val androidx.compose.ui.graphics.Color.Companion.green: Color get() = Color(0xFF34C759)
-val androidx.compose.ui.graphics.Color.Companion.mint: Color get() = Color(0xFF00C7BE)
-val androidx.compose.ui.graphics.Color.Companion.teal: Color get() = Color(0xFF30B0C7)
-val androidx.compose.ui.graphics.Color.Companion.cyan: Color get() = Color(0xFF32ADE6)
-val androidx.compose.ui.graphics.Color.Companion.blue: Color get() = Color(0xFF007AFF)
-val androidx.compose.ui.graphics.Color.Companion.indigo: Color get() = Color(0xFF5856D6)
-val androidx.compose.ui.graphics.Color.Companion.purple: Color get() = Color(0xFFAF52DE)
-val androidx.compose.ui.graphics.Color.Companion.pink: Color get() = Color(0xFFFF2D55)
-val androidx.compose.ui.graphics.Color.Companion.brown: Color get() = Color(0xFFA2845E)
-val androidx.compose.ui.graphics.Color.Companion.gray: Color get() = Color(0xFF8E8E93)
-val androidx.compose.ui.graphics.Color.Companion.black: Color get() = Color(0xFF000000)
-val androidx.compose.ui.graphics.Color.Companion.white: Color get() = Color(0xFFFFFFFF)
-val androidx.compose.ui.graphics.Color.Companion.clear: Color get() = Color(0x00000000)
+// The factories below take Swift's labels; inside this file Compose's own
+// factories are called as ComposeColor, since Color(…) would find these first.
+
+val androidx.compose.ui.graphics.Color.Companion.red: Color get() = ComposeColor(0xFFFF3B30)
+val androidx.compose.ui.graphics.Color.Companion.orange: Color get() = ComposeColor(0xFFFF9500)
+val androidx.compose.ui.graphics.Color.Companion.yellow: Color get() = ComposeColor(0xFFFFCC00)
+val androidx.compose.ui.graphics.Color.Companion.green: Color get() = ComposeColor(0xFF34C759)
+val androidx.compose.ui.graphics.Color.Companion.mint: Color get() = ComposeColor(0xFF00C7BE)
+val androidx.compose.ui.graphics.Color.Companion.teal: Color get() = ComposeColor(0xFF30B0C7)
+val androidx.compose.ui.graphics.Color.Companion.cyan: Color get() = ComposeColor(0xFF32ADE6)
+val androidx.compose.ui.graphics.Color.Companion.blue: Color get() = ComposeColor(0xFF007AFF)
+val androidx.compose.ui.graphics.Color.Companion.indigo: Color get() = ComposeColor(0xFF5856D6)
+val androidx.compose.ui.graphics.Color.Companion.purple: Color get() = ComposeColor(0xFFAF52DE)
+val androidx.compose.ui.graphics.Color.Companion.pink: Color get() = ComposeColor(0xFFFF2D55)
+val androidx.compose.ui.graphics.Color.Companion.brown: Color get() = ComposeColor(0xFFA2845E)
+val androidx.compose.ui.graphics.Color.Companion.gray: Color get() = ComposeColor(0xFF8E8E93)
+val androidx.compose.ui.graphics.Color.Companion.black: Color get() = ComposeColor(0xFF000000)
+val androidx.compose.ui.graphics.Color.Companion.white: Color get() = ComposeColor(0xFFFFFFFF)
+val androidx.compose.ui.graphics.Color.Companion.clear: Color get() = ComposeColor(0x00000000)
 
 // The adaptive colours stay unspecified, so text and surfaces take the theme's own.
 val androidx.compose.ui.graphics.Color.Companion.primary: Color get() = Color.Unspecified
 val androidx.compose.ui.graphics.Color.Companion.background: Color get() = Color.Unspecified
-val androidx.compose.ui.graphics.Color.Companion.secondary: Color get() = Color(0xFF8E8E93)
-val androidx.compose.ui.graphics.Color.Companion.tertiary: Color get() = Color(0x998E8E93)
-val androidx.compose.ui.graphics.Color.Companion.accentColor: Color get() = assetColors["AccentColor"] ?: Color(0xFF007AFF)
-val androidx.compose.ui.graphics.Color.Companion.ultraThinMaterial: Color get() = Color(0x33F2F2F7)
-val androidx.compose.ui.graphics.Color.Companion.thinMaterial: Color get() = Color(0x66F2F2F7)
-val androidx.compose.ui.graphics.Color.Companion.regularMaterial: Color get() = Color(0x99F2F2F7)
-val androidx.compose.ui.graphics.Color.Companion.thickMaterial: Color get() = Color(0xCCF2F2F7)
-val androidx.compose.ui.graphics.Color.Companion.bar: Color get() = Color(0xF0F9F9F9)
+val androidx.compose.ui.graphics.Color.Companion.secondary: Color get() = ComposeColor(0xFF8E8E93)
+val androidx.compose.ui.graphics.Color.Companion.tertiary: Color get() = ComposeColor(0x998E8E93)
+val androidx.compose.ui.graphics.Color.Companion.accentColor: Color get() = assetColors["AccentColor"] ?: ComposeColor(0xFF007AFF)
+val androidx.compose.ui.graphics.Color.Companion.ultraThinMaterial: Color get() = ComposeColor(0x33F2F2F7)
+val androidx.compose.ui.graphics.Color.Companion.thinMaterial: Color get() = ComposeColor(0x66F2F2F7)
+val androidx.compose.ui.graphics.Color.Companion.regularMaterial: Color get() = ComposeColor(0x99F2F2F7)
+val androidx.compose.ui.graphics.Color.Companion.thickMaterial: Color get() = ComposeColor(0xCCF2F2F7)
+val androidx.compose.ui.graphics.Color.Companion.bar: Color get() = ComposeColor(0xF0F9F9F9)
 
 fun Color(red: Number, green: Number, blue: Number, opacity: Number = 1.0): Color =
-    Color(red.toFloat().coerceIn(0f, 1f), green.toFloat().coerceIn(0f, 1f), blue.toFloat().coerceIn(0f, 1f), opacity.toFloat().coerceIn(0f, 1f))
+    ComposeColor(red.toFloat().coerceIn(0f, 1f), green.toFloat().coerceIn(0f, 1f), blue.toFloat().coerceIn(0f, 1f), opacity.toFloat().coerceIn(0f, 1f))
 fun Color(white: Number, opacity: Number = 1.0): Color =
-    Color(white.toFloat().coerceIn(0f, 1f), white.toFloat().coerceIn(0f, 1f), white.toFloat().coerceIn(0f, 1f), opacity.toFloat().coerceIn(0f, 1f))
+    ComposeColor(white.toFloat().coerceIn(0f, 1f), white.toFloat().coerceIn(0f, 1f), white.toFloat().coerceIn(0f, 1f), opacity.toFloat().coerceIn(0f, 1f))
 fun Color(hue: Number, saturation: Number, brightness: Number, opacity: Number = 1.0, unusedTail: Unit = Unit): Color {
     val h = (hue.toDouble() - Math.floor(hue.toDouble())) * 6.0
     val s = saturation.toDouble().coerceIn(0.0, 1.0)
@@ -210,7 +214,7 @@ fun Color(hue: Number, saturation: Number, brightness: Number, opacity: Number =
         4 -> Triple(t, p, v)
         else -> Triple(v, p, q)
     }
-    return Color(r.toFloat(), g.toFloat(), b.toFloat(), opacity.toFloat().coerceIn(0f, 1f))
+    return ComposeColor(r.toFloat(), g.toFloat(), b.toFloat(), opacity.toFloat().coerceIn(0f, 1f))
 }
 /** A colour of the asset catalogue by name; unknown names fall back to the accent colour. */
 fun Color(name: String): Color = assetColors[name] ?: Color.accentColor
@@ -584,7 +588,7 @@ class Mod internal constructor(internal val ops: List<ModOp>) {
     fun clipShape(shape: SwiftShape, style: Any? = null) = modifier { it.clip(shape.compose) }
     fun clipShape(content: @Composable () -> Unit) = with(ModOp(clipContent = content))
     fun opacity(value: Number) = modifier { it.alpha(value.toFloat().coerceIn(0f, 1f)) }
-    fun shadow(color: Color = Color(0x33000000), radius: Number = 0, x: Number = 0, y: Number = 0) =
+    fun shadow(color: Color = ComposeColor(0x33000000), radius: Number = 0, x: Number = 0, y: Number = 0) =
         modifier { it.shadow(radius.pt, ambientColor = color, spotColor = color) }
     fun border(color: Color, width: Number = 1) = modifier { it.border(width.pt, color) }
     fun scaleEffect(scale: Number) = modifier { it.scale(scale.toFloat()) }
@@ -836,10 +840,10 @@ fun Unsupported(text: String, mod: Mod = Mod()) {
 // ---------------------------------------------------------------------------
 // Theme and app
 
-private val listBackgroundLight = Color(0xFFF2F2F7)
-private val listBackgroundDark = Color(0xFF000000)
-private val rowBackgroundLight = Color(0xFFFFFFFF)
-private val rowBackgroundDark = Color(0xFF1C1C1E)
+private val listBackgroundLight = ComposeColor(0xFFF2F2F7)
+private val listBackgroundDark = ComposeColor(0xFF000000)
+private val rowBackgroundLight = ComposeColor(0xFFFFFFFF)
+private val rowBackgroundDark = ComposeColor(0xFF1C1C1E)
 
 @Composable
 private fun listBackground() = if (isSystemInDarkTheme()) listBackgroundDark else listBackgroundLight
