@@ -762,7 +762,8 @@ internal fun Node(mod: Mod, greedy: Boolean = false, outer: Modifier = Modifier,
 
 @Composable
 private fun Render(mod: Mod, greedy: Boolean, outer: Modifier, content: @Composable (Modifier) -> Unit) {
-    var style = LocalSwiftStyle.current
+    val parentStyle = LocalSwiftStyle.current
+    var style = parentStyle
     for (op in mod.ops.asReversed()) op.style?.let { style = it(style) }
     val shapes = HashMap<ModOp, UiShape>()
     for (op in mod.ops) op.clipContent?.let { shapes[op] = capturedShape(it) }
@@ -770,7 +771,8 @@ private fun Render(mod: Mod, greedy: Boolean, outer: Modifier, content: @Composa
     val environment = LocalEnvironmentObjects.current
     var root = outer
     if (greedy && mod.ops.none { it.fixedSize }) root = stackWeight().then(root)
-    if (!style.enabled) root = root.alpha(0.4f)
+    // Dim where disabling starts; views inside inherit the flag, not a second dimming.
+    if (!style.enabled && parentStyle.enabled) root = root.alpha(0.4f)
     CompositionLocalProvider(
         LocalSwiftStyle provides style,
         LocalEnvironmentObjects provides (if (objects.isEmpty()) environment else environment + objects),
@@ -961,7 +963,8 @@ fun Image(systemName: String, mod: Mod = Mod()) {
     Node(mod) { modifier ->
         val style = LocalSwiftStyle.current
         val size = ((style.font ?: Font.body).size * 1.25).dp
-        Icon(symbolIcon(systemName), contentDescription = null, modifier = modifier.size(size), tint = style.color ?: LocalContentColor.current)
+        val tint = style.color?.takeIf { !it.isUnspecifiedColor } ?: LocalContentColor.current
+        Icon(symbolIcon(systemName), contentDescription = null, modifier = modifier.size(size), tint = tint)
     }
 }
 
@@ -1239,34 +1242,35 @@ private fun Screen(navigator: Navigator, index: Int, content: @Composable () -> 
     val title = chrome.title
     val toolbar = chrome.toolbar
     val dismiss = if (index > 0) DismissAction { navigator.pop() } else LocalDismiss.current
-    Scaffold(
-        contentWindowInsets = WindowInsets(0, 0, 0, 0),
-        topBar = {
-            if (title != null || toolbar != null || index > 0) {
-                TopAppBar(
-                    title = { CompositionLocalProvider(LocalSwiftStyle provides SwiftStyle(font = Font.headline)) { title?.invoke() } },
-                    navigationIcon = {
-                        if (index > 0) {
-                            IconButton(onClick = { navigator.pop() }) { Icon(Icons.AutoMirrored.Filled.ArrowBack, contentDescription = null) }
-                        }
-                    },
-                    actions = {
-                        CompositionLocalProvider(LocalSwiftStyle provides SwiftStyle(tint = MaterialTheme.colorScheme.primary)) {
-                            Row(verticalAlignment = UiAlignment.CenterVertically, horizontalArrangement = Arrangement.spacedBy(12.dp)) {
-                                toolbar?.invoke()
+    // The toolbar belongs to the screen as well: its links push, its buttons dismiss.
+    CompositionLocalProvider(
+        LocalNavigator provides navigator,
+        LocalScreenChrome provides chrome,
+        LocalDismiss provides dismiss,
+    ) {
+        Scaffold(
+            contentWindowInsets = WindowInsets(0, 0, 0, 0),
+            topBar = {
+                if (title != null || toolbar != null || index > 0) {
+                    TopAppBar(
+                        title = { CompositionLocalProvider(LocalSwiftStyle provides SwiftStyle(font = Font.headline)) { title?.invoke() } },
+                        navigationIcon = {
+                            if (index > 0) {
+                                IconButton(onClick = { navigator.pop() }) { Icon(Icons.AutoMirrored.Filled.ArrowBack, contentDescription = null) }
                             }
-                        }
-                    },
-                    windowInsets = WindowInsets(0, 0, 0, 0),
-                )
-            }
-        },
-    ) { padding ->
-        CompositionLocalProvider(
-            LocalNavigator provides navigator,
-            LocalScreenChrome provides chrome,
-            LocalDismiss provides dismiss,
-        ) {
+                        },
+                        actions = {
+                            CompositionLocalProvider(LocalSwiftStyle provides SwiftStyle(tint = MaterialTheme.colorScheme.primary)) {
+                                Row(verticalAlignment = UiAlignment.CenterVertically, horizontalArrangement = Arrangement.spacedBy(12.dp)) {
+                                    toolbar?.invoke()
+                                }
+                            }
+                        },
+                        windowInsets = WindowInsets(0, 0, 0, 0),
+                    )
+                }
+            },
+        ) { padding ->
             Box(Modifier.padding(padding).fillMaxSize(), contentAlignment = UiAlignment.Center) { content() }
         }
     }
@@ -1289,7 +1293,9 @@ fun NavigationLink(
         val open = Modifier.clickable(enabled = navigator != null && target != null) { if (target != null) navigator?.push(target) }
         Row(modifier.then(open), verticalAlignment = UiAlignment.CenterVertically) {
             Box(if (inList) Modifier.weight(1f) else Modifier) {
-                CompositionLocalProvider(LocalStackScope provides null) {
+                val style = LocalSwiftStyle.current
+                val linkStyle = if (inList || style.color != null) style else style.copy(color = style.tint ?: MaterialTheme.colorScheme.primary)
+                CompositionLocalProvider(LocalStackScope provides null, LocalSwiftStyle provides linkStyle) {
                     if (label != null) label() else if (title != null) SwiftText(title, Modifier)
                 }
             }
@@ -1349,9 +1355,21 @@ fun Label(title: String, systemImage: String, mod: Mod = Mod()) {
     Label(title = { Text(title) }, icon = { Image(systemName = systemImage) }, mod = mod)
 }
 
+internal val LocalInTabBar = staticCompositionLocalOf { false }
+
 @Composable
 fun Label(title: @Composable () -> Unit, icon: @Composable () -> Unit, mod: Mod = Mod()) {
+    val upright = LocalInTabBar.current
     Node(mod) { modifier ->
+        if (upright) {
+            Column(modifier, horizontalAlignment = UiAlignment.CenterHorizontally) {
+                CompositionLocalProvider(LocalStackScope provides null) {
+                    icon()
+                    title()
+                }
+            }
+            return@Node
+        }
         Row(modifier, horizontalArrangement = Arrangement.spacedBy(8.dp), verticalAlignment = UiAlignment.CenterVertically) {
             CompositionLocalProvider(LocalStackScope provides null) {
                 icon()
@@ -1616,7 +1634,9 @@ fun <T> TabView(selection: Binding<T>? = null, mod: Mod = Mod(), content: @Compo
                         },
                         icon = {
                             Column(horizontalAlignment = UiAlignment.CenterHorizontally) {
-                                CompositionLocalProvider(LocalSwiftStyle provides SwiftStyle(font = Font.caption)) { entry.label() }
+                                CompositionLocalProvider(LocalSwiftStyle provides SwiftStyle(font = Font.caption), LocalInTabBar provides true) {
+                                    entry.label()
+                                }
                             }
                         },
                     )

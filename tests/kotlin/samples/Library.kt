@@ -213,3 +213,34 @@ fun startWork() {
     val g = Angle(degrees = 45)
     val h = Color(hue = 0.5, saturation = 1, brightness = 1)
 }
+@Composable @NonSkippableComposable
+fun Shell(mod: Mod = Mod()) {
+    val self = remember { ShellView() }
+    Apply(mod) { self.body() }
+}
+
+class ShellView() {
+    var choice by mutableStateOf<String>("a", neverEqualPolicy())
+    var amount by mutableStateOf<Double>(1.0, neverEqualPolicy())
+    @Composable @NonSkippableComposable
+    fun body() {
+        TabView {
+            NavigationStack {
+                VStack {
+                    NavigationLink("Weiter", destination = { Text("Ziel") })
+                    Picker(selection = Binding({ choice }, { choice = it }), label = { Text("Wahl") }) {
+                        Text("A", mod = Mod().tag("a"))
+                        Text("B", mod = Mod().tag("b"))
+                    }
+                    TextField("Betrag", value = Binding({ amount }, { amount = it }), format = null)
+                    Button("Aus", mod = Mod().disabled(true)) {
+                    }
+                }
+            }
+            Text("Zweiter", mod = Mod().tabItem(label = {
+                Image(systemName = "star")
+                Text("Favoriten")
+            }))
+        }
+    }
+}
