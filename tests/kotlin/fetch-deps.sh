@@ -5,7 +5,7 @@
 # exactly the pinned set. Run by scripts/setup.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-cache="${TOVRANE_CACHE:-$HOME/.cache/tovrane}/kotlin"
+cache="${XDG_CACHE_HOME:-$HOME/.cache}/tovrane/kotlin"
 plugin="org.apache.maven.plugins:maven-dependency-plugin:3.6.1:copy-dependencies"
 
 fetch() {

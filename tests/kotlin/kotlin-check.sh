@@ -10,7 +10,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
-cache="${TOVRANE_CACHE:-$HOME/.cache/tovrane}/kotlin"
+cache="${XDG_CACHE_HOME:-$HOME/.cache}/tovrane/kotlin"
 
 if [ ! -f "$cache/compiler/.stamp" ] || [ ! -f "$cache/classpath/.stamp" ]; then
   echo "kotlin-check: Kotlin artifacts missing in $cache; run scripts/setup" >&2
@@ -30,9 +30,9 @@ given=()
 for arg in "$@"; do
   if [ -d "$arg" ]; then
     while IFS= read -r -d '' file; do given+=("$file"); done \
-      < <(find "$arg" -name '*.kt' -print0 | sort -z)
+      < <(find "$(realpath "$arg")" -name '*.kt' -print0 | sort -z)
   else
-    given+=("$arg")
+    given+=("$(realpath "$arg")")
   fi
 done
 hasCatalog=no
@@ -53,6 +53,8 @@ done
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 status=0
+# From a neutral folder, so the compiler names every file by its absolute path.
+cd "$out"
 java -Xmx3g -Xss8m -cp "$(join "${compilerJars[@]}")" org.jetbrains.kotlin.cli.jvm.K2JVMCompiler \
   -no-stdlib -no-reflect -jvm-target 17 -language-version 2.1 -api-version 2.1 \
   -Xplugin="$(ls "$cache"/compiler/kotlin-compose-compiler-plugin-embeddable-*.jar)" \

@@ -56,6 +56,9 @@ fun dump(value: Any?) = swiftPrint(value)
 
 // ---------------------------------------------------------------------------
 // Conversions written like Swift initialisers: Int(x), Double(text), String(x)
+// (A trailing `unusedTail: Unit = Unit` parameter, here and below, keeps two
+// overloads whose other parameters look alike apart, on the JVM and for
+// positional calls, where the one without it wins.)
 
 fun Int(value: Number): Int = value.toInt()
 fun Int(value: String): Int? = value.trim().toIntOrNull()
@@ -715,6 +718,9 @@ class SwiftTask internal constructor(private val job: Job) {
     fun cancel() = job.cancel()
     val isCancelled: Boolean get() = job.isCancelled
 }
+
+/** Swift's `Task<Success, Failure>` as a stored type; the result type is not kept. */
+typealias Task<Success, Failure> = SwiftTask
 
 internal val swiftTaskScope = CoroutineScope(SupervisorJob() + Dispatchers.Main)
 

@@ -198,7 +198,10 @@ suspend fun work(): Int {
     return 1
 }
 
+var running: Task<Unit, Never>? = null
+
 fun startWork() {
+    running?.cancel()
     val task = Task {
         work()
     }
