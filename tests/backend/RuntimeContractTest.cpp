@@ -1,8 +1,9 @@
 // The Kotlin runtime must declare every name that generated code calls. Bare
-// calls are checked through runtimeGlobals, the way the backend learns them;
-// members (collection extensions, colour names, the Mod chain) by their
+// calls are checked through the runtime-name scan, the way the backend learns
+// them; members (collection extensions, colour names, the Mod chain) by their
 // declaration text. That the runtime also compiles is the Kotlin check's job
 // (tests/kotlin).
+#include "core/backend/KotlinNameTables.hpp"
 #include "core/backend/RuntimeGlobals.hpp"
 
 #include "core/support/Regex.hpp"
@@ -10,39 +11,36 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace tovrane {
 namespace {
 
-// Names the generated code calls by their bare name: the runtime's own views,
-// values and helpers, the views Compose gets under SwiftUI's names, the
-// Swift globals written unchanged that Kotlin lacks, and what the generated
-// activity needs.
-const std::vector<std::string> bareCalledNames = {
+// Runtime names the generated code calls by their bare name, besides the
+// views and globals of the backend's tables.
+const std::vector<std::string> runtimeNames = {
     // view layer
     "Mod", "Apply", "Unsupported", "ColorView", "AssetImage", "RoundedRectangleShape", "Shape", "Binding",
     "environmentObject", "LocalDismiss", "DismissAction", "currentColorScheme", "ColorScheme", "currentOpenURL",
     "OpenURLAction", "ModelContext", "rememberAppStorage", "ModelStore",
-    // the views of SwiftUI that the runtime provides
-    "Text", "Button", "Image", "Spacer", "Divider", "VStack", "HStack", "ZStack", "LazyVStack", "LazyHStack",
-    "ScrollView", "List", "ForEach", "Form", "Section", "Group", "NavigationStack", "NavigationView",
-    "NavigationLink", "TextField", "SecureField", "TextEditor", "Toggle", "Slider", "Stepper", "Picker",
-    "ProgressView", "Label", "TabView", "Circle", "Ellipse", "Rectangle", "RoundedRectangle", "Capsule", "Link",
-    "EmptyView", "ToolbarItem", "ToolbarItemGroup", "Menu", "ContentUnavailableView", "WindowGroup", "Color",
     // language and library
     "SwiftError", "swiftPrint", "swiftRangeFrom", "swiftRangeUpTo", "swiftRangeThrough", "strideThrough", "Task",
     "TaskStatic",
     // values and styles
     "Font", "FontWeight", "FontDesign", "Alignment", "HorizontalAlignment", "VerticalAlignment", "TextAlignment",
     "ButtonRole", "Axis", "Edge", "DateFormatStyle", "FormatStyleLevel", "SwiftCalendar", "RoundingRule",
-    // Swift globals that are accepted as known and written unchanged
-    "Int", "Double", "Float", "CGFloat", "String", "Bool", "Character", "Array", "Set", "Dictionary", "UUID",
-    "Date", "URL", "min", "max", "abs", "sqrt", "pow", "round", "floor", "ceil", "zip", "stride", "Int64",
-    "Int32", "UInt", "TimeInterval", "withAnimation", "repeatElement", "type",
     // the generated activity
-    "SwiftApp", "TovraneTheme",
+    "SwiftApp", "TovraneTheme", "NavigationStack",
+};
+
+// Known globals that need no runtime declaration: Kotlin keywords and types,
+// names the backend always rewrites, and what Kotlin on the JVM provides.
+const std::set<std::string> globalsWithoutDeclaration = {
+    "true", "false", "nil", "super", "print", "fatalError", "precondition", "assert", "Double.pi", "Error",
+    "Result", "Optional", "Swift", "Math",
 };
 
 // Extension members that the backend writes instead of Swift's own.
@@ -50,43 +48,51 @@ const std::vector<std::string> extensionMembers = {
     "filter_", "map_", "flatMap_", "reversed_", "shuffled_", "dropLast_", "sorted_", "keys_", "values_", "infinity",
 };
 
-// Colour names written as members of Color.
-const std::vector<std::string> colorNames = {
-    "red", "orange", "yellow", "green", "mint", "teal", "cyan", "blue", "indigo", "purple", "pink", "brown", "gray",
-    "black", "white", "clear", "primary", "secondary", "accentColor", "background", "ultraThinMaterial",
-    "thinMaterial", "regularMaterial", "thickMaterial", "bar", "tertiary",
-};
+const std::vector<std::string_view> sourceNames = {"runtime/SwiftStdlib.kt", "runtime/SwiftUI.kt"};
 
-// Methods of the modifier chain, as the chain writer names them.
-const std::vector<std::string> modMethods = {
-    "padding", "frame", "offset", "background", "overlay", "cornerRadius", "clipShape", "opacity", "shadow",
-    "border", "scaleEffect", "rotationEffect", "font", "fontWeight", "bold", "italic", "strikethrough",
-    "underline", "foregroundColor", "foregroundStyle", "tint", "accentColor", "multilineTextAlignment",
-    "lineLimit", "fill", "stroke", "onTapGesture", "onAppear", "onDisappear", "task", "onChange0", "onChange1",
-    "onChange2", "disabled", "sheet", "fullScreenCover", "alert", "navigationTitle", "toolbar", "tag", "tabItem",
-    "environmentObject", "environment",
-};
+std::vector<std::string> requiredBareNames() {
+  std::vector<std::string> names = runtimeNames;
+  names.insert(names.end(), runtimeViews().begin(), runtimeViews().end());
+  for (const auto& name : knownGlobals())
+    if (!globalsWithoutDeclaration.contains(name)) names.push_back(name);
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
 
-std::string embeddedSource(std::string_view name) {
-  const auto bytes = resources::find(name);
-  return bytes ? std::string(*bytes) : std::string();
+// The chain writer's renames: a kept modifier can become another method name.
+std::vector<std::string> modMethodNames() {
+  std::vector<std::string> names;
+  for (const auto& name : runtimeModifiers()) {
+    if (name == "navigationBarTitle") {
+      names.push_back("navigationTitle");
+    } else if (name == "onChange") {
+      for (const char* variant : {"onChange0", "onChange1", "onChange2"}) names.push_back(variant);
+    } else {
+      names.push_back(name);
+    }
+  }
+  return names;
 }
 
 std::vector<std::string> embeddedSources() {
   std::vector<std::string> out;
-  for (const auto name : runtimeSourceNames) out.push_back(embeddedSource(name));
+  for (const auto name : sourceNames) {
+    const auto bytes = resources::find(name);
+    out.push_back(bytes ? std::string(*bytes) : std::string());
+  }
   return out;
 }
 
 std::vector<std::string> missingFrom(const std::set<std::string>& declared) {
   std::vector<std::string> missing;
-  for (const auto& name : bareCalledNames)
+  for (const auto& name : requiredBareNames())
     if (!declared.contains(name)) missing.push_back(name);
   return missing;
 }
 
 std::set<std::string> globalsOf(const std::vector<std::string>& texts) {
-  return runtimeGlobals(std::vector<std::string_view>(texts.begin(), texts.end()));
+  return runtimeGlobalsIn(std::vector<std::string_view>(texts.begin(), texts.end()));
 }
 
 bool declares(const std::vector<std::string>& texts, const std::string& pattern) {
@@ -97,7 +103,8 @@ bool declares(const std::vector<std::string>& texts, const std::string& pattern)
 }
 
 TEST(RuntimeContract, BothSourcesAreEmbedded) {
-  for (const auto name : runtimeSourceNames) EXPECT_FALSE(embeddedSource(name).empty()) << name;
+  const auto texts = embeddedSources();
+  for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_FALSE(texts[i].empty()) << sourceNames[i];
 }
 
 TEST(RuntimeContract, EveryBareCalledNameIsDeclaredAtTheStartOfALine) {
@@ -124,51 +131,21 @@ TEST(RuntimeContract, MembersThatGeneratedCodeCallsAreDeclared) {
   const auto texts = embeddedSources();
   for (const auto& name : extensionMembers)
     EXPECT_TRUE(declares(texts, "^(?:fun|val) .*\\." + name + "\\b")) << name;
-  for (const auto& name : colorNames)
+  for (const auto& name : swiftColorNames())
     EXPECT_TRUE(declares(texts, "^val androidx\\.compose\\.ui\\.graphics\\.Color\\.Companion\\." + name + ":")) << name;
   // The chain's methods, looked up inside the body of class Mod only.
   const auto& ui = texts[1];
   const auto start = ui.find("\nclass Mod ");
   ASSERT_NE(start, std::string::npos);
   const std::vector<std::string> modBody = {ui.substr(start, ui.find("\n}\n", start) - start)};
-  for (const auto& name : modMethods)
+  for (const auto& name : modMethodNames())
     EXPECT_TRUE(declares(modBody, "^    fun (?:<[^>]+> )?" + name + "\\(")) << name;
-  EXPECT_TRUE(declares(texts, "^\\s+fun constant\\(|^\\s+fun <T> constant\\(")) << "Binding.constant";
+  EXPECT_TRUE(declares(texts, "^\\s+fun <T> constant\\(")) << "Binding.constant";
   EXPECT_TRUE(declares(texts, "^\\s+var context: android\\.content\\.Context\\?")) << "SwiftApp.context";
 }
 
 TEST(RuntimeContract, AssetColorsAreLeftToTheProjectWriter) {
   EXPECT_FALSE(runtimeGlobals().contains("assetColors"));
-}
-
-TEST(RuntimeGlobals, FindsOnlyUnindentedDeclarations) {
-  struct Case {
-    const char* source;
-    std::set<std::string> names;
-  };
-  const std::vector<Case> cases = {
-      {"fun foo() {}", {"foo"}},
-      {"    fun indented() {}", {}},
-      {"@Composable\nfun OnTheLineBelow() {}", {"OnTheLineBelow"}},
-      {"@Composable fun SameLine() {}", {"SameLine"}},
-      {"@Composable\ninline fun <reified T : Any> env(): T = x", {"env"}},
-      {"fun <T> List<T>.filter_(p: (T) -> Boolean) = this", {"List"}},
-      {"private fun hidden() {}\nsuspend fun work() {}\nconst val LIMIT = 1", {}},
-      {"fun <K, V : Comparable<V>> nested() {}", {}},
-      {"fun interface Callback { fun run() }", {"interface"}},
-      {"enum class Edge { top }\ndata class P(val x: Int)\ntypealias Color = Int", {"Edge", "P", "Color"}},
-      {"object X\ninterface Y\nval z = 1\nvar w = 2\nclass Outer<T>", {"X", "Y", "z", "w", "Outer"}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(runtimeGlobals({c.source}), c.names) << c.source;
-}
-
-TEST(RuntimeGlobals, MissingOrUnreadableSourcesAddNoNames) {
-  {
-    resources::Override empty({});
-    EXPECT_TRUE(readRuntimeGlobals().empty());
-  }
-  resources::Override partial({{"runtime/SwiftStdlib.kt", "fun fromStdlib() {}"}, {"runtime/SwiftUI.kt", "fun \xff\xfe() {}\nfun Broken() {}"}});
-  EXPECT_EQ(readRuntimeGlobals(), std::set<std::string>{"fromStdlib"});
 }
 
 }  // namespace
