@@ -23,6 +23,8 @@ private fun formatting() {
     expect(String(mutableMapOf("k" to 1)), "[\"k\": 1]", "dictionary description")
     expect(String(mutableMapOf<String, Int>()), "[:]", "empty dictionary")
     expect(String(2.5), "2.5", "double")
+    val text = "50%d %@"
+    expect(String(text), "50%d %@", "String of a text is the text, never a format")
 }
 
 private fun conversions() {

@@ -26,7 +26,9 @@ fun conversions(text: String, value: Double): String {
     val m = TimeInterval(60)
     val n = Character("x")
     val o = Bool("true")
-    return "${a}${b}${c}${d}${e}${f}${g}${h}${i}${j}${k}${l}${m}${n}${o}"
+    val p = String(text)
+    val q = String(value)
+    return "${a}${b}${c}${d}${e}${f}${g}${h}${i}${j}${k}${l}${m}${n}${o}${p}${q}"
 }
 
 fun math(x: Int, y: Double): Double {
@@ -238,6 +240,9 @@ class ShellView() {
                     TextField("Betrag", value = Binding({ amount }, { amount = it }), format = null)
                     Button("Aus", mod = Mod().disabled(true)) {
                     }
+                    Text(amount)
+                    Text(Date(), mod = Mod().font(Font.caption))
+                    Text("Summe: ${String(format = "%.2f", amount)}", mod = Mod().frame(maxWidth = Double.infinity, alignment = Alignment.leading))
                 }
             }
             Text("Zweiter", mod = Mod().tabItem(label = {
