@@ -10,6 +10,7 @@
 // Text files are replaced atomically; a failed step throws files::FileError and
 // leaves what was written before in place. The writer holds no state besides
 // its three inputs and no handle between calls.
+#include "core/project/ConversionContract.hpp"
 #include "core/project/ProjectScanner.hpp"
 #include "core/support/Files.hpp"
 
@@ -43,6 +44,12 @@ class AndroidProjectWriter {
   // Writes text as UTF-8 to a path relative to the output folder, atomically,
   // creating missing parent folders.
   void write(std::string_view text, std::string_view relativePath) const;
+
+  // Writes "TOVRANE_BERICHT.md" (atomically) and ".tovrane/warnings.json"
+  // (plainly) from the finished result. Throws files::FileError.
+  void writeReport(const ConversionResult& result) const;
+  // The report's text for a given date text ("2025-03-01T14:05:09Z").
+  static std::string reportText(const ConversionResult& result, std::string_view date);
 
   // The bytes of a resource of the core library's store, or nullopt.
   static std::optional<std::string_view> resource(std::string_view name);

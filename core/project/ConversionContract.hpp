@@ -1,0 +1,76 @@
+#pragma once
+// The records that pass between the caller of a conversion and the driver:
+// options, the stages reported while it works, the result and its own error.
+#include "core/backend/ConversionWarning.hpp"
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace tovrane {
+
+struct ConversionOptions {
+  // Present values replace the scanned ones unchanged, even when empty.
+  std::optional<std::string> appName{};
+  std::optional<std::string> packageName{};
+};
+
+struct ConversionStage {
+  struct parsing {
+    std::string file;  // relative to the project folder
+    int index = 0;     // 0-based position in the scan's Swift file list
+    int total = 0;
+    bool operator==(const parsing&) const = default;
+  };
+  struct scanning {
+    bool operator==(const scanning&) const = default;
+  };
+  struct generating {
+    bool operator==(const generating&) const = default;
+  };
+  struct writingProject {
+    bool operator==(const writingProject&) const = default;
+  };
+  struct done {
+    bool operator==(const done&) const = default;
+  };
+  std::variant<parsing, scanning, generating, writingProject, done> node;
+  bool operator==(const ConversionStage&) const = default;
+};
+
+struct ConversionResult {
+  std::filesystem::path outputDirectory;
+  std::string appName;
+  std::string packageName;
+  int swiftFiles = 0;
+  int swiftLines = 0;
+  int kotlinFiles = 0;
+  std::vector<ConversionWarning> warnings;
+  int unsupportedCount = 0;
+  int images = 0;
+  int colors = 0;
+  double coverage = 1;
+};
+
+// 1 without lines, else 1 - 3 × untranslated places / lines, never below 0.
+double coverageEstimate(int swiftLines, int unsupportedCount);
+
+// The driver's own failure; its message is the German text for the user.
+class ConversionError : public std::runtime_error {
+ public:
+  static ConversionError noSwiftFiles(const std::filesystem::path& project);
+  const std::filesystem::path& project() const { return project_; }
+
+ private:
+  ConversionError(std::filesystem::path project, const std::string& message)
+      : std::runtime_error(message), project_(std::move(project)) {}
+  std::filesystem::path project_;
+};
+
+// The last path component of a folder, also when the path ends in "/".
+std::string folderName(const std::filesystem::path& folder);
+
+}  // namespace tovrane

@@ -1,0 +1,47 @@
+#pragma once
+// The conversion driver: one Xcode project folder in, one Android Studio
+// project folder out, in a single synchronous call that reports its stages.
+// Keeps nothing between calls; two conversions may run at once as long as
+// they write to different output folders.
+#include "core/project/ConversionContract.hpp"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace tovrane {
+
+class TovraneConverter {
+ public:
+  using Progress = std::function<void(const ConversionStage&)>;
+
+  // Throws ConversionError when the project holds no Swift file (nothing is
+  // written then), and the writer's files::FileError unchanged.
+  ConversionResult convert(const std::filesystem::path& project, const std::filesystem::path& output,
+                           const ConversionOptions& options, const Progress& progress) const;
+
+  // The non-empty lines of a text; a CR LF pair ends a line like a lone LF.
+  static int countLines(std::string_view text);
+  // The Kotlin file name for a Swift file's relative path, unique among
+  // `taken` without regard to letter case ("MainActivity.kt" is always taken:
+  // the writer generates it).
+  static std::string kotlinFileName(std::string_view swiftPath, const std::vector<std::string>& taken);
+};
+
+// The content of ".tovrane/manifest.json".
+struct ProjectManifest {
+  std::string packageName;
+  std::string sourceRoot;
+  std::map<std::string, std::string> files;  // Kotlin file name → Swift file's absolute path
+  bool operator==(const ProjectManifest&) const = default;
+};
+
+std::string encodeManifest(const ProjectManifest& manifest);
+// The manifest of an Android project folder, or nullopt when the file is
+// missing, unreadable, not JSON or lacks a member of the right type.
+std::optional<ProjectManifest> readManifest(const std::filesystem::path& androidProject);
+std::optional<ProjectManifest> decodeManifest(std::string_view text);
+
+}  // namespace tovrane
