@@ -1,6 +1,8 @@
 #pragma once
 // The values the application exchanges with the conversion and repair engine
 // and the device launcher: plain records, no behaviour beyond naming.
+#include "core/project/ConversionContract.hpp"
+
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -11,6 +13,12 @@
 #include <vector>
 
 namespace tovrane::app {
+
+// The conversion records are core's own; the stage keeps the app's flat form
+// until the conversion run model forwards core's stages.
+using tovrane::ConversionOptions;
+using tovrane::ConversionResult;
+using tovrane::ConversionWarning;
 
 enum class AIProvider { gemini, claude, openAI, local, claudeCode };
 
@@ -29,18 +37,6 @@ const char* rawValue(AIProvider provider);
 const char* displayName(AIProvider provider);
 std::optional<AIProvider> aiProviderFromRawValue(std::string_view text);
 
-struct ConversionWarning {
-  std::string file;
-  std::string message;
-  std::string source;
-  bool operator==(const ConversionWarning&) const = default;
-};
-
-struct ConversionOptions {
-  std::optional<std::string> appName;
-  std::optional<std::string> packageName;
-};
-
 struct ConversionStage {
   enum class Kind { scanning, parsing, generating, writingProject, done };
   Kind kind = Kind::scanning;
@@ -48,20 +44,6 @@ struct ConversionStage {
   std::string file;
   int index = 0;
   int total = 0;
-};
-
-struct ConversionResult {
-  std::filesystem::path outputDirectory;
-  std::string appName;
-  std::string packageName;
-  int swiftFiles = 0;
-  int swiftLines = 0;
-  int kotlinFiles = 0;
-  std::vector<ConversionWarning> warnings;
-  int unsupportedCount = 0;
-  int images = 0;
-  int colors = 0;
-  double coverage = 0;
 };
 
 struct ModelTier {
