@@ -3,7 +3,7 @@
 #include "core/support/Files.hpp"
 #include "core/support/Resources.hpp"
 #include "core/support/Text.hpp"
-#include "tests/project/TempFolder.hpp"
+#include "tests/support/TempDir.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ namespace tovrane {
 namespace {
 
 namespace fs = std::filesystem;
-using testsupport::TempFolder;
+using testsupport::TempDir;
 
 constexpr std::string_view settingsHead = R"(pluginManagement {
     repositories {
@@ -114,7 +114,7 @@ class AndroidProjectWriterTest : public ::testing::Test {
   AndroidProjectWriter writer(std::string appName = "Notizen", std::string package = "com.example.notes") const {
     return AndroidProjectWriter(std::move(appName), std::move(package), out());
   }
-  TempFolder temp;
+  TempDir temp;
 };
 
 TEST_F(AndroidProjectWriterTest, WritesEveryFileOfTheProject) {

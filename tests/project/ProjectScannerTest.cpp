@@ -1,6 +1,6 @@
 #include "core/project/ProjectScanner.hpp"
 
-#include "tests/project/TempFolder.hpp"
+#include "tests/support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ namespace tovrane {
 namespace {
 
 namespace fs = std::filesystem;
-using testsupport::TempFolder;
+using testsupport::TempDir;
 
 const fs::path fixtures = fs::path(TOVRANE_SOURCE_DIR) / "tests/project/fixtures";
 
@@ -66,7 +66,7 @@ TEST(ProjectScanner, FirstProjectFileWinsAndBuildSettingReferencesAreIgnored) {
 }
 
 TEST(ProjectScanner, MissingFolderOrUnreadableProjectFileGivesDefaults) {
-  TempFolder temp;
+  TempDir temp;
   EXPECT_EQ(ProjectScanner().scan(temp / "missing").swiftFiles, std::vector<fs::path>{});
   EXPECT_EQ(ProjectScanner().scan(temp / "missing/").appName, "missing");
   EXPECT_EQ(ProjectScanner().scan(temp / "missing/.").appName, "missing");
@@ -81,7 +81,7 @@ TEST(ProjectScanner, MissingFolderOrUnreadableProjectFileGivesDefaults) {
 }
 
 TEST(ProjectScanner, SwiftFilesAreSortedByTheirWholePathText) {
-  TempFolder temp;
+  TempDir temp;
   // As text "Kit.Core/" comes before "Kit/" ("." < "/"); compared folder by
   // folder it would come after.
   for (const char* file : {"P/Kit/B.swift", "P/Kit.Core/A.swift", "P/Kit-2/C.swift", "P/kit/D.swift", "P/Ä/E.swift"})
@@ -91,7 +91,7 @@ TEST(ProjectScanner, SwiftFilesAreSortedByTheirWholePathText) {
 }
 
 TEST(ProjectScanner, EmptyDisplayNameIsTakenAsIs) {
-  TempFolder temp;
+  TempDir temp;
   temp.put("P/Tool.xcodeproj/project.pbxproj",
            "INFOPLIST_KEY_CFBundleDisplayName = \"\";\nPRODUCT_BUNDLE_IDENTIFIER = tool;\n");
   const ProjectScan scan = ProjectScanner().scan(temp / "P");
@@ -100,7 +100,7 @@ TEST(ProjectScanner, EmptyDisplayNameIsTakenAsIs) {
 }
 
 TEST(ProjectScanner, LinksAreFollowedOnlyInsideTheProject) {
-  TempFolder temp;
+  TempDir temp;
   const fs::path outside = temp / "outside";
   temp.put("outside/Secret.swift", "secret");
   temp.put("outside/secret.png", std::string(100, 's'));
@@ -189,7 +189,7 @@ std::string colorSetName(int index) {
 }
 
 TEST(ProjectScanner, ReadColorUnderstandsEveryComponentNotation) {
-  TempFolder temp;
+  TempDir temp;
   const struct {
     std::string_view components;
     std::optional<std::uint32_t> argb;
@@ -220,7 +220,7 @@ TEST(ProjectScanner, ReadColorUnderstandsEveryComponentNotation) {
 }
 
 TEST(ProjectScanner, ReadColorChoosesTheVariantWithoutAppearances) {
-  TempFolder temp;
+  TempDir temp;
   const auto variant = [](std::string_view red, std::string_view appearances) {
     return std::string(R"({"color":{"components":{"red":")") + std::string(red) + "\"}}" +
            std::string(appearances) + "}";
@@ -253,7 +253,7 @@ TEST(ProjectScanner, ReadColorChoosesTheVariantWithoutAppearances) {
 }
 
 TEST(ProjectScanner, BestImageTakesTheFirstLargestRasterFile) {
-  TempFolder temp;
+  TempDir temp;
   temp.put("Set.imageset/a.png", std::string(10, 'a'));
   temp.put("Set.imageset/b@2x.png", std::string(30, 'b'));
   temp.put("Set.imageset/c@3x.png", std::string(30, 'c'));

@@ -1,5 +1,9 @@
 #include "tests/support/TempDir.hpp"
 
+#include "core/support/Files.hpp"
+
+#include <algorithm>
+
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -26,6 +30,19 @@ TempDir::~TempDir() {
       fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
   fs::remove_all(path_, ec);
+}
+
+fs::path TempDir::put(const fs::path& relative, std::string_view bytes) const {
+  files::writeFile(path_ / relative, bytes);
+  return path_ / relative;
+}
+
+std::vector<std::string> TempDir::entries() const {
+  std::vector<std::string> out;
+  for (const auto& entry : fs::recursive_directory_iterator(path_))
+    out.push_back(fs::relative(entry.path(), path_).string());
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 }  // namespace tovrane::testsupport
