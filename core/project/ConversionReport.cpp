@@ -4,7 +4,6 @@
 #include "core/support/Json.hpp"
 #include "core/support/Text.hpp"
 
-#include <algorithm>
 #include <ctime>
 #include <map>
 #include <set>

@@ -95,10 +95,8 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   IRModule parsed;
   int swiftLines = 0;
   const int total = static_cast<int>(scan.swiftFiles.size());
-  std::vector<std::string> relativePaths;
   for (int index = 0; index < total; ++index) {
     const std::string relative = relativePath(scan.swiftFiles[index], project);
-    relativePaths.push_back(relative);
     report({ConversionStage::parsing{relative, index, total}});
     const std::string source = readSwiftFile(scan.swiftFiles[index]);
     swiftLines += countLines(source);
