@@ -124,12 +124,44 @@ std::string KotlinEmitter::todo(std::string_view source, std::string_view messag
   return "TODO(" + stringLiteral(shown) + ")";
 }
 
+namespace {
+
+// The plain type name that Owner.Member stands for when Owner is a module type:
+// its own alias of that name, or for "ID" the type of its `id` property (the
+// identifier type of Identifiable). Kotlin has no member type aliases, so
+// Trip.ID has to be written as what it names. Only a simple name counts, which
+// also keeps aliases from resolving into each other endlessly.
+std::optional<std::string> memberTypeName(const ModuleSymbols& symbols, std::string_view owner,
+                                          std::string_view member) {
+  const auto type = symbols.types.find(owner);
+  if (type == symbols.types.end()) return std::nullopt;
+  const IRType* named = nullptr;
+  if (const auto alias = type->second.typealiases.find(std::string(member));
+      alias != type->second.typealiases.end()) {
+    named = &alias->second;
+  } else if (member == "ID") {
+    for (const IRProperty& property : type->second.properties) {
+      if (property.name == "id" && !property.isStatic) named = &property.type;
+    }
+  }
+  const auto* simple = named ? named->as<IRType::named>() : nullptr;
+  if (!simple || !simple->args.empty() || simple->name.find('.') != std::string::npos || simple->name == "Self") {
+    return std::nullopt;
+  }
+  return simple->name;
+}
+
+}  // namespace
+
 std::string KotlinEmitter::typeName(std::string_view name) const {
+  std::optional<std::string> resolved;
   if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) {
     // A nested module type is declared at file level under its simple name.
     const std::string_view last = name.substr(dot + 1);
     if (symbols.types.contains(last) || symbols.enums.contains(last) || symbols.protocols.contains(last)) {
       name = last;
+    } else if ((resolved = memberTypeName(symbols, typeName(name.substr(0, dot)), last))) {
+      name = *resolved;
     }
   }
   for (const auto& [swift, kotlin] : kotlinTypeNames) {

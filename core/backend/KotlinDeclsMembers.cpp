@@ -119,11 +119,17 @@ void KotlinEmitter::emitGetter(const std::vector<IRStmt>& getter, Writer& writer
     writer.line("get() = " + (type.is<IRType::inferred>() ? expr(*single) : coerced(*single, type)));
     return;
   }
+  // Values returned from inside the getter's branches are typed like the
+  // property, so `return 0` in a Double getter becomes `return 0.0`.
+  std::optional<IRType> returnType;
+  if (!type.is<IRType::inferred>()) returnType = type;
+  scope.returnTypes.push_back(returnType);
   writer.line("get() {");
   writer.level += 1;
-  emitFunctionBody(getter, writer, true, std::nullopt);
+  emitFunctionBody(getter, writer, true, returnType);
   writer.level -= 1;
   writer.line("}");
+  scope.returnTypes.pop_back();
 }
 
 void KotlinEmitter::emitSetter(const IRProperty& property, Writer& writer) {

@@ -164,6 +164,27 @@ TEST(KotlinTypeMapping, TypeNameMapsSwiftNamesAndResolvesNestedModuleTypes) {
   for (const auto& c : cases) EXPECT_EQ(emitter.typeName(c.swift), c.kotlin) << c.swift;
 }
 
+TEST(KotlinTypeMapping, MemberTypesOfModuleTypesAreWrittenAsWhatTheyName) {
+  ModuleSymbols symbols;
+  IRTypeDecl trip = typeDecl(IRTypeKind::struct_, "Trip");
+  trip.properties.push_back(storedVar("id", named("UUID")));
+  trip.typealiases.emplace("Tag", named("String"));
+  symbols.types.emplace("Trip", trip);
+  // An identifier typed by its own member type must not loop.
+  IRTypeDecl node = typeDecl(IRTypeKind::class_, "Node");
+  node.properties.push_back(storedVar("id", named("Node.ID")));
+  symbols.types.emplace("Node", node);
+  const KotlinEmitter emitter(std::move(symbols), "app");
+  const struct {
+    std::string_view swift;
+    std::string_view kotlin;
+  } cases[] = {
+      {"Trip.ID", "java.util.UUID"}, {"Trip.Tag", "String"},   {"Trip.Other", "Trip.Other"},
+      {"Node.ID", "Node.ID"},        {"Other.ID", "Other.ID"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(emitter.typeName(c.swift), c.kotlin) << c.swift;
+}
+
 TEST(KotlinTypeMapping, KtWritesWholeTypes) {
   const KotlinEmitter emitter(symbolsWithNested(), "app");
   const IRType intType = named("Int");

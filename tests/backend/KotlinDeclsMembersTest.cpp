@@ -150,6 +150,9 @@ TEST(KotlinDeclsMembers, Properties) {
   IRProperty count = storedVar("count");
   count.isLet = true;
   IRProperty guessed = withInit(storedVar("guessed", inferred()), ident("start"));
+  // Early returns inside a longer getter take the property's type too.
+  IRProperty progress = computed("progress", named("Double"));
+  progress.getter->insert(progress.getter->begin(), IRStmt::ret{intLit("0")});
 
   struct Case {
     IRProperty property;
@@ -168,6 +171,7 @@ TEST(KotlinDeclsMembers, Properties) {
       {storedVar("note", named("Note")), {"note"}, "override lateinit var note: Note"},
       {storedVar("any", inferred()), {}, "lateinit var any: Any"},
       {guessed, {}, "var guessed = " + exprText(ident("start"))},
+      {progress, {}, "val progress: Double\n    get() {\n        return 0.0\n        return 1.0\n    }"},
   };
   for (const Case& c : cases) {
     KotlinEmitter emitter(moduleSymbols(), "com.example.app");

@@ -94,6 +94,8 @@ typealias Int64 = Long
 typealias Int32 = Int
 typealias Never = Nothing
 typealias Void = Unit
+// Swift's IndexSet iterates its offsets in ascending order, like a tree set.
+typealias IndexSet = java.util.TreeSet<Int>
 
 fun Boolean.Companion.random(): Boolean = kotlin.random.Random.nextBoolean()
 fun Int.Companion.random(`in`: IntRange): Int = `in`.random()

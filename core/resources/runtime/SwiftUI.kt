@@ -1506,7 +1506,13 @@ fun SecureField(title: String, text: Binding<String>, mod: Mod = Mod()) = FieldO
 fun TextEditor(text: Binding<String>, mod: Mod = Mod()) = FieldOf("", text, secure = false, singleLine = false, mod = mod)
 
 @Composable
-fun ProgressView(title: String? = null, value: Number? = null, total: Number = 1.0, mod: Mod = Mod()) {
+fun ProgressView(
+    title: String? = null,
+    value: Number? = null,
+    total: Number = 1.0,
+    mod: Mod = Mod(),
+    label: (@Composable () -> Unit)? = null,
+) {
     Node(mod) { modifier ->
         Column(modifier, horizontalAlignment = UiAlignment.CenterHorizontally, verticalArrangement = Arrangement.spacedBy(8.dp)) {
             if (value == null) {
@@ -1516,6 +1522,7 @@ fun ProgressView(title: String? = null, value: Number? = null, total: Number = 1
                 LinearProgressIndicator(progress = { fraction }, modifier = Modifier.fillMaxWidth(), color = accent())
             }
             if (title != null) SwiftText(title, Modifier)
+            label?.invoke()
         }
     }
 }
