@@ -1,6 +1,6 @@
 #include "core/frontend/SwiftFrontend.hpp"
 #include "core/ir/IRJson.hpp"
-#include "tests/ir/IRBuilders.hpp"
+#include "tests/support/IRBuilders.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 namespace tovrane {
 namespace {
 
-using namespace irtest;
+using namespace testsupport;
 
 // Comparing the JSON text shows the whole difference on failure.
 template <typename T>
@@ -33,12 +33,9 @@ std::vector<IRDecl> lower(std::string_view source) { return SwiftFrontend().pars
 IRDecl unsupported(std::string reason, std::string source) {
   return IRDecl::unsupported{std::move(reason), std::move(source)};
 }
-IRType optional(IRType wrapped) { return IRType::optional{std::move(wrapped)}; }
-IRType array(IRType element) { return IRType::array{std::move(element)}; }
-IRType inferred() { return IRType::inferred{}; }
 
 IRProperty prop(std::string name, IRType type, const std::function<void(IRProperty&)>& edit = {}) {
-  IRProperty p = property(std::move(name), std::move(type));
+  IRProperty p = storedVar(std::move(name), std::move(type));
   if (edit) edit(p);
   return p;
 }
@@ -46,9 +43,6 @@ IRFunction func(std::string name, const std::function<void(IRFunction&)>& edit =
   IRFunction f = function(std::move(name));
   if (edit) edit(f);
   return f;
-}
-IRParam param(std::optional<std::string> label, std::string name, IRType type) {
-  return IRParam{.label = std::move(label), .name = std::move(name), .type = std::move(type)};
 }
 IRTypeDecl type(IRTypeKind kind, std::string name, const std::function<void(IRTypeDecl&)>& edit = {}) {
   IRTypeDecl t = typeDecl(kind, std::move(name));
@@ -110,7 +104,7 @@ TEST(SwiftFrontendDecl, TopLevelItems) {
       {longIf, {unsupported("#if-Block", longIfCut)}},
       {"typealias Pair = (Int, name: String)",
        {IRDecl::typeAlias{"Pair", IRType::tuple{{named("Int"), named("String")}}}}},
-      {"var title: String?", {IRDecl::variable{prop("title", optional(named("String")))}}},
+      {"var title: String?", {IRDecl::variable{prop("title", optionalOf(named("String")))}}},
       {"func f() {}\nstruct S {}",
        {IRDecl::function{func("f", [](IRFunction& f) { f.body.emplace(); })},
         IRDecl::type{type(IRTypeKind::struct_, "S")}}},
@@ -133,15 +127,15 @@ TEST(SwiftFrontendDecl, TypeSyntax) {
   } cases[] = {
       {"Int", intType},
       {"Set<Int>", named("Set", {intType})},
-      {"Int?", optional(intType)},
-      {"Optional<Int>", optional(intType)},
-      {"Int!", optional(intType)},
-      {"Int??", optional(optional(intType))},
-      {"[Int]", array(intType)},
-      {"Array<Int>", array(intType)},
+      {"Int?", optionalOf(intType)},
+      {"Optional<Int>", optionalOf(intType)},
+      {"Int!", optionalOf(intType)},
+      {"Int??", optionalOf(optionalOf(intType))},
+      {"[Int]", arrayOf(intType)},
+      {"Array<Int>", arrayOf(intType)},
       {"Array<Int, Int>", named("Array", {intType, intType})},
       {"Optional<Int, Int>", named("Optional", {intType, intType})},
-      {"[String: [Int]]", IRType::dictionary{named("String"), array(intType)}},
+      {"[String: [Int]]", IRType::dictionary{named("String"), arrayOf(intType)}},
       {"Dictionary<String, Int>", IRType::dictionary{named("String"), intType}},
       {"Dictionary<String>", named("Dictionary", {named("String")})},
       // Value generic arguments are skipped.
@@ -159,7 +153,7 @@ TEST(SwiftFrontendDecl, TypeSyntax) {
       {"P & Q", named("P & Q")},
       {"Int.Type", named("Int.Type")},
       {"[3 of Int]", named("[3 of Int]")},
-      {"[Item]?", optional(array(named("Item")))},
+      {"[Item]?", optionalOf(arrayOf(named("Item")))},
   };
   for (const auto& c : cases)
     EXPECT_EQ(json(propertyType("var v: " + c.spelling)), json(c.expected)) << c.spelling;
@@ -276,7 +270,7 @@ TEST(SwiftFrontendDecl, ViewConstrainedGenericParametersOfStructs) {
   IRTypeDecl card = type(IRTypeKind::struct_, "Card", [](IRTypeDecl& t) {
     t.inherits = {"View"};
     t.properties = {prop("content", named("View"), [](IRProperty& p) { p.isLet = true; }),
-                    prop("title", optional(named("Content")), [](IRProperty& p) { p.isLet = true; }),
+                    prop("title", optionalOf(named("Content")), [](IRProperty& p) { p.isLet = true; }),
                     prop("make", IRType::function{{}, named("Content")}),
                     prop("label", named("Label")), prop("wrapped", named("View"))};
   });
@@ -323,7 +317,7 @@ TEST(SwiftFrontendDecl, Properties) {
        })}},
       {"@SwiftUI.State var on: Bool", {prop("on", named("Bool"), [](IRProperty& p) { p.wrapper = "SwiftUI.State"; })}},
       // Without arguments the query starts empty and the written initial value is not kept.
-      {"@Query var items: [Item] = []", {prop("items", array(named("Item")), [](IRProperty& p) {
+      {"@Query var items: [Item] = []", {prop("items", arrayOf(named("Item")), [](IRProperty& p) {
          p.wrapper = "Query";
          p.initializer = IRExpr::call{ident("__Query"), {}, {}};
        })}},
@@ -399,7 +393,7 @@ TEST(SwiftFrontendDecl, FunctionsAndInitializers) {
        })},
       {"func pick<T: View>(_ x: T, label y: inout [String], z: Int..., _ _: Int) -> T where T: Equatable",
        func("pick", [](IRFunction& f) {
-         IRParam inout = param("label", "y", array(named("String")));
+         IRParam inout = param("label", "y", arrayOf(named("String")));
          inout.isInout = true;
          f.params = {param(std::nullopt, "x", named("T")), inout, param("z", "z", named("Int")),
                      param(std::nullopt, "unused", named("Int"))};
@@ -451,7 +445,7 @@ TEST(SwiftFrontendDecl, InitialDefaultAndRawValuesAreLoweredAsExpressions) {
         p.isPrivate = true;
         p.initializer = intLit("0");
       }),
-      prop("items", array(named("Item")), [&](IRProperty& p) {
+      prop("items", arrayOf(named("Item")), [&](IRProperty& p) {
         p.wrapper = "Query";
         p.wrapperArg = "sort: \\Item.date";
         p.initializer = IRExpr::call{ident("__Query"), {arg("sort", keyPath)}, {}};
@@ -461,7 +455,7 @@ TEST(SwiftFrontendDecl, InitialDefaultAndRawValuesAreLoweredAsExpressions) {
   EXPECT_EQ(json(holder.properties), json(properties));
   ASSERT_EQ(holder.functions.size(), 1u);
   ASSERT_EQ(holder.functions[0].params.size(), 1u);
-  IRParam expected = param("label", "y", array(named("String")));
+  IRParam expected = param("label", "y", arrayOf(named("String")));
   expected.isInout = true;
   expected.defaultValue = IRExpr::arrayLit{};
   EXPECT_EQ(json(holder.functions[0].params[0]), json(expected));

@@ -1,7 +1,7 @@
 #include "core/ir/IRJson.hpp"
 
 #include "core/ir/IRJsonKeys.hpp"
-#include "tests/ir/IRBuilders.hpp"
+#include "tests/support/IRBuilders.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 namespace tovrane {
 namespace {
 
-using namespace irtest;
+using namespace testsupport;
 
 // Records which case of which union a tree uses, walking the same key
 // tables as the coder, so every case added to a union must show up here.
@@ -91,7 +91,7 @@ const std::string MIN_FUNCTION =
 IRStmt ifWithoutElse() { return IRStmt::ifStmt{{IRCondition::bool_{ident("x")}}, {}, std::nullopt}; }
 
 std::vector<Golden> goldenCases() {
-  IRProperty fullProperty = property("title", IRType::optional{named("String")});
+  IRProperty fullProperty = storedVar("title", IRType::optional{named("String")});
   fullProperty.isLet = true;
   fullProperty.isStatic = true;
   fullProperty.wrapper = "Environment";
@@ -104,7 +104,7 @@ std::vector<Golden> goldenCases() {
   fullProperty.setterParam = "v";
   fullProperty.isPrivate = true;
 
-  IRProperty computed = property("n", named("Int"));
+  IRProperty computed = storedVar("n", named("Int"));
   computed.getter.emplace();
 
   IRFunction fullFunction{.name = "init",
@@ -124,7 +124,7 @@ std::vector<Golden> goldenCases() {
   IRTypeDecl enumDecl = typeDecl(IRTypeKind::enum_, "Shape");
   enumDecl.inherits = {"String", "Codable"};
   enumDecl.attributes = {"frozen"};
-  enumDecl.properties = {property("p", IRType::inferred{})};
+  enumDecl.properties = {storedVar("p", IRType::inferred{})};
   enumDecl.functions = {function("f")};
   enumDecl.cases = {IREnumCase{.name = "circle", .associated = {IRParam{.name = "value0", .type = named("Int")}}},
                     IREnumCase{.name = "none", .associated = {}, .rawValue = IRExpr::stringLit{}}};
@@ -261,7 +261,7 @@ std::vector<Golden> goldenCases() {
              R"({"name":"init","params":[{"label":"to","name":"x","type":)" + INT + R"(,"defaultValue":)" + ONE +
                  R"(,"isInout":true}],"returnType":)" + VOID +
                  R"(,"body":[],"isStatic":true,"isMutating":true,"isAsync":true,"isThrows":true,"isInit":true,"isPrivate":true,"attributes":["MainActor","discardableResult"],"isOverride":true})"),
-      golden("variable", IRDecl(IRDecl::variable{property("n", named("Int"))}),
+      golden("variable", IRDecl(IRDecl::variable{storedVar("n", named("Int"))}),
              R"({"variable":{"_0":{"name":"n","type":)" + INT +
                  R"(,"isLet":false,"isStatic":false,"isOverride":false,"otherAttributes":[],"setterParam":"newValue","isPrivate":false}}})"),
       golden("property with everything", fullProperty,
@@ -301,7 +301,7 @@ TEST(IRJson, CaseTableCoversEveryUnionCase) {
 }
 
 TEST(IRJson, CounterModuleIsWrittenExactly) {
-  IRProperty count = property("count", named("Int"));
+  IRProperty count = storedVar("count", named("Int"));
   count.initializer = intLit("0");
   IRTypeDecl counter = typeDecl(IRTypeKind::struct_, "Counter");
   counter.properties = {count};

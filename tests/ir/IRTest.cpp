@@ -1,5 +1,7 @@
 #include "core/ir/IR.hpp"
 
+#include "tests/support/IRBuilders.hpp"
+
 #include <gtest/gtest.h>
 
 #include <unordered_set>
@@ -7,7 +9,7 @@
 namespace tovrane {
 namespace {
 
-IRType named(std::string name, std::vector<IRType> args = {}) { return IRType::named{std::move(name), std::move(args)}; }
+using testsupport::named;
 
 TEST(IRType, EqualityIsStructural) {
   const IRType intType = named("Int");
