@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/backend/BackendFixtures.hpp"
+#include "tests/support/IRBuilders.hpp"
 
 namespace tovrane {
 namespace {
 
-using namespace fixtures;
+using namespace testsupport;
 
 TEST(KotlinNameTables, HaveTheirExactSizesWithoutDuplicates) {
   const struct {

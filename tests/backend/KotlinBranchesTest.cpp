@@ -194,7 +194,7 @@ TEST(KotlinSwitch, CaseOfNoModuleEnumerationStaysVisible) {
 
 TEST(KotlinSwitch, AsExpressionEveryBranchEndsInItsValue) {
   Harness h;
-  const IRStmt south = local("k", fixtures::inferred(), true, intLit("2"));
+  const IRStmt south = local("k", inferred(), true, intLit("2"));
   const IRStmt input = switchStmt(ident("dir"), {caseOf({enumCase("north")}, {exprStmt(intLit("1"))}),
                                                  caseOf({enumCase("south")}, {south, ret(intLit("3"))}),
                                                  caseOf({enumCase("east")}, {breakStmt()})});
@@ -271,8 +271,8 @@ TEST(KotlinIf, WritesIfStatementsAndElseChains) {
 
 TEST(KotlinIf, NamesBoundByConditionsEndWithTheIf) {
   Harness h;
-  h.emit({ifStmt({bind("found", ident("y"))}, {local("inner", fixtures::inferred(), true, intLit("1"))},
-                 std::vector<IRStmt>{local("other", fixtures::inferred(), true, intLit("2"))})});
+  h.emit({ifStmt({bind("found", ident("y"))}, {local("inner", inferred(), true, intLit("1"))},
+                 std::vector<IRStmt>{local("other", inferred(), true, intLit("2"))})});
   for (const char* name : {"found", "inner", "other"}) EXPECT_FALSE(h.emitter.scope.knows(name)) << name;
 }
 
@@ -316,7 +316,7 @@ TEST(KotlinIf, AsExpression) {
         "if ({0}) {\n    {1}\n    {2}\n} else {\n    if ({3}) {\n        return\n    } else {\n        Unit\n    }\n}",
         {ident("a"), ident("x"), intLit("1"), ident("b")}});
   check({"a branch ending in a declaration",
-        {ifStmt({test(ident("a"))}, {local("k", fixtures::inferred(), true, intLit("1"))}, std::vector<IRStmt>{})},
+        {ifStmt({test(ident("a"))}, {local("k", inferred(), true, intLit("1"))}, std::vector<IRStmt>{})},
         "if ({0}) {\n    val k = {1}\n} else {\n    Unit\n}", {ident("a"), intLit("1")}});
   check({"any other statement", {breakStmt()}, "break"});
 }
@@ -325,7 +325,7 @@ TEST(KotlinIf, AsExpression) {
 // statement, the structure around it stays the same.
 TEST(KotlinIf, ViewModeBranchesAreViewContent) {
   Harness h;
-  const IRStmt content = exprStmt(call(ident("Text"), {ident("x")}));
+  const IRStmt content = exprStmt(call(ident("Text"), {arg(ident("x"))}));
   const auto viewLines = [&](int level) {
     KotlinEmitter probe = h.emitter;
     Writer writer;

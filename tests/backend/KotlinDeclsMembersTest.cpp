@@ -7,20 +7,11 @@
 #include "core/backend/KotlinBackend.hpp"
 #include "core/support/Text.hpp"
 #include "tests/backend/BackendFixtures.hpp"
-#include "tests/backend/DeclsFixtures.hpp"
 
 namespace tovrane {
 namespace {
 
-using namespace fixtures;
-
-IRExpr memberOf(std::string base, std::string name) {
-  return IRExpr::member{ident(std::move(base)), std::move(name)};
-}
-IRExpr callOf(std::string callee) { return IRExpr::call{ident(std::move(callee)), {}, {}}; }
-IRParam param(std::optional<std::string> label, std::string name, IRType type) {
-  return IRParam{.label = std::move(label), .name = std::move(name), .type = std::move(type)};
-}
+using namespace testsupport;
 
 // The module of these tests: an enumeration Tint and a struct Note.
 ModuleSymbols moduleSymbols() {
@@ -106,14 +97,14 @@ TEST(KotlinDeclsMembers, ParametersAreDeclaredUnderNameAndLabel) {
 TEST(KotlinDeclsMembers, SingleStatementBodies) {
   const IRStmt ifStmt = IRStmt::ifStmt{{IRCondition::bool_{ident("flag")}}, {IRStmt::expr{intLit("1")}},
                                        std::vector<IRStmt>{IRStmt::expr{intLit("2")}}};
-  const IRStmt call = IRStmt::expr{callOf("refresh")};
+  const IRStmt refresh = IRStmt::expr{call(ident("refresh"))};
 
   KotlinEmitter reference(moduleSymbols(), "com.example.app");
   Writer asExpression;
   reference.emitStmtAsExpression(ifStmt, asExpression);
   Writer plain;
   plain.level = 1;
-  reference.emitStmt(call, plain);
+  reference.emitStmt(refresh, plain);
 
   KotlinEmitter emitter(moduleSymbols(), "com.example.app");
   Writer writer;
@@ -126,7 +117,7 @@ TEST(KotlinDeclsMembers, SingleStatementBodies) {
 
   Writer unitBody;
   unitBody.level = 1;
-  emitter.emitFunctionBody({call}, unitBody, false, std::nullopt);
+  emitter.emitFunctionBody({refresh}, unitBody, false, std::nullopt);
   EXPECT_EQ(unitBody.lines, plain.lines);
 
   Writer uncoerced;
@@ -189,8 +180,8 @@ TEST(KotlinDeclsMembers, StoredProperties) {
   hidden.isPrivate = true;
   IRProperty fixed = storedVar("fixed");
   fixed.isLet = true;
-  const IRExpr red = memberOf("Tint", "red");
-  const IRExpr other = memberOf("Other", "red");
+  const IRExpr red = member(ident("Tint"), "red");
+  const IRExpr other = member(ident("Other"), "red");
 
   struct Case {
     IRProperty property;
@@ -211,8 +202,8 @@ TEST(KotlinDeclsMembers, StoredProperties) {
       {withInit(storedVar("tint", inferred()), other), true, false, "",
        "var tint by mutableStateOf(" + exprText(other) + ", neverEqualPolicy())"},
       {storedVar("note", named("Note")), true, false, "open ", "open lateinit var note: Note"},
-      {withInit(storedVar("made", named("Note")), callOf("Note")), false, false, "",
-       "var made: Note = " + exprText(callOf("Note"))},
+      {withInit(storedVar("made", named("Note")), call(ident("Note"))), false, false, "",
+       "var made: Note = " + exprText(call(ident("Note")))},
       {storedVar("any", inferred()), false, false, "", "lateinit var any: Any"},
       {storedVar("items", arrayOf(named("String"))), true, false, "",
        "var items by mutableStateOf<MutableList<String>>(mutableListOf<String>(), neverEqualPolicy())"},
@@ -233,11 +224,11 @@ TEST(KotlinDeclsMembers, TypesAreGuessedFromLiteralsAndModuleNames) {
       {floatLit("2.5"), "Double"},
       {IRExpr::stringLit{{IRStringPart::text{"a"}}}, "String"},
       {IRExpr::boolLit{true}, "Boolean"},
-      {memberOf("Tint", "red"), "Tint"},
-      {memberOf("Color", "red"), ""},
-      {callOf("Note"), "Note"},
-      {callOf("Point"), ""},
-      {callOf("Tint"), "Tint"},
+      {member(ident("Tint"), "red"), "Tint"},
+      {member(ident("Color"), "red"), ""},
+      {call(ident("Note")), "Note"},
+      {call(ident("Point")), ""},
+      {call(ident("Tint")), "Tint"},
       {ident("Note"), ""},
       {nilLit(), ""},
   };

@@ -2,12 +2,12 @@
 
 #include "core/backend/KotlinBackend.hpp"
 #include "core/support/Text.hpp"
-#include "tests/backend/BackendFixtures.hpp"
+#include "tests/support/IRBuilders.hpp"
 
 namespace tovrane {
 namespace {
 
-using namespace fixtures;
+using namespace testsupport;
 
 std::string header(const std::string& path) {
   return "// Automatisch aus " + path +

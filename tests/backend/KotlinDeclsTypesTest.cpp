@@ -9,12 +9,11 @@
 #include "core/backend/KotlinBackend.hpp"
 #include "core/support/Text.hpp"
 #include "tests/backend/BackendFixtures.hpp"
-#include "tests/backend/DeclsFixtures.hpp"
 
 namespace tovrane {
 namespace {
 
-using namespace fixtures;
+using namespace testsupport;
 
 IREnumCase enumCase(std::string name, std::optional<IRExpr> rawValue = std::nullopt) {
   return IREnumCase{.name = std::move(name), .associated = {}, .rawValue = std::move(rawValue)};
@@ -32,13 +31,6 @@ std::string emitted(const ModuleSymbols& symbols, const IRTypeDecl& decl) {
   return written(writer);
 }
 
-// A module that knows the given declarations, as the collector would build it.
-ModuleSymbols symbolsFor(const std::vector<IRTypeDecl>& decls) {
-  IRFile file{.path = "Module.swift", .decls = {}};
-  for (const IRTypeDecl& decl : decls) file.decls.push_back(declOf(decl));
-  return SymbolCollector::collect(IRModule{.files = {file}});
-}
-
 struct TypeCase {
   std::string what;
   std::vector<IRTypeDecl> module;
@@ -54,10 +46,7 @@ void expectTypes(const std::vector<TypeCase>& cases) {
 }
 
 IRTypeDecl protocolNamed(std::string name, std::vector<IRProperty> properties, std::vector<IRFunction> functions = {}) {
-  IRTypeDecl decl = typeDecl(IRTypeKind::protocol, std::move(name));
-  decl.properties = std::move(properties);
-  decl.functions = std::move(functions);
-  return decl;
+  return typeDecl(IRTypeKind::protocol, std::move(name), std::move(properties), std::move(functions));
 }
 
 TEST(KotlinDeclsTypes, StructsAndClasses) {

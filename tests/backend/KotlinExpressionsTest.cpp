@@ -6,35 +6,14 @@
 namespace tovrane {
 namespace {
 
-using namespace fixtures;
+using namespace testsupport;
 
-IRExpr ident(std::string name) { return IRExpr::ident{std::move(name)}; }
-IRExpr member(IRExpr base, std::string name) { return IRExpr::member{std::move(base), std::move(name)}; }
-IRExpr dot(std::string name) { return IRExpr::member{std::nullopt, std::move(name)}; }
 IRExpr bin(IRExpr lhs, std::string op, IRExpr rhs) { return IRExpr::binary{std::move(lhs), std::move(op), std::move(rhs)}; }
-IRArg arg(IRExpr value) { return IRArg{.label = std::nullopt, .value = std::move(value)}; }
-IRArg arg(std::string label, IRExpr value) { return IRArg{.label = std::move(label), .value = std::move(value)}; }
-IRExpr call(IRExpr callee, std::vector<IRArg> args = {}, std::vector<IRArg> trailing = {}) {
-  return IRExpr::call{std::move(callee), std::move(args), std::move(trailing)};
-}
-IRStmt ret(IRExpr value) { return IRStmt::ret{std::move(value)}; }
-IRExpr closure(std::vector<std::string> params, std::vector<IRStmt> body) {
-  return IRExpr::closure{IRClosure{std::move(params), std::move(body)}};
-}
 // A closure whose body returns value.
 IRExpr lambda(std::vector<std::string> params, IRExpr value) {
   std::vector<IRStmt> body;
   body.push_back(ret(std::move(value)));
   return closure(std::move(params), std::move(body));
-}
-IRExpr text(std::string value) {
-  return IRExpr::stringLit{std::vector<IRStringPart>{IRStringPart::text{std::move(value)}}};
-}
-IRExpr range(std::optional<IRExpr> lower, std::string op, std::optional<IRExpr> upper) {
-  IRExpr::range r{.lower = std::nullopt, .op = std::move(op), .upper = std::nullopt};
-  if (lower) r.lower = std::move(*lower);
-  if (upper) r.upper = std::move(*upper);
-  return r;
 }
 IRExpr cast(IRExpr value, std::string keyword, std::string type) {
   return IRExpr::cast{std::move(value), std::move(keyword), named(std::move(type))};
@@ -99,12 +78,6 @@ class KotlinExpressions : public ::testing::Test {
                              "value", "user", "pair", "dict", "error", "items", "list", "isOn", "settings", "ok"}) {
       emitter.scope.declare(name);
     }
-  }
-
-  std::vector<std::string> messages() const {
-    std::vector<std::string> texts;
-    for (const ConversionWarning& warning : emitter.warnings) texts.push_back(warning.message);
-    return texts;
   }
 };
 
@@ -254,7 +227,7 @@ TEST_F(KotlinExpressions, ClosuresTakeTheirShapeFromTheirParameters) {
   cases.push_back({"{ $item in item }", lambda({"$item"}, ident("item")), "{ item -> item }"});
   cases.push_back({"key path \\.name", lambda({"$0"}, member(member(ident("$0"), "name"), "count")), "{ it.name.count }"});
   // The label is written when a line mentions it, even inside a text.
-  cases.push_back({"{ \"a@c91\" }", lambda({}, text("a@c91")), "c9@{ \"a@c91\" }"});
+  cases.push_back({"{ \"a@c91\" }", lambda({}, stringLit("a@c91")), "c9@{ \"a@c91\" }"});
   expectAll(emitter, cases);
   EXPECT_TRUE(emitter.warnings.empty());
   // Every closure used one number; the scope is back as it was.
@@ -282,9 +255,9 @@ TEST_F(KotlinExpressions, TheTupleRequestDestructuresExactlyTwoParametersOnce) {
 TEST_F(KotlinExpressions, ClosureLabelsCountOnOverFilesOfOneRun) {
   // The outer closure takes its number before the inner one.
   emitter.currentFile = "A.swift";
-  EXPECT_EQ(emitter.expr(lambda({}, lambda({}, text("@c2")))), "{ c2@{ \"@c2\" } }");
+  EXPECT_EQ(emitter.expr(lambda({}, lambda({}, stringLit("@c2")))), "{ c2@{ \"@c2\" } }");
   emitter.currentFile = "B.swift";
-  EXPECT_EQ(emitter.expr(lambda({}, text("@c3"))), "c3@{ \"@c3\" }");
+  EXPECT_EQ(emitter.expr(lambda({}, stringLit("@c3"))), "c3@{ \"@c3\" }");
   EXPECT_EQ(emitter.labelCounter, 3);
 }
 
@@ -316,7 +289,7 @@ TEST_F(KotlinExpressions, IdentifiersFollowRenamesBindingsAndMethods) {
   EXPECT_TRUE(emitter.warnings.empty());
 
   EXPECT_EQ(emitter.identExpr("score"), "TODO(\"tovrane: score\")");
-  EXPECT_EQ(messages(), std::vector<std::string>{"Unbekannter Bezeichner 'score'"});
+  EXPECT_EQ(messages(emitter), std::vector<std::string>{"Unbekannter Bezeichner 'score'"});
 
   // A local of the same name hides the method.
   emitter.scope.push();
@@ -508,8 +481,8 @@ TEST_F(KotlinExpressions, CallsOfLibraryFunctionsAndMethods) {
   cases.push_back({"Set<Int>()", call(ident("Set")), "mutableSetOf()"});
   cases.push_back({"Dictionary()", call(ident("Dictionary")), "mutableMapOf()"});
   cases.push_back({"fatalError()", call(ident("fatalError")), "error(\"fatalError\")"});
-  cases.push_back({"fatalError(\"x\")", call(ident("fatalError"), {arg(text("boom"))}), "error(\"boom\")"});
-  cases.push_back({"assert(ok, \"m\")", call(ident("assert"), {arg(ident("ok")), arg(text("m"))}), "check(ok)"});
+  cases.push_back({"fatalError(\"x\")", call(ident("fatalError"), {arg(stringLit("boom"))}), "error(\"boom\")"});
+  cases.push_back({"assert(ok, \"m\")", call(ident("assert"), {arg(ident("ok")), arg(stringLit("m"))}), "check(ok)"});
   cases.push_back({"precondition()", call(ident("precondition")), "check(true)"});
   cases.push_back({"withAnimation { ... }", call(ident("withAnimation"), {arg(dot("default"))}, {arg(lambda({}, ident("x")))}),
                    "run { x }"});
@@ -544,7 +517,7 @@ TEST_F(KotlinExpressions, CallsThatCannotBeTranslatedLeaveTheirArgumentsAlone) {
   EXPECT_EQ(emitter.expr(call(member(ident("score"), "run"), {arg(ident("score"))}, trailing)), "TODO(\"tovrane: score\")");
   EXPECT_EQ(emitter.expr(call(member(ident("Task"), "sleep"), {arg("for", member(ident("d"), "x"))})),
             "TODO(\"tovrane: Task.sleep(for: …)\")");
-  EXPECT_EQ(messages(), (std::vector<std::string>{"DispatchQueue: bitte durch Task/Coroutine ersetzen",
+  EXPECT_EQ(messages(emitter), (std::vector<std::string>{"DispatchQueue: bitte durch Task/Coroutine ersetzen",
                                                   "Unbekannte Funktion 'frobnicate'", "Unbekannte Funktion 'Frobnicate'",
                                                   "Unbekannter impliziter Aufruf .wobble", "Unbekannter Bezeichner 'score'",
                                                   "Nicht unterstützter Ausdruck"}));
@@ -554,7 +527,7 @@ TEST_F(KotlinExpressions, CallsThatCannotBeTranslatedLeaveTheirArgumentsAlone) {
 TEST_F(KotlinExpressions, TrailingClosuresBecomeLambdasOrNamedArguments) {
   std::vector<ExprCase> cases;
   cases.push_back({"Section(\"A\") { a } footer: { b }",
-                   call(ident("Settings"), {arg(text("A"))},
+                   call(ident("Settings"), {arg(stringLit("A"))},
                         {arg(lambda({}, ident("a"))), arg("footer", lambda({}, ident("b"))), arg(lambda({}, ident("c")))}),
                    "Settings(\"A\", content = { a }, footer = { b }, arg2 = { c })"});
   cases.push_back({"f(x) { a }", call(ident("max"), {arg(ident("x"))}, {arg(lambda({}, ident("a")))}), "max(x) { a }"});
@@ -573,8 +546,9 @@ TEST_F(KotlinExpressions, TrailingClosuresBecomeLambdasOrNamedArguments) {
 }
 
 TEST_F(KotlinExpressions, MemberwiseInitialisersTypeTheirArguments) {
-  const IRExpr made = call(ident("Settings"), {arg("price", intLit("3")), arg("name", text("n")), arg("count", intLit("1")),
-                                              arg("shared", intLit("2")), arg("alignment", dot("leading"))});
+  const IRExpr made = call(ident("Settings"), {arg("price", intLit("3")), arg("name", stringLit("n")),
+                                              arg("count", intLit("1")), arg("shared", intLit("2")),
+                                              arg("alignment", dot("leading"))});
   EXPECT_EQ(emitter.expr(made), "Settings(price = 3.0, name = \"n\", count = 1, shared = 2, alignment = Alignment.leading)");
   const std::vector<std::optional<IRType>> types = emitter.paramTypes(ident("Settings"), {arg("mode", dot("dark")), arg(intLit("1"))});
   ASSERT_EQ(types.size(), 2u);

@@ -14,12 +14,12 @@ TEST(KotlinStatements, EachStatementRule) {
     EXPECT_EQ(h.emit(c.input), expected) << c.name;
   };
   check({"expression", {exprStmt(ident("x"))}, "{0}", {ident("x")}});
-  check({"let without type", {local("sum", fixtures::inferred(), true, ident("x"))}, "val sum = {0}", {ident("x")}});
+  check({"let without type", {local("sum", inferred(), true, ident("x"))}, "val sum = {0}", {ident("x")}});
   check({"var with type coerces its literal", {local("ratio", named("Double"), false, intLit("1"))},
         "var ratio: Double = 1.0"});
   check({"typed without value", {local("count", named("Int"), false, std::nullopt)}, "var count: Int"});
-  check({"no Kotlin type and no value", {local("thing", fixtures::inferred(), false, std::nullopt)}, "var thing: Any?"});
-  check({"keyword name", {local("in", fixtures::inferred(), true, ident("x"))}, "val `in` = {0}", {ident("x")}});
+  check({"no Kotlin type and no value", {local("thing", inferred(), false, std::nullopt)}, "var thing: Any?"});
+  check({"keyword name", {local("in", inferred(), true, ident("x"))}, "val `in` = {0}", {ident("x")}});
   check({"destructure", {IRStmt::destructure{{"first", "_", "object"}, ident("pair")}},
         "val (first, _, `object`) = {0}", {ident("pair")}});
   check({"compound assignment", {assign(ident("x"), "+=", intLit("1"))}, "{0} += {1}", {ident("x"), intLit("1")}});
@@ -56,7 +56,7 @@ TEST(KotlinStatements, EachStatementRule) {
   check({"do without catch", {IRStmt::doCatch{{exprStmt(ident("x"))}, std::nullopt}},
         "try {\n    {0}\n} catch (error: Exception) {\n}", {ident("x")}});
   check({"defer runs in place", {IRStmt::defer_{{breakStmt()}}}, "// tovrane: defer-Block (bitte prüfen)\nbreak"});
-  check({"local type leaves no line", {IRStmt::localType{fixtures::typeDecl(IRTypeKind::struct_, "Row")}}, ""});
+  check({"local type leaves no line", {IRStmt::localType{typeDecl(IRTypeKind::struct_, "Row")}}, ""});
 }
 
 TEST(KotlinStatements, ReturnsFollowTheInnermostLabelAndResultType) {
@@ -82,12 +82,12 @@ TEST(KotlinStatements, UnsupportedIsCountedAndDeferOnlyWarned) {
 
 TEST(KotlinStatements, DeclaredNamesLiveInTheirFrames) {
   Harness h;
-  h.emit({local("total", fixtures::inferred(), true, intLit("0")),
+  h.emit({local("total", inferred(), true, intLit("0")),
           IRStmt::destructure{{"left", "right"}, ident("pair")},
-          forIn("(k,v)", ident("pair"), {local("inner", fixtures::inferred(), true, intLit("1"))}),
+          forIn("(k,v)", ident("pair"), {local("inner", inferred(), true, intLit("1"))}),
           IRStmt::doCatch{{}, std::vector<IRStmt>{}},
           guardStmt({bind("unwrapped", ident("y"))}, {ret()}),
-          IRStmt::localFunc{fixtures::function("helper")}});
+          IRStmt::localFunc{function("helper")}});
   for (const char* name : {"total", "left", "right", "unwrapped", "helper"}) {
     EXPECT_TRUE(h.emitter.scope.knows(name)) << name;
   }
@@ -97,9 +97,9 @@ TEST(KotlinStatements, DeclaredNamesLiveInTheirFrames) {
 
 TEST(KotlinStatements, LocalsRememberTheirModuleClass) {
   Harness h;
-  h.emit({local("store", fixtures::inferred(), false, call(ident("Store"))),
+  h.emit({local("store", inferred(), false, call(ident("Store"))),
           local("heading", named("Direction"), false, call(ident("Store"))),
-          local("label", fixtures::inferred(), false, call(ident("Text")))});
+          local("label", inferred(), false, call(ident("Text")))});
   EXPECT_EQ(h.emitter.scope.varClass["store"], "Store");
   // The written type wins over the initializer.
   EXPECT_EQ(h.emitter.scope.varClass["heading"], "Direction");
@@ -123,13 +123,14 @@ TEST(KotlinStatements, TouchLinesAfterInPlaceMutation) {
     const std::string expected = h.kotlin(c.expected, c.leaves);
     EXPECT_EQ(h.emit(c.input), expected) << c.name;
   };
-  check({"append to a state field", {exprStmt(call(member(ident("items"), "append"), {ident("x")}))},
-        "{0}\nthis.items = this.items", {call(member(ident("items"), "append"), {ident("x")})}});
-  check({"append through self", {exprStmt(call(member(member(self, "items"), "append"), {ident("x")}))},
-        "{0}\nthis.items = this.items", {call(member(member(self, "items"), "append"), {ident("x")})}});
+  check({"append to a state field", {exprStmt(call(member(ident("items"), "append"), {arg(ident("x"))}))},
+        "{0}\nthis.items = this.items", {call(member(ident("items"), "append"), {arg(ident("x"))})}});
+  check({"append through self", {exprStmt(call(member(member(self, "items"), "append"), {arg(ident("x"))}))},
+        "{0}\nthis.items = this.items", {call(member(member(self, "items"), "append"), {arg(ident("x"))})}});
   check({"append through optional chaining",
-        {exprStmt(call(member(IRExpr::postfix{ident("items"), "?"}, "append"), {ident("x")}))},
-        "{0}\nthis.items = this.items", {call(member(IRExpr::postfix{ident("items"), "?"}, "append"), {ident("x")})}});
+        {exprStmt(call(member(IRExpr::postfix{ident("items"), "?"}, "append"), {arg(ident("x"))}))},
+        "{0}\nthis.items = this.items",
+        {call(member(IRExpr::postfix{ident("items"), "?"}, "append"), {arg(ident("x"))})}});
   check({"method that does not mutate", {exprStmt(call(member(ident("items"), "filter")))}, "{0}",
         {call(member(ident("items"), "filter"))}});
   check({"mutating call under try", {exprStmt(IRExpr::tryExpr{call(member(ident("items"), "append")), "try"})},

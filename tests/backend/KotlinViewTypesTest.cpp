@@ -3,12 +3,12 @@
 // members, and the warnings a view type raises.
 #include <gtest/gtest.h>
 
-#include "tests/backend/ViewFixtures.hpp"
+#include "tests/backend/BackendFixtures.hpp"
 
 namespace tovrane {
 namespace {
 
-using namespace fixtures;
+using namespace testsupport;
 
 IRTypeDecl store() { return typeDecl(IRTypeKind::class_, "Store"); }
 IRTypeDecl item() { return typeDecl(IRTypeKind::struct_, "Item"); }
@@ -46,10 +46,10 @@ std::string shell(const std::string& params, const std::vector<std::string>& fun
 TEST(KotlinViewTypes, TheCounterExampleIsWrittenLineForLine) {
   IRTypeDecl counter = viewNamed(
       "CounterView",
-      {constant(storedVar("title", named("String"))),
-       wrapped("State", initialised(storedVar("count", inferred()), intLit("0"))),
+      {asLet(storedVar("title", named("String"))),
+       wrapped("State", withInit(storedVar("count", inferred()), intLit("0"))),
        wrapped("Binding", storedVar("isOn", named("Bool"))),
-       withBody(storedVar("body", named("some View")), {stmt(view("Text", {arg(ident("title"))}))})});
+       withGetter(storedVar("body", named("some View")), {exprStmt(view("Text", {arg(ident("title"))}))})});
   counter.properties[1].isPrivate = true;
   counter.properties[1].type = named("Int");
   Emitted out = emitView(counter);
@@ -90,13 +90,13 @@ TEST(KotlinViewTypes, EachKindOfStoredProperty) {
        shell("selected: Int, mod: Mod = Mod()", {"val self = remember { VView(selected) }", "self.selected = selected"},
              "var selected: Int", {})},
       {"a plain var with initial value is a parameter with a default",
-       initialised(storedVar("ratio", named("Double")), intLit("2")),
+       withInit(storedVar("ratio", named("Double")), intLit("2")),
        shell("ratio: Double = 2.0, mod: Mod = Mod()", {"val self = remember { VView(ratio) }", "self.ratio = ratio"},
              "var ratio: Double", {})},
       {"an optional without initial value defaults to null", storedVar("note", optionalOf(named("String"))),
        shell("note: String? = null, mod: Mod = Mod()", {"val self = remember { VView(note) }", "self.note = note"},
              "var note: String?", {})},
-      {"a keyword name is escaped", constant(storedVar("in", named("String"))),
+      {"a keyword name is escaped", asLet(storedVar("in", named("String"))),
        shell("`in`: String, mod: Mod = Mod()", {"val self = remember { VView(`in`) }", "self.`in` = `in`"},
              "var `in`: String", {})},
       {"@ObservedObject is a parameter", wrapped("ObservedObject", storedVar("store", named("Store"))),
@@ -108,7 +108,7 @@ TEST(KotlinViewTypes, EachKindOfStoredProperty) {
       {"@FocusState of another type is nullable", wrapped("FocusState", storedVar("field", named("String"))),
        shell("mod: Mod = Mod()", {"val self = remember { VView() }"}, "",
              {"var field by mutableStateOf<String?>(null, neverEqualPolicy())"})},
-      {"@StateObject creates its object", wrapped("StateObject", initialised(storedVar("model", inferred()),
+      {"@StateObject creates its object", wrapped("StateObject", withInit(storedVar("model", inferred()),
                                                                              view("Store"))),
        shell("mod: Mod = Mod()", {"val self = remember { VView() }"}, "",
              {"var model by mutableStateOf(Store(), neverEqualPolicy())"})},
@@ -135,7 +135,7 @@ TEST(KotlinViewTypes, EachKindOfStoredProperty) {
        shell("mod: Mod = Mod()", {"val self = remember { VView() }", "self.store = environmentObject<Store>()"}, "",
              {"lateinit var store: Store"})},
       {"@AppStorage with key and initial value",
-       wrapped("AppStorage", initialised(storedVar("name", named("String")), str("x")), "\"name\""),
+       wrapped("AppStorage", withInit(storedVar("name", named("String")), stringLit("x")), "\"name\""),
        shell("mod: Mod = Mod()",
              {"val self = remember { VView() }", "self._name = rememberAppStorage(\"name\", \"x\")"}, "",
              {"lateinit var _name: MutableState<String>", "var name: String", "    get() = _name.value",
@@ -153,19 +153,19 @@ TEST(KotlinViewTypes, EachKindOfStoredProperty) {
               "    get() = _when.value", "    set(v) { _when.value = v }"})},
       {"@Namespace", wrapped("Namespace", storedVar("ns", inferred())),
        shell("mod: Mod = Mod()", {"val self = remember { VView() }"}, "", {"val ns = Any()"})},
-      {"@Query without arguments", wrapped("Query", initialised(storedVar("items", arrayOf(named("Item"))),
+      {"@Query without arguments", wrapped("Query", withInit(storedVar("items", arrayOf(named("Item"))),
                                                                 view("__Query"))),
        shell("mod: Mod = Mod()", {"val self = remember { VView() }"}, "",
              {"val items: MutableList<Item>", "    get() = ModelStore.fetch(Item::class).toMutableList()"})},
       {"@Query sorted by a key path in reverse",
-       wrapped("Query", initialised(storedVar("items", arrayOf(named("Item"))),
+       wrapped("Query", withInit(storedVar("items", arrayOf(named("Item"))),
                                     view("__Query", {arg("sort", keyPath("date")), arg("order", dot("reverse"))}))),
        shell("mod: Mod = Mod()", {"val self = remember { VView() }"}, "",
              {"val items: MutableList<Item>",
               "    get() = ModelStore.fetch(Item::class, sort = { it.date }, reverse = true).toMutableList()"})},
       {"@Query sorted by the first of several descriptors",
        wrapped("Query",
-               initialised(storedVar("items", arrayOf(named("Item"))),
+               withInit(storedVar("items", arrayOf(named("Item"))),
                            view("__Query", {arg("sort", arrayLit({view("SortDescriptor", {arg(keyPath("date")),
                                                                                           arg("order", dot("reverse"))}),
                                                                     view("SortDescriptor", {arg(keyPath("name"))})}))}))),
@@ -173,7 +173,7 @@ TEST(KotlinViewTypes, EachKindOfStoredProperty) {
              {"val items: MutableList<Item>",
               "    get() = ModelStore.fetch(Item::class, sort = { it.date }, reverse = true).toMutableList()"})},
       {"@Query with an empty descriptor list and an untyped element",
-       wrapped("Query", initialised(storedVar("items", inferred()), view("__Query", {arg("sort", arrayLit({}))}))),
+       wrapped("Query", withInit(storedVar("items", inferred()), view("__Query", {arg("sort", arrayLit({}))}))),
        shell("mod: Mod = Mod()", {"val self = remember { VView() }"}, "",
              {"val items: MutableList<Any>", "    get() = ModelStore.fetch(Any::class).toMutableList()"})},
       {"an unknown environment key is kept as a nullable value",
@@ -184,9 +184,9 @@ TEST(KotlinViewTypes, EachKindOfStoredProperty) {
 }
 
 TEST(KotlinViewTypes, ModStaysBeforeATrailingContentLambda) {
-  IRProperty content = constant(storedVar("content", functionOf({}, named("Content"))));
+  IRProperty content = asLet(storedVar("content", functionOf({}, named("Content"))));
   content.wrapper = "ViewBuilder";
-  IRProperty titled = constant(storedVar("title", named("String")));
+  IRProperty titled = asLet(storedVar("title", named("String")));
   EXPECT_NE(withOne(content).find("fun V(mod: Mod = Mod(), content: @Composable () -> Unit)"), std::string::npos);
 
   const std::string card = emitView(viewNamed("Card", {titled, content})).kotlin;
@@ -202,7 +202,7 @@ TEST(KotlinViewTypes, ModStaysBeforeATrailingContentLambda) {
   EXPECT_NE(emitView(viewNamed("Card", {titled, optionalContent})).kotlin.find(", mod: Mod = Mod()) {"),
             std::string::npos);
   // Another ViewBuilder attribute position counts too.
-  IRProperty later = constant(storedVar("content", functionOf({}, named("Content"))));
+  IRProperty later = asLet(storedVar("content", functionOf({}, named("Content"))));
   later.otherAttributes = {"ViewBuilder"};
   EXPECT_NE(withOne(later).find("fun V(mod: Mod = Mod(), content: @Composable () -> Unit)"), std::string::npos);
 }
@@ -210,7 +210,8 @@ TEST(KotlinViewTypes, ModStaysBeforeATrailingContentLambda) {
 TEST(KotlinViewTypes, AppsHaveARootHolderAndNoMod) {
   IRTypeDecl app = typeDecl(IRTypeKind::struct_, "Main");
   app.inherits = {"App"};
-  app.properties = {withBody(storedVar("body", named("some Scene")), {stmt(view("WindowGroup", {}, {arg(block())}))})};
+  app.properties = {
+      withGetter(storedVar("body", named("some Scene")), {exprStmt(view("WindowGroup", {}, {arg(block())}))})};
   EXPECT_EQ(emitView(app).kotlin,
             "@Composable @NonSkippableComposable\n"
             "fun Main() {\n"
@@ -230,7 +231,7 @@ TEST(KotlinViewTypes, ViewMembersAreComposableOtherMembersOrdinary) {
   IRFunction row = function("row");
   row.params = {IRParam{.name = "item", .type = named("String")}};
   row.returnType = named("some View");
-  row.body = std::vector<IRStmt>{stmt(view("Text", {arg(ident("item"))}))};
+  row.body = std::vector<IRStmt>{exprStmt(view("Text", {arg(ident("item"))}))};
   IRFunction builder = function("footer");
   builder.attributes = {"ViewBuilder"};
   IRFunction init = function("init");
@@ -238,8 +239,8 @@ TEST(KotlinViewTypes, ViewMembersAreComposableOtherMembersOrdinary) {
   IRFunction secondInit = init;
   IRTypeDecl list = viewNamed(
       "ItemList",
-      {withBody(storedVar("header", named("some View")), {stmt(view("Text", {arg(str("Items"))}))}),
-       withBody(storedVar("body", named("some View")), {stmt(call(ident("header")))})},
+      {withGetter(storedVar("header", named("some View")), {exprStmt(view("Text", {arg(stringLit("Items"))}))}),
+       withGetter(storedVar("body", named("some View")), {exprStmt(call(ident("header")))})},
       {row, builder, init, secondInit});
   Emitted out = emitView(list);
   EXPECT_EQ(out.kotlin,
@@ -295,7 +296,7 @@ TEST(KotlinViewTypes, ReturnInAViewMemberIsPlainAndTheOuterLabelsComeBack) {
 
 TEST(KotlinViewTypes, ModuleTypesOfFieldsAreRemembered) {
   Emitted out = emitView(viewNamed("V", {wrapped("ObservedObject", storedVar("model", named("Store"))),
-                                         wrapped("StateObject", initialised(storedVar("made", inferred()), view("Store"))),
+                                         wrapped("StateObject", withInit(storedVar("made", inferred()), view("Store"))),
                                          wrapped("Binding", storedVar("chosen", named("Item"))),
                                          wrapped("Environment", storedVar("shared", inferred()), "Store.self")}),
                          {store(), item()});

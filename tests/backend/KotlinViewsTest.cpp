@@ -3,16 +3,16 @@
 // view calls, buttons, navigation, lists, modifier chains and placeholders.
 #include <gtest/gtest.h>
 
-#include "tests/backend/ViewFixtures.hpp"
+#include "tests/backend/BackendFixtures.hpp"
 
 namespace tovrane {
 namespace {
 
-using namespace fixtures;
+using namespace testsupport;
 
 // The view whose body the cases stand in, and the module around it.
 std::vector<IRTypeDecl> module() {
-  IRProperty content = constant(storedVar("content", functionOf({}, named("Content"))));
+  IRProperty content = asLet(storedVar("content", functionOf({}, named("Content"))));
   content.wrapper = "ViewBuilder";
   IRFunction save = function("save");
   save.body = std::vector<IRStmt>{};
@@ -20,16 +20,16 @@ std::vector<IRTypeDecl> module() {
   row.params = {IRParam{.name = "item", .type = named("String")}};
   row.attributes = {"ViewBuilder"};
   IRTypeDecl screen = viewNamed("Screen",
-                                {constant(storedVar("title", named("String"))),
-                                 constant(storedVar("items", arrayOf(named("String")))),
-                                 constant(storedVar("pairs", dictionaryOf(named("String"), named("Int")))),
+                                {asLet(storedVar("title", named("String"))),
+                                 asLet(storedVar("items", arrayOf(named("String")))),
+                                 asLet(storedVar("pairs", dictionaryOf(named("String"), named("Int")))),
                                  wrapped("Binding", storedVar("show", named("Bool"))), content,
-                                 withBody(storedVar("header", named("some View")), {})},
+                                 withGetter(storedVar("header", named("some View")), {})},
                                 {save, row});
 
   IRProperty cardContent = content;
-  IRTypeDecl card = viewNamed("Card", {constant(storedVar("title", named("String"))), cardContent});
-  IRTypeDecl meter = viewNamed("Meter", {constant(storedVar("value", named("Double")))});
+  IRTypeDecl card = viewNamed("Card", {asLet(storedVar("title", named("String"))), cardContent});
+  IRTypeDecl meter = viewNamed("Meter", {asLet(storedVar("value", named("Double")))});
   return {screen, card, meter, viewNamed("Detail"), viewNamed("Map")};
 }
 
@@ -73,7 +73,7 @@ void expectCases(KotlinEmitter& emitter, const std::vector<Case>& cases) {
   }
 }
 
-IRExpr text(std::string literal) { return view("Text", {arg(str(std::move(literal)))}); }
+IRExpr text(std::string literal) { return view("Text", {arg(stringLit(std::move(literal)))}); }
 
 TEST_F(ViewContent, ViewCalls) {
   expectCases(
@@ -81,8 +81,8 @@ TEST_F(ViewContent, ViewCalls) {
       {
           {"Text keeps its first argument without label", view("Text", {arg("verbatim", ident("title"))}),
            "Text(title)"},
-          {"an asset image", view("Image", {arg(str("logo"))}), "AssetImage(\"logo\")"},
-          {"a system image", view("Image", {arg("systemName", str("star"))}), "Image(systemName = \"star\")"},
+          {"an asset image", view("Image", {arg(stringLit("logo"))}), "AssetImage(\"logo\")"},
+          {"a system image", view("Image", {arg("systemName", stringLit("star"))}), "Image(systemName = \"star\")"},
           {"another image variant", view("Image", {arg("uiImage", ident("title"))}), "Unsupported(\"Image\")",
            {"Image-Variante nicht unterstützt"}, 1},
           {"an image without arguments", view("Image"), "Unsupported(\"Image\")",
@@ -96,15 +96,15 @@ TEST_F(ViewContent, ViewCalls) {
           {"a stack with content", view("VStack", {}, {arg(block({text("a"), text("b")}))}),
            "VStack {\n    Text(\"a\")\n    Text(\"b\")\n}"},
           {"a module view's trailing closure fills its content property",
-           view("Card", {arg("title", str("A"))}, {arg(block({text("x")}))}),
+           view("Card", {arg("title", stringLit("A"))}, {arg(block({text("x")}))}),
            "Card(title = \"A\", content = { Text(\"x\") })"},
           {"its chain moves after the content",
-           modifier(view("Card", {arg("title", str("A"))}, {arg(block({text("x")}))}), "padding"),
+           modifier(view("Card", {arg("title", stringLit("A"))}, {arg(block({text("x")}))}), "padding"),
            "Card(title = \"A\", content = { Text(\"x\") }, mod = Mod().padding())"},
           {"a labelled argument takes the type of the property it names", view("Meter", {arg("value", intLit("2"))}),
            "Meter(value = 2.0)"},
           {"a link's destination loses its force unwrap",
-           view("Link", {arg(str("Docs")),
+           view("Link", {arg(stringLit("Docs")),
                          arg("destination", IRExpr::postfix{view("URL", {arg("string", ident("title"))}), "!"})}),
            "Link(\"Docs\", destination = URL(string = title))"},
           {"a view-valued argument becomes a lambda", view("Label", {arg("title", text("t")), arg("icon", text("i"))}),
@@ -165,7 +165,7 @@ TEST_F(ViewContent, Buttons) {
   expectCases(emitter,
               {
                   {"a title and the action as trailing closure",
-                   view("Button", {arg(str("Save"))}, {arg(block({call(ident("save"))}))}),
+                   view("Button", {arg(stringLit("Save"))}, {arg(block({call(ident("save"))}))}),
                    "Button(\"Save\") { save() }"},
                   {"an action argument and a label closure",
                    view("Button", {arg("action", ident("save"))}, {arg(block({text("Save")}))}),
@@ -215,7 +215,7 @@ TEST_F(ViewContent, NavigationListsAndForEach) {
 
 TEST_F(ViewContent, ViewStatements) {
   Writer writer;
-  emitter.emitViewBlock({IRStmt::forIn{"word", ident("items"), {stmt(view("Text", {arg(ident("word"))}))}},
+  emitter.emitViewBlock({IRStmt::forIn{"word", ident("items"), {exprStmt(view("Text", {arg(ident("word"))}))}},
                          IRStmt::ret{IRExpr{text("end")}}},
                         writer);
   EXPECT_EQ(written(writer), "for (word in items) {\n    Text(word)\n}\nText(\"end\")");
@@ -232,7 +232,7 @@ TEST_F(ViewContent, ModifierChains) {
           {"two modifiers in source order", modifier(modifier(hi, "padding"), "bold"),
            "Text(\"Hi\", mod = Mod().padding().bold())"},
           {"only silently dropped modifiers leave no mod",
-           modifier(modifier(view("Image", {arg(str("a"))}), "resizable"), "scaledToFit"), "AssetImage(\"a\")"},
+           modifier(modifier(view("Image", {arg(stringLit("a"))}), "resizable"), "scaledToFit"), "AssetImage(\"a\")"},
           {"an edge and a length", modifier(hi, "padding", {arg(dot("horizontal")), arg(intLit("16"))}),
            "Text(\"Hi\", mod = Mod().padding(Edge.horizontal, 16))"},
           {"labelled arguments", modifier(hi, "frame", {arg("width", intLit("100")), arg("height", intLit("50"))}),
@@ -240,7 +240,7 @@ TEST_F(ViewContent, ModifierChains) {
           {"a positional modifier loses its labels",
            modifier(hi, "cornerRadius", {arg(intLit("8")), arg("antialiased", IRExpr::boolLit{true})}),
            "Text(\"Hi\", mod = Mod().cornerRadius(8, true))"},
-          {"navigationBarTitle is navigationTitle", modifier(hi, "navigationBarTitle", {arg(str("x"))}),
+          {"navigationBarTitle is navigationTitle", modifier(hi, "navigationBarTitle", {arg(stringLit("x"))}),
            "Text(\"Hi\", mod = Mod().navigationTitle(\"x\"))"},
           {"a tap action", modifier(hi, "onTapGesture", {}, {arg(block({call(ident("save"))}))}),
            "Text(\"Hi\", mod = Mod().onTapGesture(perform = { save() }))"},
@@ -261,11 +261,12 @@ TEST_F(ViewContent, ModifierChains) {
            modifier(hi, "sheet", {arg("isPresented", ident("$show"))}, {arg(block({view("Detail")}))}),
            "Text(\"Hi\", mod = Mod().sheet(isPresented = _show, content = { Detail() }))"},
           {"an alert's closures are actions and message",
-           modifier(hi, "alert", {arg(str("Title")), arg("isPresented", ident("$show"))},
+           modifier(hi, "alert", {arg(stringLit("Title")), arg("isPresented", ident("$show"))},
                     {arg(block({text("a")})), arg("message", block({text("m")}))}),
            "Text(\"Hi\", mod = Mod().alert(\"Title\", isPresented = _show, actions = { Text(\"a\") }, "
            "message = { Text(\"m\") }))"},
-          {"an alert's single closure is its actions", modifier(hi, "alert", {arg(str("T"))}, {arg(block({text("a")}))}),
+          {"an alert's single closure is its actions",
+           modifier(hi, "alert", {arg(stringLit("T"))}, {arg(block({text("a")}))}),
            "Text(\"Hi\", mod = Mod().alert(\"T\", actions = { Text(\"a\") }))"},
           {"a tab label", modifier(hi, "tabItem", {}, {arg(block({text("t")}))}),
            "Text(\"Hi\", mod = Mod().tabItem(label = { Text(\"t\") }))"},

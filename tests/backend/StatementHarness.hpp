@@ -16,29 +16,17 @@
 
 namespace tovrane::statements {
 
-using fixtures::intLit;
-using fixtures::named;
+// The statement tests read the shared IR builders and the ones below as one
+// vocabulary.
+using namespace testsupport;
 
-inline IRExpr ident(std::string name) { return IRExpr::ident{std::move(name)}; }
-inline IRExpr member(IRExpr base, std::string name) {
-  return IRExpr::member{Box<IRExpr>(std::move(base)), std::move(name)};
-}
-inline IRExpr call(IRExpr callee, std::vector<IRExpr> args = {}) {
-  std::vector<IRArg> list;
-  for (IRExpr& arg : args) list.push_back(IRArg{.value = std::move(arg)});
-  return IRExpr::call{std::move(callee), std::move(list), {}};
-}
 inline IRExpr subscript(IRExpr base, IRExpr index) {
   return IRExpr::subscriptExpr{std::move(base), {IRArg{.value = std::move(index)}}};
-}
-inline IRExpr range(IRExpr lower, std::string op, IRExpr upper) {
-  return IRExpr::range{Box<IRExpr>(std::move(lower)), std::move(op), Box<IRExpr>(std::move(upper))};
 }
 inline IRExpr pairOf(IRExpr first, IRExpr second) {
   return IRExpr::tuple{{IRArg{.value = std::move(first)}, IRArg{.value = std::move(second)}}};
 }
 
-inline IRStmt exprStmt(IRExpr value) { return IRStmt::expr{std::move(value)}; }
 inline IRStmt local(std::string name, IRType type, bool isLet, std::optional<IRExpr> value) {
   IRStmt::local stmt{.name = std::move(name), .type = std::move(type), .isLet = isLet};
   if (value) stmt.value = Box<IRExpr>(std::move(*value));
@@ -47,8 +35,6 @@ inline IRStmt local(std::string name, IRType type, bool isLet, std::optional<IRE
 inline IRStmt assign(IRExpr target, std::string op, IRExpr value) {
   return IRStmt::assign{std::move(target), std::move(op), std::move(value)};
 }
-inline IRStmt ret() { return IRStmt::ret{}; }
-inline IRStmt ret(IRExpr value) { return IRStmt::ret{Box<IRExpr>(std::move(value))}; }
 inline IRStmt breakStmt() { return IRStmt::breakStmt{}; }
 inline IRStmt continueStmt() { return IRStmt::continueStmt{}; }
 inline IRStmt ifStmt(std::vector<IRCondition> conds, std::vector<IRStmt> then,
@@ -98,7 +84,7 @@ inline ModuleSymbols moduleSymbols() {
       info.sealed = info.sealed || !c.associated.empty();
       symbols.caseIndex[c.name].push_back(name);
     }
-    symbols.types.emplace(name, fixtures::typeDecl(IRTypeKind::enum_, name));
+    symbols.types.emplace(name, typeDecl(IRTypeKind::enum_, name));
     symbols.enums.emplace(name, std::move(info));
   };
   const auto plain = [](std::string name) { return IREnumCase{.name = std::move(name), .associated = {}}; };
@@ -108,7 +94,7 @@ inline ModuleSymbols moduleSymbols() {
   addEnum("Token", {plain("object"), plain("word")});
   addEnum("Light", {plain("on"), plain("off")});
   addEnum("Power", {plain("on"), plain("off"), plain("surge")});
-  symbols.types.emplace("Store", fixtures::typeDecl(IRTypeKind::class_, "Store"));
+  symbols.types.emplace("Store", typeDecl(IRTypeKind::class_, "Store"));
   symbols.classes.insert("Store");
   symbols.observable["Store"] = NameSet{"items", "count"};
   return symbols;
@@ -154,13 +140,13 @@ class Harness {
   std::string emit(const std::vector<IRStmt>& stmts) {
     Writer writer;
     for (const IRStmt& stmt : stmts) emitter.emitStmt(stmt, writer);
-    return text::join(writer.lines, "\n");
+    return written(writer);
   }
 
   std::string emitAsExpression(const IRStmt& stmt) {
     Writer writer;
     emitter.emitStmtAsExpression(stmt, writer);
-    return text::join(writer.lines, "\n");
+    return written(writer);
   }
 
   KotlinEmitter emitter;

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/backend/BackendFixtures.hpp"
+#include "tests/support/IRBuilders.hpp"
 
 namespace tovrane {
 namespace {
 
-using namespace fixtures;
+using namespace testsupport;
 
 IRTypeDecl withFunctions(IRTypeDecl decl, std::vector<std::string> names) {
   for (std::string& name : names) decl.functions.push_back(function(std::move(name)));
