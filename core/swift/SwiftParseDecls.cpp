@@ -136,7 +136,7 @@ NodeId Parser::parseDecl(bool inMembers) {
       keywordAt(peek()) == Keyword::kwOperator)
     return parseOperatorDecl({}, {});
   if (atKw(Keyword::kwUsing) && !inMembers) return parseUsingDecl();
-  NodeId attributes = at(TokenKind::atSign) ? parseAttributeList() : NodeId{};
+  NodeId attributes = at(TokenKind::atSign) || at(TokenKind::poundIf) ? parseAttributeList() : NodeId{};
   NodeId modifiers = parseModifiers();
   if (tree_.elements(modifiers).empty()) modifiers = {};
   return parseDeclAfterModifiers(attributes, modifiers, inMembers);

@@ -54,7 +54,7 @@ NodeId Parser::parseExpr() {
   }
   auto base = static_cast<std::uint32_t>(scratch_.size());
   scratch_.push_back(Slot::of(parseUnaryExpr()));
-  while (true) {
+  while (pos_ != directiveEnd_) {
     NodeId op;
     bool cast = false;
     switch (kind()) {
@@ -204,7 +204,7 @@ NodeId Parser::parseAdditionalTrailingClosures() {
 }
 
 NodeId Parser::parsePostfixSuffixes(NodeId base) {
-  while (true) {
+  while (pos_ != directiveEnd_) {
     switch (kind()) {
       case TokenKind::period: {
         Layout member(*this, SyntaxKind::memberAccessExpr);
@@ -268,6 +268,10 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
         base = node.finish();
         continue;
       }
+      case TokenKind::poundIf:
+        if (!atPostfixIfConfig()) return base;
+        base = parsePostfixIfConfig(base);
+        continue;
       case TokenKind::binaryOperator: case TokenKind::prefixOperator: {
         SyntaxKind k = tree_.kind(base);
         if (atText("<") && glued(pos_) &&
@@ -284,6 +288,7 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
         return base;
     }
   }
+  return base;
 }
 
 NodeId Parser::tryGenericArgumentsInExpr(NodeId base) {

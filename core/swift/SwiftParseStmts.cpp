@@ -269,7 +269,7 @@ NodeId Parser::parseSwitchCaseList() {
   while (!at(TokenKind::rightBrace) && !atEnd() && !(ifConfigDepth_ > 0 && atPoundClause())) {
     if ((at(TokenKind::rightParen) || at(TokenKind::rightSquare)) && tok().match != TokenId::invalid) break;
     std::uint32_t before = pos_;
-    if (at(TokenKind::poundIf)) scratch_.push_back(Slot::of(parseIfConfigDecl(ItemContext::switchCase, false, false)));
+    if (at(TokenKind::poundIf)) scratch_.push_back(Slot::of(parseIfConfigDecl(ClauseContent::switchCases)));
     else scratch_.push_back(Slot::of(parseSwitchCase()));
     if (pos_ == before) break;
   }

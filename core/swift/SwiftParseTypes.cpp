@@ -263,7 +263,12 @@ NodeId Parser::parseGenericArgumentClause() {
 
 NodeId Parser::parseAttributeList() {
   auto base = static_cast<std::uint32_t>(scratch_.size());
-  while (at(TokenKind::atSign)) scratch_.push_back(Slot::of(parseAttribute()));
+  while (true) {
+    if (at(TokenKind::atSign)) scratch_.push_back(Slot::of(parseAttribute()));
+    else if (at(TokenKind::poundIf) && atIfConfigOfAttributes())
+      scratch_.push_back(Slot::of(parseIfConfigDecl(ClauseContent::attributes)));
+    else break;
+  }
   return finishList(SyntaxKind::attributeList, base);
 }
 

@@ -261,9 +261,9 @@ NodeId Parser::parseCodeBlockItem(ItemContext context) {
   Layout item(*this, SyntaxKind::codeBlockItem);
   std::uint32_t before = pos_;
   NodeId inner;
-  if (at(TokenKind::poundIf)) {
-    inner = parseIfConfigDecl(context, false, false);
-  } else if (atDeclStart(false)) {
+  if (at(TokenKind::poundIf) && !atIfConfigOfAttributes()) {
+    inner = parseIfConfigDecl(ClauseContent::items, context);
+  } else if (at(TokenKind::poundIf) || atDeclStart(false)) {
     inner = parseDecl(false);
   } else if (atStmtStart()) {
     inner = parseStmt();
@@ -313,8 +313,8 @@ NodeId Parser::parseMemberBlockItemList() {
     Layout item(*this, SyntaxKind::memberBlockItem);
     std::uint32_t before = pos_;
     NodeId decl;
-    if (at(TokenKind::poundIf)) decl = parseIfConfigDecl(ItemContext::member, true, false);
-    else if (atDeclStart(true)) decl = parseDecl(true);
+    if (at(TokenKind::poundIf) && !atIfConfigOfAttributes()) decl = parseIfConfigDecl(ClauseContent::members);
+    else if (at(TokenKind::poundIf) || atDeclStart(true)) decl = parseDecl(true);
     if (!decl || pos_ == before) {
       Layout missingDecl(*this, SyntaxKind::missingDecl);
       if (atExprStart()) {
@@ -352,7 +352,60 @@ NodeId Parser::parseMemberBlock() {
   return block.finish();
 }
 
-NodeId Parser::parseIfConfigDecl(ItemContext context, bool inMembers, bool inAttributes) {
+std::uint32_t Parser::nextLineStart(std::uint32_t index) const {
+  while (tokAt(index).kind != TokenKind::endOfFile) {
+    const Token& t = tokAt(index);
+    bool open = t.kind == TokenKind::leftParen || t.kind == TokenKind::leftBrace || t.kind == TokenKind::leftSquare;
+    if (open && t.match != TokenId::invalid) index = t.match;
+    index = nextIndex(index);
+    if (tokAt(index).flags & Token::lineStartFlag) break;
+  }
+  return index;
+}
+
+bool Parser::atPostfixIfConfig() const {
+  std::uint32_t index = pos_;
+  do index = nextLineStart(index);
+  while (tokAt(index).kind == TokenKind::poundIf);
+  return tokAt(index).kind == TokenKind::period;
+}
+
+bool Parser::atIfConfigOfAttributes() const {
+  // Iterative, so deeply nested blocks cannot exhaust the stack.
+  std::uint32_t index = pos_;
+  int open = 0;
+  bool anyAttribute = false;
+  while (true) {
+    switch (tokAt(index).kind) {
+      case TokenKind::poundIf:
+        ++open;
+        index = nextLineStart(index);
+        break;
+      case TokenKind::poundElseif: case TokenKind::poundElse:
+        index = nextLineStart(index);
+        break;
+      case TokenKind::poundEndif:
+        if (--open == 0) return anyAttribute;
+        index = nextIndex(index);
+        break;
+      case TokenKind::atSign:
+        anyAttribute = true;
+        index = skipAttributesFrom(index);
+        break;
+      default:
+        return false;
+    }
+  }
+}
+
+NodeId Parser::parsePostfixIfConfig(NodeId base) {
+  Layout expr(*this, SyntaxKind::postfixIfConfigExpr);
+  expr.set(PostfixIfConfigExpr::base, base);
+  expr.set(PostfixIfConfigExpr::config, parseIfConfigDecl(ClauseContent::postfixExpression));
+  return expr.finish();
+}
+
+NodeId Parser::parseIfConfigDecl(ClauseContent content, ItemContext context) {
   DepthGuard guard(depth_);
   Layout decl(*this, SyntaxKind::ifConfigDecl);
   auto base = static_cast<std::uint32_t>(scratch_.size());
@@ -363,17 +416,34 @@ NodeId Parser::parseIfConfigDecl(ItemContext context, bool inMembers, bool inAtt
     bool isElse = at(TokenKind::poundElse);
     clause.set(IfConfigClause::poundKeyword, consume());
     if (!isElse) {
+      // The condition is the rest of the directive's line: ".padding()" on
+      // the next line is the clause's content, not a member of the condition.
       bool saved = noTrailingClosure_;
+      std::uint32_t savedEnd = directiveEnd_;
       noTrailingClosure_ = true;
+      directiveEnd_ = nextLineStart(lastConsumed_);
       clause.set(IfConfigClause::condition, parseExpr());
       noTrailingClosure_ = saved;
+      directiveEnd_ = savedEnd;
     }
     ++ifConfigDepth_;
-    if (depth_ > maxDepth) clause.unexpected(skipUntil([this] { return atPoundClause(); }));
-    else if (inAttributes) clause.set(IfConfigClause::elements, parseAttributeList());
-    else if (inMembers) clause.set(IfConfigClause::elements, parseMemberBlockItemList());
-    else if (context == ItemContext::switchCase) clause.set(IfConfigClause::elements, parseSwitchCaseList());
-    else clause.set(IfConfigClause::elements, parseCodeBlockItemList(context));
+    if (depth_ > maxDepth) {
+      clause.unexpected(skipUntil([this] { return atPoundClause(); }));
+    } else {
+      switch (content) {
+        case ClauseContent::items: clause.set(IfConfigClause::elements, parseCodeBlockItemList(context)); break;
+        case ClauseContent::members: clause.set(IfConfigClause::elements, parseMemberBlockItemList()); break;
+        case ClauseContent::switchCases: clause.set(IfConfigClause::elements, parseSwitchCaseList()); break;
+        case ClauseContent::attributes: clause.set(IfConfigClause::elements, parseAttributeList()); break;
+        case ClauseContent::postfixExpression:
+          // One base-less suffix chain (".padding().bold()" or a nested
+          // postfix #if); a clause may also be empty.
+          if (at(TokenKind::period) || (at(TokenKind::poundIf) && atPostfixIfConfig()))
+            clause.set(IfConfigClause::elements, parsePostfixSuffixes(NodeId{}));
+          clause.unexpected(skipUntil([this] { return atPoundClause(); }));
+          break;
+      }
+    }
     --ifConfigDepth_;
     scratch_.push_back(Slot::of(clause.finish()));
   }

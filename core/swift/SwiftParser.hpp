@@ -97,10 +97,22 @@ private:
   NodeId parseCodeBlock();
   NodeId parseMemberBlock();
   NodeId parseMemberBlockItemList();
-  NodeId parseIfConfigDecl(ItemContext context, bool inMembers, bool inAttributes);
+  // What the clauses of an #if block hold.
+  enum class ClauseContent { items, members, switchCases, attributes, postfixExpression };
+  NodeId parseIfConfigDecl(ClauseContent content, ItemContext context = ItemContext::code);
   bool atPoundClause() const {
     return at(TokenKind::poundElseif) || at(TokenKind::poundElse) || at(TokenKind::poundEndif);
   }
+  // The first token after `index` that starts a line; bracket pairs are
+  // stepped over whole, so an argument list may span lines.
+  std::uint32_t nextLineStart(std::uint32_t index) const;
+  // At an #if whose first clause starts with ".member" (maybe inside
+  // further #if lines): it continues the member chain before it.
+  bool atPostfixIfConfig() const;
+  // At a closed #if whose clauses hold only attributes (at least one) and
+  // such #if blocks: it belongs to the attribute list of the declaration after it.
+  bool atIfConfigOfAttributes() const;
+  NodeId parsePostfixIfConfig(NodeId base);
 
   // Declarations (SwiftParseDecls.cpp).
   bool atDeclStart(bool inMembers) const;
@@ -211,6 +223,9 @@ private:
   bool noTrailingClosure_ = false;
   bool patternMode_ = false;
   int ifConfigDepth_ = 0;
+  // While an #if condition is parsed: the first token of the next line,
+  // where the condition ends (operators and suffixes stop there).
+  std::uint32_t directiveEnd_ = TokenId::invalid;
 };
 
 // Builds one layout node: reserves 2n+1 scratch slots (named slots at odd

@@ -172,6 +172,8 @@ TEST(SwiftParser, ItemKindsAtTopLevel) {
       {"@MainActor", SyntaxCategory::decl, "missingDecl"},
       {"case x", SyntaxCategory::decl, "enumCaseDecl"},
       {"#if DEBUG\nlet a = 1\n#endif", SyntaxCategory::decl, "ifConfigDecl"},
+      {"#if DEBUG\n@State var x = 0\n#endif", SyntaxCategory::decl, "ifConfigDecl"},
+      {"#if os(iOS)\n@available(iOS 17, *)\n#endif\n@MainActor struct V {}", SyntaxCategory::decl, "structDecl"},
       {"typealias Map = [String: Int]", SyntaxCategory::decl, "typeAliasDecl"},
       {"import struct Foo.Bar", SyntaxCategory::decl, "importDecl"},
       {"defer { a() }", SyntaxCategory::stmt, "deferStmt"},
@@ -314,13 +316,140 @@ TEST(SwiftParser, IfConfigInEveryPosition) {
   SyntaxTree tree = checkedParse(
       "#if\tDEBUG\nlet a = 1\n#elseif os(iOS)\nlet b = 2\n#else\nlet c = 3\n#endif\n"
       "struct S {\n#if DEBUG\n  var x = 1\n#endif\n}\n"
-      "func f() {\n  switch x {\n  #if DEBUG\n  case 1: break\n  #endif\n  default: break\n  }\n}\n");
+      "func f() {\n  switch x {\n  #if DEBUG\n  case 1: break\n  #endif\n  default:\n    #if DEBUG\n    log()\n    #endif\n  }\n}\n");
   NodeId config = items(tree)[0];
   EXPECT_EQ(tree.kindName(config), "ifConfigDecl");
   EXPECT_EQ(tree.elements(tree.node(config, IfConfigDecl::clauses)).size(), 3u);
   EXPECT_TRUE(findFirst(tree, SyntaxKind::ifConfigDecl, findFirst(tree, SyntaxKind::memberBlock)));
   NodeId cases = tree.node(findFirst(tree, SyntaxKind::switchExpr), SwitchExpr::cases);
+  ASSERT_EQ(tree.elements(cases).size(), 2u);
   EXPECT_EQ(tree.kindName(tree.elements(cases)[0]), "ifConfigDecl");
+  // An #if among the statements of a case holds statements, not cases.
+  NodeId statements = tree.node(tree.elements(cases)[1], SwitchCase::statements);
+  NodeId inCase = tree.node(tree.elements(statements)[0], CodeBlockItem::item);
+  NodeId clause = tree.elements(tree.node(inCase, IfConfigDecl::clauses))[0];
+  EXPECT_EQ(tree.kindName(tree.node(clause, IfConfigClause::elements)), "codeBlockItemList");
+}
+
+// "(base | #if cond: suffix | #else: -)" for a postfix #if; a clause that
+// holds a nested postfix #if shows it the same way.
+std::string postfixShape(const SyntaxTree& tree, NodeId expr) {
+  NodeId base = tree.node(expr, PostfixIfConfigExpr::base);
+  std::string shape = "(";
+  shape += base ? tree.src(base) : "-";
+  for (NodeId clause : tree.elements(tree.node(tree.node(expr, PostfixIfConfigExpr::config), IfConfigDecl::clauses))) {
+    shape.append(" | ").append(tree.tokenText(clause, IfConfigClause::poundKeyword));
+    if (NodeId condition = tree.node(clause, IfConfigClause::condition)) shape.append(" ").append(tree.src(condition));
+    NodeId elements = tree.node(clause, IfConfigClause::elements);
+    shape += ": ";
+    if (!elements) shape += "-";
+    else if (tree.is(elements, SyntaxKind::postfixIfConfigExpr)) shape += postfixShape(tree, elements);
+    else shape += tree.src(elements);
+  }
+  return shape + ")";
+}
+
+TEST(SwiftParser, PostfixIfConfigContinuesTheMemberChain) {
+  struct Case {
+    const char* source;
+    const char* shape;
+  };
+  const Case cases[] = {
+      {"Text(\"x\")\n#if os(iOS)\n    .padding()\n#endif\n    .bold()", "(Text(\"x\") | #if os(iOS): .padding())"},
+      {"list\n#if os(iOS)\n.a()\n.b(1)\n#elseif DEBUG\n.c\n#else\n#endif",
+       "(list | #if os(iOS): .a()\n.b(1) | #elseif DEBUG: .c | #else: -)"},
+      {"x\n#if A\n#if B\n.b()\n#endif\n#endif", "(x | #if A: (- | #if B: .b()))"},
+      {"VStack {\n  Text(\"a\")\n}\n#if os(iOS)\n.onTapGesture { tap() }\n#endif",
+       "(VStack {\n  Text(\"a\")\n} | #if os(iOS): .onTapGesture { tap() })"},
+      {"f(x\n  #if canImport(\n    UIKit)\n  .y\n  #endif\n)", "(x | #if canImport(\n    UIKit): .y)"},
+      {"var body: some View {\n  Text(\"x\")\n  #if DEBUG\n  .border(.red)\n  #endif\n}", "(Text(\"x\") | #if DEBUG: .border(.red))"},
+  };
+  for (const Case& c : cases) {
+    SyntaxTree tree = checkedParse(c.source);
+    ASSERT_EQ(items(tree).size(), 1u) << c.source << "\n" << tree.dump();
+    NodeId expr = findFirst(tree, SyntaxKind::postfixIfConfigExpr);
+    ASSERT_TRUE(expr) << c.source << "\n" << tree.dump();
+    EXPECT_EQ(postfixShape(tree, expr), c.shape) << c.source;
+  }
+  // What follows the #endif continues the chain from the whole #if.
+  SyntaxTree tree = checkedParse("Text(\"x\")\n#if os(iOS)\n.padding()\n#endif\n.bold()");
+  NodeId bold = tree.node(items(tree)[0], FunctionCallExpr::calledExpression);
+  EXPECT_EQ(tree.kindName(tree.node(bold, MemberAccessExpr::base)), "postfixIfConfigExpr");
+}
+
+TEST(SwiftParser, IfConfigConditionEndsWithItsLine) {
+  struct Case {
+    const char* source;
+    std::vector<std::string> conditions;
+    std::size_t items;
+  };
+  const Case cases[] = {
+      // Only a clause that starts with "." continues a chain.
+      {"foo()\n#if DEBUG\nbar()\n#endif", {"DEBUG"}, 2},
+      {"x\n#if A\n#else\n.b\n#endif", {"A"}, 2},
+      {"#if DEBUG\n.foo()\n#elseif os(iOS)\n.bar()\n#endif", {"DEBUG", "os(iOS)"}, 1},
+      {"#if A &&\n  B\nlet x = 1\n#endif", {"A &&\n  B"}, 1},
+  };
+  for (const Case& c : cases) {
+    SyntaxTree tree = checkedParse(c.source);
+    EXPECT_EQ(items(tree).size(), c.items) << c.source << "\n" << tree.dump();
+    EXPECT_FALSE(findFirst(tree, SyntaxKind::postfixIfConfigExpr)) << c.source << "\n" << tree.dump();
+    std::vector<std::string> conditions;
+    for (NodeId clause : tree.elements(tree.node(findFirst(tree, SyntaxKind::ifConfigDecl), IfConfigDecl::clauses)))
+      if (NodeId condition = tree.node(clause, IfConfigClause::condition)) conditions.emplace_back(tree.src(condition));
+    EXPECT_EQ(conditions, c.conditions) << c.source;
+  }
+}
+
+// "@A #if[@B | @C] @D": the elements of an attribute list, an #if block
+// showing the attributes of each clause.
+std::string attributeShape(const SyntaxTree& tree, NodeId list) {
+  std::string shape;
+  for (NodeId element : tree.elements(list)) {
+    if (!shape.empty()) shape += " ";
+    if (!tree.is(element, SyntaxKind::ifConfigDecl)) {
+      shape += tree.src(element);
+      continue;
+    }
+    shape += "#if[";
+    bool first = true;
+    for (NodeId clause : tree.elements(tree.node(element, IfConfigDecl::clauses))) {
+      if (!first) shape += " | ";
+      first = false;
+      NodeId elements = tree.node(clause, IfConfigClause::elements);
+      shape += tree.is(elements, SyntaxKind::attributeList) ? attributeShape(tree, elements) : "<not attributes>";
+    }
+    shape += "]";
+  }
+  return shape;
+}
+
+TEST(SwiftParser, IfConfigInAttributeLists) {
+  struct Case {
+    const char* source;
+    const char* itemKinds;
+    const char* attributes;  // of the first attribute list; "" for none
+  };
+  const Case cases[] = {
+      {"#if os(iOS)\n@available(iOS 17, *)\n#endif\n@MainActor struct V {}", "structDecl",
+       "#if[@available(iOS 17, *)] @MainActor"},
+      {"@MainActor\n#if DEBUG\n@available(*, deprecated)\n#elseif os(iOS)\n#else\n@objc @discardableResult\n#endif\nfinal class C {}",
+       "classDecl", "@MainActor #if[@available(*, deprecated) |  | @objc @discardableResult]"},
+      {"struct S {\n  #if os(iOS)\n  @MainActor\n  #endif\n  func f() {}\n}", "structDecl", "#if[@MainActor]"},
+      {"#if A\n#if B\n@a\n#endif\n@b\n#endif\nfunc f() {}", "functionDecl", "#if[#if[@a] @b]"},
+      {"func g() {\n  #if DEBUG\n  @MainActor\n  #endif\n  func h() {}\n}", "functionDecl", "#if[@MainActor]"},
+      // Blocks with anything but attributes stay blocks of their own.
+      {"#if DEBUG\n#endif\nfunc f() {}", "ifConfigDecl functionDecl", ""},
+      {"#if DEBUG\n@MainActor\nfunc f() {}\n#endif\nfunc g() {}", "ifConfigDecl functionDecl", "@MainActor"},
+  };
+  for (const Case& c : cases) {
+    SyntaxTree tree = checkedParse(c.source);
+    std::string kinds;
+    for (NodeId item : items(tree)) kinds.append(kinds.empty() ? "" : " ").append(tree.kindName(item));
+    EXPECT_EQ(kinds, c.itemKinds) << c.source << "\n" << tree.dump();
+    NodeId list = findFirst(tree, SyntaxKind::attributeList);
+    EXPECT_EQ(list ? attributeShape(tree, list) : "", c.attributes) << c.source << "\n" << tree.dump();
+  }
 }
 
 TEST(SwiftParser, ParametersAndSignatures) {

@@ -87,6 +87,18 @@ TEST(SwiftRecovery, StrayDirectivesAndPlaceholders) {
   EXPECT_EQ(tree.src(items(tree)[0]), "#endif");
 }
 
+TEST(SwiftRecovery, PostfixIfConfigKeepsStrayLinesInItsClause) {
+  SyntaxTree stray = verified("Text(\"x\")\n#if A\n.padding()\nfoo()\n#else\nbar()\n#endif\n.bold()\nlet y = 1");
+  ASSERT_EQ(items(stray).size(), 2u);
+  EXPECT_EQ(testing::countErrors(stray).unexpectedNodes, 2);
+  EXPECT_TRUE(findFirst(stray, SyntaxKind::postfixIfConfigExpr));
+  EXPECT_EQ(stray.src(items(stray)[1]), "let y = 1");
+
+  SyntaxTree unclosed = verified("Text(\"x\")\n#if A\n.padding()\nlet y = 1");
+  NodeId config = findFirst(unclosed, SyntaxKind::ifConfigDecl);
+  EXPECT_TRUE(unclosed.isMissing(unclosed.tokenOf(config, IfConfigDecl::poundEndif)));
+}
+
 // Inputs the fuzzer found; each once lost tokens or broke an invariant.
 TEST(SwiftRecovery, FuzzFindings) {
   const char* inputs[] = {
@@ -116,6 +128,8 @@ TEST(SwiftRecovery, PathologicalNestingNeitherOverflowsNorLosesText) {
       repeated("a", " = a ?? a", 50000),
       repeated("", "{ x in ", 3000),
       "if if if if if if if if if { } else if",
+      repeated("x", "\n#if A", 20000).append("\n.b"),
+      repeated("", "#if A\n@a\n", 20000),
   };
   for (const std::string& source : sources) {
     SyntaxTree tree = verified(source);
