@@ -316,6 +316,9 @@ TEST(SwiftFrontendDecl, Properties) {
          p.otherAttributes = {"Published", "objc"};
        })}},
       {"@SwiftUI.State var on: Bool", {prop("on", named("Bool"), [](IRProperty& p) { p.wrapper = "SwiftUI.State"; })}},
+      // An #if among the attributes that the pre-pass left in place ("#if" + tab) is no wrapper.
+      {"#if\tDEBUG\n@available(*, deprecated)\n#endif\n@State var on: Bool",
+       {prop("on", named("Bool"), [](IRProperty& p) { p.wrapper = "State"; })}},
       // Without arguments the query starts empty and the written initial value is not kept.
       {"@Query var items: [Item] = []", {prop("items", arrayOf(named("Item")), [](IRProperty& p) {
          p.wrapper = "Query";
