@@ -155,6 +155,10 @@ private struct CurrentConditionsView: View {
     }
 }
 
+#if os(iOS)
+@available(iOS 17, *)
+#endif
+@MainActor
 struct HourlyStrip: View {
     let hours: [HourForecast]
     let timeZone: TimeZone
