@@ -235,8 +235,13 @@ std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name,
   }
   if (ident && ident->name.size() > 1 && ident->name.front() == '$' &&
       namesValue(std::string_view(ident->name).substr(1))) {
-    const std::string target = kw(std::string_view(ident->name).substr(1)) + "." + kw(name);
-    return "Binding({ " + target + " }, { " + target + " = it })";
+    const std::string_view root = std::string_view(ident->name).substr(1);
+    const std::string target = kw(root) + "." + kw(name);
+    // Setting the member changes the view's state or its parent's in place;
+    // assigning the root to itself is what tells Compose about it.
+    const bool held = scope.stateFields.contains(root) || scope.bindingFields.contains(root);
+    const std::string touch = held ? "; " + kw(root) + " = " + kw(root) : "";
+    return "Binding({ " + target + " }, { " + target + " = it" + touch + " })";
   }
   if (ident) {
     const std::string& type = ident->name;

@@ -104,7 +104,9 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
       return;
     }
     writer.line(expr(value));
-    if (call && mutatingMethods().contains(*call->name)) writeTouch(call->base);
+    if (call && (mutatingMethods().contains(*call->name) || symbols.mutatingFunctions.contains(*call->name))) {
+      writeTouch(call->base);
+    }
   } else if (const auto* s = stmt.as<IRStmt::local>()) {
     const std::string keyword = s->isLet ? "val" : "var";
     if (s->value) {
@@ -241,7 +243,11 @@ std::optional<std::string> KotlinEmitter::touchLine(const IRExpr& mutated) {
   if (components.empty()) return std::nullopt;
 
   const std::string& first = components.front();
-  if (scope.stateFields.contains(first)) return "this." + kw(first) + " = this." + kw(first);
+  // A bound value changed in place reaches the state that owns it only
+  // through the binding's setter.
+  if (scope.stateFields.contains(first) || scope.bindingFields.contains(first)) {
+    return "this." + kw(first) + " = this." + kw(first);
+  }
   if (components.size() < 2) return std::nullopt;
   const auto owner = scope.varClass.find(first);
   if (owner == scope.varClass.end()) return std::nullopt;

@@ -143,11 +143,18 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
         fallback = " = null";
       }
       params.push_back(name + ": " + type + fallback);
-      constructorParams.push_back("var " + name + ": " + type);
       constructorArgs.push_back(name);
-      updateLines.push_back("self." + name + " = " + name);
       if (std::optional<std::string> owner = moduleType(symbols, p.type)) scope.varClass[p.name] = *owner;
-      if (p.wrapper == "State") scope.stateFields.insert(p.name);
+      if (p.wrapper == "State") {
+        // The argument only seeds the state, as in SwiftUI: the holder keeps
+        // it observable, and a parent's recomposition does not overwrite
+        // what the user has changed since.
+        constructorParams.push_back(name + ": " + type);
+        scope.stateFields.insert(p.name);
+      } else {
+        constructorParams.push_back("var " + name + ": " + type);
+        updateLines.push_back("self." + name + " = " + name);
+      }
     } else if (field.is<ViewField::binding>()) {
       const std::string type = propType(p);
       params.push_back(name + ": Binding<" + type + ">");
@@ -200,6 +207,8 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
     const std::string name = kw(p.name);
     if (field.is<ViewField::binding>()) {
       writeDelegatingProperty(writer, p, propType(p));
+    } else if (field.is<ViewField::param>() && p.wrapper == "State") {
+      writer.line("var " + name + " by mutableStateOf<" + propType(p) + ">(" + name + ", neverEqualPolicy())");
     } else if (field.is<ViewField::state>()) {
       scope.stateFields.insert(p.name);
       if (const auto* call = p.initializer ? p.initializer->as<IRExpr::call>() : nullptr) {

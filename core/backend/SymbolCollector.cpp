@@ -134,6 +134,9 @@ void visit(const IRTypeDecl& decl, ModuleSymbols& symbols) {
         break;
     }
   }
+  for (const IRFunction& function : decl.functions) {
+    if (function.isMutating) symbols.mutatingFunctions.insert(function.name);
+  }
   for (const IRTypeDecl& nested : decl.nested) visit(nested, symbols);
 }
 

@@ -54,6 +54,10 @@ struct ModuleSymbols {
   // Every declared struct, class, enumeration, protocol and actor, nested
   // ones included; never an extension.
   std::map<std::string, IRTypeDecl, std::less<>> types;
+  // Methods declared `mutating` by any type or extension of the module, of
+  // foreign types too. Calling one changes the value in place, just as
+  // `append` does, so a state value that receives the call must be touched.
+  NameSet mutatingFunctions;
   NameSet topLevelFunctions;
   NameSet topLevelVars;
   // View or app to its members that produce view content.

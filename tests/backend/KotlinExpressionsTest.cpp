@@ -336,6 +336,14 @@ TEST_F(KotlinExpressions, MemberAccesses) {
   expectAll(emitter, cases);
   EXPECT_TRUE(emitter.warnings.empty());
 
+  // A member of view state or of a binding is changed in place, so the
+  // setter re-assigns the root for Compose to notice.
+  emitter.scope.stateFields.insert("draft");
+  emitter.scope.bindingFields.insert("in");
+  EXPECT_EQ(emitter.expr(member(ident("$draft"), "name")),
+            "Binding({ draft.name }, { draft.name = it; draft = draft })");
+  EXPECT_EQ(emitter.expr(member(ident("$in"), "name")), "Binding({ `in`.name }, { `in`.name = it; `in` = `in` })");
+
   // One unknown name at the root of a chain gives one warning for the chain.
   EXPECT_EQ(emitter.expr(member(member(ident("score"), "a"), "b")), "TODO(\"tovrane: score\")");
   EXPECT_EQ(emitter.warnings.size(), 1u);

@@ -119,6 +119,7 @@ TEST(KotlinStatements, TouchLinesAfterInPlaceMutation) {
   const auto check = [&](const EmitCase& c) {
     Harness h;
     h.emitter.scope.stateFields = {"items", "flag"};
+    h.emitter.scope.bindingFields = {"a"};
     h.emitter.scope.varClass["model"] = "Store";
     const std::string expected = h.kotlin(c.expected, c.leaves);
     EXPECT_EQ(h.emit(c.input), expected) << c.name;
@@ -131,6 +132,9 @@ TEST(KotlinStatements, TouchLinesAfterInPlaceMutation) {
         {exprStmt(call(member(IRExpr::postfix{ident("items"), "?"}, "append"), {arg(ident("x"))}))},
         "{0}\nthis.items = this.items",
         {call(member(IRExpr::postfix{ident("items"), "?"}, "append"), {arg(ident("x"))})}});
+  check({"the module's own mutating method on an element",
+         {exprStmt(call(member(subscript(ident("items"), ident("i")), "markDone")))},
+         "{0}\nthis.items = this.items", {call(member(subscript(ident("items"), ident("i")), "markDone"))}});
   check({"method that does not mutate", {exprStmt(call(member(ident("items"), "filter")))}, "{0}",
         {call(member(ident("items"), "filter"))}});
   check({"mutating call under try", {exprStmt(IRExpr::tryExpr{call(member(ident("items"), "append")), "try"})},
@@ -146,6 +150,11 @@ TEST(KotlinStatements, TouchLinesAfterInPlaceMutation) {
         "{0} = {1}\nthis.items = this.items", {subscript(ident("items"), ident("i")), ident("x")}});
   check({"assignment through a member", {assign(done, "=", IRExpr::boolLit{true})}, "{0} = {1}\nthis.items = this.items",
         {done, IRExpr::boolLit{true}}});
+  check({"assignment through a member of a binding", {assign(member(ident("a"), "done"), "=", ident("x"))},
+         "{0} = {1}\nthis.a = this.a", {member(ident("a"), "done"), ident("x")}});
+  check({"append to a binding", {exprStmt(call(member(ident("a"), "append"), {arg(ident("x"))}))},
+         "{0}\nthis.a = this.a", {call(member(ident("a"), "append"), {arg(ident("x"))})}});
+  check({"assignment of a whole binding", {assign(ident("a"), "=", ident("x"))}, "{0} = {1}", {ident("a"), ident("x")}});
   check({"assignment of a whole state field", {assign(ident("items"), "=", ident("x"))}, "{0} = {1}",
         {ident("items"), ident("x")}});
 }

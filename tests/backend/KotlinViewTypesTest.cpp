@@ -86,9 +86,9 @@ TEST(KotlinViewTypes, EachKindOfStoredProperty) {
     std::string kotlin;
   };
   const std::vector<Case> cases = {
-      {"@State without initial value is a parameter", wrapped("State", storedVar("selected")),
-       shell("selected: Int, mod: Mod = Mod()", {"val self = remember { VView(selected) }", "self.selected = selected"},
-             "var selected: Int", {})},
+      {"@State without initial value is a parameter that only seeds the state", wrapped("State", storedVar("selected")),
+       shell("selected: Int, mod: Mod = Mod()", {"val self = remember { VView(selected) }"}, "selected: Int",
+             {"var selected by mutableStateOf<Int>(selected, neverEqualPolicy())"})},
       {"a plain var with initial value is a parameter with a default",
        withInit(storedVar("ratio", named("Double")), intLit("2")),
        shell("ratio: Double = 2.0, mod: Mod = Mod()", {"val self = remember { VView(ratio) }", "self.ratio = ratio"},

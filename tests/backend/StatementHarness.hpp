@@ -75,7 +75,8 @@ inline IRParam value(std::string name) { return IRParam{.name = std::move(name),
 
 // Direction: a plain enumeration. Shape: payload cases (sealed). Token: a
 // case named like a Kotlin keyword. Light and Power share the cases on and
-// off. Store: an observable class with observed items and count.
+// off. Store: an observable class with observed items and count. Some type
+// declares the mutating method markDone.
 inline ModuleSymbols moduleSymbols() {
   ModuleSymbols symbols;
   const auto addEnum = [&](std::string name, std::vector<IREnumCase> cases) {
@@ -97,6 +98,7 @@ inline ModuleSymbols moduleSymbols() {
   symbols.types.emplace("Store", typeDecl(IRTypeKind::class_, "Store"));
   symbols.classes.insert("Store");
   symbols.observable["Store"] = NameSet{"items", "count"};
+  symbols.mutatingFunctions.insert("markDone");
   return symbols;
 }
 

@@ -226,6 +226,23 @@ TEST(SymbolCollectorCollect, SortsStructsViewsAppsClassesAndTopLevelMembers) {
   EXPECT_TRUE(symbols.observable.empty());
 }
 
+TEST(SymbolCollectorCollect, MutatingMethodsOfTypesNestedTypesAndForeignExtensions) {
+  const auto mutating = [](std::string name) {
+    IRFunction f = function(std::move(name));
+    f.isMutating = true;
+    return f;
+  };
+  IRTypeDecl item = withFunctions(typeDecl(IRTypeKind::struct_, "Item"), {"describe"});
+  item.functions.push_back(mutating("markDone"));
+  IRTypeDecl inner = typeDecl(IRTypeKind::enum_, "Phase");
+  inner.functions.push_back(mutating("advance"));
+  item.nested.push_back(inner);
+  IRTypeDecl array = typeDecl(IRTypeKind::extension, "Array");
+  array.functions.push_back(mutating("resetAll"));
+  IRModule module{.files = {IRFile{.path = "A.swift", .decls = {declOf(item), declOf(array)}}}};
+  EXPECT_EQ(SymbolCollector::collect(module).mutatingFunctions, (NameSet{"advance", "markDone", "resetAll"}));
+}
+
 TEST(SymbolCollectorCollect, ObservableClassesObserveTheirStoredState) {
   IRProperty count = storedVar("count");
   IRProperty id = storedVar("id");
