@@ -25,6 +25,14 @@ class PlainReturns {
   std::vector<std::optional<std::string>> saved_;
 };
 
+// Swift operator names start with punctuation; every other function name
+// starts like an identifier.
+bool isOperatorName(std::string_view name) {
+  if (name.empty()) return false;
+  const char first = name.front();
+  return first != '_' && first != '`' && !text::isLetter(text::prefixGraphemes(name, 1));
+}
+
 }  // namespace
 
 std::string KotlinEmitter::paramList(const IRFunction& function) {
@@ -74,15 +82,26 @@ void KotlinEmitter::emitFunction(const IRFunction& function, Writer& writer,
   name += kw(function.name);
   const std::string signature = modifiers + "fun " + name + "(" + params + ")" + suffix;
 
+  // An operator function («static func < (lhs:rhs:)») has no Kotlin spelling
+  // under its Swift name; it is written out as a comment for the repair.
+  Writer quoted;
+  const bool isOperator = isOperatorName(function.name);
+  Writer& target = isOperator ? quoted : writer;
   if (function.body) {
-    writer.line(signature + " {");
-    writer.level += 1;
-    for (const std::string& line : renameLines(function)) writer.line(line);
-    emitFunctionBody(*function.body, writer, !suffix.empty(), function.returnType);
-    writer.level -= 1;
-    writer.line("}");
+    target.line(signature + " {");
+    target.level += 1;
+    for (const std::string& line : renameLines(function)) target.line(line);
+    emitFunctionBody(*function.body, target, !suffix.empty(), function.returnType);
+    target.level -= 1;
+    target.line("}");
   } else {
-    writer.line(signature);
+    target.line(signature);
+  }
+  if (isOperator) {
+    unsupportedCount += 1;
+    warn("func " + function.name, "Nicht unterstützte Operatorfunktion " + function.name);
+    writer.line("// tovrane: nicht übersetzt (Operatorfunktion " + function.name + "):");
+    for (const std::string& line : quoted.lines) writer.line("// " + line);
   }
 
   scope.pop();
@@ -190,17 +209,21 @@ void KotlinEmitter::emitStoredProperty(const IRProperty& property, Writer& write
   const std::string shown = !type.empty() ? type : guessed == "Any" ? "" : guessed;
 
   std::string value;
+  // A `let` without a value is set by the initializers, so the placeholder
+  // value written here must stay assignable.
+  bool isVal = property.isLet;
   if (property.initializer) {
     value = type.empty() ? expr(*property.initializer) : coerced(*property.initializer, property.type);
   } else if (std::optional<std::string> initial = defaultValue(property.type)) {
     value = std::move(*initial);
+    isVal = false;
   } else {
     writer.line(modifiers + "lateinit var " + kw(property.name) + ": " + guessed);
     return;
   }
 
   if (!observable || property.isLet) {
-    writer.line(modifiers + (property.isLet ? "val " : "var ") + kw(property.name) +
+    writer.line(modifiers + (isVal ? "val " : "var ") + kw(property.name) +
                 (shown.empty() ? "" : ": " + shown) + " = " + value);
     return;
   }

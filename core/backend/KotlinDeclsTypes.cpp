@@ -102,6 +102,76 @@ std::string rawValueText(KotlinEmitter& emitter, const std::string& rawType, con
   return value;
 }
 
+// A Swift enum initializer picks its case by assigning `self`. Kotlin enum
+// and sealed classes have no such constructor, so the initializer becomes a
+// factory in the companion object that builds the value in a local named
+// "self". This rewrites the body for that: `self = v` assigns the local and
+// a plain `return` returns it. Closures and local functions keep their own
+// returns. Returns whether some path returns nil (a failable initializer).
+bool rewriteEnumInit(std::vector<IRStmt>& stmts) {
+  bool failable = false;
+  const auto nested = [&failable](std::vector<IRStmt>& body) { failable = rewriteEnumInit(body) || failable; };
+  for (IRStmt& stmt : stmts) {
+    if (auto* s = stmt.as<IRStmt::assign>()) {
+      if (s->target->is<IRExpr::selfRef>()) s->target = IRExpr::ident{"self"};
+    } else if (auto* s = stmt.as<IRStmt::ret>()) {
+      if (!s->value) {
+        s->value = Box<IRExpr>(IRExpr::ident{"self"});
+      } else if ((*s->value)->is<IRExpr::nilLit>()) {
+        failable = true;
+      }
+    } else if (auto* s = stmt.as<IRStmt::ifStmt>()) {
+      nested(s->then);
+      if (s->els) nested(*s->els);
+    } else if (auto* s = stmt.as<IRStmt::guardStmt>()) {
+      nested(s->els);
+    } else if (auto* s = stmt.as<IRStmt::forIn>()) {
+      nested(s->body);
+    } else if (auto* s = stmt.as<IRStmt::whileLoop>()) {
+      nested(s->body);
+    } else if (auto* s = stmt.as<IRStmt::repeatWhile>()) {
+      nested(s->body);
+    } else if (auto* s = stmt.as<IRStmt::switchStmt>()) {
+      for (IRSwitchCase& switchCase : s->cases) nested(switchCase.body);
+    } else if (auto* s = stmt.as<IRStmt::doCatch>()) {
+      nested(s->body);
+      if (s->catchBody) nested(*s->catchBody);
+    } else if (auto* s = stmt.as<IRStmt::defer_>()) {
+      nested(s->body);
+    }
+  }
+  return failable;
+}
+
+// Writes an enum initializer as the companion factory described above, so
+// that `E(code = 1)` calls it.
+void emitEnumFactory(KotlinEmitter& emitter, const std::string& enumName, const IRFunction& initializer,
+                     Writer& writer) {
+  std::vector<IRStmt> body = initializer.body ? *initializer.body : std::vector<IRStmt>{};
+  const bool failable = rewriteEnumInit(body);
+  EmitScope& scope = emitter.scope;
+  scope.push();
+  auto savedLabels = std::exchange(scope.returnLabels, {std::nullopt});
+  const IRType result = IRType::named{enumName, {}};
+  scope.returnTypes.push_back(failable ? IRType(IRType::optional{result}) : result);
+  const std::string params = emitter.paramList(initializer);
+  writer.line(std::string(initializer.isPrivate ? "private " : "") + "operator fun invoke(" + params + "): " +
+              enumName + (failable ? "?" : "") + " {");
+  writer.level += 1;
+  for (const std::string& line : emitter.renameLines(initializer)) writer.line(line);
+  scope.declare("self");
+  scope.varClass["self"] = enumName;
+  writer.line("lateinit var self: " + enumName);
+  for (const IRStmt& stmt : body) emitter.emitStmt(stmt, writer);
+  writer.line("return self");
+  writer.level -= 1;
+  writer.line("}");
+  scope.returnTypes.pop_back();
+  scope.returnLabels = std::move(savedLabels);
+  scope.varClass.erase("self");
+  scope.pop();
+}
+
 }  // namespace
 
 std::vector<std::string> KotlinEmitter::kotlinSupertypes(const IRTypeDecl& decl) {
@@ -245,15 +315,17 @@ void KotlinEmitter::emitCompanion(const IRTypeDecl& decl, Writer& writer) {
     if (property.isStatic) properties.push_back(&property);
   }
   std::vector<const IRFunction*> functions;
+  std::vector<const IRFunction*> enumInits;
   for (const IRFunction& function : decl.functions) {
     if (function.isStatic) functions.push_back(&function);
+    if (function.isInit && decl.kind == IRTypeKind::enum_) enumInits.push_back(&function);
   }
   std::optional<std::string> rawType;
   if (decl.kind == IRTypeKind::enum_) {
     const auto info = symbols.enums.find(decl.name);
     if (info != symbols.enums.end() && !info->second.sealed) rawType = info->second.rawType;
   }
-  if (properties.empty() && functions.empty() && !rawType) return;
+  if (properties.empty() && functions.empty() && enumInits.empty() && !rawType) return;
 
   writer.line("companion object {");
   writer.level += 1;
@@ -261,6 +333,7 @@ void KotlinEmitter::emitCompanion(const IRTypeDecl& decl, Writer& writer) {
     writer.line("operator fun invoke(rawValue: " + typeName(*rawType) + "): " + decl.name +
                 "? = entries.firstOrNull { it.rawValue == rawValue }");
   }
+  for (const IRFunction* initializer : enumInits) emitEnumFactory(*this, decl.name, *initializer, writer);
   for (const IRProperty* property : properties) emitProperty(*property, writer, NameSet{});
   for (const IRFunction* function : functions) emitFunction(*function, writer, std::nullopt, false, "");
   writer.level -= 1;
@@ -296,7 +369,9 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
       if (!property.isStatic) emitProperty(property, writer, members);
     }
     for (const IRFunction& function : decl.functions) {
-      if (!function.isStatic) emitFunction(function, writer, std::nullopt, members.contains(function.name), "");
+      if (!function.isStatic && !function.isInit) {
+        emitFunction(function, writer, std::nullopt, members.contains(function.name), "");
+      }
     }
   };
 
@@ -329,6 +404,7 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
   std::vector<std::string> entries;
   for (const IREnumCase& enumCase : decl.cases) {
     std::string entry = kw(enumCase.name);
+    if (enumEntryKeywords().contains(entry)) entry = "`" + entry + "`";
     if (rawType) entry += "(" + rawValueText(*this, *rawType, enumCase, counter) + ")";
     entries.push_back(std::move(entry));
   }

@@ -21,6 +21,17 @@ constexpr std::array kotlinKeywordList = {
     "throw"sv, "true"sv, "try"sv,    "typealias"sv, "typeof"sv,   "val"sv,    "var"sv,   "when"sv,  "while"sv};
 static_assert(kotlinKeywordList.size() == 28);
 
+// Kotlin's modifier keywords, and the two soft keywords that open a
+// constructor or an initializer block: an enum entry spelled like one is
+// read as the start of a member declaration.
+constexpr std::array enumEntryKeywordList = {
+    "abstract"sv, "actual"sv,   "annotation"sv, "companion"sv, "const"sv,    "constructor"sv, "crossinline"sv,
+    "data"sv,     "enum"sv,     "expect"sv,     "external"sv,  "final"sv,    "infix"sv,       "init"sv,
+    "inline"sv,   "inner"sv,    "internal"sv,   "lateinit"sv,  "noinline"sv, "open"sv,        "operator"sv,
+    "out"sv,      "override"sv, "private"sv,    "protected"sv, "public"sv,   "reified"sv,     "sealed"sv,
+    "suspend"sv,  "tailrec"sv,  "value"sv,      "vararg"sv};
+static_assert(enumEntryKeywordList.size() == 32);
+
 constexpr std::array swiftColorNameList = {
     "red"sv,     "orange"sv,    "yellow"sv,      "green"sv,       "mint"sv,       "teal"sv,
     "cyan"sv,    "blue"sv,      "indigo"sv,      "purple"sv,      "pink"sv,       "brown"sv,
@@ -153,6 +164,10 @@ static_assert(positionalModifierList.size() == 8);
 
 const NameSet& kotlinKeywords() {
   static const NameSet set = setOf(kotlinKeywordList);
+  return set;
+}
+const NameSet& enumEntryKeywords() {
+  static const NameSet set = setOf(enumEntryKeywordList);
   return set;
 }
 const NameSet& swiftColorNames() {

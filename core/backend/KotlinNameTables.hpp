@@ -12,6 +12,8 @@ namespace tovrane {
 // Kotlin's hard keywords: identifiers spelled like one are written in
 // backquotes.
 const NameSet& kotlinKeywords();
+// Soft keywords that an enum class entry must not spell unquoted.
+const NameSet& enumEntryKeywords();
 // Colour names written as "Color." + name.
 const NameSet& swiftColorNames();
 // Text styles written as "Font." + name.

@@ -63,27 +63,62 @@ bool isBooleanOnly(const std::vector<IRCondition>& conds) {
   return true;
 }
 
+// The top-level elements of a tuple pattern such as "(i,(a,b))": the text
+// between the outer parentheses, split at the commas outside inner ones.
+std::vector<std::string_view> tupleElements(std::string_view pattern) {
+  std::vector<std::string_view> elements;
+  const std::string_view inner = pattern.substr(1, pattern.size() - 2);
+  int depth = 0;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= inner.size(); ++i) {
+    const char c = i < inner.size() ? inner[i] : ',';
+    if (c == '(') depth += 1;
+    if (c == ')') depth -= 1;
+    if (c != ',' || depth > 0) continue;
+    const std::string_view element = text::trimBlanks(inner.substr(start, i - start));
+    if (!element.empty()) elements.push_back(element);
+    start = i + 1;
+  }
+  return elements;
+}
+
 // The loop variable of a for-in: a tuple pattern such as "(key,value)"
-// becomes a Kotlin destructuring declaration.
-std::string loopVariable(KotlinEmitter& emitter, const std::string& name) {
-  if (!text::startsWith(name, "(") || name.size() < 2) {
+// becomes a Kotlin destructuring declaration. Kotlin cannot nest them, so
+// an inner tuple is bound to a generated name that `unpacking` destructures
+// at the top of the body.
+std::string loopVariable(KotlinEmitter& emitter, const std::string& name, std::vector<std::string>& unpacking) {
+  if (!text::startsWith(name, "(") || !text::endsWith(name, ")") || name.size() < 2) {
     emitter.scope.declare(name);
     return kw(name);
   }
   std::vector<std::string> pieces;
-  const std::string_view inner = std::string_view(name).substr(1, name.size() - 2);
-  std::size_t start = 0;
-  while (start <= inner.size()) {
-    std::size_t comma = inner.find(',', start);
-    if (comma == std::string_view::npos) comma = inner.size();
-    const std::string_view piece = text::trimBlanks(inner.substr(start, comma - start));
-    if (!piece.empty()) {
-      emitter.scope.declare(std::string(piece));
-      pieces.push_back(kw(piece));
+  for (const std::string_view element : tupleElements(name)) {
+    if (!text::startsWith(element, "(")) {
+      emitter.scope.declare(std::string(element));
+      pieces.push_back(kw(element));
+      continue;
     }
-    start = comma + 1;
+    emitter.labelCounter += 1;
+    const std::string holder = "tuple" + std::to_string(emitter.labelCounter);
+    pieces.push_back(holder);
+    std::vector<std::string> deeper;
+    unpacking.push_back("val " + loopVariable(emitter, std::string(element), deeper) + " = " + holder);
+    unpacking.insert(unpacking.end(), deeper.begin(), deeper.end());
   }
   return "(" + text::join(pieces, ", ") + ")";
+}
+
+// The name a payload binding introduces: an optional pattern («let unit?»)
+// binds the unwrapped name, a tuple pattern is kept for destructuring, and
+// an expression pattern («.everyNDays(1)», «.some(.none)») binds nothing.
+std::optional<std::string> bindingName(std::string_view binding) {
+  binding = text::trimBlanks(binding);
+  if (text::endsWith(binding, "?")) binding = text::trimBlanks(binding.substr(0, binding.size() - 1));
+  if (binding.empty()) return std::nullopt;
+  const bool identifier = binding.front() == '_' || binding.front() == '`' || binding.front() == '(' ||
+                          text::isLetter(text::prefixGraphemes(binding, 1));
+  if (!identifier) return std::nullopt;
+  return std::string(binding);
 }
 
 }  // namespace
@@ -141,6 +176,20 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
       writer.line(expr(*s->value));
       return;
     }
+    // Kotlin cannot assign to a tuple of variables: the value is held once
+    // and each variable takes its component.
+    if (const auto* tuple = target.as<IRExpr::tuple>(); tuple && s->op == "=") {
+      labelCounter += 1;
+      const std::string holder = "tuple" + std::to_string(labelCounter);
+      writer.line("val " + holder + " = " + expr(*s->value));
+      for (std::size_t i = 0; i < tuple->elements.size(); ++i) {
+        const IRExpr& element = tuple->elements[i].value;
+        const auto* name = element.as<IRExpr::ident>();
+        if (name && name->name == "_") continue;
+        writer.line(expr(element) + " = " + holder + ".component" + std::to_string(i + 1) + "()");
+      }
+      return;
+    }
     Hint hint;
     if (ident) {
       if (const auto found = scope.varClass.find(ident->name); found != scope.varClass.end()) {
@@ -177,8 +226,10 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
     writeAll(writer, parts.bindingLines);
   } else if (const auto* s = stmt.as<IRStmt::forIn>()) {
     scope.push();
-    const std::string variable = loopVariable(*this, s->name);
+    std::vector<std::string> unpacking;
+    const std::string variable = loopVariable(*this, s->name, unpacking);
     open(writer, "for (" + variable + " in " + expr(*s->seq) + ") {");
+    writeAll(writer, unpacking);
     for (const IRStmt& inner : s->body) emitStmt(inner, writer);
     close(writer);
     scope.pop();
@@ -335,7 +386,7 @@ KotlinEmitter::PatternTest KotlinEmitter::patternTest(const IRPattern& pattern, 
   }
   PatternTest result{.test = "is " + qualified, .bindingLines = {}};
   for (std::size_t j = 0; j < p->bindings.size() && j < declared->associated.size(); ++j) {
-    const std::optional<std::string>& binding = p->bindings[j];
+    const std::optional<std::string> binding = p->bindings[j] ? bindingName(*p->bindings[j]) : std::nullopt;
     if (!binding) continue;
     result.bindingLines.push_back("val " + kw(*binding) + " = (" + subject + " as " + qualified + ")." +
                                   kw(declared->associated[j].name));
@@ -420,7 +471,10 @@ void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitch
     close(writer);
     scope.pop();
   }
-  if (!hasElse) writer.line(asExpression ? "else -> error(\"unerwarteter Fall\")" : "else -> {}");
+  // A Swift switch without default covers every value, so its else branch is
+  // never taken; failing there (outside view content) also lets Kotlin see
+  // that a value assigned in every case is definitely assigned afterwards.
+  if (!hasElse) writer.line(view ? "else -> {}" : "else -> error(\"unerwarteter Fall\")");
   close(writer);
 }
 

@@ -496,9 +496,15 @@ std::vector<std::string> SwiftLowering::attributes(NodeId attributeList) const {
 std::set<std::string> SwiftLowering::modifiers(NodeId modifierList) const {
   std::set<std::string> names;
   if (!modifierList) return names;
-  for (NodeId modifier : tree.elements(modifierList))
-    if (tree.is(modifier, SyntaxKind::declModifier))
-      names.insert(std::string(tree.tokenText(modifier, swift::DeclModifier::name)));
+  for (NodeId modifier : tree.elements(modifierList)) {
+    if (!tree.is(modifier, SyntaxKind::declModifier)) continue;
+    std::string name(tree.tokenText(modifier, swift::DeclModifier::name));
+    // «private(set)» limits only the setter: the property stays readable
+    // from other types, so it must not count as a private modifier.
+    NodeId detail = tree.node(modifier, swift::DeclModifier::detail);
+    if (detail && tree.tokenText(detail, swift::DeclModifierDetail::detail) == "set") name += "(set)";
+    names.insert(std::move(name));
+  }
   return names;
 }
 

@@ -38,6 +38,7 @@ class SwiftLowering {
   IRType guessType(swift::NodeId expr) const;
   std::vector<std::string> inherits(swift::NodeId inheritanceClause) const;  // absent id → empty
   std::vector<std::string> attributes(swift::NodeId attributeList) const;
+  // Modifier names; a setter-only access level is named with "(set)" («private(set)»).
   std::set<std::string> modifiers(swift::NodeId modifierList) const;
 
   // Statements, conditions and patterns (SwiftFrontendStmts.cpp).

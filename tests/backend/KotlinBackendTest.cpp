@@ -16,6 +16,7 @@ TEST(KotlinNameTables, HaveTheirExactSizesWithoutDuplicates) {
     std::size_t size;
   } tables[] = {
       {"kotlinKeywords", kotlinKeywords(), 28},
+      {"enumEntryKeywords", enumEntryKeywords(), 32},
       {"swiftColorNames", swiftColorNames(), 26},
       {"swiftFontNames", swiftFontNames(), 11},
       {"fontWeightNames", fontWeightNames(), 9},

@@ -133,7 +133,7 @@ TEST(KotlinSwitch, WritesWhen) {
         "    is Shape.rect -> {\n"
         "        val h = (sw1 as Shape.rect).height\n"
         "    }\n"
-        "    else -> {}\n"
+        "    else -> error(\"unerwarteter Fall\")\n"
         "}",
         {ident("shape"), ident("x")}});
   check({"values, ranges and a wildcard beside a value",
@@ -162,7 +162,7 @@ TEST(KotlinSwitch, WritesWhen) {
         "    {1} -> {\n"
         "        {2}\n"
         "    }\n"
-        "    else -> {}\n"
+        "    else -> error(\"unerwarteter Fall\")\n"
         "}",
         {pairOf(ident("a"), ident("b")), pairOf(intLit("0"), intLit("0")), ident("x")}});
   check({"cases of the inferred enumeration",
@@ -172,10 +172,10 @@ TEST(KotlinSwitch, WritesWhen) {
         "    }\n"
         "    Power.surge -> {\n"
         "    }\n"
-        "    else -> {}\n"
+        "    else -> error(\"unerwarteter Fall\")\n"
         "}",
         {ident("x")}});
-  check({"no cases", {switchStmt(ident("x"), {})}, "when ({0}) {\n    else -> {}\n}", {ident("x")}});
+  check({"no cases", {switchStmt(ident("x"), {})}, "when ({0}) {\n    else -> error(\"unerwarteter Fall\")\n}", {ident("x")}});
 }
 
 TEST(KotlinSwitch, CaseOfNoModuleEnumerationStaysVisible) {
@@ -184,7 +184,7 @@ TEST(KotlinSwitch, CaseOfNoModuleEnumerationStaysVisible) {
       "when (val sw1 = {0}) {\n"
       "    TODO(\"tovrane: .some(v)\") -> {\n"
       "    }\n"
-      "    else -> {}\n"
+      "    else -> error(\"unerwarteter Fall\")\n"
       "}",
       {ident("x")});
   EXPECT_EQ(h.emit({switchStmt(ident("x"), {caseOf({enumCase("some", {"v"})}, {})})}), expected);

@@ -74,6 +74,30 @@ TEST(KotlinDeclsMembers, Functions) {
   }
 }
 
+TEST(KotlinDeclsMembers, OperatorFunctionsAreQuotedAsCountedComments) {
+  IRFunction less = withBody(function("<"), {IRStmt::expr{IRExpr::boolLit{true}}});
+  less.params = {param(std::nullopt, "lhs", named("Note")), param(std::nullopt, "rhs", named("Note"))};
+  less.returnType = named("Bool");
+  KotlinEmitter emitter(moduleSymbols(), "com.example.app");
+  Writer writer;
+  emitter.emitFunction(less, writer, std::nullopt, false, "");
+  EXPECT_EQ(written(writer),
+            "// tovrane: nicht übersetzt (Operatorfunktion <):\n"
+            "// fun <(lhs: Note, rhs: Note): Boolean {\n"
+            "//     return " + exprText(IRExpr::boolLit{true}) + "\n"
+            "// }");
+  EXPECT_EQ(emitter.unsupportedCount, 1);
+  ASSERT_EQ(emitter.warnings.size(), 1u);
+  EXPECT_EQ(emitter.warnings.front().message, "Nicht unterstützte Operatorfunktion <");
+  // Names that merely start unusually are no operators.
+  for (const char* name : {"_reset", "`default`", "über"}) {
+    Writer plain;
+    emitter.emitFunction(withBody(function(name)), plain, std::nullopt, false, "");
+    EXPECT_TRUE(text::startsWith(written(plain), "fun ")) << name;
+  }
+  EXPECT_EQ(emitter.unsupportedCount, 1);
+}
+
 TEST(KotlinDeclsMembers, ParametersAreDeclaredUnderNameAndLabel) {
   KotlinEmitter emitter(moduleSymbols(), "com.example.app");
   emitter.scope.returnLabels = {std::nullopt, "c4"};
@@ -195,7 +219,10 @@ TEST(KotlinDeclsMembers, StoredProperties) {
       {hidden, false, false, "open ", "private var hidden: Double = 1.0"},
       {hidden, false, true, "open ", "private override var hidden: Double = 1.0"},
       {storedVar("count"), true, false, "", "var count by mutableStateOf<Int>(0, neverEqualPolicy())"},
-      {fixed, true, false, "", "val fixed: Int = 0"},
+      // A let without value is set by the initializers, so it stays assignable.
+      {fixed, true, false, "", "var fixed: Int = 0"},
+      {fixed, false, false, "", "var fixed: Int = 0"},
+      {withInit(fixed, intLit("2")), false, false, "", "val fixed: Int = 2"},
       {withInit(storedVar("tint", inferred()), red), false, false, "", "var tint: Tint = " + exprText(red)},
       {withInit(storedVar("tint", inferred()), red), true, false, "",
        "var tint by mutableStateOf<Tint>(" + exprText(red) + ", neverEqualPolicy())"},

@@ -141,7 +141,7 @@ TEST(KotlinDeclsTypes, ObservableClassesHoldTheirStateWithNeverEqualPolicy) {
   expectTypes({{"observable class", {note, store}, 1,
                 "class Store {\n"
                 "    var count by mutableStateOf<Int>(0, neverEqualPolicy())\n"
-                "    val id: String = \"\"\n"
+                "    var id: String = \"\"\n"
                 "    var items by mutableStateOf<MutableList<String>>(mutableListOf<String>(), neverEqualPolicy())\n"
                 "    lateinit var current: Note\n"
                 "    var log: MutableList<String> = mutableListOf<String>()\n"
@@ -226,7 +226,7 @@ TEST(KotlinDeclsTypes, EnumerationForms) {
 
   IRTypeDecl color = typeDecl(IRTypeKind::enum_, "Color");
   color.inherits = {"String", "Identifiable"};
-  color.cases = {enumCase("red"), enumCase("in")};
+  color.cases = {enumCase("red"), enumCase("in"), enumCase("open")};
 
   IRTypeDecl direction = typeDecl(IRTypeKind::enum_, "Direction");
   direction.inherits = {"Identifiable", "Runnable"};
@@ -263,7 +263,9 @@ TEST(KotlinDeclsTypes, EnumerationForms) {
       {color,
        "enum class Color(val rawValue: String) {\n"
        "    red(\"red\"),\n"
-       "    `in`(\"in\");\n"
+       "    `in`(\"in\"),\n"
+       // A modifier keyword would open a member declaration.
+       "    `open`(\"open\");\n"
        "    val id: Color get() = this\n"
        "    companion object {\n"
        "        operator fun invoke(rawValue: String): Color? = entries.firstOrNull { it.rawValue == rawValue }\n"
@@ -284,6 +286,86 @@ TEST(KotlinDeclsTypes, EnumerationForms) {
       {missing, ""},
   };
   for (const auto& [decl, kotlin] : cases) EXPECT_EQ(emitted(symbols, decl), kotlin) << decl.name;
+}
+
+// Swift: enum Weather { case clear, rain(Int)
+//   init(code: Int) { if code == 0 { self = .clear; return }; self = .rain(code) }
+//   init?(name: String) { if name == "" { return nil }; self = .clear } }
+TEST(KotlinDeclsTypes, EnumInitializersBecomeCompanionFactories) {
+  const auto implicit = [](std::string name) { return IRExpr::member{std::nullopt, std::move(name)}; };
+  const auto param = [](std::string name, IRType type) {
+    return IRParam{.label = name, .name = name, .type = std::move(type)};
+  };
+  const auto assignSelf = [](IRExpr value) { return IRStmt(IRStmt::assign{IRExpr::selfRef{}, "=", std::move(value)}); };
+  const auto equals = [](std::string name, IRExpr value) {
+    return IRExpr::binary{ident(std::move(name)), "==", std::move(value)};
+  };
+
+  IRFunction byCode = withBody(function("init"), {
+      IRStmt::ifStmt{{IRCondition::bool_{equals("code", intLit("0"))}},
+                     {assignSelf(implicit("clear")), IRStmt::ret{}}, std::nullopt},
+      assignSelf(IRExpr::call{implicit("rain"), {IRArg{.value = ident("code")}}, {}}),
+  });
+  byCode.isInit = true;
+  byCode.params = {param("code", named("Int"))};
+  IRFunction byName = withBody(function("init"), {
+      IRStmt::ifStmt{{IRCondition::bool_{equals("name", stringLit(""))}}, {IRStmt::ret{nilLit()}}, std::nullopt},
+      assignSelf(implicit("clear")),
+  });
+  byName.isInit = true;
+  byName.params = {param("name", named("String"))};
+
+  IRTypeDecl weather = typeDecl(IRTypeKind::enum_, "Weather");
+  weather.cases = {enumCase("clear"),
+                   IREnumCase{.name = "rain", .associated = {IRParam{.name = "value0", .type = named("Int")}}}};
+  weather.functions = {byCode, byName};
+  IRTypeDecl mood = typeDecl(IRTypeKind::enum_, "Mood");
+  mood.cases = {enumCase("calm")};
+  mood.functions = {byName};
+  mood.functions.front().body->back() = assignSelf(implicit("calm"));
+
+  const ModuleSymbols symbols = symbolsFor({weather, mood});
+  // The parameters are known in the body, so the tests name them plainly.
+  const std::string codeTest = "(code == 0)";
+  const std::string nameTest = "(name == \"\")";
+  EXPECT_EQ(emitted(symbols, weather),
+            "sealed class Weather {\n"
+            "    data object clear : Weather()\n"
+            "    data class rain(val value0: Int) : Weather()\n"
+            "    companion object {\n"
+            "        operator fun invoke(code: Int): Weather {\n"
+            "            lateinit var self: Weather\n"
+            "            if (" + codeTest + ") {\n"
+            "                self = Weather.clear\n"
+            "                return self\n"
+            "            }\n"
+            "            self = Weather.rain(code)\n"
+            "            return self\n"
+            "        }\n"
+            "        operator fun invoke(name: String): Weather? {\n"
+            "            lateinit var self: Weather\n"
+            "            if (" + nameTest + ") {\n"
+            "                return null\n"
+            "            }\n"
+            "            self = Weather.clear\n"
+            "            return self\n"
+            "        }\n"
+            "    }\n"
+            "}");
+  EXPECT_EQ(emitted(symbols, mood),
+            "enum class Mood {\n"
+            "    calm;\n"
+            "    companion object {\n"
+            "        operator fun invoke(name: String): Mood? {\n"
+            "            lateinit var self: Mood\n"
+            "            if (" + nameTest + ") {\n"
+            "                return null\n"
+            "            }\n"
+            "            self = Mood.calm\n"
+            "            return self\n"
+            "        }\n"
+            "    }\n"
+            "}");
 }
 
 TEST(KotlinDeclsTypes, RawValuesCountOnFromTheLastIntegerLiteral) {

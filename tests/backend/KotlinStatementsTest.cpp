@@ -37,12 +37,28 @@ TEST(KotlinStatements, EachStatementRule) {
         {guardStmt({casePattern(enumCase("circle", {"r"}), ident("shape"))}, {ret()})},
         "val sw1 = {0}\nif (!(sw1 is Shape.circle)) {\n    return\n}\nval r = (sw1 as Shape.circle).radius",
         {ident("shape")}});
+  // «case .rect(let w?, 1)»: an optional pattern binds the unwrapped name, a
+  // literal binds nothing.
+  check({"payload bindings that are no plain names",
+        {guardStmt({casePattern(enumCase("rect", {"w?", "1"}), ident("shape"))}, {ret()})},
+        "val sw1 = {0}\nif (!(sw1 is Shape.rect)) {\n    return\n}\nval w = (sw1 as Shape.rect).width",
+        {ident("shape")}});
+  check({"assignment to a tuple takes the components",
+        {assign(pairOf(ident("a"), ident("b")), "=", ident("pair"))},
+        "val tuple1 = {0}\n{1} = tuple1.component1()\n{2} = tuple1.component2()",
+        {ident("pair"), ident("a"), ident("b")}});
+  check({"a discarded tuple element is not assigned", {assign(pairOf(ident("_"), ident("b")), "=", ident("pair"))},
+        "val tuple1 = {0}\n{1} = tuple1.component2()", {ident("pair"), ident("b")}});
   check({"for in", {forIn("item", ident("items"), {continueStmt()})}, "for (item in {0}) {\n    continue\n}",
         {ident("items")}});
   check({"for in over a tuple pattern", {forIn("(key,value)", ident("pair"), {breakStmt()})},
         "for ((key, value) in {0}) {\n    break\n}", {ident("pair")}});
   check({"tuple pattern with discard and keyword", {forIn("(_, in ,)", ident("pair"), {})},
         "for ((_, `in`) in {0}) {\n}", {ident("pair")}});
+  check({"nested tuple patterns are unpacked at the top of the body",
+        {forIn("(i,(a,(b,c)))", ident("rows"), {breakStmt()})},
+        "for ((i, tuple1) in {0}) {\n    val (a, tuple2) = tuple1\n    val (b, c) = tuple2\n    break\n}",
+        {ident("rows")}});
   check({"plain while", {whileLoop({test(ident("flag"))}, {breakStmt()})}, "while ({0}) {\n    break\n}",
         {ident("flag")}});
   check({"while with a binding loops until the test fails",

@@ -330,7 +330,11 @@ TEST(SwiftFrontendDecl, Properties) {
        })}},
       {"class var kind: String", {prop("kind", named("String"), [](IRProperty& p) { p.isStatic = true; })}},
       {"override var title: String", {prop("title", named("String"), [](IRProperty& p) { p.isOverride = true; })}},
-      {"private(set) var n: Int", {prop("n", named("Int"), [](IRProperty& p) { p.isPrivate = true; })}},
+      // A setter-only restriction keeps the property readable from other types.
+      {"private(set) var n: Int", {prop("n", named("Int"))}},
+      {"public private(set) var n: Int", {prop("n", named("Int"))}},
+      {"fileprivate(set) var n: Int", {prop("n", named("Int"))}},
+      {"private private(set) var n: Int", {prop("n", named("Int"), [](IRProperty& p) { p.isPrivate = true; })}},
       {"fileprivate var n: Int", {prop("n", named("Int"), [](IRProperty& p) { p.isPrivate = true; })}},
       {"nonisolated(unsafe) public var n: Int", {prop("n", named("Int"))}},
       {"var a: Int, b: String, (c, d): (Int, Int), _: Int",
