@@ -154,6 +154,8 @@ std::optional<std::string> memberTypeName(const ModuleSymbols& symbols, std::str
 }  // namespace
 
 std::string KotlinEmitter::typeName(std::string_view name) const {
+  // Inside a type, Swift's Self is that type; Kotlin has no such name.
+  if (name == "Self" && scope.typeName) return *scope.typeName;
   std::optional<std::string> resolved;
   if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) {
     // A nested module type is declared at file level under its simple name.

@@ -93,10 +93,17 @@ ModuleSymbols::EnumInfo enumInfo(const IRTypeDecl& decl) {
   ModuleSymbols::EnumInfo info{.name = decl.name, .cases = decl.cases, .sealed = false, .rawType = std::nullopt};
   info.sealed = std::any_of(decl.cases.begin(), decl.cases.end(),
                             [](const IREnumCase& c) { return !c.associated.empty(); });
+  if (info.sealed || decl.inherits.empty()) return info;
+  // Sized integer raw types (Core Data attributes are often Int16) are
+  // written as Kotlin Int like Int itself, so they count as Int here.
   static constexpr std::string_view rawTypes[] = {"String", "Int", "Double", "Character"};
-  if (!info.sealed && !decl.inherits.empty() &&
-      std::find(std::begin(rawTypes), std::end(rawTypes), decl.inherits.front()) != std::end(rawTypes)) {
-    info.rawType = decl.inherits.front();
+  static constexpr std::string_view intRawTypes[] = {"Int8",  "Int16",  "Int32", "UInt",
+                                                     "UInt8", "UInt16", "UInt32"};
+  const std::string& first = decl.inherits.front();
+  if (std::find(std::begin(rawTypes), std::end(rawTypes), first) != std::end(rawTypes)) {
+    info.rawType = first;
+  } else if (std::find(std::begin(intRawTypes), std::end(intRawTypes), first) != std::end(intRawTypes)) {
+    info.rawType = "Int";
   }
   return info;
 }

@@ -165,6 +165,15 @@ TEST(KotlinTypeMapping, TypeNameMapsSwiftNamesAndResolvesNestedModuleTypes) {
   for (const auto& c : cases) EXPECT_EQ(emitter.typeName(c.swift), c.kotlin) << c.swift;
 }
 
+TEST(KotlinTypeMapping, SelfNamesTheTypeBeingWritten) {
+  KotlinEmitter emitter(symbolsWithNested(), "app");
+  // Outside a type (a protocol, a top-level function) there is nothing to name.
+  EXPECT_EQ(emitter.typeName("Self"), "Self");
+  emitter.scope.typeName = "Item";
+  EXPECT_EQ(emitter.typeName("Self"), "Item");
+  EXPECT_EQ(emitter.kt(IRType::optional{IRType::named{"Self", {}}}), "Item?");
+}
+
 TEST(KotlinTypeMapping, MemberTypesOfModuleTypesAreWrittenAsWhatTheyName) {
   ModuleSymbols symbols;
   IRTypeDecl trip = typeDecl(IRTypeKind::struct_, "Trip");

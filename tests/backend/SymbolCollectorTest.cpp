@@ -171,6 +171,8 @@ TEST(SymbolCollectorCollect, EnumerationsGetRawTypeSealedFlagAndCaseIndex) {
                                              declOf(enumDecl("Coded", {"Codable", "String"}, {plainCase("a")})),
                                              declOf(enumDecl("Payload", {"String"}, {plainCase("b"), withValue})),
                                              declOf(enumDecl("Empty", {"Int"}, {})),
+                                             declOf(enumDecl("Small", {"Int16", "CaseIterable"}, {plainCase("a")})),
+                                             declOf(enumDecl("Wide", {"Int64"}, {plainCase("a")})),
                                              declOf(holder)}},
                             IRFile{.path = "B.swift", .decls = {declOf(enumDecl("Other", {}, {plainCase("none")}))}}}};
   const ModuleSymbols symbols = SymbolCollector::collect(module);
@@ -181,6 +183,8 @@ TEST(SymbolCollectorCollect, EnumerationsGetRawTypeSealedFlagAndCaseIndex) {
   } cases[] = {
       {"Named", false, "String"}, {"Coded", false, std::nullopt}, {"Payload", true, std::nullopt},
       {"Empty", false, "Int"},    {"Inner", false, std::nullopt},
+      // Sized integers that Kotlin writes as Int count as Int; Long ones do not.
+      {"Small", false, "Int"},    {"Wide", false, std::nullopt},
   };
   for (const auto& c : cases) {
     const ModuleSymbols::EnumInfo& info = symbols.enums.at(c.name);
