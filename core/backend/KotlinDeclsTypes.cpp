@@ -102,6 +102,19 @@ std::string rawValueText(KotlinEmitter& emitter, const std::string& rawType, con
   return value;
 }
 
+// A method without body outside a protocol (an @NSManaged accessor) would
+// have to be abstract in Kotlin; it is written with a placeholder body.
+void emitMethod(KotlinEmitter& emitter, const IRFunction& function, Writer& writer, bool override,
+                std::string_view open) {
+  if (function.body) {
+    emitter.emitFunction(function, writer, std::nullopt, override, open);
+    return;
+  }
+  IRFunction placeholder = function;
+  placeholder.body = std::vector<IRStmt>{IRStmt::unsupported{"func " + function.name}};
+  emitter.emitFunction(placeholder, writer, std::nullopt, override, open);
+}
+
 // A Swift enum initializer picks its case by assigning `self`. Kotlin enum
 // and sealed classes have no such constructor, so the initializer becomes a
 // factory in the companion object that builds the value in a local named
@@ -279,7 +292,7 @@ void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bo
     if (function.isInit) {
       emitInit(function, writer);
     } else if (!function.isStatic) {
-      emitFunction(function, writer, std::nullopt, members.contains(function.name) || function.isOverride, open);
+      emitMethod(*this, function, writer, members.contains(function.name) || function.isOverride, open);
     }
   }
   for (const IRProperty& property : decl.properties) {
@@ -335,7 +348,7 @@ void KotlinEmitter::emitCompanion(const IRTypeDecl& decl, Writer& writer) {
   }
   for (const IRFunction* initializer : enumInits) emitEnumFactory(*this, decl.name, *initializer, writer);
   for (const IRProperty* property : properties) emitProperty(*property, writer, NameSet{});
-  for (const IRFunction* function : functions) emitFunction(*function, writer, std::nullopt, false, "");
+  for (const IRFunction* function : functions) emitMethod(*this, *function, writer, false, "");
   writer.level -= 1;
   writer.line("}");
 }
@@ -358,7 +371,7 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
     writer.line("object " + decl.name + supertypeText + " {");
     writer.level += 1;
     for (const IRProperty& property : decl.properties) emitProperty(property, writer, members);
-    for (const IRFunction& function : decl.functions) emitFunction(function, writer, std::nullopt, false, "");
+    for (const IRFunction& function : decl.functions) emitMethod(*this, function, writer, false, "");
     writer.level -= 1;
     writer.line("}");
     return;
@@ -370,7 +383,7 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
     }
     for (const IRFunction& function : decl.functions) {
       if (!function.isStatic && !function.isInit) {
-        emitFunction(function, writer, std::nullopt, members.contains(function.name), "");
+        emitMethod(*this, function, writer, members.contains(function.name), "");
       }
     }
   };

@@ -440,9 +440,16 @@ void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitch
 
   bool hasElse = false;
   for (const IRSwitchCase& c : cases) {
-    scope.push();
     bool isElse = c.patterns.empty();
     for (const IRPattern& pattern : c.patterns) isElse = isElse || pattern.is<IRPattern::wildcard>();
+    // Kotlin allows one else branch, as the last one. A case after it (the
+    // default after «case let n where …», whose test is lost) can never be
+    // reached in the translation.
+    if (hasElse) {
+      warn("switch " + subjectText, "Nicht erreichbarer Fall nach einem Fall, der alles trifft, weggelassen");
+      continue;
+    }
+    scope.push();
     std::vector<std::string> tests;
     std::vector<std::string> bindingLines;
     if (isElse) {

@@ -178,6 +178,30 @@ TEST(KotlinSwitch, WritesWhen) {
   check({"no cases", {switchStmt(ident("x"), {})}, "when ({0}) {\n    else -> error(\"unerwarteter Fall\")\n}", {ident("x")}});
 }
 
+TEST(KotlinSwitch, CasesAfterACatchAllAreLeftOutWithAWarning) {
+  // Swift: case 7: x  case let n where n > 0: y  default: z — the binding
+  // case arrives as a wildcard, so the default can no longer be reached.
+  Harness h;
+  const std::string expected = h.kotlin(
+      "when ({0}) {\n"
+      "    {1} -> {\n"
+      "        {2}\n"
+      "    }\n"
+      "    else -> {\n"
+      "        {3}\n"
+      "    }\n"
+      "}",
+      {ident("n"), intLit("7"), ident("x"), ident("y")});
+  const std::size_t before = h.emitter.warnings.size();
+  EXPECT_EQ(h.emit({switchStmt(ident("n"), {caseOf({valuePattern(intLit("7"))}, {exprStmt(ident("x"))}),
+                                           caseOf({wildcard()}, {exprStmt(ident("y"))}),
+                                           caseOf({}, {exprStmt(ident("z"))})})}),
+            expected);
+  ASSERT_GT(h.emitter.warnings.size(), before);
+  EXPECT_EQ(h.emitter.warnings.back().message,
+            "Nicht erreichbarer Fall nach einem Fall, der alles trifft, weggelassen");
+}
+
 TEST(KotlinSwitch, CaseOfNoModuleEnumerationStaysVisible) {
   Harness h;
   const std::string expected = h.kotlin(

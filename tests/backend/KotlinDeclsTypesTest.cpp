@@ -83,6 +83,11 @@ TEST(KotlinDeclsTypes, StructsAndClasses) {
   marker.inherits = {"Base", "Hashable"};
   IRTypeDecl worker = typeDecl(IRTypeKind::actor, "Worker");
   worker.inherits = {"Base"};
+  // @NSManaged accessors are declared without a body.
+  IRTypeDecl folder = typeDecl(IRTypeKind::class_, "Folder");
+  IRFunction managed = function("addToNotes");
+  managed.params = {IRParam{.name = "value", .type = named("Int")}};
+  folder.functions = {managed};
 
   expectTypes({
       {"plain struct: every stored property in the data class constructor",
@@ -125,6 +130,12 @@ TEST(KotlinDeclsTypes, StructsAndClasses) {
        "}"},
       {"structs and actors take no superclass", {base, marker}, 1, "class Marker {\n}"},
       {"an actor is an open class", {base, worker}, 1, "open class Worker {\n}"},
+      {"a method without body gets a placeholder body", {folder}, 0,
+       "open class Folder {\n"
+       "    open fun addToNotes(value: Int) {\n"
+       "        TODO(\"tovrane: func addToNotes\")\n"
+       "    }\n"
+       "}"},
   });
 }
 
