@@ -76,6 +76,9 @@ class EmitScope {
   std::vector<std::optional<IRType>> returnTypes{std::nullopt};
   // One-shot request that the next closure destructure its two parameters.
   bool tupleClosure = false;
+  // One-shot: the type the values of the next if or switch written as an
+  // expression are coerced to (a returned one); its branches take it over.
+  std::optional<IRType> valueType;
 
   void declare(std::string name);
   void push();

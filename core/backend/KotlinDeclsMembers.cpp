@@ -114,6 +114,7 @@ void KotlinEmitter::emitFunctionBody(const std::vector<IRStmt>& body, Writer& wr
     const IRStmt& only = body.front();
     if (only.is<IRStmt::ifStmt>() || only.is<IRStmt::switchStmt>()) {
       Writer expression;
+      scope.valueType = returnType;
       emitStmtAsExpression(only, expression);
       if (!expression.lines.empty()) expression.lines.front().insert(0, "return ");
       for (const std::string& line : expression.lines) writer.line(line);

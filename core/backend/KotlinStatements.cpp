@@ -423,6 +423,7 @@ std::optional<std::string> KotlinEmitter::switchEnum(const IRExpr& subject, cons
 
 void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitchCase>& cases, Writer& writer,
                                bool view, bool asExpression) {
+  const std::optional<IRType> valueType = std::exchange(scope.valueType, std::nullopt);
   bool bindsValue = false;
   for (const IRSwitchCase& c : cases) {
     for (const IRPattern& pattern : c.patterns) {
@@ -471,6 +472,7 @@ void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitch
     if (view) {
       for (const IRStmt& stmt : body) emitViewStmt(stmt, writer);
     } else if (asExpression) {
+      scope.valueType = valueType;
       emitExpressionBody(body, writer);
     } else {
       for (const IRStmt& stmt : body) emitStmt(stmt, writer);
@@ -553,7 +555,10 @@ bool KotlinEmitter::containsLoopJump(const std::vector<IRStmt>& stmts) {
 }
 
 void KotlinEmitter::emitStmtAsExpression(const IRStmt& stmt, Writer& writer) {
+  // Taken at once, so that expressions written on the way never see it.
+  const std::optional<IRType> valueType = std::exchange(scope.valueType, std::nullopt);
   if (const auto* s = stmt.as<IRStmt::switchStmt>()) {
+    scope.valueType = valueType;
     emitSwitch(*s->subject, s->cases, writer, false, true);
     return;
   }
@@ -570,27 +575,32 @@ void KotlinEmitter::emitStmtAsExpression(const IRStmt& stmt, Writer& writer) {
   }
   open(writer, "if (" + text::join(parts.predicates, " && ") + ") {");
   writeAll(writer, parts.bindingLines);
+  scope.valueType = valueType;
   emitExpressionBody(s->then, writer);
   writer.level -= 1;
   open(writer, "} else {");
   const std::vector<IRStmt> noStatements;
+  scope.valueType = valueType;
   emitExpressionBody(s->els ? *s->els : noStatements, writer);
   close(writer);
   if (wrapped) close(writer);
 }
 
 void KotlinEmitter::emitExpressionBody(const std::vector<IRStmt>& stmts, Writer& writer) {
+  const std::optional<IRType> valueType = std::exchange(scope.valueType, std::nullopt);
   if (stmts.empty()) {
     writer.line("Unit");
     return;
   }
   for (std::size_t i = 0; i + 1 < stmts.size(); ++i) emitStmt(stmts[i], writer);
   const IRStmt& last = stmts.back();
+  const auto value = [&](const IRExpr& e) { return valueType ? coerced(e, *valueType) : expr(e); };
   if (const auto* s = last.as<IRStmt::expr>()) {
-    writer.line(expr(*s->value));
+    writer.line(value(*s->value));
   } else if (const auto* s = last.as<IRStmt::ret>(); s && s->value) {
-    writer.line(expr(**s->value));
+    writer.line(value(**s->value));
   } else if (last.is<IRStmt::ifStmt>() || last.is<IRStmt::switchStmt>()) {
+    scope.valueType = valueType;
     emitStmtAsExpression(last, writer);
   } else {
     emitStmt(last, writer);

@@ -149,6 +149,37 @@ TEST(KotlinDeclsMembers, SingleStatementBodies) {
   EXPECT_EQ(uncoerced.lines, std::vector<std::string>{"return " + exprText(ident("total"))});
 }
 
+// Swift: func f() -> Double { switch n { case 0: 1  default: if flag { 2 } else { return 3 } } }
+TEST(KotlinDeclsMembers, ReturnedIfAndSwitchValuesTakeTheResultType) {
+  const IRStmt inner = IRStmt::ifStmt{{IRCondition::bool_{ident("flag")}}, {IRStmt::expr{intLit("2")}},
+                                      std::vector<IRStmt>{IRStmt::ret{intLit("3")}}};
+  const IRStmt outer = IRStmt::switchStmt{
+      ident("n"), {IRSwitchCase{.patterns = {IRPattern::expr{intLit("0")}}, .body = {IRStmt::expr{intLit("1")}}},
+                   IRSwitchCase{.patterns = {}, .body = {inner}}}};
+  KotlinEmitter emitter(moduleSymbols(), "com.example.app");
+  Writer writer;
+  emitter.emitFunctionBody({outer}, writer, true, named("Double"));
+  EXPECT_EQ(written(writer), "return when (" + exprText(ident("n")) +
+                                 ") {\n"
+                                 "    0 -> {\n"
+                                 "        1.0\n"
+                                 "    }\n"
+                                 "    else -> {\n"
+                                 "        if (" + exprText(ident("flag")) +
+                                 ") {\n"
+                                 "            2.0\n"
+                                 "        } else {\n"
+                                 "            3.0\n"
+                                 "        }\n"
+                                 "    }\n"
+                                 "}");
+  EXPECT_FALSE(emitter.scope.valueType.has_value());
+  // An if written as an expression elsewhere keeps its values as they are.
+  Writer plain;
+  emitter.emitStmtAsExpression(inner, plain);
+  EXPECT_EQ(plain.lines[1], "    2");
+}
+
 TEST(KotlinDeclsMembers, Properties) {
   IRProperty ratio = computed("ratio", named("Double"));
   IRProperty size = computed("size", named("Double"));
