@@ -236,7 +236,9 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
         initial = defaultValue(p.type).value_or("null");
       }
       std::string typeArg;
-      if (!type.empty()) typeArg = focus && type != "Boolean" ? "<" + type + "?>" : "<" + type + ">";
+      // The focus of an optional field («Field?») is already nullable.
+      const bool nullable = focus && type != "Boolean" && !text::endsWith(type, "?");
+      if (!type.empty()) typeArg = "<" + type + (nullable ? "?>" : ">");
       writer.line("var " + name + " by mutableStateOf" + typeArg + "(" + initial + ", neverEqualPolicy())");
     } else if (const auto* object = field.as<ViewField::envObject>()) {
       writer.line("lateinit var " + name + ": " + object->typeName);
