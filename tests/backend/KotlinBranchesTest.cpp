@@ -175,7 +175,8 @@ TEST(KotlinSwitch, WritesWhen) {
         "    else -> error(\"unerwarteter Fall\")\n"
         "}",
         {ident("x")}});
-  check({"no cases", {switchStmt(ident("x"), {})}, "when ({0}) {\n    else -> error(\"unerwarteter Fall\")\n}", {ident("x")}});
+  check({"no cases", {switchStmt(ident("x"), {})}, "when ({0}) {\n    else -> error(\"unerwarteter Fall\")\n}",
+         {ident("x")}});
 }
 
 TEST(KotlinSwitch, CasesAfterACatchAllAreLeftOutWithAWarning) {
