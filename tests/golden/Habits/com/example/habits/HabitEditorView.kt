@@ -102,7 +102,7 @@ class HabitEditorViewView(habit: Habit, var onSave: (Habit) -> Unit) {
                 kind = ScheduleKind.interval
                 count = days
             }
-            else -> {}
+            else -> error("unerwarteter Fall")
         }
         run {
             val note = habit.note
