@@ -11,6 +11,7 @@
 #include "core/support/Text.hpp"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace tovrane {
 namespace {
@@ -37,19 +38,31 @@ std::string relativePath(const fs::path& file, const fs::path& project) {
   return path.starts_with(prefix) ? path.substr(prefix.size()) : path;
 }
 
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  return project::lowercased(a) == project::lowercased(b);
+// The first free name of "<base>.kt", "<base>_2.kt", … where `isTaken` is
+// asked about the lowercased candidate ("MainActivity.kt" is always taken).
+template <class IsTaken>
+std::string uniqueKotlinFileName(std::string_view swiftPath, IsTaken isTaken) {
+  std::string base(swiftPath.substr(swiftPath.rfind('/') + 1));  // npos + 1 == 0
+  if (const auto dot = base.rfind('.'); dot != std::string::npos) base.erase(dot);
+  const std::string cleaned = text::replaceAll(text::replaceAll(base, "+", "_"), " ", "_");
+  const auto taken = [&](const std::string& candidate) {
+    const std::string lowered = project::lowercased(candidate);
+    return lowered == "mainactivity.kt" || isTaken(lowered);
+  };
+  std::string candidate = cleaned + ".kt";
+  for (int k = 2; taken(candidate); ++k) candidate = cleaned + "_" + std::to_string(k) + ".kt";
+  return candidate;
 }
 
 // Failures of the metadata files are not the conversion's: they are skipped.
-void writeMetadata(const fs::path& output, const ProjectManifest& manifest, const IRModule& parsed) {
+void writeMetadata(const fs::path& output, const ProjectManifest& manifest, const std::optional<std::string>& ir) {
   const fs::path folder = output / ".tovrane";
   if (!fs::is_directory(folder)) return;
   try {
     files::writeFile(folder / "manifest.json", encodeManifest(manifest));
   } catch (const files::FileError&) {
   }
-  if (auto ir = encodeIRJson(parsed)) {
+  if (ir) {
     try {
       files::writeFile(folder / "ir.json", *ir);
     } catch (const files::FileError&) {
@@ -67,17 +80,9 @@ int TovraneConverter::countLines(std::string_view text) {
 }
 
 std::string TovraneConverter::kotlinFileName(std::string_view swiftPath, const std::vector<std::string>& taken) {
-  std::string base(swiftPath.substr(swiftPath.rfind('/') + 1));  // npos + 1 == 0
-  if (const auto dot = base.rfind('.'); dot != std::string::npos) base.erase(dot);
-  const std::string cleaned = text::replaceAll(text::replaceAll(base, "+", "_"), " ", "_");
-  const auto isTaken = [&](const std::string& candidate) {
-    if (sameIgnoringCase(candidate, "MainActivity.kt")) return true;
-    return std::any_of(taken.begin(), taken.end(),
-                       [&](const std::string& name) { return sameIgnoringCase(name, candidate); });
-  };
-  std::string candidate = cleaned + ".kt";
-  for (int k = 2; isTaken(candidate); ++k) candidate = cleaned + "_" + std::to_string(k) + ".kt";
-  return candidate;
+  std::unordered_set<std::string> lowered;
+  for (const std::string& name : taken) lowered.insert(project::lowercased(name));
+  return uniqueKotlinFileName(swiftPath, [&](const std::string& name) { return lowered.contains(name); });
 }
 
 ConversionResult TovraneConverter::convert(const fs::path& project, const fs::path& output,
@@ -104,17 +109,24 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   }
 
   report({ConversionStage::generating{}});
-  const IRModule merged = SymbolCollector::mergeExtensions(parsed);
+  // ".tovrane/ir.json" shows the module as parsed, before extensions are
+  // merged: encoding it now lets the merge take the module over instead of
+  // working on a deep copy.
+  const std::optional<std::string> irJson = encodeIRJson(parsed);
+  const IRModule merged = SymbolCollector::mergeExtensions(std::move(parsed));
   const ModuleSymbols symbols = SymbolCollector::collect(merged);
   KotlinEmitter emitter(symbols, packageName);
 
   std::vector<KotlinSourceFile> kotlinFiles;
-  std::vector<std::string> kotlinNames;
+  // Lowercased, so that each new name is checked in constant time: many
+  // files of the same name must not make naming quadratic.
+  std::unordered_set<std::string> kotlinNames;
   ProjectManifest manifest{packageName, project.string(), {}};
   for (std::size_t i = 0; i < merged.files.size(); ++i) {
     std::string text = emitter.emitFile(merged.files[i]);
-    std::string name = kotlinFileName(merged.files[i].path, kotlinNames);
-    kotlinNames.push_back(name);
+    std::string name = uniqueKotlinFileName(merged.files[i].path,
+                                            [&](const std::string& lowered) { return kotlinNames.contains(lowered); });
+    kotlinNames.insert(project::lowercased(name));
     manifest.files[name] = (project / merged.files[i].path).string();
     kotlinFiles.push_back({std::move(name), std::move(text)});
   }
@@ -147,7 +159,7 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   result.coverage = coverageEstimate(swiftLines, emitter.unsupportedCount);
   writer.writeReport(result);
 
-  writeMetadata(output, manifest, parsed);
+  writeMetadata(output, manifest, irJson);
   report({ConversionStage::done{}});
   return result;
 }

@@ -187,6 +187,12 @@ std::string lowercased(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   while (!text.empty()) {
+    // ASCII, by far the common case, needs no table lookup.
+    if (const auto byte = static_cast<unsigned char>(text.front()); byte < 0x80) {
+      out.push_back(byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + ('a' - 'A')) : static_cast<char>(byte));
+      text.remove_prefix(1);
+      continue;
+    }
     std::size_t length = 0;
     const char32_t c = text::firstScalar(text, &length);
     text::appendUtf8(out, static_cast<char32_t>(utf8proc_tolower(static_cast<utf8proc_int32_t>(c))));
