@@ -1,5 +1,7 @@
 #include "core/backend/KotlinBackend.hpp"
 
+#include <algorithm>
+#include <array>
 #include <utility>
 
 #include "core/support/Text.hpp"
@@ -78,8 +80,19 @@ void Writer::line(std::string_view text) {
     lines.emplace_back();
     return;
   }
-  const std::string indent(static_cast<std::size_t>(level > 0 ? level : 0) * 4, ' ');
-  for (std::string_view piece : text::splitLines(text)) lines.push_back(indent + std::string(piece));
+  // Each line is built in place at its final size: nested writers pass
+  // whole blocks through here at every level, so this runs per output line
+  // many times over.
+  const std::size_t indent = static_cast<std::size_t>(level > 0 ? level : 0) * 4;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find('\n', start);
+    const std::string_view piece = text.substr(start, end == std::string_view::npos ? end : end - start);
+    std::string& line = lines.emplace_back();
+    line.reserve(indent + piece.size());
+    line.append(indent, ' ').append(piece);
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
 }
 
 void EmitScope::declare(std::string name) { names.back().insert(std::move(name)); }
@@ -99,7 +112,20 @@ bool EmitScope::knows(std::string_view name) const {
 
 std::string kw(std::string_view name) {
   if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
-  if (!kotlinKeywords().contains(name)) return std::string(name);
+  // Keywords are short and start with a lowercase letter: most names are
+  // settled without a set lookup.
+  static const auto [maxLength, firsts] = [] {
+    std::size_t longest = 0;
+    std::array<bool, 256> starts{};
+    for (const std::string& keyword : kotlinKeywords()) {
+      longest = std::max(longest, keyword.size());
+      if (!keyword.empty()) starts[static_cast<unsigned char>(keyword.front())] = true;
+    }
+    return std::pair{longest, starts};
+  }();
+  if (name.empty() || name.size() > maxLength || !firsts[static_cast<unsigned char>(name.front())] ||
+      !kotlinKeywords().contains(name))
+    return std::string(name);
   std::string identifier;
   identifier.reserve(name.size() + 2);
   identifier += '`';

@@ -108,9 +108,13 @@ ModuleSymbols::EnumInfo enumInfo(const IRTypeDecl& decl) {
   return info;
 }
 
-void visit(const IRTypeDecl& decl, ModuleSymbols& symbols) {
+// The type visited last under each name; copied into ModuleSymbols::types
+// once at the end, so a name declared many times costs one deep copy.
+using LatestTypes = std::map<std::string_view, const IRTypeDecl*>;
+
+void visit(const IRTypeDecl& decl, ModuleSymbols& symbols, LatestTypes& latest) {
   if (decl.kind != IRTypeKind::extension) {
-    symbols.types.insert_or_assign(decl.name, decl);
+    latest.insert_or_assign(decl.name, &decl);
     switch (decl.kind) {
       case IRTypeKind::struct_:
         if (contains(decl.inherits, "View")) {
@@ -144,7 +148,7 @@ void visit(const IRTypeDecl& decl, ModuleSymbols& symbols) {
   for (const IRFunction& function : decl.functions) {
     if (function.isMutating) symbols.mutatingFunctions.insert(function.name);
   }
-  for (const IRTypeDecl& nested : decl.nested) visit(nested, symbols);
+  for (const IRTypeDecl& nested : decl.nested) visit(nested, symbols, latest);
 }
 
 // Members of a view or app that produce view content.
@@ -207,6 +211,7 @@ IRModule mergeExtensions(IRModule module) {
 
 ModuleSymbols collect(const IRModule& module) {
   ModuleSymbols symbols;
+  LatestTypes latest;
   for (const IRFile& file : module.files) {
     for (const IRDecl& decl : file.decls) {
       if (const auto* function = decl.as<IRDecl::function>()) {
@@ -214,10 +219,11 @@ ModuleSymbols collect(const IRModule& module) {
       } else if (const auto* variable = decl.as<IRDecl::variable>()) {
         symbols.topLevelVars.insert(variable->property->name);
       } else if (const IRTypeDecl* type = typeDecl(decl)) {
-        visit(*type, symbols);
+        visit(*type, symbols, latest);
       }
     }
   }
+  for (const auto& [name, decl] : latest) symbols.types.emplace_hint(symbols.types.end(), name, *decl);
 
   NameSet viewNames = symbols.views;
   viewNames.insert(symbols.apps.begin(), symbols.apps.end());

@@ -166,7 +166,13 @@ class Encoder {
       value = repaired;
     }
     out_ += '"';
-    for (const char c : value) {
+    // Runs of characters that need no escape are appended whole.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+      const char c = value[i];
+      if (static_cast<unsigned char>(c) >= 0x20 && c != '"' && c != '\\') continue;
+      out_.append(value.substr(run, i - run));
+      run = i + 1;
       switch (c) {
         case '"': out_ += "\\\""; break;
         case '\\': out_ += "\\\\"; break;
@@ -175,17 +181,15 @@ class Encoder {
         case '\t': out_ += "\\t"; break;
         case '\b': out_ += "\\b"; break;
         case '\f': out_ += "\\f"; break;
-        default:
-          if (static_cast<unsigned char>(c) < 0x20) {
-            static constexpr char hex[] = "0123456789abcdef";
-            out_ += "\\u00";
-            out_ += hex[(c >> 4) & 0xF];
-            out_ += hex[c & 0xF];
-          } else {
-            out_ += c;
-          }
+        default: {
+          static constexpr char hex[] = "0123456789abcdef";
+          out_ += "\\u00";
+          out_ += hex[(c >> 4) & 0xF];
+          out_ += hex[c & 0xF];
+        }
       }
     }
+    out_.append(value.substr(run));
     out_ += '"';
   }
 

@@ -306,6 +306,9 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
 
 std::string join(const std::vector<std::string>& parts, std::string_view separator) {
   std::string out;
+  std::size_t size = parts.empty() ? 0 : separator.size() * (parts.size() - 1);
+  for (const std::string& part : parts) size += part.size();
+  out.reserve(size);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (i) out.append(separator);
     out.append(parts[i]);
