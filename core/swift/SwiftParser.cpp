@@ -463,9 +463,12 @@ SyntaxTree parse(std::string_view source) {
   SyntaxTree tree;
   tree.source_.assign(source);
   lexSource(tree);
-  // Measured on the corpus: about 1.5 nodes and 3 slots per token.
+  // Measured on the corpus: about 1.3 nodes and 3.3 slots per token (folding
+  // included). Reserved with room to spare: a reallocation copies the whole
+  // vector and touches twice the memory, while reserved pages never used
+  // cost nothing.
   tree.nodes_.reserve(tree.tokens_.size() * 3 / 2 + 16);
-  tree.slots_.reserve(tree.tokens_.size() * 3 + 16);
+  tree.slots_.reserve(tree.tokens_.size() * 4 + 16);
   Parser parser(tree);
   tree.root_ = parser.parseSourceFile();
   return tree;

@@ -257,19 +257,21 @@ NodeId SyntaxTree::addNode(SyntaxKind kind, std::span<const Slot> slots, bool ha
   n.flags = hasUnexpected ? Node::unexpectedFlag : 0;
   n.firstSlot = static_cast<std::uint32_t>(slots_.size());
   n.slotCount = static_cast<std::uint32_t>(slots.size());
-  for (Slot s : slots) {
-    TokenId first, last;
+  // The first present token from the front and the last from the back: a
+  // long list is not walked element by element.
+  const auto present = [this](Slot s, bool fromFront) -> TokenId {
     if (s.isToken()) {
       // The end-of-file token is present but holds no text: it never ends src.
-      if (!isMissing(s.token()) && tokenKind(s.token()) != TokenKind::endOfFile) first = last = s.token();
-    } else if (s.isNode()) {
-      first = nodes_[s.node().index].firstToken;
-      last = nodes_[s.node().index].lastToken;
+      const Token& t = tokens_[s.token().index];
+      return (t.flags & Token::missingFlag) || t.kind == TokenKind::endOfFile ? TokenId{} : s.token();
     }
-    if (!first) continue;
-    if (!n.firstToken) n.firstToken = first;
-    n.lastToken = last;
-  }
+    if (s.isNode()) return fromFront ? nodes_[s.node().index].firstToken : nodes_[s.node().index].lastToken;
+    return {};
+  };
+  std::size_t front = 0;
+  while (front < slots.size() && !(n.firstToken = present(slots[front], true))) ++front;
+  for (std::size_t back = slots.size(); n.firstToken && back-- > front;)
+    if ((n.lastToken = present(slots[back], false))) break;
   slots_.insert(slots_.end(), slots.begin(), slots.end());
   nodes_.push_back(n);
   return NodeId{static_cast<std::uint32_t>(nodes_.size() - 1)};
