@@ -16,6 +16,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -138,10 +139,12 @@ class KotlinEmitter {
   };
 
   // One modifier peeled off a view expression.
+  // Views into the modifier call's arguments: a chain is peeled on every
+  // emitted view, and copying would duplicate whole trailing closures.
   struct ModifierEntry {
     std::string name;
-    std::vector<IRArg> args;
-    std::vector<IRArg> trailing;
+    std::span<const IRArg> args;
+    std::span<const IRArg> trailing;
   };
 
   // A condition list split into what Kotlin needs: value lines before the

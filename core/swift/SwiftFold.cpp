@@ -24,9 +24,7 @@ public:
     // Sequences inside unexpected content stay unfolded: mark what lies below
     // an unexpectedNodes node (rare, so this walk is short).
     std::vector<bool> excluded(tree_.nodes_.size(), false);
-    std::vector<NodeId> stack;
-    for (std::uint32_t i = 0; i < tree_.nodes_.size(); ++i)
-      if (tree_.nodes_[i].kind == SyntaxKind::unexpectedNodes) stack.push_back(NodeId{i});
+    std::vector<NodeId> stack = tree_.unexpectedNodes_;
     while (!stack.empty()) {
       NodeId id = stack.back();
       stack.pop_back();

@@ -23,13 +23,13 @@ Layout::~Layout() {
 }
 
 void Layout::put(unsigned index, Slot slot) {
-  parser_.scratch_[base_ + 2 * index + 1] = slot;
+  parser_.scratch_[base_ + index] = slot;
   last_ = static_cast<int>(index);
 }
 
 void Layout::unexpected(NodeId content) {
   if (!content) return;
-  Slot& place = parser_.scratch_[base_ + 2 * static_cast<std::uint32_t>(last_ + 1)];
+  Slot& place = parser_.scratch_[base_ + count_ + static_cast<std::uint32_t>(last_ + 1)];
   if (place.isNode()) {
     Slot both[] = {place, Slot::of(content)};
     content = parser_.tree_.addNode(SyntaxKind::unexpectedNodes, both, false);
@@ -42,11 +42,17 @@ NodeId Layout::finish() {
   std::vector<Slot>& scratch = parser_.scratch_;
   NodeId id;
   if (hasUnexpected_) {
-    id = parser_.tree_.addNode(kind_, std::span<const Slot>(scratch.data() + base_, 2 * count_ + 1), true);
+    // Interleaved as the tree stores it: unexpected, named, unexpected, …
+    // (no node kind has more than 16 named children; the largest has 10).
+    Slot all[2 * 16 + 1];
+    for (unsigned i = 0; i < count_; ++i) {
+      all[2 * i] = scratch[base_ + count_ + i];
+      all[2 * i + 1] = scratch[base_ + i];
+    }
+    all[2 * count_] = scratch[base_ + 2 * count_];
+    id = parser_.tree_.addNode(kind_, std::span<const Slot>(all, 2 * count_ + 1), true);
   } else {
-    Slot named[16];
-    for (unsigned i = 0; i < count_; ++i) named[i] = scratch[base_ + 2 * i + 1];
-    id = parser_.tree_.addNode(kind_, std::span<const Slot>(named, count_), false);
+    id = parser_.tree_.addNode(kind_, std::span<const Slot>(scratch.data() + base_, count_), false);
   }
   scratch.resize(base_);
   finished_ = true;
@@ -166,6 +172,8 @@ void Parser::restore(const State& state) {
   lastConsumed_ = TokenId::invalid;
   tree_.nodes_.resize(state.nodes);
   while (!tree_.sequences_.empty() && tree_.sequences_.back().index >= state.nodes) tree_.sequences_.pop_back();
+  while (!tree_.unexpectedNodes_.empty() && tree_.unexpectedNodes_.back().index >= state.nodes)
+    tree_.unexpectedNodes_.pop_back();
   tree_.slots_.resize(state.slots);
   tree_.tokens_.resize(state.tokens);
   scratch_.resize(state.scratch);

@@ -228,9 +228,11 @@ private:
   std::uint32_t directiveEnd_ = TokenId::invalid;
 };
 
-// Builds one layout node: reserves 2n+1 scratch slots (named slots at odd
-// positions, unexpected content at even ones) and compacts to n slots when
-// nothing unexpected was recorded. Builders nest strictly (LIFO).
+// Builds one layout node: reserves 2n+1 scratch slots (the n named slots
+// first, then the n+1 places for unexpected content), so a node without
+// unexpected content is added straight from the scratch slots; otherwise
+// the slots are interleaved as the tree stores them. Builders nest
+// strictly (LIFO).
 class Layout {
 public:
   Layout(Parser& parser, SyntaxKind kind);

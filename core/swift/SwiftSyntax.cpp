@@ -118,8 +118,13 @@ Keyword keywordFromText(std::string_view text) {
   };
   static const Buckets buckets;
   if (text.empty() || text.size() >= 24) return Keyword::none;
-  for (std::uint8_t k : buckets.table[text.size()][static_cast<unsigned char>(text[0]) & 63])
-    if (keywordEntries[k].spelling == text) return static_cast<Keyword>(k);
+  for (std::uint8_t k : buckets.table[text.size()][static_cast<unsigned char>(text[0]) & 63]) {
+    // Lengths are equal and the words short: a byte loop beats a memcmp call.
+    const std::string_view spelling = keywordEntries[k].spelling;
+    std::size_t i = 0;
+    while (i < text.size() && spelling[i] == text[i]) ++i;
+    if (i == text.size()) return static_cast<Keyword>(k);
+  }
   return Keyword::none;
 }
 
@@ -274,7 +279,9 @@ NodeId SyntaxTree::addNode(SyntaxKind kind, std::span<const Slot> slots, bool ha
     if ((n.lastToken = present(slots[back], false))) break;
   slots_.insert(slots_.end(), slots.begin(), slots.end());
   nodes_.push_back(n);
-  return NodeId{static_cast<std::uint32_t>(nodes_.size() - 1)};
+  const NodeId id{static_cast<std::uint32_t>(nodes_.size() - 1)};
+  if (kind == SyntaxKind::unexpectedNodes) unexpectedNodes_.push_back(id);
+  return id;
 }
 
 TokenId SyntaxTree::addMissingToken(TokenKind kind, std::uint32_t offset) {

@@ -277,6 +277,9 @@ private:
   std::vector<NodeId> replacement_;
   // Every sequenceExpr the parser built, in creation order (folding's worklist).
   std::vector<NodeId> sequences_;
+  // Every unexpectedNodes node, in creation order: folding leaves what lies
+  // below them alone and need not search the whole node vector for them.
+  std::vector<NodeId> unexpectedNodes_;
   std::vector<std::uint32_t> lineStarts_;
   bool showFolded_ = false;
   NodeId root_;
