@@ -1,5 +1,7 @@
 #include "core/support/Text.hpp"
 
+#include <algorithm>
+
 #include <utf8proc.h>
 
 namespace tovrane::text {
@@ -111,6 +113,13 @@ std::size_t graphemeCount(std::string_view text) {
 
 std::string_view prefixGraphemes(std::string_view text, std::size_t n) {
   if (n == 0) return text.substr(0, 0);
+  // ASCII without carriage returns (the common case): every byte is a
+  // grapheme of its own. The byte after the prefix is checked too, since a
+  // combining mark there would extend the last grapheme.
+  const std::size_t look = n < text.size() ? n + 1 : text.size();
+  if (std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(look),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '\r'; }))
+    return text.substr(0, n);
   std::size_t end = 0;
   std::size_t taken = 0;
   forEachGrapheme(text, [&](std::string_view g) {

@@ -21,6 +21,7 @@ TEST(Text, PrefixGraphemesCutsUserPerceivedCharacters) {
       {"shorter than n", "hi", 10, "hi"},
       {"zero", "abc", 0, ""},
       {"combining mark stays with its base", eAcute + eAcute + "x", 1, eAcute},
+      {"combining mark right after an ASCII prefix", "ab" + eAcute.substr(1), 2, "ab" + eAcute.substr(1)},
       {"zwj sequence is one character", family + "ab", 1, family},
       {"flags pair up", germanFlag + germanFlag, 1, germanFlag},
       {"CR LF is one character", "a\r\nb", 2, "a\r\n"},
