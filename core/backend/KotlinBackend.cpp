@@ -1,6 +1,5 @@
 #include "core/backend/KotlinBackend.hpp"
 
-#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -112,19 +111,23 @@ bool EmitScope::knows(std::string_view name) const {
 
 std::string kw(std::string_view name) {
   if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
-  // Keywords are short and start with a lowercase letter: most names are
-  // settled without a set lookup.
-  static const auto [maxLength, firsts] = [] {
-    std::size_t longest = 0;
-    std::array<bool, 256> starts{};
+  // Keywords are few and short: the first and last byte for each length
+  // settle nearly every other name without a set lookup.
+  struct Filter {
+    std::array<std::array<bool, 256>, 16> first{};
+    std::array<std::array<bool, 256>, 16> last{};
+  };
+  static const Filter filter = [] {
+    Filter f;
     for (const std::string& keyword : kotlinKeywords()) {
-      longest = std::max(longest, keyword.size());
-      if (!keyword.empty()) starts[static_cast<unsigned char>(keyword.front())] = true;
+      f.first.at(keyword.size())[static_cast<unsigned char>(keyword.front())] = true;
+      f.last.at(keyword.size())[static_cast<unsigned char>(keyword.back())] = true;
     }
-    return std::pair{longest, starts};
+    return f;
   }();
-  if (name.empty() || name.size() > maxLength || !firsts[static_cast<unsigned char>(name.front())] ||
-      !kotlinKeywords().contains(name))
+  if (name.empty() || name.size() >= filter.first.size() ||
+      !filter.first[name.size()][static_cast<unsigned char>(name.front())] ||
+      !filter.last[name.size()][static_cast<unsigned char>(name.back())] || !kotlinKeywords().contains(name))
     return std::string(name);
   std::string identifier;
   identifier.reserve(name.size() + 2);

@@ -285,9 +285,11 @@ void KotlinEmitter::emitViewCall(const std::string& name, const std::vector<IRAr
 void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRArg>& args,
                                  const NameSet& viewClosureLabels, const std::vector<IRArg>& trailing,
                                  const std::optional<std::string>& mod, Writer& writer, bool trailingIsView) {
-  std::map<std::string, IRType, std::less<>> propertyTypes;
+  // Pointers into the symbols: this runs for every view call, and copying
+  // each property type of the view cost more than the lookups.
+  std::map<std::string_view, const IRType*> propertyTypes;
   if (const auto type = symbols.types.find(name); type != symbols.types.end()) {
-    for (const IRProperty& property : type->second.properties) propertyTypes.insert_or_assign(property.name, property.type);
+    for (const IRProperty& property : type->second.properties) propertyTypes.insert_or_assign(property.name, &property.type);
   }
 
   std::vector<std::string> parts;
@@ -299,7 +301,7 @@ void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRAr
       text = viewLambda(*this, arg.value);
     } else if (const auto type = arg.label ? propertyTypes.find(*arg.label) : propertyTypes.end();
                type != propertyTypes.end()) {
-      text = coerced(arg.value, type->second);
+      text = coerced(arg.value, *type->second);
     } else {
       text = expr(arg.value, Hint{.callee = name, .label = arg.label, .type = std::nullopt});
     }
