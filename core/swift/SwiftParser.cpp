@@ -475,7 +475,7 @@ SyntaxTree parse(std::string_view source) {
   // included). Reserved with room to spare: a reallocation copies the whole
   // vector and touches twice the memory, while reserved pages never used
   // cost nothing.
-  tree.nodes_.reserve(tree.tokens_.size() * 3 / 2 + 16);
+  tree.nodes_.reserve(tree.tokens_.size() * 2 + 16);
   tree.slots_.reserve(tree.tokens_.size() * 4 + 16);
   Parser parser(tree);
   tree.root_ = parser.parseSourceFile();

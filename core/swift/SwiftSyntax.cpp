@@ -218,7 +218,7 @@ Slot SyntaxTree::childAt(NodeId id, unsigned index, SyntaxKind owner) const {
 
 NodeId SyntaxTree::unexpectedBefore(NodeId id, unsigned index) const {
   const Node& n = nodes_[id.index];
-  if (!(n.flags & Node::unexpectedFlag) || 2 * index >= n.slotCount) return {};
+  if (!(n.flags & Node::unexpectedFlag) || 2 * index >= slots(id).size()) return {};
   return slots_[n.firstSlot + 2 * index].node();
 }
 
@@ -236,8 +236,9 @@ std::vector<TokenId> SyntaxTree::tokens(NodeId list) const {
 }
 
 std::span<const Slot> SyntaxTree::slots(NodeId id) const {
-  const Node& n = nodes_[id.index];
-  return {slots_.data() + n.firstSlot, n.slotCount};
+  const std::uint32_t begin = nodes_[id.index].firstSlot;
+  const std::size_t end = id.index + 1 < nodes_.size() ? nodes_[id.index + 1].firstSlot : slots_.size();
+  return {slots_.data() + begin, end - begin};
 }
 
 std::string_view SyntaxTree::src(NodeId id) const {
@@ -261,7 +262,6 @@ NodeId SyntaxTree::addNode(SyntaxKind kind, std::span<const Slot> slots, bool ha
   n.kind = kind;
   n.flags = hasUnexpected ? Node::unexpectedFlag : 0;
   n.firstSlot = static_cast<std::uint32_t>(slots_.size());
-  n.slotCount = static_cast<std::uint32_t>(slots.size());
   // The first present token from the front and the last from the back: a
   // long list is not walked element by element.
   const auto present = [this](Slot s, bool fromFront) -> TokenId {

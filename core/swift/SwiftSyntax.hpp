@@ -121,17 +121,20 @@ static_assert(sizeof(Token) == 24);
 // content into one (hasUnexpected), it holds 2n+1 slots: an "unexpected"
 // slot before every named slot and one after the last. firstToken and
 // lastToken are the first and last present tokens, so src() is O(1).
+// 16 bytes: nodes append their slots as they are created, so a node's slots
+// end where the next node's begin and no count is stored; a file of 200k
+// lines has about 1.5 million nodes, and the smaller record took a fifth
+// off the node vector's memory.
 struct Node {
   static constexpr std::uint8_t unexpectedFlag = 1;
   SyntaxKind kind{};
   std::uint8_t flags = 0;
   std::uint8_t spare = 0;
   std::uint32_t firstSlot = 0;
-  std::uint32_t slotCount = 0;
   TokenId firstToken;
   TokenId lastToken;
 };
-static_assert(sizeof(Node) == 20);
+static_assert(sizeof(Node) == 16);
 
 // Slot constants per layout node kind: StructDecl::name, FunctionCallExpr::arguments …
 #define SWIFT_UNPAREN(...) __VA_ARGS__
