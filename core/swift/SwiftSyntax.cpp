@@ -104,21 +104,45 @@ std::string_view tokenKindName(TokenKind kind) { return tokenKindNames[static_ca
 std::string_view keywordSpelling(Keyword keyword) { return keywordEntries[static_cast<std::size_t>(keyword)].spelling; }
 bool isReservedKeyword(Keyword keyword) { return keywordEntries[static_cast<std::size_t>(keyword)].reserved; }
 
+namespace {
+
+// Keywords bucketed by length and first byte at compile time (a counting
+// sort into one array): an identifier is compared with at most a few
+// keywords, and the lookup touches no heap memory.
+constexpr std::size_t keywordBucketCount = 24 * 64;
+constexpr std::size_t keywordBucket(std::size_t length, char first) {
+  return length * 64 + (static_cast<unsigned char>(first) & 63);
+}
+struct KeywordBuckets {
+  std::array<std::uint16_t, keywordBucketCount + 1> start{};
+  std::array<std::uint8_t, keywordCount> keywords{};
+};
+constexpr KeywordBuckets keywordBuckets = [] {
+  KeywordBuckets b;
+  for (std::size_t k = 1; k < keywordCount; ++k)
+    ++b.start[keywordBucket(keywordEntries[k].spelling.size(), keywordEntries[k].spelling[0]) + 1];
+  for (std::size_t i = 1; i <= keywordBucketCount; ++i) b.start[i] += b.start[i - 1];
+  std::array<std::uint16_t, keywordBucketCount> next{};
+  for (std::size_t i = 0; i < keywordBucketCount; ++i) next[i] = b.start[i];
+  for (std::size_t k = 1; k < keywordCount; ++k)
+    b.keywords[next[keywordBucket(keywordEntries[k].spelling.size(), keywordEntries[k].spelling[0])]++] =
+        static_cast<std::uint8_t>(k);
+  return b;
+}();
+static_assert(keywordCount < 256);
+static_assert([] {
+  for (std::size_t k = 1; k < keywordCount; ++k)
+    if (keywordEntries[k].spelling.empty() || keywordEntries[k].spelling.size() >= 24) return false;
+  return true;
+}());
+
+}  // namespace
+
 Keyword keywordFromText(std::string_view text) {
-  // Buckets by length and first byte, built once (thread-safe static): an
-  // identifier is compared with at most a few keywords.
-  struct Buckets {
-    std::vector<std::uint8_t> table[24][64];
-    Buckets() {
-      for (std::size_t k = 1; k < keywordCount; ++k) {
-        std::string_view s = keywordEntries[k].spelling;
-        table[s.size()][static_cast<unsigned char>(s[0]) & 63].push_back(static_cast<std::uint8_t>(k));
-      }
-    }
-  };
-  static const Buckets buckets;
   if (text.empty() || text.size() >= 24) return Keyword::none;
-  for (std::uint8_t k : buckets.table[text.size()][static_cast<unsigned char>(text[0]) & 63]) {
+  const std::size_t bucket = keywordBucket(text.size(), text[0]);
+  for (std::size_t at = keywordBuckets.start[bucket]; at < keywordBuckets.start[bucket + 1]; ++at) {
+    const std::uint8_t k = keywordBuckets.keywords[at];
     // Lengths are equal and the words short: a byte loop beats a memcmp call.
     const std::string_view spelling = keywordEntries[k].spelling;
     std::size_t i = 0;
