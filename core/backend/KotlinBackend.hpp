@@ -138,9 +138,9 @@ class KotlinEmitter {
     }
   };
 
-  // One modifier peeled off a view expression.
-  // Views into the modifier call's arguments: a chain is peeled on every
-  // emitted view, and copying would duplicate whole trailing closures.
+  // One modifier peeled off a view expression: views into the modifier
+  // call's arguments, since a chain is peeled for every emitted view and
+  // copies would duplicate whole trailing closures.
   struct ModifierEntry {
     std::string name;
     std::span<const IRArg> args;
