@@ -1,7 +1,9 @@
 // Parse and fold throughput over the Swift corpus (and fixtures), repeated
 // to at least 200k lines. Reports lines/s ("items") and bytes/s, and the
-// arena's memory per source byte as a counter.
+// growth of the process's peak memory per source byte as a counter.
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -42,10 +44,33 @@ const std::string& workload() {
   return text;
 }
 
+// The process's high-water mark in bytes.
+double peakBytes() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) * 1024.0;
+}
+
+// How far one parsed and folded tree of the workload raises the peak, per
+// source byte; measured once, before any timed run.
+double peakPerSourceByte() {
+  static const double value = [] {
+    const std::string& text = workload();
+    const double before = peakBytes();
+    {
+      tovrane::swift::SyntaxTree tree = tovrane::swift::parse(text);
+      benchmark::DoNotOptimize(tovrane::swift::fold(tree));
+    }
+    return (peakBytes() - before) / static_cast<double>(text.size());
+  }();
+  return value;
+}
+
 void parseAndFold(benchmark::State& state) {
   const std::string& text = workload();
   auto lines = static_cast<std::int64_t>(std::count(text.begin(), text.end(), '\n'));
   std::size_t nodes = 0;
+  const double peak = peakPerSourceByte();
   for (auto _ : state) {
     tovrane::swift::SyntaxTree tree = tovrane::swift::parse(text);
     tovrane::swift::FoldResult result = tovrane::swift::fold(tree);
@@ -56,6 +81,7 @@ void parseAndFold(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
   state.counters["lines"] = static_cast<double>(lines);
   state.counters["nodes"] = static_cast<double>(nodes);
+  state.counters["peakPerSourceByte"] = peak;
 }
 BENCHMARK(parseAndFold)->Unit(benchmark::kMillisecond);
 
