@@ -92,6 +92,10 @@ class EmitScope {
 // keywords put in backquotes.
 std::string kw(std::string_view name);
 
+// Whether a Swift identifier is a binding reference ("$isOn"): a "$" followed
+// by a name, not by the number of an anonymous closure parameter ("$0").
+bool isBindingReference(std::string_view name);
+
 // Translates the merged IR files of one conversion run into Kotlin source
 // files. Warnings, the count of untranslated places and the counter of
 // generated names accumulate over the whole run; currentFile and hoisted

@@ -90,6 +90,11 @@ std::string KotlinEmitter::callExpr(const IRExpr& callee, const std::vector<IRAr
       } else {
         return todo("." + n + "(...)", "Unbekannter impliziter Aufruf ." + n);
       }
+    } else if (const auto* bound = base->as<IRExpr::ident>(); bound && isBindingReference(bound->name)) {
+      // A method of the binding itself («$isOn.animation()»); a member
+      // access on a binding reference without a call is a binding to that
+      // property instead.
+      calleeText = identExpr(bound->name) + "." + kw(n);
     } else {
       calleeText = memberExpr(*base, kotlinMethodName(n, !args.empty(), !trailing.empty()), none);
     }

@@ -10,15 +10,6 @@
 namespace tovrane {
 namespace {
 
-// Whether the text after a "$" names a value (a projected binding) rather
-// than an anonymous closure parameter such as "$0".
-bool namesValue(std::string_view rest) {
-  for (std::string_view character : text::graphemes(rest)) {
-    if (!text::isNumber(character)) return true;
-  }
-  return false;
-}
-
 bool startsLowercase(std::string_view name) {
   const std::vector<std::string_view> characters = text::graphemes(text::prefixGraphemes(name, 1));
   return !characters.empty() && text::isLowercase(characters.front());
@@ -187,6 +178,14 @@ constexpr ImplicitRule implicitRules[] = {
 
 }  // namespace
 
+bool isBindingReference(std::string_view name) {
+  if (name.size() < 2 || name.front() != '$') return false;
+  for (std::string_view character : text::graphemes(name.substr(1))) {
+    if (!text::isNumber(character)) return true;
+  }
+  return false;
+}
+
 std::string KotlinEmitter::identExpr(std::string_view name) {
   for (auto frame = scope.closureRename.rbegin(); frame != scope.closureRename.rend(); ++frame) {
     if (const auto found = frame->find(name); found != frame->end()) return found->second;
@@ -194,10 +193,11 @@ std::string KotlinEmitter::identExpr(std::string_view name) {
   if (name == "+" || name == "-" || name == "*" || name == "/" || name == "<" || name == ">") {
     return "{ a, b -> a " + std::string(name) + " b }";
   }
-  if (name.size() > 1 && name.front() == '$' && namesValue(name.substr(1))) {
+  if (isBindingReference(name)) {
     const std::string_view rest = name.substr(1);
-    if (scope.bindingFields.contains(rest)) return "_" + std::string(rest);
-    if (scope.appStorageFields.contains(rest)) return "_" + std::string(rest) + ".binding()";
+    const std::string field = std::string("_").append(rest);
+    if (scope.bindingFields.contains(rest)) return field;
+    if (scope.appStorageFields.contains(rest)) return field + ".binding()";
     const std::string value = kw(rest);
     return "Binding({ " + value + " }, { " + value + " = it })";
   }
@@ -233,8 +233,7 @@ std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name,
   if (name == "none" && (chained || (ident && (text::endsWith(ident->name, "?") || ident->name == "Optional")))) {
     return "null";
   }
-  if (ident && ident->name.size() > 1 && ident->name.front() == '$' &&
-      namesValue(std::string_view(ident->name).substr(1))) {
+  if (ident && isBindingReference(ident->name)) {
     const std::string_view root = std::string_view(ident->name).substr(1);
     const std::string target = kw(root) + "." + kw(name);
     // Setting the member changes the view's state or its parent's in place;

@@ -26,17 +26,25 @@ namespace {
 // lowering produce millions of parameter names.
 constexpr std::int64_t maxAnonymousIndex = 255;
 
-// Finds the highest `$n` referenced anywhere below the walked node, nested
-// closures included. Property-wrapper projections (`$name`) and a lone "$"
-// are not anonymous parameters. Lives for one closure.
+// Finds the highest `$n` referenced below the walked node. A `$n` inside a
+// nested closure is that closure's own parameter (`{ items.map { $0 * 2 } }`
+// takes no parameter itself), so nested closures are passed over: the walk
+// runs in source order, and every reference that lies within the source text
+// of a closure already seen is skipped. Property-wrapper projections
+// (`$name`) and a lone "$" are not anonymous parameters. Lives for one closure.
 class AnonymousParamFinder : public sx::SyntaxVisitor {
  public:
   std::int64_t maxIndex = -1;
 
  protected:
+  void visitClosureExpr(const SyntaxTree& tree, NodeId node) override {
+    std::string_view text = tree.src(node);
+    nestedEnd_ = std::max(nestedEnd_, text.data() + text.size());
+  }
   void visitDeclReferenceExpr(const SyntaxTree& tree, NodeId node) override {
     std::string_view name = tree.tokenText(node, sx::DeclReferenceExpr::baseName);
     if (name.size() < 2 || name[0] != '$') return;
+    if (std::less<>()(name.data(), nestedEnd_)) return;
     std::string_view digits = name.substr(1);
     if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return;
     std::int64_t index = 0;
@@ -44,6 +52,10 @@ class AnonymousParamFinder : public sx::SyntaxVisitor {
     if (error != std::errc() || end != digits.data() + digits.size() || index > maxAnonymousIndex) return;
     maxIndex = std::max(maxIndex, index);
   }
+
+ private:
+  // End of the source text of the nested closures seen so far.
+  const char* nestedEnd_ = nullptr;
 };
 
 IRExpr unsupported(const SwiftLowering& lowering, NodeId node) {

@@ -505,6 +505,8 @@ TEST_F(KotlinExpressions, CallsOfLibraryFunctionsAndMethods) {
                    "stride(from = 0, to = 10, by = 2)"});
   cases.push_back({"reload()", call(ident("reload")), "reload()"});
   cases.push_back({"max(`in`: 1)", call(ident("max"), {arg("`in`", intLit("1"))}), "max(`in` = 1)"});
+  cases.push_back({"$isOn.animation()", call(member(ident("$isOn"), "animation")),
+                   "Binding({ isOn }, { isOn = it }).animation()"});
   cases.push_back({"DispatchQueue.main.async { }", call(member(member(ident("DispatchQueue"), "main"), "async"), {}, {arg(closure({}, {}))}),
                    "DispatchQueue.main.async { }"});
   expectAll(emitter, cases);

@@ -169,8 +169,11 @@ TEST(SwiftFrontendExpr, ClosureParameters) {
       {"{ $1 }", R"~(closure({params: ["$0", "$1"], body: [expr(ident("$1"))]}))~"},
       {"{ $0 }", R"~(closure({params: ["$0"], body: [expr(ident("$0"))]}))~"},
       {"{ $2 + 1 }", R"~(closure({params: ["$0", "$1", "$2"], body: [expr(binary(ident("$2"), "+", intLit("1")))]}))~"},
+      // A nested closure's `$n` belongs to that closure, not to the outer one.
       {"{ items.map { $0 * 2 } }",
-       R"~(closure({params: ["$0"], body: [expr(call(member(ident("items"), "map"), [], trailing: [{value: closure({params: ["$0"], body: [expr(binary(ident("$0"), "*", intLit("2")))]})}]))]}))~"},
+       R"~(closure({params: [], body: [expr(call(member(ident("items"), "map"), [], trailing: [{value: closure({params: ["$0"], body: [expr(binary(ident("$0"), "*", intLit("2")))]})}]))]}))~"},
+      {"{ f($0) { $1 }; g($0) }",
+       R"~(closure({params: ["$0"], body: [expr(call(ident("f"), [{value: ident("$0")}], trailing: [{value: closure({params: ["$0", "$1"], body: [expr(ident("$1"))]})}])), expr(call(ident("g"), [{value: ident("$0")}], trailing: []))]}))~"},
       {"{ x, y in x + y }", R"~(closure({params: ["x", "y"], body: [expr(binary(ident("x"), "+", ident("y")))]}))~"},
       {"{ (_, v) in v }", R"~(closure({params: ["_", "v"], body: [expr(ident("v"))]}))~"},
       {"{ (a: Int, b c: String) -> Int in 1 }",

@@ -85,6 +85,12 @@ fun String(value: Int, radix: Int, uppercase: Boolean = false): String =
     value.toString(radix).let { if (uppercase) it.uppercase() else it }
 fun String(format: String, vararg arguments: Any?): String = swiftFormat(format, arguments.toList())
 fun String(localized: String, comment: String? = null): String = localized
+/** String(data:encoding:): nil when the bytes are not valid UTF-8 (the only encoding kept). */
+fun String(data: ByteArray, encoding: Any? = null): String? = try {
+    Charsets.UTF_8.newDecoder().decode(java.nio.ByteBuffer.wrap(data)).toString()
+} catch (e: java.nio.charset.CharacterCodingException) {
+    null
+}
 
 typealias Bool = Boolean
 typealias Character = Char
@@ -173,6 +179,7 @@ val Double.isNaN: Boolean get() = this.isNaN()
 val Double.isFinite: Boolean get() = this.isFinite()
 fun Int.clamped(to: IntRange): Int = coerceIn(to)
 fun Double.clamped(to: ClosedRange<Double>): Double = coerceIn(to)
+fun Double.clamped(to: IntRange): Double = coerceIn(to.first.toDouble(), to.last.toDouble())
 fun Int.distance(to: Int): Int = to - this
 fun Int.advanced(by: Int): Int = this + by
 fun Int.quotientAndRemainder(dividingBy: Int): Pair<Int, Int> = Pair(this / dividingBy, this % dividingBy)
@@ -370,7 +377,13 @@ fun <K, V> MutableMap<K, V>.merge(other: Map<K, V>, combine: (V, V) -> V) {
 fun <K, V> Map<K, V>.filter_(isIncluded: (Map.Entry<K, V>) -> Boolean): MutableMap<K, V> = filter(isIncluded).toMutableMap()
 fun <K, V, R> Map<K, V>.map_(transform: (Map.Entry<K, V>) -> R): MutableList<R> = map(transform).toMutableList()
 fun <K, V, R> Map<K, V>.flatMap_(transform: (Map.Entry<K, V>) -> Iterable<R>): MutableList<R> = flatMap(transform).toMutableList()
-fun <K, V, R> Map<K, V>.mapValues_(transform: (V) -> R): MutableMap<K, R> = mapValues { transform(it.value) }.toMutableMap()
+// Swift's mapValues hands the closure the value; Kotlin's own hands it the
+// entry. Declared here, it is found before the standard library's.
+fun <K, V, R> Map<K, V>.mapValues(transform: (V) -> R): MutableMap<K, R> {
+    val out = LinkedHashMap<K, R>()
+    for ((key, value) in this) out[key] = transform(value)
+    return out
+}
 fun <K, V, R : Any> Map<K, V>.compactMapValues(transform: (V) -> R?): MutableMap<K, R> {
     val out = LinkedHashMap<K, R>()
     for ((key, value) in this) transform(value)?.let { out[key] = it }
@@ -414,10 +427,26 @@ fun String.caseInsensitiveCompare(other: String): Int = compareTo(other, ignoreC
 fun String.replacingOccurrences(of: String, with: String): String = replace(of, with)
 fun String.trimmingCharacters(`in`: Any?): String = trim()
 fun String.components(separatedBy: String): MutableList<String> = (this as CharSequence).split(separatedBy).toMutableList()
-fun String.split(separator: Char): MutableList<String> = splitNonEmpty(separator.toString())
-fun String.split(separator: String): MutableList<String> = splitNonEmpty(separator)
-private fun String.splitNonEmpty(separator: String): MutableList<String> =
-    (this as CharSequence).split(separator).filter { it.isNotEmpty() }.toMutableList()
+fun String.split(separator: Char, maxSplits: Int = Int.MAX_VALUE, omittingEmptySubsequences: Boolean = true): MutableList<String> =
+    split(maxSplits, omittingEmptySubsequences) { it == separator }
+fun String.split(separator: String, maxSplits: Int = Int.MAX_VALUE, omittingEmptySubsequences: Boolean = true): MutableList<String> =
+    if (separator.length == 1) split(separator[0], maxSplits, omittingEmptySubsequences)
+    else (this as CharSequence).split(separator).let { if (omittingEmptySubsequences) it.filter { piece -> piece.isNotEmpty() } else it }.toMutableList()
+/** Swift's split(whereSeparator:): at most maxSplits cuts, empty pieces dropped unless asked for. */
+fun String.split(maxSplits: Int = Int.MAX_VALUE, omittingEmptySubsequences: Boolean = true, whereSeparator: (Char) -> Boolean): MutableList<String> {
+    val out = mutableListOf<String>()
+    var start = 0
+    var index = 0
+    while (index < length) {
+        if (out.size < maxSplits && whereSeparator(this[index])) {
+            if (!omittingEmptySubsequences || index > start) out.add(substring(start, index))
+            start = index + 1
+        }
+        index += 1
+    }
+    if (!omittingEmptySubsequences || start < length) out.add(substring(start))
+    return out
+}
 fun String.prefix(maxLength: Int): String = take(maxOf(0, maxLength))
 fun String.suffix(maxLength: Int): String = takeLast(maxOf(0, maxLength))
 fun String.dropFirst(k: Int = 1): String = drop(maxOf(0, k))
@@ -443,6 +472,7 @@ val Char.isLetter: Boolean get() = this.isLetter()
 val Char.isNumber: Boolean get() = this.isDigit()
 val Char.isWholeNumber: Boolean get() = this.isDigit()
 val Char.isWhitespace: Boolean get() = this.isWhitespace()
+val Char.isNewline: Boolean get() = this == '\n' || this == '\r' || this == '\u000B' || this == '\u000C' || this == '\u0085' || this == '\u2028' || this == '\u2029'
 val Char.isUppercase: Boolean get() = this.isUpperCase()
 val Char.isLowercase: Boolean get() = this.isLowerCase()
 val Char.isPunctuation: Boolean get() = !isLetterOrDigit() && !isWhitespace()

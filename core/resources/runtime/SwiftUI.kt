@@ -332,10 +332,16 @@ class Binding<T>(get: () -> T, set: (T) -> Unit) {
         set(newValue) = write(newValue)
     val projectedValue: Binding<T> get() = this
 
+    /** The animation that SwiftUI would run on a change; Compose animates on its own. */
+    fun animation(animation: Any? = null): Binding<T> = this
+
     companion object {
         fun <T> constant(value: T): Binding<T> = Binding({ value }, {})
     }
 }
+
+/** `Binding { read } set: { write in … }`: the first trailing closure arrives as content. */
+fun <T> Binding(content: () -> T, set: (T) -> Unit, unusedTail: Unit = Unit): Binding<T> = Binding(get = content, set = set)
 
 fun <T> MutableState<T>.binding(): Binding<T> = Binding({ value }, { value = it })
 
@@ -607,7 +613,7 @@ class Mod internal constructor(internal val ops: List<ModOp>) {
     fun tint(color: Color?) = style { it.copy(tint = color) }
     fun accentColor(color: Color?) = style { it.copy(tint = color) }
     fun multilineTextAlignment(alignment: TextAlignment) = style { it.copy(alignment = alignment) }
-    fun lineLimit(number: Int?) = style { it.copy(lineLimit = number) }
+    fun lineLimit(number: Int?, reservesSpace: Boolean = false) = style { it.copy(lineLimit = number) }
     fun lineLimit(range: IntRange) = style { it.copy(lineLimit = range.last) }
     fun fill(color: Color = Color.primary, style: Any? = null) = style { it.copy(fill = color, stroke = null) }
     fun stroke(color: Color = Color.primary, lineWidth: Number = 1, style: Any? = null) =
@@ -640,6 +646,15 @@ class Mod internal constructor(internal val ops: List<ModOp>) {
         title: String = "", isPresented: Binding<Boolean>,
         actions: (@Composable () -> Unit)? = null, message: (@Composable () -> Unit)? = null,
     ) = effect { AlertHost(title, isPresented, actions, message) }
+    /** alert(presenting:): the actions and the message receive the presented value, shown only while there is one. */
+    fun <T> alert(
+        title: String = "", isPresented: Binding<Boolean>, presenting: T?,
+        actions: @Composable (T) -> Unit, message: (@Composable (T) -> Unit)? = null,
+    ) = effect {
+        if (presenting != null) {
+            AlertHost(title, isPresented, { actions(presenting) }, message?.let { shown -> { shown(presenting) } })
+        }
+    }
     fun navigationTitle(title: String) = effect {
         val chrome = LocalScreenChrome.current
         SideEffect { chrome?.title = { SwiftText(title, Modifier) } }
@@ -1109,6 +1124,10 @@ fun ScrollView(axes: Axis = Axis.vertical, showsIndicators: Boolean = true, mod:
 @Composable
 fun Group(mod: Mod = Mod(), content: @Composable () -> Unit) = Apply(mod, content)
 
+/** ForEach($items): the elements of the bound list, as values. */
+@Composable
+fun <T> ForEach(data: Binding<out Iterable<T>>, mod: Mod = Mod(), content: @Composable (T) -> Unit) = ForEach(data.value, mod, content)
+
 /** Repeats its content per element; inside a List each element becomes a row. */
 @Composable
 fun <T> ForEach(data: Iterable<T>, mod: Mod = Mod(), content: @Composable (T) -> Unit) {
@@ -1432,7 +1451,8 @@ fun Stepper(value: Binding<Int>, `in`: ClosedRange<*>? = null, step: Int = 1, mo
 
 @JvmName("StepperDouble")
 @Composable
-fun Stepper(title: String, value: Binding<Double>, `in`: ClosedRange<*>? = null, step: Double = 1.0, mod: Mod = Mod()) {
+fun Stepper(title: String, value: Binding<Double>, `in`: ClosedRange<*>? = null, step: Number = 1.0, mod: Mod = Mod()) {
+    val step = step.toDouble()
     val low = (`in`?.start as? Number)?.toDouble() ?: Double.NEGATIVE_INFINITY
     val high = (`in`?.endInclusive as? Number)?.toDouble() ?: Double.POSITIVE_INFINITY
     StepperOf(value.value > low, value.value < high, { value.value = maxOf(low, value.value - step) }, { value.value = minOf(high, value.value + step) }, mod) { Text(title) }
@@ -1584,7 +1604,7 @@ fun ToolbarItemGroup(placement: Any? = null, mod: Mod = Mod(), content: @Composa
 
 @Composable
 fun ContentUnavailableView(title: String, systemImage: String? = null, description: (@Composable () -> Unit)? = null, mod: Mod = Mod()) {
-    ContentUnavailableView(label = {
+    ContentUnavailableView(content = {
         VStack(spacing = 12) {
             if (systemImage != null) Image(systemName = systemImage, mod = Mod().font(Font.system(size = 44)).foregroundColor(Color.secondary))
             Text(title, Mod().font(Font.title2).bold())
@@ -1592,11 +1612,13 @@ fun ContentUnavailableView(title: String, systemImage: String? = null, descripti
     }, description = description, mod = mod)
 }
 
+// The label comes last so that a lone trailing closure fills it; with several
+// trailing closures the first one arrives as content.
 @Composable
-fun ContentUnavailableView(label: @Composable () -> Unit, description: (@Composable () -> Unit)? = null, actions: (@Composable () -> Unit)? = null, mod: Mod = Mod()) {
+fun ContentUnavailableView(description: (@Composable () -> Unit)? = null, actions: (@Composable () -> Unit)? = null, mod: Mod = Mod(), content: @Composable () -> Unit) {
     Node(mod, greedy = true) { modifier ->
         Column(modifier.fillMaxSize().padding(24.dp), verticalArrangement = Arrangement.Center, horizontalAlignment = UiAlignment.CenterHorizontally) {
-            label()
+            content()
             if (description != null) {
                 CompositionLocalProvider(LocalSwiftStyle provides LocalSwiftStyle.current.copy(color = Color.secondary, alignment = TextAlignment.center)) {
                     Box(Modifier.padding(top = 8.dp)) { description() }

@@ -79,6 +79,12 @@ private fun collections() {
     expect(mutableListOf(3, 1, 2).sorted(by = { a, b -> a > b }), listOf(3, 2, 1), "sorted(by:)")
     expect("a  b ".split(separator = " "), listOf("a", "b"), "split drops empty pieces")
     expect("a,,b".components(separatedBy = ","), listOf("a", "", "b"), "components keeps them")
+    expect("a\n\nb".split(separator = "\n", omittingEmptySubsequences = false), listOf("a", "", "b"), "split keeps empty pieces when asked")
+    expect("a b\nc ".split { it.isWhitespace || it.isNewline }, listOf("a", "b", "c"), "split(whereSeparator:)")
+    expect("a,b,c".split(maxSplits = 1, whereSeparator = { it == ',' }), listOf("a", "b,c"), "split stops after maxSplits")
+    expect(",".split(omittingEmptySubsequences = false, whereSeparator = { it == ',' }), listOf("", ""), "empty pieces around a lone separator")
+    expect(mutableMapOf("a" to 2).mapValues { it * 10 }, mapOf("a" to 20), "mapValues hands over the value")
+    expect(1.5.clamped(to = (0..1)), 1.0, "a double clamped to an integer range")
     expect(Dictionary(grouping = listOf(1, 2, 3), by = { it % 2 }), mapOf(1 to listOf(1, 3), 0 to listOf(2)), "grouping")
     val counts = mutableMapOf("a" to 1)
     counts.merge(mapOf("a" to 2, "b" to 5)) { old, new -> old + new }
@@ -102,6 +108,8 @@ private fun datesAndIds() {
     expect(id, id.uppercase(), "uuidString is upper case")
     expect(UUID(uuidString = "nonsense"), null, "bad UUID text")
     expect(URL(string = "https://example.com/a b"), null, "bad URL text")
+    expect(String(data = "grün".toByteArray()), "grün", "String(data:encoding:)")
+    expect(String(data = byteArrayOf(0xC3.toByte())), null, "String(data:) of broken UTF-8 is nil")
 }
 
 private fun values() {
@@ -114,6 +122,9 @@ private fun values() {
     binding.value = 5
     expect(stored, 5, "binding writes through")
     expect(Binding.constant(3).value, 3, "constant binding")
+    val trailing = Binding(content = { stored * 2 }, set = { stored = it })
+    trailing.value = 7
+    expect(Pair(stored, trailing.value), Pair(7, 14), "binding from trailing closures reads and writes")
 }
 
 fun main() {
