@@ -485,52 +485,13 @@ fun Char.lowercased(): String = toString().lowercase()
 
 enum class FormatStyleLevel { omitted, numeric, abbreviated, long, complete, shortened, standard }
 
-/**
- * A date format assembled like Swift's `.dateTime.day().month(.wide)`: every
- * call adds a field; no field at all means date and time in the default form.
- */
-class DateFormatStyle private constructor(private val fields: List<Pair<String, String?>>) {
-    fun year(width: String? = null) = with("year", width)
-    fun month(width: String? = null) = with("month", width)
-    fun day(width: String? = null) = with("day", width)
-    fun weekday(width: String? = null) = with("weekday", width)
-    fun hour(width: String? = null) = with("hour", width)
-    fun minute(width: String? = null) = with("minute", width)
-    fun second(width: String? = null) = with("second", width)
-    private fun with(field: String, width: String?) = DateFormatStyle(fields + Pair(field, width))
-
-    internal fun pattern(): String {
-        if (fields.isEmpty()) return "d.M.yyyy, HH:mm"
-        val parts = fields.map { (field, width) ->
-            when (field) {
-                "year" -> if (width == "twoDigits") "yy" else "yyyy"
-                "month" -> when (width) {
-                    "wide" -> "MMMM"
-                    "narrow" -> "MMMMM"
-                    "twoDigits" -> "MM"
-                    "abbreviated" -> "MMM"
-                    else -> "MMM"
-                }
-                "day" -> if (width == "twoDigits") "dd" else "d"
-                "weekday" -> if (width == "wide") "EEEE" else "EEE"
-                "hour" -> "HH"
-                "minute" -> "mm"
-                else -> "ss"
-            }
-        }
-        return parts.joinToString(" ")
-    }
-
-    fun format(date: java.util.Date): String = java.text.SimpleDateFormat(pattern(), Locale.getDefault()).format(date)
-
-    companion object {
-        val dateTime: DateFormatStyle get() = DateFormatStyle(emptyList())
-    }
-}
-
 fun java.util.Date.formatted(style: DateFormatStyle? = null): String = (style ?: DateFormatStyle.dateTime).format(this)
 
-fun java.util.Date.formatted(date: FormatStyleLevel, time: FormatStyleLevel = FormatStyleLevel.omitted): String {
+fun java.util.Date.formatted(date: FormatStyleLevel, time: FormatStyleLevel = FormatStyleLevel.omitted): String =
+    levelFormat(date, time)?.format(this) ?: ""
+
+/** The platform's format for Swift's date and time levels; none when both are omitted. */
+private fun levelFormat(date: FormatStyleLevel, time: FormatStyleLevel): java.text.DateFormat? {
     val datePart = when (date) {
         FormatStyleLevel.omitted -> null
         FormatStyleLevel.numeric -> java.text.DateFormat.SHORT
@@ -544,13 +505,12 @@ fun java.util.Date.formatted(date: FormatStyleLevel, time: FormatStyleLevel = Fo
         FormatStyleLevel.standard -> java.text.DateFormat.MEDIUM
         else -> java.text.DateFormat.LONG
     }
-    val format = when {
+    return when {
         datePart != null && timePart != null -> java.text.DateFormat.getDateTimeInstance(datePart, timePart)
         datePart != null -> java.text.DateFormat.getDateInstance(datePart)
         timePart != null -> java.text.DateFormat.getTimeInstance(timePart)
-        else -> return ""
+        else -> null
     }
-    return format.format(this)
 }
 
 /** Numbers: the styles Swift names here (.number, .percent …) arrive as null. */
@@ -565,10 +525,12 @@ class DateFormatter {
     var dateStyle: Any? = null
     var timeStyle: Any? = null
     var locale: Any? = null
-    fun string(from: java.util.Date): String =
-        java.text.SimpleDateFormat(if (dateFormat.isEmpty()) "d. MMM yyyy" else dateFormat, Locale.getDefault()).format(from)
+    var timeZone: TimeZone? = null
+    private fun format() = java.text.SimpleDateFormat(if (dateFormat.isEmpty()) "d. MMM yyyy" else dateFormat, Locale.getDefault())
+        .also { format -> timeZone?.let { format.timeZone = it.zone } }
+    fun string(from: java.util.Date): String = format().format(from)
     fun date(from: String): java.util.Date? = try {
-        java.text.SimpleDateFormat(if (dateFormat.isEmpty()) "d. MMM yyyy" else dateFormat, Locale.getDefault()).parse(from)
+        format().parse(from)
     } catch (e: java.text.ParseException) {
         null
     }
@@ -598,6 +560,84 @@ object Date {
     val now: java.util.Date get() = java.util.Date()
     val distantFuture: java.util.Date get() = java.util.Date(Long.MAX_VALUE / 2)
     val distantPast: java.util.Date get() = java.util.Date(Long.MIN_VALUE / 2)
+
+    /**
+     * A date format assembled like Swift's `.dateTime.day().month(.wide)`:
+     * every call adds a field; no field at all means date and time in the
+     * default form. `FormatStyle(date:time:)` takes Swift's levels instead.
+     */
+    class FormatStyle private constructor(
+        private val fields: List<Pair<String, String?>>,
+        private val levels: Pair<FormatStyleLevel, FormatStyleLevel>?,
+        var timeZone: TimeZone?,
+    ) {
+        constructor(date: FormatStyleLevel = FormatStyleLevel.numeric, time: FormatStyleLevel = FormatStyleLevel.shortened) :
+            this(emptyList(), Pair(date, time), null)
+
+        fun year(width: String? = null) = with("year", width)
+        fun month(width: String? = null) = with("month", width)
+        fun day(width: String? = null) = with("day", width)
+        fun weekday(width: String? = null) = with("weekday", width)
+        fun hour(width: String? = null) = with("hour", width)
+        fun minute(width: String? = null) = with("minute", width)
+        fun second(width: String? = null) = with("second", width)
+        private fun with(field: String, width: String?) = FormatStyle(fields + Pair(field, width), null, timeZone)
+
+        internal fun pattern(): String {
+            if (fields.isEmpty()) return "d.M.yyyy, HH:mm"
+            val parts = fields.map { (field, width) ->
+                when (field) {
+                    "year" -> if (width == "twoDigits") "yy" else "yyyy"
+                    "month" -> when (width) {
+                        "wide" -> "MMMM"
+                        "narrow" -> "MMMMM"
+                        "twoDigits" -> "MM"
+                        "abbreviated" -> "MMM"
+                        else -> "MMM"
+                    }
+                    "day" -> if (width == "twoDigits") "dd" else "d"
+                    "weekday" -> if (width == "wide") "EEEE" else "EEE"
+                    "hour" -> "HH"
+                    "minute" -> "mm"
+                    else -> "ss"
+                }
+            }
+            return parts.joinToString(" ")
+        }
+
+        fun format(date: java.util.Date): String {
+            val format = if (levels != null) levelFormat(levels.first, levels.second) ?: return ""
+            else java.text.SimpleDateFormat(pattern(), Locale.getDefault())
+            timeZone?.let { format.timeZone = it.zone }
+            return format.format(date)
+        }
+
+        companion object {
+            val dateTime: FormatStyle get() = FormatStyle(emptyList(), null, null)
+        }
+    }
+}
+
+typealias DateFormatStyle = Date.FormatStyle
+
+/** Swift's TimeZone: a zone known by its identifier. */
+class TimeZone internal constructor(internal val zone: java.util.TimeZone) {
+    val identifier: String get() = zone.id
+    fun secondsFromGMT(`for`: java.util.Date = java.util.Date()): Int = zone.getOffset(`for`.time) / 1000
+    override fun equals(other: Any?): Boolean = other is TimeZone && other.zone.id == zone.id
+    override fun hashCode(): Int = zone.id.hashCode()
+    override fun toString(): String = zone.id
+
+    companion object {
+        val current: TimeZone get() = TimeZone(java.util.TimeZone.getDefault())
+        val autoupdatingCurrent: TimeZone get() = current
+        val gmt: TimeZone get() = TimeZone(java.util.TimeZone.getTimeZone("GMT"))
+        /** Nil for an identifier the platform does not know (it would silently answer GMT). */
+        operator fun invoke(identifier: String): TimeZone? =
+            java.util.TimeZone.getTimeZone(identifier).takeIf { it.id == identifier }?.let { TimeZone(it) }
+        operator fun invoke(secondsFromGMT: Int): TimeZone? =
+            if (Math.abs(secondsFromGMT) > 18 * 3600) null else TimeZone(java.util.SimpleTimeZone(secondsFromGMT * 1000, "GMT"))
+    }
 }
 
 val distantFuture: java.util.Date get() = Date.distantFuture
@@ -626,8 +666,15 @@ fun URL(string: String): String? = try {
 }
 fun URL(fileURLWithPath: String, unusedTail: Unit = Unit): String = "file://$fileURLWithPath"
 
-/** Calendar arithmetic on java.util.Date, named as in Swift's Calendar. */
-class SwiftCalendar {
+/**
+ * Calendar arithmetic on java.util.Date, named as in Swift's Calendar (which
+ * is this class under its Swift name). A value, like Swift's: Calendar.current
+ * hands out a fresh one, so changing its time zone changes no other.
+ */
+class SwiftCalendar(identifier: Any? = null) {
+    var timeZone: TimeZone = TimeZone.current
+    var locale: Any? = null
+
     enum class Component { era, year, month, day, hour, minute, second, weekday, weekOfYear, nanosecond }
     enum class MatchingPolicy { nextTime, strict, previousTimePreservingSmallerComponents, nextTimePreservingSmallerComponents }
 
@@ -644,7 +691,7 @@ class SwiftCalendar {
         Component.nanosecond -> java.util.Calendar.MILLISECOND
     }
 
-    private fun calendar(date: java.util.Date): java.util.Calendar = java.util.Calendar.getInstance().apply { time = date }
+    private fun calendar(date: java.util.Date): java.util.Calendar = java.util.Calendar.getInstance(timeZone.zone).apply { time = date }
 
     fun component(component: Component, from: java.util.Date): Int {
         val value = calendar(from).get(field(component))
@@ -703,7 +750,7 @@ class SwiftCalendar {
         return out
     }
 
-    fun date(from: DateComponents): java.util.Date? = java.util.Calendar.getInstance().apply {
+    fun date(from: DateComponents): java.util.Date? = java.util.Calendar.getInstance(timeZone.zone).apply {
         clear()
         from.year?.let { set(java.util.Calendar.YEAR, it) }
         from.month?.let { set(java.util.Calendar.MONTH, it - 1) }
@@ -713,7 +760,47 @@ class SwiftCalendar {
         from.second?.let { set(java.util.Calendar.SECOND, it) }
     }.time
 
-    val firstWeekday: Int get() = java.util.Calendar.getInstance().firstDayOfWeek
+    /** The interval of the day, week, month or year that holds the date. */
+    fun dateInterval(of: Component, `for`: java.util.Date): DateInterval? {
+        val start = calendar(startOfDay(`for`))
+        when (of) {
+            Component.day -> Unit
+            Component.weekOfYear, Component.weekday -> {
+                val back = (start.get(java.util.Calendar.DAY_OF_WEEK) - firstWeekday + 7) % 7
+                start.add(java.util.Calendar.DAY_OF_MONTH, -back)
+            }
+            Component.month -> start.set(java.util.Calendar.DAY_OF_MONTH, 1)
+            Component.year -> start.set(java.util.Calendar.DAY_OF_YEAR, 1)
+            else -> return null
+        }
+        val end = start.clone() as java.util.Calendar
+        when (of) {
+            Component.weekOfYear, Component.weekday -> end.add(java.util.Calendar.DAY_OF_MONTH, 7)
+            else -> end.add(field(of), 1)
+        }
+        return DateInterval(start.time, end.time)
+    }
+
+    val firstWeekday: Int get() = java.util.Calendar.getInstance(timeZone.zone).firstDayOfWeek
+    val weekdaySymbols: MutableList<String> get() = symbols.weekdays.drop(1).toMutableList()
+    val shortWeekdaySymbols: MutableList<String> get() = symbols.shortWeekdays.drop(1).toMutableList()
+    val veryShortWeekdaySymbols: MutableList<String> get() = shortWeekdaySymbols.map { it.take(1) }.toMutableList()
+    val monthSymbols: MutableList<String> get() = symbols.months.take(12).toMutableList()
+    val shortMonthSymbols: MutableList<String> get() = symbols.shortMonths.take(12).toMutableList()
+    private val symbols get() = java.text.DateFormatSymbols.getInstance(Locale.getDefault())
+
+    companion object {
+        val current: SwiftCalendar get() = SwiftCalendar()
+        val autoupdatingCurrent: SwiftCalendar get() = current
+    }
+}
+
+typealias Calendar = SwiftCalendar
+
+/** Swift's DateInterval; like Swift's, it contains its end. */
+data class DateInterval(val start: java.util.Date, val end: java.util.Date) {
+    val duration: Double get() = (end.time - start.time) / 1000.0
+    fun contains(date: java.util.Date): Boolean = !date.before(start) && !date.after(end)
 }
 
 class DateComponents(
@@ -736,11 +823,6 @@ class DateComponents(
     }
 }
 
-object Calendar {
-    val current: SwiftCalendar = SwiftCalendar()
-    val autoupdatingCurrent: SwiftCalendar get() = current
-    operator fun invoke(identifier: Any? = null): SwiftCalendar = current
-}
 
 // ---------------------------------------------------------------------------
 // Concurrency: Task { } runs on the main thread like work started from a view

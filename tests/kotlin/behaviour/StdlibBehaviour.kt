@@ -104,6 +104,23 @@ private fun datesAndIds() {
     val parts = Calendar.current.dateComponents(listOf(SwiftCalendar.Component.day, SwiftCalendar.Component.hour), from = start, to = later)
     expect(Pair(parts.day, parts.hour), Pair(2, 1), "date difference in days and hours")
     expect(later.timeIntervalSince(start), 176_400.0, "interval in seconds")
+    expect(TimeZone(identifier = "Nowhere/Atlantis"), null, "an unknown time zone is nil, not GMT")
+    val utc = TimeZone(identifier = "UTC")!!
+    val calendar = Calendar.current
+    calendar.timeZone = utc
+    expect(Calendar.current.timeZone, TimeZone.current, "Calendar.current is a fresh value, untouched by the change above")
+    val noon = Date(timeIntervalSince1970 = 12 * 3600)
+    expect(calendar.startOfDay(`for` = noon), start, "start of day in the calendar's zone")
+    val day = calendar.dateInterval(of = SwiftCalendar.Component.day, `for` = noon)!!
+    expect(Pair(day.start, day.duration), Pair(start, 86_400.0), "a day's interval")
+    expect(day.contains(day.end), true, "an interval contains its end")
+    val week = calendar.dateInterval(of = SwiftCalendar.Component.weekOfYear, `for` = noon)!!
+    expect(week.duration == 7 * 86_400.0 && week.contains(noon), true, "a week's interval holds the date")
+    expect(calendar.weekdaySymbols.size, 7, "seven weekday names, Sunday first")
+    expect(Date.FormatStyle(date = FormatStyleLevel.omitted, time = FormatStyleLevel.omitted).format(noon), "", "both levels omitted")
+    val style = DateFormatStyle.dateTime.hour()
+    style.timeZone = utc
+    expect(style.format(noon), "12", "a style formats in its time zone")
     val id = UUID().uuidString
     expect(id, id.uppercase(), "uuidString is upper case")
     expect(UUID(uuidString = "nonsense"), null, "bad UUID text")
