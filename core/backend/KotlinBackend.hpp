@@ -239,6 +239,10 @@ class KotlinEmitter {
   std::string identExpr(std::string_view name);
   bool isKnownIdent(std::string_view name);
   std::string memberExpr(const IRExpr& base, std::string_view name, const Hint& hint);
+  // The binding to a member and subscript chain rooted at a binding
+  // reference («$recipe.steps[i]», with member: «$recipe.steps[i].text»);
+  // none for any other expression.
+  std::optional<std::string> bindingTo(const IRExpr& chain, std::string_view member = {});
   std::vector<std::string> path(const IRExpr& value);
   std::optional<std::string> implicitTypeFor(const IRExpr& value);
   std::optional<std::string> enumType(std::string_view ofProperty, std::string_view in);

@@ -101,6 +101,8 @@ std::string KotlinEmitter::expr(const IRExpr& value, const Hint& hint) {
   }
   if (const auto* e = value.as<IRExpr::call>()) return callExpr(*e->callee, e->args, e->trailing, hint);
   if (const auto* e = value.as<IRExpr::subscriptExpr>()) {
+    // An element of a bound collection («$items[i]») is a binding to it.
+    if (std::optional<std::string> binding = bindingTo(value)) return *binding;
     std::string base = expr(*e->base, none);
     if (e->args.size() == 2 && e->args[1].label == "default") {
       std::string key = expr(e->args[0].value, none);

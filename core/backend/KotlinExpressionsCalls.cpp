@@ -4,6 +4,7 @@
 // settled first, then the arguments, then the trailing closures, which is
 // the order their warnings and closure labels arise in.
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "core/backend/KotlinBackend.hpp"
@@ -90,11 +91,15 @@ std::string KotlinEmitter::callExpr(const IRExpr& callee, const std::vector<IRAr
       } else {
         return todo("." + n + "(...)", "Unbekannter impliziter Aufruf ." + n);
       }
-    } else if (const auto* bound = base->as<IRExpr::ident>(); bound && isBindingReference(bound->name)) {
+    } else if (const std::optional<std::string> binding = bindingTo(*base)) {
       // A method of the binding itself («$isOn.animation()»); a member
       // access on a binding reference without a call is a binding to that
       // property instead.
-      calleeText = identExpr(bound->name) + "." + kw(n);
+      calleeText = *binding + "." + kw(n);
+    } else if (const auto* type = base->as<IRExpr::ident>(); type && n == "init" && !type->name.empty() &&
+               std::isupper(static_cast<unsigned char>(type->name.front()))) {
+      // «Item.init(…)» is the initialiser called by its type's name.
+      calleeText = kw(type->name);
     } else {
       calleeText = memberExpr(*base, kotlinMethodName(n, !args.empty(), !trailing.empty()), none);
     }

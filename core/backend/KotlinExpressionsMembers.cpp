@@ -3,6 +3,7 @@
 // property, whether a name is known. Leading-dot members get their
 // qualifier from one ordered rule table.
 #include <algorithm>
+#include <cctype>
 
 #include "core/backend/KotlinBackend.hpp"
 #include "core/support/Text.hpp"
@@ -212,6 +213,37 @@ std::string KotlinEmitter::identExpr(std::string_view name) {
   return kw(name);
 }
 
+std::optional<std::string> KotlinEmitter::bindingTo(const IRExpr& chain, std::string_view member) {
+  // Walks the chain from the outside in, so the pieces arrive last first.
+  std::vector<std::string> pieces;
+  const IRExpr* current = &chain;
+  while (true) {
+    if (const auto* access = current->as<IRExpr::member>(); access && access->base) {
+      pieces.push_back(std::string(".").append(kw(access->name)));
+      current = &**access->base;
+    } else if (const auto* subscript = current->as<IRExpr::subscriptExpr>()) {
+      std::vector<std::string> indices;
+      for (const IRArg& arg : subscript->args) indices.push_back(expr(arg.value, Hint{}));
+      pieces.push_back(std::string("[").append(text::join(indices, ", ")).append("]"));
+      current = &*subscript->base;
+    } else {
+      break;
+    }
+  }
+  const auto* ident = current->as<IRExpr::ident>();
+  if (!ident || !isBindingReference(ident->name)) return std::nullopt;
+  if (pieces.empty() && member.empty()) return identExpr(ident->name);
+  const std::string_view root = std::string_view(ident->name).substr(1);
+  std::string target = kw(root);
+  for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) target += *piece;
+  if (!member.empty()) target.append(".").append(kw(member));
+  // Setting the member changes the view's state or its parent's in place;
+  // assigning the root to itself is what tells Compose about it.
+  const bool held = scope.stateFields.contains(root) || scope.bindingFields.contains(root);
+  const std::string touch = held ? "; " + kw(root) + " = " + kw(root) : "";
+  return "Binding({ " + target + " }, { " + target + " = it" + touch + " })";
+}
+
 bool KotlinEmitter::isKnownIdent(std::string_view name) {
   if (!name.empty() && name.front() == '$') {
     return name == "$0" || name == "$1" || name == "$2" || isKnownIdent(name.substr(1));
@@ -233,17 +265,13 @@ std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name,
   if (name == "none" && (chained || (ident && (text::endsWith(ident->name, "?") || ident->name == "Optional")))) {
     return "null";
   }
-  if (ident && isBindingReference(ident->name)) {
-    const std::string_view root = std::string_view(ident->name).substr(1);
-    const std::string target = kw(root) + "." + kw(name);
-    // Setting the member changes the view's state or its parent's in place;
-    // assigning the root to itself is what tells Compose about it.
-    const bool held = scope.stateFields.contains(root) || scope.bindingFields.contains(root);
-    const std::string touch = held ? "; " + kw(root) + " = " + kw(root) : "";
-    return "Binding({ " + target + " }, { " + target + " = it" + touch + " })";
-  }
+  if (std::optional<std::string> binding = bindingTo(base, name)) return *binding;
   if (ident) {
     const std::string& type = ident->name;
+    // «String.init» passed as a function: a lambda of its one argument.
+    if (name == "init" && !type.empty() && std::isupper(static_cast<unsigned char>(type.front()))) {
+      return "{ " + kw(type) + "(it) }";
+    }
     if (const auto found = symbols.enums.find(type); found != symbols.enums.end()) {
       if (name != "allCases") return type + "." + kw(name);
       return found->second.sealed ? "listOf<" + type + ">()" : type + ".entries.toMutableList()";

@@ -330,6 +330,14 @@ TEST_F(KotlinExpressions, MemberAccesses) {
   cases.push_back({"value.is", member(ident("value"), "is"), "value.`is`"});
   cases.push_back({"$settings.volume", member(ident("$settings"), "volume"),
                    "Binding({ settings.volume }, { settings.volume = it })"});
+  cases.push_back({"$recipe.owner.name", member(member(ident("$recipe"), "owner"), "name"),
+                   "Binding({ recipe.owner.name }, { recipe.owner.name = it })"});
+  cases.push_back({"$recipe.steps[2].text",
+                   member(IRExpr::subscriptExpr{member(ident("$recipe"), "steps"), {arg(intLit("2"))}}, "text"),
+                   "Binding({ recipe.steps[2].text }, { recipe.steps[2].text = it })"});
+  cases.push_back({"$items[0]", IRExpr::subscriptExpr{ident("$items"), {arg(intLit("0"))}},
+                   "Binding({ items[0] }, { items[0] = it })"});
+  cases.push_back({"String.init", member(ident("String"), "init"), "{ String(it) }"});
   cases.push_back({"Optional.none", member(ident("Optional"), "none"), "null"});
   cases.push_back({"Int?.none", member(ident("Int?"), "none"), "null"});
   cases.push_back({"DispatchQueue.main", member(ident("DispatchQueue"), "main"), "DispatchQueue.main"});
@@ -507,6 +515,9 @@ TEST_F(KotlinExpressions, CallsOfLibraryFunctionsAndMethods) {
   cases.push_back({"max(`in`: 1)", call(ident("max"), {arg("`in`", intLit("1"))}), "max(`in` = 1)"});
   cases.push_back({"$isOn.animation()", call(member(ident("$isOn"), "animation")),
                    "Binding({ isOn }, { isOn = it }).animation()"});
+  cases.push_back({"$model.isOn.animation()", call(member(member(ident("$model"), "isOn"), "animation")),
+                   "Binding({ model.isOn }, { model.isOn = it }).animation()"});
+  cases.push_back({"Item.init(name: n)", call(member(ident("Item"), "init"), {arg("name", ident("n"))}), "Item(name = n)"});
   cases.push_back({"DispatchQueue.main.async { }", call(member(member(ident("DispatchQueue"), "main"), "async"), {}, {arg(closure({}, {}))}),
                    "DispatchQueue.main.async { }"});
   expectAll(emitter, cases);

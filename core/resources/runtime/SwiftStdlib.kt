@@ -13,6 +13,8 @@ import kotlinx.coroutines.CoroutineScope
 import kotlinx.coroutines.Dispatchers
 import kotlinx.coroutines.Job
 import kotlinx.coroutines.SupervisorJob
+import kotlinx.coroutines.currentCoroutineContext
+import kotlinx.coroutines.ensureActive
 import kotlinx.coroutines.launch
 import kotlinx.coroutines.withContext
 import java.util.Locale
@@ -74,6 +76,7 @@ fun Float(value: Number): Float = value.toFloat()
 fun Float(value: String): Float? = value.trim().toFloatOrNull()
 fun CGFloat(value: Number): Double = value.toDouble()
 fun TimeInterval(value: Number): Double = value.toDouble()
+fun TimeInterval(value: String): Double? = Double(value)
 fun Bool(value: String): Boolean? = value.toBooleanStrictOrNull()
 fun Character(value: String): Char = value.first()
 
@@ -219,6 +222,8 @@ operator fun String.get(range: PartialRange<Int>): String = this[range.indicesIn
 val IntRange.lowerBound: Int get() = first
 val IntRange.upperBound: Int get() = last + 1
 val IntRange.count: Int get() = if (last < first) 0 else last - first + 1
+val <T : Comparable<T>> ClosedRange<T>.lowerBound: T get() = start
+val <T : Comparable<T>> ClosedRange<T>.upperBound: T get() = endInclusive
 
 fun stride(from: Int, to: Int, by: Int): List<Int> = strideValues(from.toDouble(), to.toDouble(), by.toDouble(), false).map { it.toInt() }
 fun stride(from: Double, to: Double, by: Double): List<Double> = strideValues(from, to, by, false)
@@ -760,6 +765,32 @@ class SwiftCalendar(identifier: Any? = null) {
         from.second?.let { set(java.util.Calendar.SECOND, it) }
     }.time
 
+    /**
+     * The first moment after the date whose day matches the given year, month,
+     * day and weekday and whose time is the given hour, minute and second
+     * (zero where not given). Days that lack a match are skipped, whatever
+     * the policy; eight years on without one give nil.
+     */
+    fun nextDate(after: java.util.Date, matching: DateComponents, matchingPolicy: MatchingPolicy = MatchingPolicy.nextTime): java.util.Date? {
+        val day = calendar(startOfDay(after))
+        repeat(366 * 8) {
+            val matches = (matching.year == null || matching.year == day.get(java.util.Calendar.YEAR)) &&
+                (matching.month == null || matching.month == day.get(java.util.Calendar.MONTH) + 1) &&
+                (matching.day == null || matching.day == day.get(java.util.Calendar.DAY_OF_MONTH)) &&
+                (matching.weekday == null || matching.weekday == day.get(java.util.Calendar.DAY_OF_WEEK))
+            if (matches) {
+                val candidate = (day.clone() as java.util.Calendar).apply {
+                    set(java.util.Calendar.HOUR_OF_DAY, matching.hour ?: 0)
+                    set(java.util.Calendar.MINUTE, matching.minute ?: 0)
+                    set(java.util.Calendar.SECOND, matching.second ?: 0)
+                }
+                if (candidate.time.after(after)) return candidate.time
+            }
+            day.add(java.util.Calendar.DAY_OF_MONTH, 1)
+        }
+        return null
+    }
+
     /** The interval of the day, week, month or year that holds the date. */
     fun dateInterval(of: Component, `for`: java.util.Date): DateInterval? {
         val start = calendar(startOfDay(`for`))
@@ -831,6 +862,12 @@ class DateComponents(
 class SwiftTask internal constructor(private val job: Job) {
     fun cancel() = job.cancel()
     val isCancelled: Boolean get() = job.isCancelled
+
+    companion object {
+        /** Throws (a cancellation) when the running task has been cancelled. */
+        suspend fun checkCancellation() = currentCoroutineContext().ensureActive()
+        suspend fun yield() = kotlinx.coroutines.yield()
+    }
 }
 
 /** Swift's `Task<Success, Failure>` as a stored type; the result type is not kept. */

@@ -85,6 +85,8 @@ private fun collections() {
     expect(",".split(omittingEmptySubsequences = false, whereSeparator = { it == ',' }), listOf("", ""), "empty pieces around a lone separator")
     expect(mutableMapOf("a" to 2).mapValues { it * 10 }, mapOf("a" to 20), "mapValues hands over the value")
     expect(1.5.clamped(to = (0..1)), 1.0, "a double clamped to an integer range")
+    expect(Pair((1.5..4.0).lowerBound, (1.5..4.0).upperBound), Pair(1.5, 4.0), "bounds of a closed range")
+    expect((0 until 3).upperBound, 3, "a half-open range's upper bound is past its end")
     expect(Dictionary(grouping = listOf(1, 2, 3), by = { it % 2 }), mapOf(1 to listOf(1, 3), 0 to listOf(2)), "grouping")
     val counts = mutableMapOf("a" to 1)
     counts.merge(mapOf("a" to 2, "b" to 5)) { old, new -> old + new }
@@ -117,6 +119,10 @@ private fun datesAndIds() {
     val week = calendar.dateInterval(of = SwiftCalendar.Component.weekOfYear, `for` = noon)!!
     expect(week.duration == 7 * 86_400.0 && week.contains(noon), true, "a week's interval holds the date")
     expect(calendar.weekdaySymbols.size, 7, "seven weekday names, Sunday first")
+    // 1 January 1970 was a Thursday (weekday 5).
+    expect(calendar.nextDate(after = noon, matching = DateComponents(weekday = 5, hour = 9)), Date(timeIntervalSince1970 = (7 * 24 + 9) * 3600), "the same weekday's hour already passed: a week on")
+    expect(calendar.nextDate(after = noon, matching = DateComponents(hour = 13)), Date(timeIntervalSince1970 = 13 * 3600), "a later hour the same day")
+    expect(calendar.nextDate(after = noon, matching = DateComponents(month = 2, day = 30)), null, "a day that never comes")
     expect(Date.FormatStyle(date = FormatStyleLevel.omitted, time = FormatStyleLevel.omitted).format(noon), "", "both levels omitted")
     val style = DateFormatStyle.dateTime.hour()
     style.timeZone = utc

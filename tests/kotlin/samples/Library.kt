@@ -195,6 +195,7 @@ fun errors(value: Int): Int {
 
 suspend fun work(): Int {
     TaskStatic.sleep(1000000L)
+    Task.checkCancellation()
     kotlinx.coroutines.delay(1000)
     MainActor.run { swiftPrint("main") }
     return 1
