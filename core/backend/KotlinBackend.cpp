@@ -285,6 +285,17 @@ std::string KotlinEmitter::coerced(const IRExpr& value, const IRType& type) {
   if (const IRType* element = setElement(type); element && arrayLit) {
     return "mutableSetOf<" + kt(*element) + ">(" + coercedAll(arrayLit->elements, *element) + ")";
   }
+  // «0...1» where a range of doubles is expected: Kotlin builds the range
+  // type from the bounds, so they are written as doubles.
+  const auto* rangeType = type.as<IRType::named>();
+  if (const auto* bounds = value.as<IRExpr::range>();
+      bounds && bounds->lower && bounds->upper && bounds->op != "..<" && rangeType && rangeType->name == "ClosedRange" &&
+      rangeType->args.size() == 1) {
+    const IRType& bound = rangeType->args.front();
+    std::string lower = coerced(**bounds->lower, bound);
+    std::string upper = coerced(**bounds->upper, bound);
+    return "(" + lower + ".." + upper + ")";
+  }
   if (type.is<IRType::optional>() && value.is<IRExpr::nilLit>()) return "null";
   return expr(value, Hint{.type = type});
 }

@@ -245,7 +245,9 @@ void KotlinEmitter::emitViewCall(const std::string& name, const std::vector<IRAr
     if (!written.empty()) written = {IRArg{.value = written.front().value}};
   } else if (name == "ForEach" || name == "List") {
     std::erase_if(written, [](const IRArg& arg) { return arg.label == "id"; });
-    const std::string* items = written.empty() ? nullptr : identName(written.front().value);
+    // Only the unlabelled data argument iterates; «List(selection: $picked)»
+    // hands over a binding that must stay one.
+    const std::string* items = written.empty() || written.front().label ? nullptr : identName(written.front().value);
     if (items && text::startsWith(*items, "$")) {
       // The runtime iterates values; edits through the element bindings are
       // lost, so say so.

@@ -264,6 +264,8 @@ TEST(KotlinTypeMapping, CoercedTypesLiteralsForTheExpectedType) {
       {"array to Set", arrayLit({intLit("1"), intLit("2")}), named("Set", {named("Int64")}),
        "mutableSetOf<Long>(1L, 2L)"},
       {"nil to optional", nilLit(), optionalOf(named("String")), "null"},
+      {"closed range of Double", IRExpr::range{Box<IRExpr>(intLit("0")), "...", Box<IRExpr>(intLit("1"))}, named("ClosedRange", {named("Double")}), "(0.0..1.0)"},
+      {"closed range of Int", IRExpr::range{Box<IRExpr>(intLit("0")), "...", Box<IRExpr>(intLit("1"))}, named("ClosedRange", {intType}), "(0..1)"},
   };
   for (const auto& c : cases) EXPECT_EQ(emitter.coerced(c.value, c.type), c.kotlin) << c.name;
   EXPECT_EQ(emitter.unsupportedCount, 0);
