@@ -53,6 +53,12 @@ constexpr std::pair<std::string_view, std::string_view> kotlinTypeNames[] = {
     {"some View"sv, "@Composable () -> Unit"sv},
 };
 
+// Where a one-character string literal is written as a Kotlin char.
+const NameSet& characterNames() {
+  static const NameSet names{"Character"};
+  return names;
+}
+
 const NameSet& doubleNames() {
   static const NameSet names{"Double", "CGFloat", "TimeInterval"};
   return names;
@@ -247,7 +253,28 @@ bool KotlinEmitter::isNumeric(const IRType& type, const NameSet& names) const {
   return false;
 }
 
+std::optional<std::string> KotlinEmitter::charLiteral(const IRExpr& value) {
+  const auto* literal = value.as<IRExpr::stringLit>();
+  if (!literal || literal->parts.size() != 1) return std::nullopt;
+  const auto* piece = literal->parts.front().as<IRStringPart::text>();
+  if (!piece) return std::nullopt;
+  const std::string escaped = escapeSwiftText(piece->value);
+  if (escaped == "'") return "'\\''";
+  // An escape that Kotlin's char literals know as well («\n», «\$» …).
+  if (escaped.size() == 2 && escaped[0] == '\\' && std::string_view("\\\"ntr$b").find(escaped[1]) != std::string_view::npos) {
+    return "'" + escaped + "'";
+  }
+  // One character of the basic plane: a Kotlin Char holds no more.
+  const auto lead = static_cast<unsigned char>(escaped.empty() ? 0 : escaped[0]);
+  const std::size_t width = lead < 0x80 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xC0 && lead < 0xE0 ? 2 : 0;
+  if (width == 0 || escaped.size() != width || escaped == "\\") return std::nullopt;
+  return "'" + escaped + "'";
+}
+
 std::string KotlinEmitter::coerced(const IRExpr& value, const IRType& type) {
+  if (isNumeric(type, characterNames())) {
+    if (std::optional<std::string> character = charLiteral(value)) return *character;
+  }
   const auto* intLit = value.as<IRExpr::intLit>();
   if (isNumeric(type, doubleNames())) {
     if (intLit) return intLit->text + ".0";

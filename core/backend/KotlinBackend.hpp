@@ -231,6 +231,9 @@ class KotlinEmitter {
   std::string expr(const IRExpr& value, const Hint& hint = {});
   std::string stringExpr(const std::vector<IRStringPart>& parts);
   std::string escapeSwiftText(std::string_view text);
+  // A string literal of one character as a Kotlin char literal; none for
+  // any other expression.
+  std::optional<std::string> charLiteral(const IRExpr& value);
 
   // --- Closures (KotlinExpressions.cpp)
   std::string closureExpr(const IRClosure& closure, bool viewMode);

@@ -99,12 +99,33 @@ IRExpr lowerInfix(const SwiftLowering& lowering, NodeId infix) {
   return IRExpr::binary{std::move(left), text, std::move(right)};
 }
 
+// The text of a raw string segment in the escaped form of an ordinary
+// literal: a backslash stands for itself there («#"\d+"#»), so it is
+// doubled, unless it opens a raw escape («\#n» with the literal's pounds),
+// which becomes the ordinary escape.
+std::string rawSegmentText(std::string_view text, std::string_view pounds) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      out += text[i];
+    } else if (text.substr(i + 1, pounds.size()) == pounds) {
+      out += '\\';
+      i += pounds.size();
+    } else {
+      out += "\\\\";
+    }
+  }
+  return out;
+}
+
 IRExpr lowerString(const SwiftLowering& lowering, NodeId literal) {
   const SyntaxTree& tree = lowering.tree;
   IRExpr::stringLit result;
+  const std::string_view pounds = tree.tokenText(literal, sx::StringLiteralExpr::openingPounds);
   for (NodeId segment : tree.elements(tree.node(literal, sx::StringLiteralExpr::segments))) {
     if (tree.is(segment, SyntaxKind::stringSegment)) {
-      result.parts.emplace_back(IRStringPart::text{std::string(tree.tokenText(segment, sx::StringSegment::content))});
+      const std::string_view content = tree.tokenText(segment, sx::StringSegment::content);
+      result.parts.emplace_back(IRStringPart::text{pounds.empty() ? std::string(content) : rawSegmentText(content, pounds)});
       continue;
     }
     if (!tree.is(segment, SyntaxKind::expressionSegment)) continue;

@@ -239,6 +239,7 @@ TEST(KotlinTypeMapping, IsNumericLooksAtTheSwiftNameThroughOptionals) {
 TEST(KotlinTypeMapping, CoercedTypesLiteralsForTheExpectedType) {
   KotlinEmitter emitter(ModuleSymbols{}, "app");
   const IRType intType = named("Int");
+  const auto text = [](std::string value) -> IRExpr { return IRExpr::stringLit{{IRStringPart::text{std::move(value)}}}; };
   const struct {
     const char* name;
     IRExpr value;
@@ -264,6 +265,15 @@ TEST(KotlinTypeMapping, CoercedTypesLiteralsForTheExpectedType) {
       {"array to Set", arrayLit({intLit("1"), intLit("2")}), named("Set", {named("Int64")}),
        "mutableSetOf<Long>(1L, 2L)"},
       {"nil to optional", nilLit(), optionalOf(named("String")), "null"},
+      {"one character to Character", text("a"), named("Character"), "'a'"},
+      {"an escaped backslash to Character", text("\\\\"), named("Character"), "'\\\\'"},
+      {"an apostrophe to Character", text("'"), named("Character"), "'\\''"},
+      {"a dollar sign to Character", text("$"), named("Character"), "'\\$'"},
+      {"a letter beyond ASCII to Character", text("é"), named("Character"), "'é'"},
+      {"an emoji stays a string", text("😀"), named("Character"), "\"😀\""},
+      {"two characters stay a string", text("ab"), named("Character"), "\"ab\""},
+      {"set of Character", arrayLit({text("*"), text("\\\\")}), named("Set", {named("Character")}),
+       "mutableSetOf<Char>('*', '\\\\')"},
       {"closed range of Double", IRExpr::range{Box<IRExpr>(intLit("0")), "...", Box<IRExpr>(intLit("1"))}, named("ClosedRange", {named("Double")}), "(0.0..1.0)"},
       {"closed range of Int", IRExpr::range{Box<IRExpr>(intLit("0")), "...", Box<IRExpr>(intLit("1"))}, named("ClosedRange", {intType}), "(0..1)"},
   };

@@ -33,7 +33,10 @@ TEST(SwiftFrontendExpr, NamesLiteralsAndStrings) {
        R"~(stringLit([text("Hi "), interp(member(ident("user"), "name")), text("!")]))~"},
       {R"~("a\nb \"q\" \u{1F600}")~", R"~(stringLit([text("a\\nb \\\"q\\\" \\u{1F600}")]))~"},
       {R"~("\(a, b) \()")~", R"~(stringLit([interp(ident("a")), text(" ")]))~"},
-      {R"~(#"raw \(x)"#)~", R"~(stringLit([text("raw \\(x)")]))~"},
+      // In a raw string a backslash stands for itself, so it reaches the IR
+      // escaped; «\#n» is the raw form of the line-feed escape.
+      {R"~(#"raw \(x)"#)~", R"~(stringLit([text("raw \\\\(x)")]))~"},
+      {R"~(#"\d+\#n"#)~", R"~(stringLit([text("\\\\d+\\n")]))~"},
       {R"~(#"raw \#(x)"#)~", R"~(stringLit([text("raw "), interp(ident("x"))]))~"},
       {R"~("")~", "stringLit([])"},
   });
