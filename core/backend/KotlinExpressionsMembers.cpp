@@ -268,6 +268,9 @@ std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name,
   if (std::optional<std::string> binding = bindingTo(base, name)) return *binding;
   if (ident) {
     const std::string& type = ident->name;
+    // The module qualifier of the standard library («Swift.min»): the
+    // runtime declares those names at top level.
+    if (type == "Swift") return kw(name);
     // «String.init» passed as a function: a lambda of its one argument.
     if (name == "init" && !type.empty() && std::isupper(static_cast<unsigned char>(type.front()))) {
       return "{ " + kw(type) + "(it) }";

@@ -338,6 +338,7 @@ TEST_F(KotlinExpressions, MemberAccesses) {
   cases.push_back({"$items[0]", IRExpr::subscriptExpr{ident("$items"), {arg(intLit("0"))}},
                    "Binding({ items[0] }, { items[0] = it })"});
   cases.push_back({"String.init", member(ident("String"), "init"), "{ String(it) }"});
+  cases.push_back({"Swift.min", member(ident("Swift"), "min"), "min"});
   cases.push_back({"Optional.none", member(ident("Optional"), "none"), "null"});
   cases.push_back({"Int?.none", member(ident("Int?"), "none"), "null"});
   cases.push_back({"DispatchQueue.main", member(ident("DispatchQueue"), "main"), "DispatchQueue.main"});

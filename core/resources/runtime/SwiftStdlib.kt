@@ -335,6 +335,9 @@ private fun <T> swiftOrder(areInIncreasingOrder: (T, T) -> Boolean): Comparator<
     }
 }
 
+// Swift's array + array is again an array (a mutable list here); Kotlin's
+// own + would give a read-only list.
+operator fun <T> MutableList<T>.plus(elements: Iterable<T>): MutableList<T> = toMutableList().also { it.addAll(elements) }
 fun <T> MutableList<T>.append(newElement: T) { add(newElement) }
 fun <T> MutableList<T>.append(contentsOf: Iterable<T>) { addAll(contentsOf) }
 fun <T> MutableList<T>.insert(newElement: T, at: Int) { add(at, newElement) }

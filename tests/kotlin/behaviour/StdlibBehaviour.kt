@@ -96,6 +96,10 @@ private fun collections() {
     expect(mutableListOf(1, 2, 3).reversed_(), listOf(3, 2, 1), "reversed")
     expect(mutableListOf(1, 2, 3).dropLast_(), listOf(1, 2), "dropLast")
     expect(zip(listOf(1, 2, 3), listOf("a", "b")), listOf(1 to "a", 2 to "b"), "zip stops at the shorter")
+    val first = mutableListOf(1)
+    val joined: MutableList<Int> = first + mutableListOf(2)
+    joined.append(3)
+    expect(Pair(first, joined), Pair(listOf(1), listOf(1, 2, 3)), "array + array is a new mutable array")
     val popped = mutableListOf<Int>().popLast()
     expect(popped, null, "popLast of empty")
 }
