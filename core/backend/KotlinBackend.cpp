@@ -285,6 +285,11 @@ std::string KotlinEmitter::coerced(const IRExpr& value, const IRType& type) {
   if (isNumeric(type, floatNames())) {
     if (intLit) return intLit->text + "f";
     if (const auto* floatLit = value.as<IRExpr::floatLit>()) return floatLit->text + "f";
+    // Kotlin converts no number to Float on its own, a negated one neither.
+    if (const auto* prefix = value.as<IRExpr::prefix>(); prefix && prefix->op == "-" &&
+                                                         isNumberLiteral(*prefix->operand)) {
+      return "-" + coerced(*prefix->operand, type);
+    }
   }
   if (intLit && isNumeric(type, longNames())) return intLit->text + "L";
 

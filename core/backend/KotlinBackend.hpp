@@ -96,6 +96,9 @@ std::string kw(std::string_view name);
 // by a name, not by the number of an anonymous closure parameter ("$0").
 bool isBindingReference(std::string_view name);
 
+// An integer or floating-point literal, possibly negated.
+bool isNumberLiteral(const IRExpr& value);
+
 // Translates the merged IR files of one conversion run into Kotlin source
 // files. Warnings, the count of untranslated places and the counter of
 // generated names accumulate over the whole run; currentFile and hoisted
@@ -252,6 +255,9 @@ class KotlinEmitter {
   std::optional<std::string> enumTypeOfProperty(std::string_view name);
   std::optional<std::string> elementClass(const IRExpr& value);
   bool isPropertyOfCurrentType(std::string_view name);
+  // The declared type of the stored property of the type being written that
+  // `target` names (`x` not hidden by a local, or `self.x`); null otherwise.
+  const IRType* ownPropertyType(const IRExpr& target);
 
   // --- Implicit members (KotlinExpressions.cpp)
   std::optional<std::string> implicitMember(std::string_view name, const Hint& hint);

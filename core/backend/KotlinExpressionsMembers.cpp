@@ -397,6 +397,35 @@ std::optional<std::string> KotlinEmitter::elementClass(const IRExpr& value) {
   return std::nullopt;
 }
 
+bool isNumberLiteral(const IRExpr& value) {
+  if (const auto* prefix = value.as<IRExpr::prefix>(); prefix && prefix->op == "-") {
+    return isNumberLiteral(*prefix->operand);
+  }
+  return value.is<IRExpr::intLit>() || value.is<IRExpr::floatLit>();
+}
+
+const IRType* KotlinEmitter::ownPropertyType(const IRExpr& target) {
+  std::string_view name;
+  if (const auto* ident = target.as<IRExpr::ident>()) {
+    name = ident->name;
+    for (std::size_t i = 1; i < scope.names.size(); ++i) {
+      if (scope.names[i].contains(name)) return nullptr;
+    }
+  } else if (const auto* member = target.as<IRExpr::member>(); member && member->base &&
+                                                               (*member->base)->is<IRExpr::selfRef>()) {
+    name = member->name;
+  } else {
+    return nullptr;
+  }
+  if (!scope.typeName) return nullptr;
+  const auto type = symbols.types.find(*scope.typeName);
+  if (type == symbols.types.end()) return nullptr;
+  for (const IRProperty& property : type->second.properties) {
+    if (property.name == name && !property.getter && !property.type.is<IRType::inferred>()) return &property.type;
+  }
+  return nullptr;
+}
+
 bool KotlinEmitter::isPropertyOfCurrentType(std::string_view name) {
   for (std::size_t i = 1; i < scope.names.size(); ++i) {
     if (scope.names[i].contains(name)) return true;

@@ -197,7 +197,10 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
       }
     }
     const std::string lhs = expr(target);
-    const std::string rhs = expr(*s->value, hint);
+    // A number literal takes the declared type of the property it is
+    // assigned to, as in a declaration: `amount = 0` for a Double.
+    const IRType* declared = s->op == "=" && isNumberLiteral(*s->value) ? ownPropertyType(target) : nullptr;
+    const std::string rhs = declared ? coerced(*s->value, *declared) : expr(*s->value, hint);
     writer.line(lhs + " " + s->op + " " + rhs);
     writeTouch(mutatedContainer(target));
   } else if (const auto* s = stmt.as<IRStmt::ret>()) {

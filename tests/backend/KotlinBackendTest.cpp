@@ -252,6 +252,8 @@ TEST(KotlinTypeMapping, CoercedTypesLiteralsForTheExpectedType) {
       {"negative int to Double", negated(intLit("5")), named("Double"), "-5.0"},
       {"int to Float", intLit("5"), named("Float"), "5f"},
       {"float to Float", floatLit("1.5"), named("Float"), "1.5f"},
+      {"negative int to Float", negated(intLit("2")), named("Float"), "-2f"},
+      {"negative float to Float", negated(floatLit("0.5")), named("Float"), "-0.5f"},
       {"int to Int64", intLit("5"), named("Int64"), "5L"},
       {"int to optional Int64", intLit("7"), optionalOf(named("Int64")), "7L"},
       {"empty array of String", arrayLit({}), arrayOf(named("String")), "mutableListOf<String>()"},

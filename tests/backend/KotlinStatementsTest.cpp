@@ -128,6 +128,23 @@ TEST(KotlinStatements, LocalsRememberTheirModuleClass) {
   EXPECT_EQ(h.emit({assign(ident("heading"), "=", implicitNorth)}), expected);
 }
 
+TEST(KotlinStatements, NumberLiteralsAssignedToOwnPropertiesTakeTheirType) {
+  Harness h;
+  h.emitter.scope.typeName = "Store";
+  const IRExpr total = ident("total");
+  const IRExpr scale = member(IRExpr::selfRef{}, "scale");
+  EXPECT_EQ(h.emit({assign(total, "=", intLit("0")), assign(scale, "=", negated(intLit("2")))}),
+            h.text(total) + " = 0.0\n" + h.text(scale) + " = -2f");
+  // Kotlin's compound assignment converts on its own; other values keep
+  // their own translation.
+  EXPECT_EQ(h.emit({assign(total, "+=", intLit("1")), assign(total, "=", ident("x"))}),
+            h.kotlin("{0} += {1}\n{0} = {2}", {total, intLit("1"), ident("x")}));
+  // A local of the same name hides the property.
+  h.emitter.scope.push();
+  h.emitter.scope.declare("total");
+  EXPECT_EQ(h.emit({assign(total, "=", intLit("6"))}), h.kotlin("{0} = {1}", {total, intLit("6")}));
+}
+
 // Touch lines re-assign a Compose-observed value after an in-place change.
 TEST(KotlinStatements, TouchLinesAfterInPlaceMutation) {
   const IRExpr self = IRExpr::selfRef{};

@@ -75,7 +75,8 @@ inline IRParam value(std::string name) { return IRParam{.name = std::move(name),
 
 // Direction: a plain enumeration. Shape: payload cases (sealed). Token: a
 // case named like a Kotlin keyword. Light and Power share the cases on and
-// off. Store: an observable class with observed items and count. Some type
+// off. Store: an observable class with observed items and count, and the
+// numbers total (Double) and scale (Float). Some type
 // declares the mutating method markDone.
 inline ModuleSymbols moduleSymbols() {
   ModuleSymbols symbols;
@@ -95,7 +96,9 @@ inline ModuleSymbols moduleSymbols() {
   addEnum("Token", {plain("object"), plain("word")});
   addEnum("Light", {plain("on"), plain("off")});
   addEnum("Power", {plain("on"), plain("off"), plain("surge")});
-  symbols.types.emplace("Store", typeDecl(IRTypeKind::class_, "Store"));
+  IRTypeDecl store = typeDecl(IRTypeKind::class_, "Store");
+  store.properties = {storedVar("total", named("Double")), storedVar("scale", named("Float"))};
+  symbols.types.emplace("Store", std::move(store));
   symbols.classes.insert("Store");
   symbols.observable["Store"] = NameSet{"items", "count"};
   symbols.mutatingFunctions.insert("markDone");
