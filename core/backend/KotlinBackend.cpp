@@ -100,12 +100,39 @@ void Writer::line(std::string_view text) {
   }
 }
 
-void EmitScope::declare(std::string name) { names.back().insert(std::move(name)); }
+void EmitScope::declare(std::string name) {
+  localTypes.back().erase(name);
+  names.back().insert(std::move(name));
+}
 
-void EmitScope::push() { names.emplace_back(); }
+void EmitScope::declare(std::string name, const IRType& type) {
+  if (type.is<IRType::inferred>()) {
+    declare(std::move(name));
+    return;
+  }
+  localTypes.back().insert_or_assign(name, type);
+  names.back().insert(std::move(name));
+}
+
+std::optional<const IRType*> EmitScope::localType(std::string_view name) const {
+  for (std::size_t i = names.size(); i-- > 1;) {
+    if (!names[i].contains(name)) continue;
+    const auto found = localTypes[i].find(name);
+    return found == localTypes[i].end() ? nullptr : &found->second;
+  }
+  return std::nullopt;
+}
+
+void EmitScope::push() {
+  names.emplace_back();
+  localTypes.emplace_back();
+}
 
 void EmitScope::pop() {
-  if (names.size() > 1) names.pop_back();
+  if (names.size() > 1) {
+    names.pop_back();
+    localTypes.pop_back();
+  }
 }
 
 bool EmitScope::knows(std::string_view name) const {

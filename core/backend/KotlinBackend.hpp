@@ -60,6 +60,8 @@ class EmitScope {
  public:
   // Lexical frames of declared Swift names; the last is the innermost.
   std::vector<NameSet> names{NameSet{}};
+  // Per frame, in step with names: the written types of typed locals.
+  std::vector<std::map<std::string, IRType, std::less<>>> localTypes{{}};
   // Per open closure: Swift parameter name to Kotlin name.
   std::vector<std::map<std::string, std::string, std::less<>>> closureRename;
   // The last entry decides how `return` is written: plain, or "return@" + label.
@@ -82,6 +84,11 @@ class EmitScope {
   std::optional<IRType> valueType;
 
   void declare(std::string name);
+  // Declares a local with its written type, which assignments to it use.
+  void declare(std::string name, const IRType& type);
+  // For the innermost local `name` declared after the outermost frame: its
+  // written type, or null when it has none; nullopt when there is no such local.
+  std::optional<const IRType*> localType(std::string_view name) const;
   void push();
   // Removes the innermost frame; the outermost one stays.
   void pop();
@@ -255,9 +262,10 @@ class KotlinEmitter {
   std::optional<std::string> enumTypeOfProperty(std::string_view name);
   std::optional<std::string> elementClass(const IRExpr& value);
   bool isPropertyOfCurrentType(std::string_view name);
-  // The declared type of the stored property of the type being written that
-  // `target` names (`x` not hidden by a local, or `self.x`); null otherwise.
-  const IRType* ownPropertyType(const IRExpr& target);
+  // The written type of what `target` names: a typed local, or a stored
+  // property of the type being written (`x` not hidden by a local, or
+  // `self.x`); null otherwise.
+  const IRType* assignedType(const IRExpr& target);
 
   // --- Implicit members (KotlinExpressions.cpp)
   std::optional<std::string> implicitMember(std::string_view name, const Hint& hint);

@@ -404,13 +404,11 @@ bool isNumberLiteral(const IRExpr& value) {
   return value.is<IRExpr::intLit>() || value.is<IRExpr::floatLit>();
 }
 
-const IRType* KotlinEmitter::ownPropertyType(const IRExpr& target) {
+const IRType* KotlinEmitter::assignedType(const IRExpr& target) {
   std::string_view name;
   if (const auto* ident = target.as<IRExpr::ident>()) {
     name = ident->name;
-    for (std::size_t i = 1; i < scope.names.size(); ++i) {
-      if (scope.names[i].contains(name)) return nullptr;
-    }
+    if (const std::optional<const IRType*> local = scope.localType(name)) return *local;
   } else if (const auto* member = target.as<IRExpr::member>(); member && member->base &&
                                                                (*member->base)->is<IRExpr::selfRef>()) {
     name = member->name;

@@ -154,7 +154,7 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
         scope.varClass[s->name] = named->name;
       }
     }
-    scope.declare(s->name);
+    scope.declare(s->name, *s->type);
     const std::string type = kt(*s->type);
     if (s->value) {
       const std::string value = s->type->is<IRType::inferred>() ? expr(**s->value) : coerced(**s->value, *s->type);
@@ -197,9 +197,9 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
       }
     }
     const std::string lhs = expr(target);
-    // A number literal takes the declared type of the property it is
-    // assigned to, as in a declaration: `amount = 0` for a Double.
-    const IRType* declared = s->op == "=" && isNumberLiteral(*s->value) ? ownPropertyType(target) : nullptr;
+    // A number literal takes the written type of the variable or property
+    // it is assigned to, as in a declaration: `amount = 0` for a Double.
+    const IRType* declared = s->op == "=" && isNumberLiteral(*s->value) ? assignedType(target) : nullptr;
     const std::string rhs = declared ? coerced(*s->value, *declared) : expr(*s->value, hint);
     writer.line(lhs + " " + s->op + " " + rhs);
     writeTouch(mutatedContainer(target));

@@ -139,10 +139,17 @@ TEST(KotlinStatements, NumberLiteralsAssignedToOwnPropertiesTakeTheirType) {
   // their own translation.
   EXPECT_EQ(h.emit({assign(total, "+=", intLit("1")), assign(total, "=", ident("x"))}),
             h.kotlin("{0} += {1}\n{0} = {2}", {total, intLit("1"), ident("x")}));
-  // A local of the same name hides the property.
+  // A local of the same name hides the property, with its own written type
+  // or none.
+  h.emitter.scope.push();
+  const std::string typedLocal =
+      h.emit({local("total", named("Float"), false, intLit("1")), assign(total, "=", intLit("0"))});
+  EXPECT_EQ(typedLocal, "var total: Float = 1f\n" + h.text(total) + " = 0f");
   h.emitter.scope.push();
   h.emitter.scope.declare("total");
   EXPECT_EQ(h.emit({assign(total, "=", intLit("6"))}), h.kotlin("{0} = {1}", {total, intLit("6")}));
+  h.emitter.scope.pop();
+  EXPECT_EQ(h.emit({assign(total, "=", intLit("2"))}), h.text(total) + " = 2f");
 }
 
 // Touch lines re-assign a Compose-observed value after an in-place change.
