@@ -89,15 +89,11 @@ void Writer::line(std::string_view text) {
   // whole blocks through here at every level, so this runs per output line
   // many times over.
   const std::size_t indent = static_cast<std::size_t>(level > 0 ? level : 0) * 4;
-  for (std::size_t start = 0;;) {
-    const std::size_t end = text.find('\n', start);
-    const std::string_view piece = text.substr(start, end == std::string_view::npos ? end : end - start);
+  text::forEachLine(text, text::LineEnds::lf, [&](std::string_view piece) {
     std::string& line = lines.emplace_back();
     line.reserve(indent + piece.size());
     line.append(indent, ' ').append(piece);
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
+  });
 }
 
 void EmitScope::declare(std::string name) {
@@ -177,6 +173,11 @@ void KotlinEmitter::warn(std::string_view source, std::string message) {
   warnings.push_back(ConversionWarning{.file = currentFile,
                                        .message = std::move(message),
                                        .source = std::string(text::prefixGraphemes(source, warningSourceLength))});
+}
+
+std::string KotlinEmitter::freshName(std::string_view prefix) {
+  labelCounter += 1;
+  return std::string(prefix) + std::to_string(labelCounter);
 }
 
 std::string KotlinEmitter::todo(std::string_view source, std::string_view message) {

@@ -184,6 +184,8 @@ class KotlinEmitter {
   std::string currentFile;
   EmitScope scope;
   int labelCounter = 0;
+  // A generated Kotlin name: prefix + the next value of labelCounter.
+  std::string freshName(std::string_view prefix);
   int unsupportedCount = 0;
   std::vector<IRTypeDecl> hoisted;
 
@@ -260,6 +262,8 @@ class KotlinEmitter {
   std::optional<std::string> implicitTypeFor(const IRExpr& value);
   std::optional<std::string> enumType(std::string_view ofProperty, std::string_view in);
   std::optional<std::string> enumTypeOfProperty(std::string_view name);
+  // The property `name` of the type being written, when that is a module type.
+  const IRProperty* currentTypeProperty(std::string_view name) const;
   std::optional<std::string> elementClass(const IRExpr& value);
   bool isPropertyOfCurrentType(std::string_view name);
   // The written type of what `target` names: a typed local, or a stored

@@ -289,8 +289,7 @@ std::string KotlinEmitter::closureExpr(const IRClosure& closure, bool viewMode) 
   scope.closureRename.push_back(std::move(renames));
   scope.push();
   for (const std::string& param : params) scope.declare(param);
-  labelCounter += 1;
-  const std::string label = "c" + std::to_string(labelCounter);
+  const std::string label = freshName("c");
   scope.returnLabels.emplace_back(label);
 
   Writer writer;

@@ -372,28 +372,38 @@ std::optional<std::string> KotlinEmitter::enumTypeOfProperty(std::string_view na
   return *found.begin();
 }
 
-std::optional<std::string> KotlinEmitter::elementClass(const IRExpr& value) {
-  std::string_view name;
-  if (const auto* ident = value.as<IRExpr::ident>()) {
-    name = ident->name;
-  } else if (const auto* member = value.as<IRExpr::member>(); member && member->base &&
-                                                              (*member->base)->is<IRExpr::selfRef>()) {
-    name = member->name;
-  } else {
-    return std::nullopt;
-  }
-  if (!scope.typeName) return std::nullopt;
+const IRProperty* KotlinEmitter::currentTypeProperty(std::string_view name) const {
+  if (!scope.typeName) return nullptr;
   const auto type = symbols.types.find(*scope.typeName);
-  if (type == symbols.types.end()) return std::nullopt;
+  if (type == symbols.types.end()) return nullptr;
   for (const IRProperty& property : type->second.properties) {
-    if (property.name != name) continue;
-    const IRType* propertyType = &property.type;
-    if (const auto* optional = propertyType->as<IRType::optional>()) propertyType = &*optional->wrapped;
-    const auto* array = propertyType->as<IRType::array>();
-    const auto* element = array ? array->element->as<IRType::named>() : nullptr;
-    if (element && symbols.types.contains(element->name)) return element->name;
-    return std::nullopt;
+    if (property.name == name) return &property;
   }
+  return nullptr;
+}
+
+namespace {
+
+// The name that `value` refers to as «x» or «self.x»; empty otherwise.
+std::string_view ownName(const IRExpr& value) {
+  if (const auto* ident = value.as<IRExpr::ident>()) return ident->name;
+  if (const auto* member = value.as<IRExpr::member>(); member && member->base && (*member->base)->is<IRExpr::selfRef>()) {
+    return member->name;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::optional<std::string> KotlinEmitter::elementClass(const IRExpr& value) {
+  const std::string_view name = ownName(value);
+  const IRProperty* property = name.empty() ? nullptr : currentTypeProperty(name);
+  if (!property) return std::nullopt;
+  const IRType* propertyType = &property->type;
+  if (const auto* optional = propertyType->as<IRType::optional>()) propertyType = &*optional->wrapped;
+  const auto* array = propertyType->as<IRType::array>();
+  const auto* element = array ? array->element->as<IRType::named>() : nullptr;
+  if (element && symbols.types.contains(element->name)) return element->name;
   return std::nullopt;
 }
 
@@ -405,36 +415,22 @@ bool isNumberLiteral(const IRExpr& value) {
 }
 
 const IRType* KotlinEmitter::assignedType(const IRExpr& target) {
-  std::string_view name;
-  if (const auto* ident = target.as<IRExpr::ident>()) {
-    name = ident->name;
+  const std::string_view name = ownName(target);
+  if (name.empty()) return nullptr;
+  if (target.is<IRExpr::ident>()) {
     if (const std::optional<const IRType*> local = scope.localType(name)) return *local;
-  } else if (const auto* member = target.as<IRExpr::member>(); member && member->base &&
-                                                               (*member->base)->is<IRExpr::selfRef>()) {
-    name = member->name;
-  } else {
-    return nullptr;
   }
-  if (!scope.typeName) return nullptr;
-  const auto type = symbols.types.find(*scope.typeName);
-  if (type == symbols.types.end()) return nullptr;
-  for (const IRProperty& property : type->second.properties) {
-    if (property.name == name && !property.getter && !property.type.is<IRType::inferred>()) return &property.type;
-  }
-  return nullptr;
+  const IRProperty* property = currentTypeProperty(name);
+  if (!property || property->getter || property->type.is<IRType::inferred>()) return nullptr;
+  return &property->type;
 }
 
 bool KotlinEmitter::isPropertyOfCurrentType(std::string_view name) {
   for (std::size_t i = 1; i < scope.names.size(); ++i) {
     if (scope.names[i].contains(name)) return true;
   }
-  if (!scope.typeName) return true;
-  const auto type = symbols.types.find(*scope.typeName);
-  if (type == symbols.types.end()) return true;
-  for (const IRProperty& property : type->second.properties) {
-    if (property.name == name) return true;
-  }
-  return false;
+  if (!scope.typeName || !symbols.types.contains(*scope.typeName)) return true;
+  return currentTypeProperty(name) != nullptr;
 }
 
 std::optional<std::string> KotlinEmitter::implicitMember(std::string_view name, const Hint& hint) {

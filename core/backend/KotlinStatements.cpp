@@ -98,8 +98,7 @@ std::string loopVariable(KotlinEmitter& emitter, const std::string& name, std::v
       pieces.push_back(kw(element));
       continue;
     }
-    emitter.labelCounter += 1;
-    const std::string holder = "tuple" + std::to_string(emitter.labelCounter);
+    const std::string holder = emitter.freshName("tuple");
     pieces.push_back(holder);
     std::vector<std::string> deeper;
     unpacking.push_back("val " + loopVariable(emitter, std::string(element), deeper) + " = " + holder);
@@ -179,8 +178,7 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
     // Kotlin cannot assign to a tuple of variables: the value is held once
     // and each variable takes its component.
     if (const auto* tuple = target.as<IRExpr::tuple>(); tuple && s->op == "=") {
-      labelCounter += 1;
-      const std::string holder = "tuple" + std::to_string(labelCounter);
+      const std::string holder = freshName("tuple");
       writer.line("val " + holder + " = " + expr(*s->value));
       for (std::size_t i = 0; i < tuple->elements.size(); ++i) {
         const IRExpr& element = tuple->elements[i].value;
@@ -324,8 +322,7 @@ KotlinEmitter::CondParts KotlinEmitter::conditionParts(const std::vector<IRCondi
       scope.declare(c->name);
       parts.predicates.push_back(name + " != null");
     } else if (const auto* c = cond.as<IRCondition::casePattern>()) {
-      labelCounter += 1;
-      const std::string subject = "sw" + std::to_string(labelCounter);
+      const std::string subject = freshName("sw");
       parts.prelude.push_back("val " + subject + " = " + expr(*c->value));
       // `case _ = v` and `case let x = v` match every value; a `when`
       // else-branch has no counterpart in an ordinary test.
@@ -436,8 +433,7 @@ void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitch
     }
   }
 
-  labelCounter += 1;
-  const std::string holder = "sw" + std::to_string(labelCounter);
+  const std::string holder = freshName("sw");
   const std::string subjectText = expr(subject);
   const std::optional<std::string> enumName = switchEnum(subject, cases);
   open(writer, bindsValue ? "when (val " + holder + " = " + subjectText + ") {" : "when (" + subjectText + ") {");

@@ -73,15 +73,9 @@ void writeMetadata(const fs::path& output, const ProjectManifest& manifest, cons
 }  // namespace
 
 int TovraneConverter::countLines(std::string_view text) {
-  // Counted in one pass, without the list of lines.
   int count = 0;
-  std::size_t start = 0;
-  for (std::size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n', start)) {
-    const std::size_t length = end - start - (end > start && text[end - 1] == '\r' ? 1 : 0);
-    if (length > 0) ++count;
-    start = end + 1;
-  }
-  return start < text.size() ? count + 1 : count;
+  text::forEachLine(text, text::LineEnds::crlfAsOne, [&](std::string_view line) { count += !line.empty(); });
+  return count;
 }
 
 std::string TovraneConverter::kotlinFileName(std::string_view swiftPath, const std::vector<std::string>& taken) {

@@ -277,15 +277,7 @@ std::string_view trimWhitespaceAndNewlines(std::string_view text) {
 
 std::vector<std::string_view> splitLines(std::string_view text, LineEnds ends) {
   std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
-    if (text[pos] != '\n') continue;
-    std::size_t end = pos;
-    if (ends == LineEnds::crlfAsOne && end > start && text[end - 1] == '\r') --end;
-    lines.push_back(text.substr(start, end - start));
-    start = pos + 1;
-  }
-  lines.push_back(text.substr(start));
+  forEachLine(text, ends, [&](std::string_view line) { lines.push_back(line); });
   return lines;
 }
 

@@ -49,6 +49,18 @@ enum class LineEnds { lf, crlfAsOne };
 // final empty line). With crlfAsOne, CR LF counts as one line end and is not
 // part of either line; a lone CR stays in its line either way.
 std::vector<std::string_view> splitLines(std::string_view text, LineEnds ends = LineEnds::lf);
+// Calls visit(line) for each line as splitLines gives them, without building
+// the list.
+template <class Visit>
+void forEachLine(std::string_view text, LineEnds ends, Visit&& visit) {
+  std::size_t start = 0;
+  for (std::size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n', start)) {
+    const bool crlf = ends == LineEnds::crlfAsOne && end > start && text[end - 1] == '\r';
+    visit(text.substr(start, end - start - (crlf ? 1 : 0)));
+    start = end + 1;
+  }
+  visit(text.substr(start));
+}
 // Number of lines as splitLines counts them (a CR LF pair holds one LF, so
 // both conventions agree), without building the list.
 std::size_t lineCount(std::string_view text);
