@@ -1,0 +1,67 @@
+#pragma once
+// The history of finished conversions, newest first, kept in "projekte.json"
+// in the application's folder, and the statistics derived from it.
+//
+// One store serves the whole process: every window and page shares it, so a
+// change made in one shows in all and no window's save drops another's
+// records. It lives on the UI thread. The file is read once, when the store
+// is made; every change is written at once and completely. A file that could
+// not be read gives an empty history and is moved aside to
+// "projekte.json.bak" before the first save replaces it. Write failures are
+// ignored: the list in memory stays as it is.
+#include "app/state/Clock.hpp"
+#include "app/state/ProjectRecord.hpp"
+#include "app/state/StoreFile.hpp"
+
+#include <QObject>
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace tovrane::app {
+
+class ProjectStore : public QObject {
+  Q_OBJECT
+
+ public:
+  ProjectStore(Clock& clock, UuidSource& uuids, QObject* parent = nullptr);
+
+  const std::vector<ProjectRecord>& projects() const { return projects_; }
+  // Replaces the list without saving (clearing the history is followed by save()).
+  void setProjects(std::vector<ProjectRecord> projects);
+
+  // A new record for a finished conversion of the folder `input`, put first and saved.
+  ProjectRecord add(const ConversionResult& result, const std::filesystem::path& input);
+  // Replaces the AI record of the record `id` and saves; nothing when no record has that id.
+  void updateAI(const QUuid& id, const ProjectRecord::AIRecord& ai);
+  // Removes every record `id` and saves, also when none matched.
+  void remove(const QUuid& id);
+  // The first record `id`; nullopt for no id or no such record.
+  std::optional<ProjectRecord> project(const std::optional<QUuid>& id) const;
+
+  void save();
+
+  // Sum of Swift lines.
+  long long totalLines() const;
+  // Sum of Kotlin files written.
+  long long totalFiles() const;
+  // Mean effective coverage; 0 for an empty history.
+  double averageCoverage() const;
+  // Sum over records with an AI record of unsupported minus remaining; may be negative.
+  long long aiFixed() const;
+  // Records whose AI record says the project compiled.
+  int compiledCount() const;
+
+ signals:
+  // The list changed (not emitted when it was set to an equal list).
+  void projectsChanged();
+
+ private:
+  Clock& clock_;
+  UuidSource& uuids_;
+  StoreFile file_;
+  std::vector<ProjectRecord> projects_;
+};
+
+}  // namespace tovrane::app
