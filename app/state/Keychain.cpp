@@ -1,0 +1,66 @@
+#include "app/state/Keychain.hpp"
+
+#include "app/state/StoreFile.hpp"
+#include "core/support/Json.hpp"
+
+#include <algorithm>
+
+namespace tovrane::app {
+
+namespace {
+
+const QString fileName = QStringLiteral("schluessel.json");
+
+// The stored object, every member a string; empty when the file is missing
+// or holds anything else (then marked damaged).
+json::Json readKeys(StoreFile& file) {
+  const std::optional<std::string> text = file.read();
+  if (!text) {
+    return json::Json::object();
+  }
+  const std::optional<json::Json> document = json::tryParse(*text);
+  const bool valid = document && document->is_object() &&
+                     std::all_of(document->begin(), document->end(),
+                                 [](const json::Json& value) { return value.is_string(); });
+  if (!valid) {
+    file.markDamaged();
+    return json::Json::object();
+  }
+  return *document;
+}
+
+std::string storedKey(const json::Json& keys, const std::string& service) {
+  const auto found = keys.find(service);
+  return found == keys.end() ? std::string() : found->get<std::string>();
+}
+
+}  // namespace
+
+QString Keychain::file() { return QString::fromStdString(StoreFile(fileName).path().string()); }
+
+std::optional<QString> Keychain::load(const QString& service) {
+  StoreFile file(fileName);
+  const std::string key = storedKey(readKeys(file), service.toStdString());
+  if (key.empty()) {
+    return std::nullopt;
+  }
+  return QString::fromStdString(key);
+}
+
+void Keychain::save(const QString& key, const QString& service) {
+  StoreFile file(fileName);
+  json::Json keys = readKeys(file);
+  const std::string name = service.toStdString();
+  const std::string value = key.toStdString();
+  if (storedKey(keys, name) == value) {
+    return;
+  }
+  if (value.empty()) {
+    keys.erase(name);
+  } else {
+    keys[name] = value;
+  }
+  file.write(json::dumpCompact(keys), 0600);
+}
+
+}  // namespace tovrane::app
