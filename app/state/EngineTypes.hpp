@@ -14,10 +14,10 @@
 
 namespace tovrane::app {
 
-// The conversion records are core's own; the stage keeps the app's flat form
-// until the conversion run model forwards core's stages.
+// The conversion records are core's own.
 using tovrane::ConversionOptions;
 using tovrane::ConversionResult;
+using tovrane::ConversionStage;
 using tovrane::ConversionWarning;
 
 enum class AIProvider { gemini, claude, openAI, local, claudeCode };
@@ -36,15 +36,6 @@ inline constexpr AIProviderInfo aiProviders[] = {
 const char* rawValue(AIProvider provider);
 const char* displayName(AIProvider provider);
 std::optional<AIProvider> aiProviderFromRawValue(std::string_view text);
-
-struct ConversionStage {
-  enum class Kind { scanning, parsing, generating, writingProject, done };
-  Kind kind = Kind::scanning;
-  // Only for parsing: the Swift file relative to the project, its index from 0, the count.
-  std::string file;
-  int index = 0;
-  int total = 0;
-};
 
 struct ModelTier {
   AIProvider provider = AIProvider::gemini;

@@ -49,7 +49,7 @@ class FakeEngineTest : public QObject {
   void conversionErrorsAndDeviceErrorsAreThrown() {
     FakeEngine engine;
     engine.conversions.push_back(
-        {{{milliseconds(0), ConversionStage{ConversionStage::Kind::scanning, {}, 0, 0}}},
+        {{{milliseconds(0), ConversionStage{ConversionStage::scanning{}}}},
          EngineError(EngineError::Kind::failed, "Im Ordner Demo wurden keine Swift-Dateien gefunden.")});
     int stages = 0;
     QVERIFY_THROWS_EXCEPTION(EngineError, engine.convert("/p/Demo", "/p/Demo-Android", {}, [&](const ConversionStage&) {
