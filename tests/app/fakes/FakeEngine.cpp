@@ -4,6 +4,34 @@
 
 namespace tovrane::app::test {
 
+void Hold::release() {
+  const std::lock_guard lock(mutex_);
+  isReleased_ = true;
+  released_.notify_all();
+}
+
+bool Hold::reached() const {
+  const std::lock_guard lock(mutex_);
+  return reached_;
+}
+
+void Hold::pass() {
+  std::unique_lock lock(mutex_);
+  reached_ = true;
+  released_.wait(lock, [this] { return isReleased_; });
+}
+
+namespace {
+// Waits for the step's hold and delay; the caller then reports its value.
+template <typename Value>
+void await(const Step<Value>& step) {
+  if (step.hold) {
+    step.hold->pass();
+  }
+  std::this_thread::sleep_for(step.delay);
+}
+}  // namespace
+
 class FakeRepairer final : public Repairer {
  public:
   FakeRepairer(const FakeEngine& engine, RepairScript script, RepairEvents events)
@@ -15,7 +43,7 @@ class FakeRepairer final : public Repairer {
       if (cancelled_) {
         return whenCancelled();
       }
-      std::this_thread::sleep_for(step.delay);
+      await(step);
       events_(step.value);
     }
     if (cancelled_) {
@@ -73,7 +101,7 @@ ConversionResult FakeEngine::convert(const std::filesystem::path& project, const
   record("convert " + project.string() + " -> " + output.string());
   const ConversionScript script = next(conversions);
   for (const Step<ConversionStage>& step : script.stages) {
-    std::this_thread::sleep_for(step.delay);
+    await(step);
     progress(step.value);
   }
   if (const auto* error = std::get_if<EngineError>(&script.outcome)) {
@@ -106,6 +134,9 @@ std::unique_ptr<Repairer> FakeEngine::codexRepairer(const std::filesystem::path&
 
 std::vector<TestDevice> FakeEngine::androidDevices() {
   record("androidDevices");
+  if (androidListingHold) {
+    androidListingHold->pass();
+  }
   const std::lock_guard lock(mutex_);
   return android;
 }
@@ -119,7 +150,7 @@ std::vector<TestDevice> FakeEngine::iosDevices() {
 namespace {
 void playDeviceRun(const DeviceRunScript& script, const StatusCallback& status) {
   for (const Step<std::string>& step : script.statuses) {
-    std::this_thread::sleep_for(step.delay);
+    await(step);
     status(step.value);
   }
   if (script.error) {
@@ -163,7 +194,7 @@ void FakeEngine::pullLocalModel(const std::string& name,
   record("pullLocalModel " + name);
   const PullScript script = next(pulls);
   for (const auto& step : script.progress) {
-    std::this_thread::sleep_for(step.delay);
+    await(step);
     progress(step.value.first, step.value.second);
   }
   if (script.error) {

@@ -2,15 +2,18 @@
 // A scripted engine. Each blocking call takes the next script of its kind
 // (in call order) and plays it on the calling thread, which for the run
 // models is a worker: its callbacks arrive from that thread, after the
-// scripted delays. Repairs check the cancel flag between steps, as the real
-// repairers do between model calls. Every call is recorded, thread-safely.
+// scripted delays and holds. Repairs check the cancel flag between steps, as
+// the real repairers do between model calls. Every call is recorded,
+// thread-safely.
 #include "app/state/Engine.hpp"
 
 #include <QStringList>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <variant>
 
@@ -18,10 +21,31 @@ namespace tovrane::app::test {
 
 using std::chrono::milliseconds;
 
+// A point where a scripted call stops until the test releases it. A test
+// that holds a call releases it on every way out (a failed check included),
+// or the worker never ends and the test program waits for it forever.
+class Hold {
+ public:
+  void release();
+  // The call has come to the hold (it may have passed it since).
+  bool reached() const;
+  // For the fake: marks the hold reached and waits for the release.
+  void pass();
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable released_;
+  bool reached_ = false;
+  bool isReleased_ = false;
+};
+
+// One scripted report: the call waits for `hold` (when set), then `delay`,
+// then reports `value`.
 template <typename Value>
 struct Step {
   milliseconds delay{0};
   Value value;
+  std::shared_ptr<Hold> hold{};
 };
 
 struct ConversionScript {
@@ -38,12 +62,12 @@ struct RepairScript {
 
 struct DeviceRunScript {
   std::vector<Step<std::string>> statuses;
-  std::optional<EngineError> error;
+  std::optional<EngineError> error{};
 };
 
 struct PullScript {
   std::vector<Step<std::pair<double, std::string>>> progress;
-  std::optional<EngineError> error;
+  std::optional<EngineError> error{};
 };
 
 class FakeEngine final : public Engine {
@@ -80,6 +104,8 @@ class FakeEngine final : public Engine {
   std::vector<ModelTier> ladderTiers;
   std::vector<TestDevice> android;
   std::vector<TestDevice> ios;
+  // When set, the Android listing waits for it before it answers.
+  std::shared_ptr<Hold> androidListingHold;
   std::vector<LocalModel> localModels;
   bool localInstalled = false;
   bool localRunning = false;
