@@ -53,6 +53,7 @@ struct ConversionResult {
   int images = 0;
   int colors = 0;
   double coverage = 1;
+  bool operator==(const ConversionResult&) const = default;
 };
 
 // 1 without lines, else 1 - 3 × untranslated places / lines, never below 0.
