@@ -26,11 +26,14 @@ constexpr StyleMetrics styleMetrics[] = {
     {TextStyle::caption2, 10, QFont::Normal},
 };
 
+// Read and written on the UI thread only, like every animation it governs.
+bool animationsOn = true;
+}  // namespace
+
 QColor withAlpha(QColor colour, double alpha) {
   colour.setAlphaF(static_cast<float>(alpha));
   return colour;
 }
-}  // namespace
 
 QFont font(TextStyle style) {
   QFont result = QApplication::font();
@@ -120,6 +123,22 @@ QIcon icon(const QString& symbol, const QColor& tint) {
     }
   }
   return result;
+}
+
+bool animationsEnabled() { return animationsOn; }
+
+void setAnimationsEnabled(bool enabled) { animationsOn = enabled; }
+
+void startAnimation(QAbstractAnimation* animation, QAbstractAnimation::DeletionPolicy policy) {
+  if (!animationsOn && animation->loopCount() != 1) {
+    animation->setLoopCount(1);
+  }
+  animation->start(policy);
+  if (!animationsOn && animation->state() == QAbstractAnimation::Running) {
+    // Reaching the end while running stops the animation the ordinary way.
+    const bool forward = animation->direction() == QAbstractAnimation::Forward;
+    animation->setCurrentTime(forward ? animation->totalDuration() : 0);
+  }
 }
 
 }  // namespace tovrane::app

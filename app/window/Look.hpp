@@ -1,7 +1,9 @@
 #pragma once
 // The window's one look: the Fusion style with a fixed light palette made
 // from Brand, whatever colour scheme the system uses; the named text styles
-// at the sizes of the Mac defaults; icons by symbol name, tinted when drawn.
+// at the sizes of the Mac defaults; icons by symbol name, tinted when drawn;
+// and the one switch that lets every animation of the app jump to its end.
+#include <QAbstractAnimation>
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -18,6 +20,9 @@ enum class TextStyle { largeTitle, title, title2, title3, headline, body, callou
 // The font of a named style: pixel size and weight of the Mac default.
 QFont font(TextStyle style);
 
+// colour at the given opacity, 0 to 1.
+QColor withAlpha(QColor colour, double alpha);
+
 // Secondary and tertiary text: ink at 50 % and 25 %.
 QColor secondaryText();
 QColor tertiaryText();
@@ -31,5 +36,16 @@ void applyLook(QApplication& application);
 // the table does not know.
 QPixmap iconPixmap(const QString& symbol, int size, const QColor& tint, qreal devicePixelRatio = 1.0);
 QIcon icon(const QString& symbol, const QColor& tint);
+
+// Animations are on unless switched off (the tests do, so that every
+// transition ends at once). The user's Reduce Motion setting is another
+// matter: only the views that name it ask the platform for it.
+bool animationsEnabled();
+void setAnimationsEnabled(bool enabled);
+// Starts an animation of the app. While animations are off it jumps to its
+// end at once (a looping one to the end of its first loop) and stops, so the
+// animated property holds its final value and finished() has been emitted.
+void startAnimation(QAbstractAnimation* animation,
+                    QAbstractAnimation::DeletionPolicy policy = QAbstractAnimation::KeepWhenStopped);
 
 }  // namespace tovrane::app

@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, root.path() + QStringLiteral("/home/.config"));
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, root.path() + QStringLiteral("/home/.config"));
-  // Animations off: every transition ends at once.
+  // Animations off: every transition of the app and of Qt's own widgets ends at once.
+  setAnimationsEnabled(false);
   QApplication::setEffectEnabled(Qt::UI_General, false);
   applyLook(application);
 

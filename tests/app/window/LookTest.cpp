@@ -8,6 +8,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QImage>
+#include <QSignalSpy>
+#include <QVariantAnimation>
 #include <QtTest>
 
 using namespace tovrane::app;
@@ -94,6 +96,50 @@ class LookTest : public QObject {
     sheet.show();
     test::capture(&sheet, QStringLiteral("icons"));
     QVERIFY(QFile::exists(QStringLiteral(":/icons/LICENSE-tabler-icons.txt")));
+  }
+
+  // The test main switches animations off; then every kind ends at once, at its end.
+  void animationsJumpToTheirEndWhileSwitchedOff_data() {
+    QTest::addColumn<int>("loops");
+    QTest::addColumn<bool>("backward");
+    QTest::addColumn<double>("end");
+    QTest::newRow("once") << 1 << false << 1.0;
+    QTest::newRow("backward") << 1 << true << 0.0;
+    QTest::newRow("three times") << 3 << false << 1.0;
+    QTest::newRow("forever") << -1 << false << 1.0;
+  }
+  void animationsJumpToTheirEndWhileSwitchedOff() {
+    QFETCH(int, loops);
+    QFETCH(bool, backward);
+    QFETCH(double, end);
+    QVERIFY(!animationsEnabled());
+    QVariantAnimation animation;
+    animation.setStartValue(0.0);
+    animation.setEndValue(1.0);
+    animation.setDuration(400);
+    animation.setLoopCount(loops);
+    animation.setDirection(backward ? QAbstractAnimation::Backward : QAbstractAnimation::Forward);
+    QSignalSpy finished(&animation, &QAbstractAnimation::finished);
+    startAnimation(&animation);
+    QCOMPARE(animation.state(), QAbstractAnimation::Stopped);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(animation.currentValue().toDouble(), end);
+  }
+
+  void animationsRunWhileSwitchedOn() {
+    setAnimationsEnabled(true);
+    QVariantAnimation animation;
+    animation.setStartValue(0.0);
+    animation.setEndValue(1.0);
+    animation.setDuration(50);
+    QSignalSpy finished(&animation, &QAbstractAnimation::finished);
+    startAnimation(&animation);
+    const bool running = animation.state() == QAbstractAnimation::Running;
+    const bool ended = finished.wait(5000);
+    setAnimationsEnabled(false);
+    QVERIFY(running);
+    QVERIFY(ended);
+    QCOMPARE(animation.currentValue().toDouble(), 1.0);
   }
 };
 
