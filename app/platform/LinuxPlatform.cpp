@@ -19,6 +19,22 @@ const QString launcherEntryUri = QStringLiteral("application://tovrane-android.d
 const QString studioDownloadPage = QStringLiteral("https://developer.android.com/studio");
 // The portal answers at once when it runs; a missing one must not hang the window.
 constexpr int portalTimeoutMs = 1000;
+const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString portalSettings = QStringLiteral("org.freedesktop.portal.Settings");
+const QString interfaceNamespace = QStringLiteral("org.gnome.desktop.interface");
+const QString animationsKey = QStringLiteral("enable-animations");
+
+// The portal wraps the value in one variant, older versions of Read in two.
+std::optional<bool> unwrapBool(QVariant value) {
+  while (value.typeId() == qMetaTypeId<QDBusVariant>()) {
+    value = qvariant_cast<QDBusVariant>(value).variant();
+  }
+  if (value.typeId() != QMetaType::Bool) {
+    return std::nullopt;
+  }
+  return value.toBool();
+}
 }  // namespace
 
 // On macOS MacPlatform.mm provides the platform; this class still builds there for its tests.
@@ -29,7 +45,14 @@ std::unique_ptr<Platform> Platform::create(Launcher& launcher) {
 #endif
 
 LinuxPlatform::LinuxPlatform(Launcher& launcher, std::optional<StudioSearch> studioSearch)
-    : launcher_(launcher), studioSearch_(std::move(studioSearch)) {}
+    : launcher_(launcher), studioSearch_(std::move(studioSearch)) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (bus.isConnected()) {
+    // Bound to the portal's name, so a portal that starts later is heard too.
+    bus.connect(portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
+                SLOT(portalSettingChanged(QString, QString, QDBusVariant)));
+  }
+}
 
 void LinuxPlatform::setDockBadge(int count) {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -75,24 +98,40 @@ void LinuxPlatform::openInAndroidStudio(const QString& folder) {
 }
 
 bool LinuxPlatform::reduceMotion() {
+  if (reduceMotion_) {
+    return *reduceMotion_;
+  }
+  reduceMotion_ = false;
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
     return false;
   }
-  QDBusMessage read = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/freedesktop/portal/desktop"),
-      QStringLiteral("org.freedesktop.portal.Settings"), QStringLiteral("Read"));
-  read << QStringLiteral("org.gnome.desktop.interface") << QStringLiteral("enable-animations");
+  QDBusMessage read = QDBusMessage::createMethodCall(portalService, portalPath, portalSettings, QStringLiteral("Read"));
+  read << interfaceNamespace << animationsKey;
   const QDBusMessage reply = bus.call(read, QDBus::Block, portalTimeoutMs);
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-    return false;
+  if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+    const std::optional<bool> animations = unwrapBool(reply.arguments().constFirst());
+    reduceMotion_ = animations && !*animations;
   }
-  // The portal wraps the value in one variant, older versions in two.
-  QVariant value = reply.arguments().constFirst();
-  while (value.typeId() == qMetaTypeId<QDBusVariant>()) {
-    value = qvariant_cast<QDBusVariant>(value).variant();
+  return *reduceMotion_;
+}
+
+void LinuxPlatform::portalSettingChanged(const QString& nameSpace, const QString& key, const QDBusVariant& value) {
+  if (nameSpace != interfaceNamespace || key != animationsKey) {
+    return;
   }
-  return value.typeId() == QMetaType::Bool && !value.toBool();
+  if (const std::optional<bool> animations = unwrapBool(value.variant())) {
+    setReduceMotion(!*animations);
+  }
+}
+
+void LinuxPlatform::setReduceMotion(bool reduced) {
+  // Before the first read nobody holds a value that could be stale.
+  const bool changed = reduceMotion_ && *reduceMotion_ != reduced;
+  reduceMotion_ = reduced;
+  if (changed) {
+    emit reduceMotionChanged(reduced);
+  }
 }
 
 bool LinuxPlatform::hasIosTooling() { return false; }

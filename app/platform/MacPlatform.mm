@@ -1,5 +1,6 @@
 // The platform layer on macOS: the Dock tile, Finder, the Trash, Android
-// Studio by its bundle identifier, and the system's Reduce Motion setting.
+// Studio by its bundle identifier, and the system's Reduce Motion setting,
+// followed through the workspace's accessibility notification.
 // Built only on Apple systems (see app/CMakeLists.txt).
 #include "app/platform/Launcher.hpp"
 #include "app/platform/Platform.hpp"
@@ -17,7 +18,28 @@ namespace {
 
 class MacPlatform final : public Platform {
  public:
-  explicit MacPlatform(Launcher& launcher) : launcher_(launcher) {}
+  explicit MacPlatform(Launcher& launcher) : launcher_(launcher) {
+    @autoreleasepool {
+      NSWorkspace* workspace = [NSWorkspace sharedWorkspace];
+      reduceMotion_ = [workspace accessibilityDisplayShouldReduceMotion];
+      id observer = [[workspace notificationCenter]
+          addObserverForName:NSWorkspaceAccessibilityDisplayOptionsDidChangeNotification
+                      object:nil
+                       queue:[NSOperationQueue mainQueue]
+                  usingBlock:^(NSNotification* /*note*/) {
+                    followReduceMotion();
+                  }];
+      // Retained by hand: this file builds with and without automatic reference counting.
+      observer_ = CFBridgingRetain(observer);
+    }
+  }
+
+  ~MacPlatform() override {
+    @autoreleasepool {
+      [[[NSWorkspace sharedWorkspace] notificationCenter] removeObserver:(__bridge id)observer_];
+    }
+    CFRelease(observer_);
+  }
 
   void setDockBadge(int count) override {
     @autoreleasepool {
@@ -57,9 +79,7 @@ class MacPlatform final : public Platform {
     launcher_.openUrl(QUrl(QStringLiteral("https://developer.android.com/studio")));
   }
 
-  bool reduceMotion() override {
-    return [[NSWorkspace sharedWorkspace] accessibilityDisplayShouldReduceMotion];
-  }
+  bool reduceMotion() override { return reduceMotion_; }
 
   bool hasIosTooling() override {
     return QFileInfo(QStringLiteral("/usr/bin/xcrun")).isExecutable() &&
@@ -67,7 +87,17 @@ class MacPlatform final : public Platform {
   }
 
  private:
+  void followReduceMotion() {
+    const bool reduced = [[NSWorkspace sharedWorkspace] accessibilityDisplayShouldReduceMotion];
+    if (reduced != reduceMotion_) {
+      reduceMotion_ = reduced;
+      emit reduceMotionChanged(reduced);
+    }
+  }
+
   Launcher& launcher_;
+  bool reduceMotion_ = false;
+  CFTypeRef observer_ = nullptr;
 };
 
 }  // namespace

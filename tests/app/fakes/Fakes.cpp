@@ -54,6 +54,12 @@ bool FakePlatform::reduceMotion() {
   calls.append(QStringLiteral("reduceMotion"));
   return reducedMotion;
 }
+void FakePlatform::setReducedMotion(bool reduced) {
+  if (reduced != reducedMotion) {
+    reducedMotion = reduced;
+    emit reduceMotionChanged(reduced);
+  }
+}
 bool FakePlatform::hasIosTooling() {
   calls.append(QStringLiteral("iosTooling"));
   return iosTooling;

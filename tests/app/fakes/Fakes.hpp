@@ -66,6 +66,9 @@ class FakePlatform final : public Platform {
   bool reduceMotion() override;
   bool hasIosTooling() override;
 
+  // Changes reducedMotion and sends the change notice when it differs.
+  void setReducedMotion(bool reduced);
+
   // One line per call, for example "badge 3" or "trash /tmp/x".
   QStringList calls;
   bool trashSucceeds = true;

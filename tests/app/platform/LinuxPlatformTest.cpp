@@ -4,8 +4,10 @@
 #include "tests/app/fakes/Fakes.hpp"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDir>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QThread>
 #include <QtTest>
@@ -80,24 +82,54 @@ class LinuxPlatformTest : public QObject {
     QVERIFY(!platform.hasIosTooling());
   }
 
+  // Read once, then followed through the portal's change signal only: a
+  // value that changes without the signal is not seen, so painting never
+  // waits on the bus.
   void reduceMotionFollowsTheSettingsPortal() {
-    test::RecordingLauncher launcher;
-    LinuxPlatform platform(launcher);
     QVERIFY2(QDBusConnection::sessionBus().isConnected(), "no session bus: run under dbus-run-session");
+    test::RecordingLauncher launcher;
+    LinuxPlatform early(launcher);
+    QSignalSpy earlyChanges(&early, &Platform::reduceMotionChanged);
     // No portal on the bus: motion as usual.
-    QVERIFY(!platform.reduceMotion());
+    QVERIFY(!early.reduceMotion());
 
     QThread portalThread;
     FakeSettingsPortal portal;
+    portal.animationsEnabled = false;
     portal.moveToThread(&portalThread);
     portalThread.start();
     QDBusConnection portalBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-portal");
     QVERIFY(portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
     QVERIFY(portalBus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
                                      QDBusConnection::ExportScriptableSlots));
-    QVERIFY(!platform.reduceMotion());
-    portal.animationsEnabled = false;
-    QVERIFY(platform.reduceMotion());
+    LinuxPlatform late(launcher);
+    QSignalSpy lateChanges(&late, &Platform::reduceMotionChanged);
+    QVERIFY(late.reduceMotion());
+    portal.animationsEnabled = true;
+    QVERIFY(late.reduceMotion());
+    QVERIFY(!early.reduceMotion());
+
+    const auto settingChanged = [&portalBus](const char* nameSpace, const char* key, const QVariant& value) {
+      QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/portal/desktop"),
+                                                       QStringLiteral("org.freedesktop.portal.Settings"),
+                                                       QStringLiteral("SettingChanged"));
+      signal << QString::fromLatin1(nameSpace) << QString::fromLatin1(key) << QVariant::fromValue(QDBusVariant(value));
+      QVERIFY(portalBus.send(signal));
+    };
+    // Other settings, a value of the wrong type and a repeated value change nothing.
+    settingChanged("org.gnome.desktop.interface", "gtk-theme", false);
+    settingChanged("org.gnome.desktop.a11y", "enable-animations", false);
+    settingChanged("org.gnome.desktop.interface", "enable-animations", QStringLiteral("false"));
+    settingChanged("org.gnome.desktop.interface", "enable-animations", false);
+    settingChanged("org.gnome.desktop.interface", "enable-animations", false);
+    settingChanged("org.gnome.desktop.interface", "enable-animations", true);
+    QTRY_COMPARE(earlyChanges.size(), 2);
+    QCOMPARE(earlyChanges.at(0).constFirst().toBool(), true);
+    QCOMPARE(earlyChanges.at(1).constFirst().toBool(), false);
+    QTRY_COMPARE(lateChanges.size(), 1);
+    QCOMPARE(lateChanges.at(0).constFirst().toBool(), false);
+    QVERIFY(!early.reduceMotion());
+    QVERIFY(!late.reduceMotion());
 
     portalBus.unregisterObject(QStringLiteral("/org/freedesktop/portal/desktop"));
     portalBus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
