@@ -1,0 +1,27 @@
+#pragma once
+// The app's formats of dates and numbers, in one place: German relative
+// dates, the abbreviated date with time, fixed decimals with a decimal point,
+// and counts with the locale's digit grouping.
+#include <QDateTime>
+#include <QString>
+
+namespace tovrane::app {
+
+// How far date lies from now, by the largest calendar unit that is not zero,
+// with the named form where German has one: "jetzt", "gestern", "vorgestern",
+// "morgen", "übermorgen", "letzte Woche", "nächsten Monat", "letztes Jahr", …;
+// otherwise "vor N" or "in N" and the full unit name ("vor 2 Stunden",
+// "in 1 Woche"). The calendar is that of now's time zone.
+QString relativeDate(const QDateTime& date, const QDateTime& now);
+
+// The date abbreviated and the time short, in local time: "3. Okt. 2025, 14:05".
+QString abbreviatedDateTime(const QDateTime& date);
+
+// value with the given number of decimals and a decimal point whatever the
+// locale (the "%.1f" of sizes, the "%.2f" of costs).
+QString fixedDecimals(double value, int decimals);
+
+// count with the digit grouping of the user's locale ("12.345" in German).
+QString groupedCount(qint64 count);
+
+}  // namespace tovrane::app
