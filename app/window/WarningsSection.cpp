@@ -202,6 +202,9 @@ class WarningList final : public QListView {
   bool hasHeightForWidth() const override { return true; }
 
   int heightForWidth(int width) const override {
+    if (!model()) {
+      return 0;
+    }
     if (width != cachedWidth_) {
       int height = 0;
       for (int row = 0; row < model()->rowCount(); ++row) {
