@@ -1,13 +1,22 @@
 #include "app/window/PageComponents.hpp"
 
 #include "app/state/Brand.hpp"
+#include "app/state/Clock.hpp"
+#include "app/state/ProjectRecord.hpp"
+#include "app/window/Formats.hpp"
 #include "app/window/Look.hpp"
+#include "core/support/Text.hpp"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <string_view>
 
 namespace tovrane::app {
 
@@ -89,6 +98,147 @@ Card::Card(const std::optional<QString>& title, QWidget* content, QWidget* paren
     column()->addWidget(plainLabel(*title, app::font(TextStyle::headline), Brand::ink(), this));
   }
   column()->addWidget(content);
+}
+
+ProjectRowContent projectRowContent(const ProjectRecord& record, const QDateTime& now) {
+  ProjectRowContent content;
+  const std::string name = record.name.toStdString();
+  const std::string_view first = text::prefixGraphemes(name, 1);
+  // QString's upper case is Unicode's full mapping, whatever the locale: "ß" becomes "SS".
+  content.initial = QString::fromUtf8(first.data(), static_cast<qsizetype>(first.size())).toUpper();
+  content.compiled = record.ai && record.ai->compiled == true;
+  content.name = record.name;
+  content.detail = QString::number(record.swiftFiles) + QStringLiteral(" Dateien · ") + relativeDate(record.date, now);
+  if (content.compiled) {
+    content.status = ProjectRowContent::Status::compiled;
+    content.statusText = QStringLiteral("kompiliert");
+  } else if (record.unsupported >= 1) {
+    content.status = ProjectRowContent::Status::open;
+    content.statusText = QString::number(record.ai ? record.ai->remaining : record.unsupported) + QStringLiteral(" offen");
+  }
+  const double percent = record.effectiveCoverage() * 100;
+  // Only a hand-edited history holds a coverage no whole number can show.
+  constexpr double wholeNumberLimit = 9.2e18;
+  content.coverage = std::isfinite(percent) && std::abs(percent) < wholeNumberLimit
+                         ? QString::number(static_cast<qint64>(percent)) + QStringLiteral(" %")
+                         : QStringLiteral("– %");
+  return content;
+}
+
+namespace {
+constexpr int rowSpacing = 12;
+constexpr int initialSide = 38;
+constexpr double initialRadius = 10;
+constexpr int coverageSlot = 52;
+constexpr int labelGap = 4;
+
+QFont semibold(TextStyle style) {
+  QFont result = app::font(style);
+  result.setWeight(QFont::DemiBold);
+  return result;
+}
+
+QFont coverageFont() {
+  QFont result = app::font(TextStyle::body);
+  result.setWeight(QFont::Bold);
+  return result;
+}
+
+int symbolSize(TextStyle style) { return QFontMetrics(app::font(style)).height(); }
+
+int textColumnHeight() {
+  return QFontMetrics(app::font(TextStyle::headline)).height() + 2 + QFontMetrics(app::font(TextStyle::callout)).height();
+}
+}  // namespace
+
+ProjectRow::ProjectRow(const ProjectRecord& record, const Clock& clock, QWidget* parent)
+    : QAbstractButton(parent), content_(projectRowContent(record, clock.now().toLocalTime())) {
+  setObjectName(QStringLiteral("projectRow"));
+  setAccessibleName(content_.name);
+  QStringList description{content_.detail};
+  if (!content_.statusText.isEmpty()) {
+    description.append(content_.statusText);
+  }
+  description.append(content_.coverage);
+  setAccessibleDescription(description.join(QStringLiteral(", ")));
+  setFocusPolicy(Qt::StrongFocus);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize ProjectRow::sizeHint() const { return {480, std::max(initialSide, textColumnHeight())}; }
+
+QSize ProjectRow::minimumSizeHint() const { return {240, sizeHint().height()}; }
+
+void ProjectRow::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QRectF bounds(rect());
+  // A plain button: no chrome, a faint shade while pressed, a ring for keyboard focus.
+  if (isDown()) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(withAlpha(Brand::ink(), 0.05));
+    painter.drawRoundedRect(bounds, 8, 8);
+  }
+  if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+    painter.setPen(QPen(Brand::droidDeep(), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(bounds.adjusted(1, 1, -1, -1), 7, 7);
+  }
+  const double middle = bounds.center().y();
+
+  const QRectF square(0, middle - initialSide / 2.0, initialSide, initialSide);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(content_.compiled ? withAlpha(Brand::droid(), 0.35) : withAlpha(Brand::swift(), 0.2));
+  painter.drawRoundedRect(square, initialRadius, initialRadius);
+  painter.setFont(heavyFont(17));
+  painter.setPen(Brand::ink());
+  painter.drawText(square, Qt::AlignCenter | Qt::TextSingleLine, content_.initial);
+
+  // From the right: chevron, coverage slot, status; the text column takes what is left.
+  double right = bounds.right();
+  const int chevron = symbolSize(TextStyle::body);
+  painter.drawPixmap(QPointF(right - chevron, middle - chevron / 2.0),
+                     iconPixmap(QStringLiteral("chevron.right"), chevron, tertiaryText(), devicePixelRatioF()));
+  right -= chevron + rowSpacing;
+  painter.setFont(coverageFont());
+  painter.drawText(QRectF(right - coverageSlot, 0, coverageSlot, bounds.height()),
+                   Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, content_.coverage);
+  right -= coverageSlot + rowSpacing;
+  if (content_.status != ProjectRowContent::Status::none) {
+    const bool compiled = content_.status == ProjectRowContent::Status::compiled;
+    const QFont statusFont = semibold(TextStyle::callout);
+    const int textWidth = QFontMetrics(statusFont).horizontalAdvance(content_.statusText);
+    const int symbol = compiled ? symbolSize(TextStyle::callout) : 0;
+    const QColor colour = compiled ? Brand::droidDeep() : Brand::swift();
+    double left = right - textWidth - (compiled ? symbol + labelGap : 0);
+    if (compiled) {
+      painter.drawPixmap(QPointF(left, middle - symbol / 2.0),
+                         iconPixmap(QStringLiteral("checkmark.seal.fill"), symbol, colour, devicePixelRatioF()));
+      left += symbol + labelGap;
+    }
+    painter.setFont(statusFont);
+    painter.setPen(colour);
+    painter.drawText(QRectF(left, 0, textWidth + 1, bounds.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     content_.statusText);
+    right -= textWidth + (compiled ? symbol + labelGap : 0) + rowSpacing;
+  }
+
+  const double textLeft = initialSide + rowSpacing;
+  const int textWidth = std::max(0, static_cast<int>(right - textLeft));
+  const QFont nameFont = app::font(TextStyle::headline);
+  const QFont detailFont = app::font(TextStyle::callout);
+  const QFontMetrics nameMetrics(nameFont);
+  const QFontMetrics detailMetrics(detailFont);
+  const double top = middle - textColumnHeight() / 2.0;
+  painter.setFont(nameFont);
+  painter.setPen(Brand::ink());
+  painter.drawText(QRectF(textLeft, top, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   nameMetrics.elidedText(content_.name, Qt::ElideRight, textWidth));
+  painter.setFont(detailFont);
+  painter.setPen(secondaryText());
+  painter.drawText(QRectF(textLeft, top + nameMetrics.height() + 2, textWidth, detailMetrics.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   detailMetrics.elidedText(content_.detail, Qt::ElideRight, textWidth));
 }
 
 LogoGeometry logoGeometry(double width) {

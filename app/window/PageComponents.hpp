@@ -4,7 +4,9 @@
 // logo. Each shows what it was made with and starts no work; a page makes
 // them anew when what they show changes (a tile's value alone may change
 // in place). One logical pixel stands for one point of the design.
+#include <QAbstractButton>
 #include <QColor>
+#include <QDateTime>
 #include <QRectF>
 #include <QString>
 #include <QWidget>
@@ -15,6 +17,9 @@ class QLabel;
 class QVBoxLayout;
 
 namespace tovrane::app {
+
+class Clock;
+struct ProjectRecord;
 
 // The white panel behind tiles and cards: a rounded rectangle (radius 18)
 // filled white at 75 %, a 1-pixel border in ink at 6 % inside its edge, and
@@ -58,6 +63,45 @@ class StatTile : public Panel {
 class Card : public Panel {
  public:
   Card(const std::optional<QString>& title, QWidget* content, QWidget* parent = nullptr);
+};
+
+// What a project row shows, from the record and the moment now.
+struct ProjectRowContent {
+  enum class Status { none, compiled, open };
+  // The name's first character in upper case; empty for an empty name.
+  QString initial;
+  // The last AI repair ended with a compiled project: the square is green.
+  bool compiled = false;
+  QString name;
+  // "12 Dateien · vor 2 Stunden".
+  QString detail;
+  Status status = Status::none;
+  // "kompiliert", "4 offen", or empty.
+  QString statusText;
+  // The effective coverage truncated to whole percent ("87 %"); "– %" when
+  // it is no finite number a whole number can hold.
+  QString coverage;
+  bool operator==(const ProjectRowContent&) const = default;
+};
+ProjectRowContent projectRowContent(const ProjectRecord& record, const QDateTime& now);
+
+// One history record as a row, the whole of it a flat button: the initial
+// square, name and detail line, the status, the coverage right-aligned in
+// a slot of 52 so that stacked rows line up, and a chevron. The relative
+// date is that of the moment the row is made.
+class ProjectRow : public QAbstractButton {
+ public:
+  ProjectRow(const ProjectRecord& record, const Clock& clock, QWidget* parent = nullptr);
+
+  const ProjectRowContent& content() const { return content_; }
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  ProjectRowContent content_;
 };
 
 // The logo's two shapes for a given width, on a grid of 40 × 40 units of

@@ -1,12 +1,18 @@
 #include "app/state/Brand.hpp"
+#include "app/state/ProjectRecord.hpp"
 #include "app/window/Look.hpp"
 #include "app/window/PageComponents.hpp"
 #include "tests/app/AppTest.hpp"
+#include "tests/app/fakes/Fakes.hpp"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <QFrame>
+#include <QSignalSpy>
 #include <QtTest>
+
+#include <limits>
 
 using namespace tovrane::app;
 
@@ -19,6 +25,57 @@ QStringList labelTexts(const QWidget& widget) {
     }
   }
   return texts;
+}
+
+using AI = ProjectRecord::AIRecord;
+using Status = ProjectRowContent::Status;
+
+// "Wetter": 12 Swift files, converted two hours before the fake clock's now,
+// 87 % covered with 4 untranslated places; each case changes a little of it.
+ProjectRecord wetter(std::optional<AI> ai = std::nullopt, int unsupported = 4, double coverage = 0.87) {
+  ProjectRecord record;
+  record.name = QStringLiteral("Wetter");
+  record.date = test::fixedNow().addSecs(-2 * 3600);
+  record.swiftFiles = 12;
+  record.coverage = coverage;
+  record.unsupported = unsupported;
+  record.ai = ai;
+  return record;
+}
+
+AI repair(int remaining, std::optional<bool> compiled) {
+  AI ai;
+  ai.remaining = remaining;
+  ai.compiled = compiled;
+  return ai;
+}
+
+struct RowCase {
+  const char* name;
+  ProjectRecord record;
+  bool compiled;
+  Status status;
+  const char* statusText;
+  const char* coverage;
+};
+
+const std::vector<RowCase>& rowCases() {
+  static const std::vector<RowCase> cases = {
+      {"no AI record", wetter(), false, Status::open, "4 offen", "87 %"},
+      {"compiled, places left", wetter(repair(3, true)), true, Status::compiled, "kompiliert", "90 %"},
+      {"compiled, nothing left", wetter(repair(0, true)), true, Status::compiled, "kompiliert", "100 %"},
+      {"repair left 1", wetter(repair(1, false)), false, Status::open, "1 offen", "96 %"},
+      {"repair left 0 without compiling", wetter(repair(0, false)), false, Status::open, "0 offen", "100 %"},
+      {"repair left 0, no compile check", wetter(repair(0, std::nullopt)), false, Status::open, "0 offen", "100 %"},
+      {"no places", wetter(std::nullopt, 0), false, Status::none, "", "87 %"},
+      {"99.9 % is 99 %", wetter(std::nullopt, 0, 0.999), false, Status::none, "", "99 %"},
+      {"full", wetter(std::nullopt, 0, 1.0), false, Status::none, "", "100 %"},
+      {"not a number", wetter(std::nullopt, 0, std::numeric_limits<double>::quiet_NaN()), false, Status::none, "",
+       "– %"},
+      {"infinite", wetter(std::nullopt, 0, std::numeric_limits<double>::infinity()), false, Status::none, "", "– %"},
+      {"beyond whole numbers", wetter(std::nullopt, 0, 1e30), false, Status::none, "", "– %"},
+  };
+  return cases;
 }
 
 // A sheet on the page background with the page's margin, for captures.
@@ -70,6 +127,100 @@ class PageComponentsTest : public QObject {
     QCOMPARE(picture.pixelColor(20, 20).rgb(), Brand::droid().rgb());
     QVERIFY(picture.pixelColor(27, 39).rgb() != Brand::droid().rgb());
     QVERIFY(picture.pixelColor(33, 5).rgb() != Brand::swift().rgb());
+  }
+
+  void projectRowTexts_data() {
+    QTest::addColumn<int>("index");
+    for (std::size_t index = 0; index < rowCases().size(); ++index) {
+      QTest::newRow(rowCases()[index].name) << static_cast<int>(index);
+    }
+  }
+  void projectRowTexts() {
+    QFETCH(int, index);
+    const RowCase& expected = rowCases()[static_cast<std::size_t>(index)];
+    const ProjectRowContent content = projectRowContent(expected.record, test::fixedNow());
+    QCOMPARE(content.name, "Wetter");
+    QCOMPARE(content.initial, "W");
+    QCOMPARE(content.detail, "12 Dateien · vor 2 Stunden");
+    QCOMPARE(content.compiled, expected.compiled);
+    QCOMPARE(content.status, expected.status);
+    QCOMPARE(content.statusText, QString::fromUtf8(expected.statusText));
+    QCOMPARE(content.coverage, QString::fromUtf8(expected.coverage));
+  }
+
+  void projectRowInitials_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("initial");
+    QTest::newRow("sharp s") << "ßpiel" << "SS";
+    QTest::newRow("lower case") << "wetter" << "W";
+    QTest::newRow("combining accent") << "e\u0301clair" << "E\u0301";
+    QTest::newRow("emoji with skin tone") << "\U0001F44D\U0001F3FD Daumen" << "\U0001F44D\U0001F3FD";
+    QTest::newRow("family emoji") << "\U0001F468\u200D\U0001F469\u200D\U0001F467 App" << "\U0001F468\u200D\U0001F469\u200D\U0001F467";
+    QTest::newRow("flag") << "\U0001F1E9\U0001F1EA Berlin" << "\U0001F1E9\U0001F1EA";
+    QTest::newRow("empty") << "" << "";
+  }
+  void projectRowInitials() {
+    QFETCH(QString, name);
+    QFETCH(QString, initial);
+    ProjectRecord record = wetter();
+    record.name = name;
+    QCOMPARE(projectRowContent(record, test::fixedNow()).initial, initial);
+  }
+
+  // The whole row is one button: a click on its empty middle and Space both press it.
+  void projectRowIsOneButton() {
+    test::FakeClock clock;
+    QWidget page;
+    auto* layout = new QVBoxLayout(&page);
+    auto* row = new ProjectRow(wetter(), clock);
+    layout->addWidget(row);
+    page.resize(600, 80);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QSignalSpy clicked(row, &QAbstractButton::clicked);
+    QTest::mouseClick(row, Qt::LeftButton, {}, QPoint(row->width() / 2, row->height() - 2));
+    row->setFocus();
+    QTest::keyClick(row, Qt::Key_Space);
+    QCOMPARE(clicked.size(), 2);
+    QCOMPARE(row->height(), 38);
+    QCOMPARE(row->accessibleName(), "Wetter");
+    QCOMPARE(row->accessibleDescription(), "12 Dateien · vor 2 Stunden, 4 offen, 87 %");
+    QVERIFY(test::unnamedInteractiveWidgets(&page).isEmpty());
+  }
+
+  void projectRowCaptures() {
+    test::FakeClock clock;
+    std::vector<ProjectRecord> records = {wetter(repair(2, true)), wetter(), wetter(repair(1, false)),
+                                          wetter(std::nullopt, 0, 0.999)};
+    records[0].name = QStringLiteral("ßpiel & Spaß");
+    records[0].date = test::fixedNow().addDays(-1);
+    records[1].name = QStringLiteral("wetter");
+    records[2].name = QStringLiteral("<b>Notizen</b> mit einem sehr langen Namen, der nicht in die Zeile passt und abgeschnitten wird");
+    records[2].date = test::fixedNow().addDays(-40);
+    records[3].name = QStringLiteral("\U0001F44D\U0001F3FD Daumen");
+    records.push_back(wetter(std::nullopt, 0, std::numeric_limits<double>::quiet_NaN()));
+    records.back().name = QStringLiteral("Kaputt");
+    records.back().swiftFiles = 1;
+    records.back().date = test::fixedNow().addSecs(-20);
+
+    auto* rows = new QWidget;
+    auto* column = new QVBoxLayout(rows);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(12);
+    for (std::size_t at = 0; at < records.size(); ++at) {
+      column->addWidget(new ProjectRow(records[at], clock));
+      if (at + 1 < records.size()) {
+        auto* divider = new QFrame;
+        divider->setFrameShape(QFrame::HLine);
+        divider->setStyleSheet(QStringLiteral("color: rgba(0, 0, 0, 20)"));
+        column->addWidget(divider);
+      }
+    }
+    Sheet sheet(700);
+    sheet.column->addWidget(new Card(QStringLiteral("Zuletzt umgewandelt"), rows));
+    sheet.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+    test::capture(&sheet, QStringLiteral("project-rows"));
   }
 
   void headerTileAndCard() {
