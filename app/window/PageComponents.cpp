@@ -44,12 +44,37 @@ QLabel* plainLabel(const QString& text, const QFont& font, const QColor& colour,
   return label;
 }
 
-// A symbol as tall as a line of the given text style.
+// Symbols stand as tall as a line of the text style they go with.
+int symbolSize(TextStyle style) { return QFontMetrics(app::font(style)).height(); }
+
 QLabel* symbolLabel(const QString& symbol, TextStyle style, const QColor& tint, QWidget* parent) {
   auto* label = new QLabel(parent);
-  const int size = QFontMetrics(app::font(style)).height();
-  label->setPixmap(iconPixmap(symbol, size, tint, parent->devicePixelRatioF()));
+  label->setPixmap(iconPixmap(symbol, symbolSize(style), tint, parent->devicePixelRatioF()));
   return label;
+}
+
+// The project row: items 12 apart, the initial square, the coverage slot.
+constexpr int rowSpacing = 12;
+constexpr int initialSide = 38;
+constexpr double initialRadius = 10;
+constexpr int coverageSlot = 52;
+constexpr int labelGap = 4;
+
+QFont semibold(TextStyle style) {
+  QFont result = app::font(style);
+  result.setWeight(QFont::DemiBold);
+  return result;
+}
+
+QFont coverageFont() {
+  QFont result = app::font(TextStyle::body);
+  result.setWeight(QFont::Bold);
+  return result;
+}
+
+int textColumnHeight() {
+  return QFontMetrics(app::font(TextStyle::headline)).height() + 2 +
+         QFontMetrics(app::font(TextStyle::callout)).height();
 }
 }  // namespace
 
@@ -114,7 +139,8 @@ ProjectRowContent projectRowContent(const ProjectRecord& record, const QDateTime
     content.statusText = QStringLiteral("kompiliert");
   } else if (record.unsupported >= 1) {
     content.status = ProjectRowContent::Status::open;
-    content.statusText = QString::number(record.ai ? record.ai->remaining : record.unsupported) + QStringLiteral(" offen");
+    const int open = record.ai ? record.ai->remaining : record.unsupported;
+    content.statusText = QString::number(open) + QStringLiteral(" offen");
   }
   const double percent = record.effectiveCoverage() * 100;
   // Only a hand-edited history holds a coverage no whole number can show.
@@ -124,32 +150,6 @@ ProjectRowContent projectRowContent(const ProjectRecord& record, const QDateTime
                          : QStringLiteral("– %");
   return content;
 }
-
-namespace {
-constexpr int rowSpacing = 12;
-constexpr int initialSide = 38;
-constexpr double initialRadius = 10;
-constexpr int coverageSlot = 52;
-constexpr int labelGap = 4;
-
-QFont semibold(TextStyle style) {
-  QFont result = app::font(style);
-  result.setWeight(QFont::DemiBold);
-  return result;
-}
-
-QFont coverageFont() {
-  QFont result = app::font(TextStyle::body);
-  result.setWeight(QFont::Bold);
-  return result;
-}
-
-int symbolSize(TextStyle style) { return QFontMetrics(app::font(style)).height(); }
-
-int textColumnHeight() {
-  return QFontMetrics(app::font(TextStyle::headline)).height() + 2 + QFontMetrics(app::font(TextStyle::callout)).height();
-}
-}  // namespace
 
 ProjectRow::ProjectRow(const ProjectRecord& record, const Clock& clock, QWidget* parent)
     : QAbstractButton(parent), content_(projectRowContent(record, clock.now().toLocalTime())) {
@@ -209,8 +209,9 @@ void ProjectRow::paintEvent(QPaintEvent*) {
     const QFont statusFont = semibold(TextStyle::callout);
     const int textWidth = QFontMetrics(statusFont).horizontalAdvance(content_.statusText);
     const int symbol = compiled ? symbolSize(TextStyle::callout) : 0;
+    const int labelWidth = textWidth + (compiled ? symbol + labelGap : 0);
     const QColor colour = compiled ? Brand::droidDeep() : Brand::swift();
-    double left = right - textWidth - (compiled ? symbol + labelGap : 0);
+    double left = right - labelWidth;
     if (compiled) {
       painter.drawPixmap(QPointF(left, middle - symbol / 2.0),
                          iconPixmap(QStringLiteral("checkmark.seal.fill"), symbol, colour, devicePixelRatioF()));
@@ -218,9 +219,9 @@ void ProjectRow::paintEvent(QPaintEvent*) {
     }
     painter.setFont(statusFont);
     painter.setPen(colour);
-    painter.drawText(QRectF(left, 0, textWidth + 1, bounds.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     content_.statusText);
-    right -= textWidth + (compiled ? symbol + labelGap : 0) + rowSpacing;
+    painter.drawText(QRectF(left, 0, textWidth + 1, bounds.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, content_.statusText);
+    right -= labelWidth + rowSpacing;
   }
 
   const double textLeft = initialSide + rowSpacing;
@@ -232,7 +233,8 @@ void ProjectRow::paintEvent(QPaintEvent*) {
   const double top = middle - textColumnHeight() / 2.0;
   painter.setFont(nameFont);
   painter.setPen(Brand::ink());
-  painter.drawText(QRectF(textLeft, top, textWidth, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+  painter.drawText(QRectF(textLeft, top, textWidth, nameMetrics.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    nameMetrics.elidedText(content_.name, Qt::ElideRight, textWidth));
   painter.setFont(detailFont);
   painter.setPen(secondaryText());

@@ -315,7 +315,8 @@ class WarningListModel final : public QAbstractListModel {
 
 QString WarningsSection::category(std::string_view message) { return toQString(categoryOrder[categoryIndex(message)]); }
 
-std::vector<WarningsSection::CategoryCount> WarningsSection::categories(const std::vector<ConversionWarning>& warnings) {
+std::vector<WarningsSection::CategoryCount> WarningsSection::categories(
+    const std::vector<ConversionWarning>& warnings) {
   std::array<int, categoryOrder.size()> counts{};
   for (const ConversionWarning& warning : warnings) {
     ++counts[categoryIndex(warning.message)];

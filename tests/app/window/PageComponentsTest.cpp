@@ -155,7 +155,8 @@ class PageComponentsTest : public QObject {
     QTest::newRow("lower case") << "wetter" << "W";
     QTest::newRow("combining accent") << "e\u0301clair" << "E\u0301";
     QTest::newRow("emoji with skin tone") << "\U0001F44D\U0001F3FD Daumen" << "\U0001F44D\U0001F3FD";
-    QTest::newRow("family emoji") << "\U0001F468\u200D\U0001F469\u200D\U0001F467 App" << "\U0001F468\u200D\U0001F469\u200D\U0001F467";
+    QTest::newRow("family emoji") << "\U0001F468\u200D\U0001F469\u200D\U0001F467 App"
+                                  << "\U0001F468\u200D\U0001F469\u200D\U0001F467";
     QTest::newRow("flag") << "\U0001F1E9\U0001F1EA Berlin" << "\U0001F1E9\U0001F1EA";
     QTest::newRow("empty") << "" << "";
   }
@@ -195,7 +196,8 @@ class PageComponentsTest : public QObject {
     records[0].name = QStringLiteral("ßpiel & Spaß");
     records[0].date = test::fixedNow().addDays(-1);
     records[1].name = QStringLiteral("wetter");
-    records[2].name = QStringLiteral("<b>Notizen</b> mit einem sehr langen Namen, der nicht in die Zeile passt und abgeschnitten wird");
+    records[2].name =
+        QStringLiteral("<b>Notizen</b> mit einem sehr langen Namen, der nicht in die Zeile passt und abgeschnitten wird");
     records[2].date = test::fixedNow().addDays(-40);
     records[3].name = QStringLiteral("\U0001F44D\U0001F3FD Daumen");
     records.push_back(wetter(std::nullopt, 0, std::numeric_limits<double>::quiet_NaN()));

@@ -12,7 +12,8 @@
 using namespace tovrane::app;
 
 namespace {
-ConversionWarning warning(std::string message, std::string file = "ContentView.swift", std::string source = "Text(\"Hallo\")") {
+ConversionWarning warning(std::string message, std::string file = "ContentView.swift",
+                          std::string source = "Text(\"Hallo\")") {
   return {std::move(file), std::move(message), std::move(source)};
 }
 
@@ -47,10 +48,14 @@ QStringList chipTexts(WarningsSection& section, bool onlyChecked = false) {
 // What a converted project typically reports, with one long message and one long source.
 std::vector<ConversionWarning> typicalWarnings() {
   return {
-      warning("Modifier .symbolEffect wird nicht übersetzt", "Views/StartView.swift", ".symbolEffect(.bounce, value: tapped)"),
-      warning("Unbekannter View 'ShareLink' (Platzhalter eingefügt)", "Views/DetailView.swift", "ShareLink(item: url)"),
-      warning("Unbekannte Funktion 'withAnimation'", "Model/Store.swift", "withAnimation(.spring) { items.append(item) }"),
-      warning("@Environment(\\.modelContext) wird noch nicht unterstützt", "Views/ListView.swift", "@Environment(\\.modelContext) private var context"),
+      warning("Modifier .symbolEffect wird nicht übersetzt", "Views/StartView.swift",
+              ".symbolEffect(.bounce, value: tapped)"),
+      warning("Unbekannter View 'ShareLink' (Platzhalter eingefügt)", "Views/DetailView.swift",
+              "ShareLink(item: url)"),
+      warning("Unbekannte Funktion 'withAnimation'", "Model/Store.swift",
+              "withAnimation(.spring) { items.append(item) }"),
+      warning("@Environment(\\.modelContext) wird noch nicht unterstützt", "Views/ListView.swift",
+              "@Environment(\\.modelContext) private var context"),
       warning("Unbekannter impliziter Member .insetGrouped", "Views/ListView.swift", ".listStyle(.insetGrouped)"),
       warning("Nicht unterstützter Ausdruck", "Model/Parser.swift",
               "let pattern = /(?<year>\\d{4})-(?<month>\\d{2})-(?<day>\\d{2})T(?<hour>\\d{2}):(?<minute>\\d{2})/\n"
@@ -59,7 +64,8 @@ std::vector<ConversionWarning> typicalWarnings() {
               "ganze Breite der Karte braucht und noch mehr, damit man sieht, wie der Text weiterläuft",
               "Views/Charts/ChartView.swift", "Chart(data) { BarMark(x: .value(\"Tag\", $0.day)) }"),
       warning("Unbekannter Bezeichner 'UIApplication'", "App/AppDelegate.swift", "UIApplication.shared.open(url)"),
-      warning("Modifier .toolbarBackground wird nicht übersetzt", "Views/StartView.swift", ".toolbarBackground(.visible)"),
+      warning("Modifier .toolbarBackground wird nicht übersetzt", "Views/StartView.swift",
+              ".toolbarBackground(.visible)"),
   };
 }
 }  // namespace
