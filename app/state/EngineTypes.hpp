@@ -2,6 +2,7 @@
 // The values the application exchanges with the conversion and repair engine
 // and the device launcher: plain records, no behaviour beyond naming.
 #include "core/project/ConversionContract.hpp"
+#include "core/repair/AIRepair.hpp"
 
 #include <filesystem>
 #include <map>
@@ -20,22 +21,8 @@ using tovrane::ConversionResult;
 using tovrane::ConversionStage;
 using tovrane::ConversionWarning;
 
-enum class AIProvider { gemini, claude, openAI, local, claudeCode };
-
-struct AIProviderInfo {
-  AIProvider provider;
-  const char* rawValue;
-  const char* displayName;
-};
-// All providers in their fixed order (the card shows one segment each).
-inline constexpr AIProviderInfo aiProviders[] = {
-    {AIProvider::gemini, "gemini", "Gemini"},       {AIProvider::claude, "claude", "Claude"},
-    {AIProvider::openAI, "openAI", "OpenAI"},       {AIProvider::local, "local", "Lokal"},
-    {AIProvider::claudeCode, "claudeCode", "Claude-Abo"},
-};
-const char* rawValue(AIProvider provider);
-const char* displayName(AIProvider provider);
-std::optional<AIProvider> aiProviderFromRawValue(std::string_view text);
+// One provider table: core's, with rawValue, displayName and aiProviderFromRawValue.
+using tovrane::AIProvider;
 
 struct ModelTier {
   AIProvider provider = AIProvider::gemini;

@@ -8,6 +8,7 @@
 #include "core/project/ProjectScanner.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Json.hpp"
+#include "core/support/Regex.hpp"
 #include "core/support/Text.hpp"
 
 #include <algorithm>
@@ -194,6 +195,25 @@ std::optional<ProjectManifest> readManifest(const fs::path& androidProject) {
   } catch (const files::FileError&) {
     return std::nullopt;
   }
+}
+
+std::optional<std::string> trustedPackageName(const ProjectManifest& manifest) {
+  static const Regex dottedIdentifiers(R"re([A-Za-z_][A-Za-z0-9_]*(\.[A-Za-z_][A-Za-z0-9_]*)+)re");
+  if (!dottedIdentifiers.matches(manifest.packageName)) return std::nullopt;
+  return manifest.packageName;
+}
+
+std::map<std::string, std::string> trustedFiles(const ProjectManifest& manifest) {
+  std::map<std::string, std::string> trusted;
+  for (const auto& [kotlin, swift] : manifest.files) {
+    const bool plainName = text::endsWith(kotlin, ".kt") &&
+                           kotlin.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
+    std::error_code error;
+    const bool swiftFile = swift.find('\0') == std::string::npos && text::endsWith(swift, ".swift") &&
+                           fs::path(swift).is_absolute() && fs::is_regular_file(swift, error);
+    if (plainName && swiftFile) trusted.emplace(kotlin, swift);
+  }
+  return trusted;
 }
 
 double coverageEstimate(int swiftLines, int unsupportedCount) {

@@ -44,4 +44,12 @@ std::string encodeManifest(const ProjectManifest& manifest);
 std::optional<ProjectManifest> readManifest(const std::filesystem::path& androidProject);
 std::optional<ProjectManifest> decodeManifest(std::string_view text);
 
+// A manifest is untrusted input: only what passes these guards is ever read,
+// copied, sent to a model or passed to a device tool.
+// The package name when it is dotted Java identifiers ("com.example.app").
+std::optional<std::string> trustedPackageName(const ProjectManifest& manifest);
+// The entries whose key is a plain ".kt" file name and whose value is the
+// absolute path of an existing regular ".swift" file.
+std::map<std::string, std::string> trustedFiles(const ProjectManifest& manifest);
+
 }  // namespace tovrane

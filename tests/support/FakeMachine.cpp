@@ -44,7 +44,9 @@ FakeMachine::AndroidSdk FakeMachine::androidSdk(const fs::path& folder, const Fa
   return AndroidSdk{folder, adb.install(folder / "platform-tools/adb"), emulator.install(folder / "emulator/emulator")};
 }
 
-fs::path FakeMachine::homeSdk() const { return home() / "Library/Android/sdk"; }
+fs::path FakeMachine::homeSdk() const {
+  return home() / (platform_ == Platform::macOS ? "Library/Android/sdk" : "Android/Sdk");
+}
 
 FakeMachine::Xcode FakeMachine::xcode(const FakeTool& xcrun, const FakeTool& open, const FakeTool& osascript) const {
   return Xcode{tool("/usr/bin/xcrun", xcrun), tool("/usr/bin/open", open), tool("/usr/bin/osascript", osascript)};

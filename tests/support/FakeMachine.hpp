@@ -42,7 +42,8 @@ class FakeMachine {
   // it, or place it at homeSdk().
   AndroidSdk androidSdk(const std::filesystem::path& folder, const FakeTool& adb = {},
                         const FakeTool& emulator = {}) const;
-  // home + "/Library/Android/sdk", where Android Studio puts the SDK.
+  // Where Android Studio puts the SDK: home + "/Library/Android/sdk" on
+  // macOS, home + "/Android/Sdk" on Linux.
   std::filesystem::path homeSdk() const;
 
   struct Xcode {
