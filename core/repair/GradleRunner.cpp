@@ -3,7 +3,6 @@
 #include "core/support/Process.hpp"
 #include "core/support/Text.hpp"
 
-#include <array>
 
 namespace tovrane {
 
