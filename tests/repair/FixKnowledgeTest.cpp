@@ -129,15 +129,15 @@ TEST(FixKnowledgeDiff, HunksAreAMinimalEditScriptBetweenEqualLines) {
     SCOPED_TRACE(text::join(a, "") + " → " + text::join(b, ""));
     const std::vector<Hunk> hunks = FixKnowledge::hunks(views(a), views(b));
 
-    std::vector<std::string> rebuilt;
     std::size_t i = 0, j = 0, changed = 0;
     for (const Hunk& hunk : hunks) {
       ASSERT_FALSE(hunk.oldRange.start == hunk.oldRange.end && hunk.newRange.start == hunk.newRange.end);
       // Equal lines between hunks, at least one after the first hunk.
       ASSERT_EQ(hunk.oldRange.start - i, hunk.newRange.start - j);
-      if (&hunk != &hunks.front()) ASSERT_GT(hunk.oldRange.start, i);
+      if (&hunk != &hunks.front()) {
+        ASSERT_GT(hunk.oldRange.start, i);
+      }
       for (; i < hunk.oldRange.start; ++i, ++j) ASSERT_EQ(a[i], b[j]);
-      rebuilt.insert(rebuilt.end(), b.begin() + j, b.begin() + hunk.newRange.end);
       changed += hunk.oldRange.end - hunk.oldRange.start + hunk.newRange.end - hunk.newRange.start;
       i = hunk.oldRange.end;
       j = hunk.newRange.end;

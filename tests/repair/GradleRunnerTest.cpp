@@ -214,21 +214,25 @@ TEST(GradleRunner, AFailedBuildWithoutErrorLinesIsNoCleanCompile) {
 TEST(GradleRunner, FailureReasonIsOneCleanLine) {
   struct Case {
     const char* name;
-    GradleRun run;
+    std::string output;
+    int status;
     std::string expected;
   };
   const std::vector<Case> cases = {
-      {"the line after the heading", {false, 1, "a\r\n* What went wrong:\r\n\r\n  Task failed.  \r\nlast\r\n"},
+      {"the line after the heading", "a\r\n* What went wrong:\r\n\r\n  Task failed.  \r\nlast\r\n", 1,
        "Task failed."},
-      {"else the last non-empty line", {false, 1, "first\nsecond\n \n\n"}, "second"},
-      {"a heading at the very end", {false, 1, "first\n* What went wrong:\n"}, "* What went wrong:"},
-      {"no output", {false, 137, ""}, "Code 137"},
-      {"blank output", {false, 2, " \n\t\n"}, "Code 2"},
-      {"terminal escapes dropped", {false, 1, "\x1b[31mRed\x1b[0m\tend\x07"}, "[31mRed[0m end"},
-      {"cut to 300 characters", {false, 1, std::string(150, 'x') + std::string(200, 'y')},
+      {"else the last non-empty line", "first\nsecond\n \n\n", 1, "second"},
+      {"a heading at the very end", "first\n* What went wrong:\n", 1, "* What went wrong:"},
+      {"no output", "", 137, "Code 137"},
+      {"blank output", " \n\t\n", 2, "Code 2"},
+      {"terminal escapes dropped", "\x1b[31mRed\x1b[0m\tend\x07", 1, "[31mRed[0m end"},
+      {"cut to 300 characters", std::string(150, 'x') + std::string(200, 'y'), 1,
        std::string(150, 'x') + std::string(150, 'y')},
   };
-  for (const Case& c : cases) EXPECT_EQ(GradleRunner::failureReason(c.run), c.expected) << c.name;
+  for (const Case& c : cases) {
+    const GradleRun run{false, c.status, c.output};
+    EXPECT_EQ(GradleRunner::failureReason(run), c.expected) << c.name;
+  }
 }
 
 TEST(GradleRunner, ExitStatusesAndLargeOutput) {
