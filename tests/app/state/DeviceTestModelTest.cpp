@@ -95,9 +95,10 @@ class DeviceTestModelTest : public QObject {
 
     fixture.engine.android = {tablet};
     model.load(true);
-    QTRY_COMPARE(model.androidDevices(), fixture.engine.android);
+    QVERIFY(fixture.workers.waitForAll(std::chrono::seconds(5)));
     QCOMPARE(fixture.engine.calls().size(), 4);
-    QCOMPARE(model.androidID(), QStringLiteral("Tablet_API_34"));
+    QTRY_COMPARE(model.androidID(), QStringLiteral("Tablet_API_34"));
+    QCOMPARE(model.androidDevices(), fixture.engine.android);
   }
 
   // The remembered choice stays while listed; a load never writes the settings.
