@@ -1,0 +1,88 @@
+#pragma once
+// Sends one repair prompt (system blocks and a user text) to the model of one
+// ladder rung and returns the answer text with its token counts: the local
+// model server, the three cloud APIs over HTTPS, or the Claude Code tool.
+//
+// The client is a value without state of its own: every send builds a fresh
+// request. Every HTTP request passes the rate gate and one retry loop, whose
+// single counter allows at most eight 429 retries (cloud providers only),
+// four 5xx retries and three transport retries, so a request goes out at most
+// nine times. Nothing here cancels a request under way.
+#include "core/repair/AIRepair.hpp"
+#include "core/repair/RateGate.hpp"
+#include "core/support/Host.hpp"
+#include "core/support/Http.hpp"
+#include "core/support/Json.hpp"
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tovrane {
+
+// Where the four HTTP providers live, and how long a request may stay silent.
+struct Endpoints {
+  std::string anthropic;
+  std::string openAI;
+  std::string gemini;
+  std::string local;  // the local model server (also LocalModels' base address)
+  std::chrono::milliseconds cloudTimeout{std::chrono::seconds(900)};
+  std::chrono::milliseconds localTimeout{std::chrono::seconds(300)};
+
+  static Endpoints standard();
+};
+
+class APIClient {
+ public:
+  struct Reply {
+    std::string text;
+    long long input = 0;
+    long long output = 0;
+    long long cached = 0;
+    bool operator==(const Reply&) const = default;
+  };
+  // JSON objects with a "text" string and "type": "text"; a block may carry
+  // "cache_control", which only the Anthropic API reads.
+  using SystemBlocks = std::vector<json::Json>;
+
+  // The gate and the host must outlive the client.
+  APIClient(std::map<AIProvider, std::string> keys, std::optional<std::string> claudeCodePath,
+            Endpoints endpoints = Endpoints::standard(), RateGate& gate = RateGate::shared(),
+            const Host& host = Host::system());
+
+  // Throws AIRepairError (noProvider for a cloud rung without a key, http,
+  // refusal, truncated, invalid for a local server that does not answer),
+  // http::HttpError for a cloud transport failure, json::ReadError for an
+  // answer that is not JSON, and for the Claude Code rung process::StartError
+  // or ClaudeCodeError.
+  Reply send(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const;
+
+  // The "text" strings of the blocks that have one, joined by a blank line.
+  static std::string systemText(const SystemBlocks& system);
+
+ private:
+  Reply sendLocal(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const;
+  Reply sendClaude(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
+                   const std::string& user) const;
+  Reply sendOpenAI(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
+                   const std::string& user) const;
+  Reply sendGemini(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
+                   const std::string& user) const;
+  // In ClaudeCodeRepair.cpp.
+  Reply sendClaudeCode(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const;
+
+  http::Request request(const std::string& url, http::Headers headers, const json::Json& body) const;
+  // The body of a 200 answer, after the retries described above; every other
+  // final status throws AIRepairError::http.
+  std::string perform(const http::Request& request, bool retryTooManyRequests) const;
+
+  std::map<AIProvider, std::string> keys_;
+  std::optional<std::string> claudeCodePath_;
+  Endpoints endpoints_;
+  RateGate* gate_;
+  const Host* host_;
+};
+
+}  // namespace tovrane
