@@ -125,7 +125,9 @@ UrlHandle parseUrl(const std::string& text) {
 // and what the callbacks collect. Nothing of it outlives the call.
 class Transfer {
  public:
-  Transfer(const Request& request, const LineHandler* onLine) : request_(request), onLine_(onLine) {
+  // At most one of onLine and onBytes; with neither, the body is collected whole.
+  Transfer(const Request& request, const LineHandler* onLine, const ByteHandler* onBytes = nullptr)
+      : request_(request), onLine_(onLine), onBytes_(onBytes) {
     initializeCurl();
     url_ = parseUrl(request.url);
     easy_.reset(curl_easy_init());
@@ -163,6 +165,7 @@ class Transfer {
 
   const Request& request_;
   const LineHandler* onLine_;
+  const ByteHandler* onBytes_;
   // Declared so that each handle is released after everything that uses it:
   // the easy handle reads the URL and the header list, the multi handle
   // drives the easy handle.
@@ -178,7 +181,7 @@ class Transfer {
   Headers collecting_;
   Head head_;
   bool headTaken_ = false;
-  std::string body_;  // the whole body, or when streaming the unfinished line
+  std::string body_;  // the whole body, or when streaming lines the unfinished one
   std::size_t received_ = 0;
   bool stoppedByHandler_ = false;
   std::exception_ptr handlerFailure_;
@@ -287,12 +290,20 @@ size_t Transfer::onBodyData(char* data, size_t size, size_t count, void* self) {
   const size_t length = size * count;
   transfer.received_ += length;
   transfer.takeHead();
-  transfer.body_.append(data, length);
-  if (transfer.onLine_ == nullptr) return length;
+  if (transfer.onLine_ == nullptr && transfer.onBytes_ == nullptr) {
+    transfer.body_.append(data, length);
+    return length;
+  }
   // The handler runs inside libcurl's C code, which an exception must not
   // cross: it is kept and rethrown once the transfer has been torn down.
   try {
-    transfer.deliverLines(false);
+    if (transfer.onBytes_ != nullptr) {
+      if ((*transfer.onBytes_)(transfer.head_, std::string_view(data, length)) == Flow::stop)
+        transfer.stoppedByHandler_ = true;
+    } else {
+      transfer.body_.append(data, length);
+      transfer.deliverLines(false);
+    }
   } catch (...) {
     transfer.handlerFailure_ = std::current_exception();
     return 0;
@@ -377,6 +388,12 @@ Response send(const Request& request, std::stop_token stop) {
 
 Head stream(const Request& request, const LineHandler& onLine, std::stop_token stop) {
   Transfer transfer(request, &onLine);
+  transfer.run(stop);
+  return std::move(transfer.head());
+}
+
+Head streamBytes(const Request& request, const ByteHandler& onBytes, std::stop_token stop) {
+  Transfer transfer(request, nullptr, &onBytes);
   transfer.run(stop);
   return std::move(transfer.head());
 }

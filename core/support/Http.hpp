@@ -60,7 +60,7 @@ struct Response {
 enum class ErrorKind {
   network,     // resolve, connect, send, receive, empty reply, TLS handshake
   timeout,     // no byte moved for the request's time-out
-  cancelled,   // stop requested, or the line handler asked to stop
+  cancelled,   // stop requested, or the handler asked to stop
   invalidURL,  // malformed URL or a scheme other than http and https
   other,
 };
@@ -92,6 +92,16 @@ using LineHandler = std::function<Flow(const Head& head, std::string_view line)>
 // onLine returning Flow::stop, or a stop request, ends the transfer with
 // ErrorKind::cancelled; an exception thrown by onLine ends it and propagates.
 Head stream(const Request& request, const LineHandler& onLine, std::stop_token stop = {});
+
+// Receives the body's bytes exactly as they arrive, in pieces of any size,
+// together with the response's head, which is complete before the first piece.
+using ByteHandler = std::function<Flow(const Head& head, std::string_view bytes)>;
+
+// Sends the request and hands the body to onBytes unchanged as it arrives
+// (an empty body gives no call), so that a binary download never has to sit
+// in memory whole. Returns the head once the body has ended. Stopping and
+// exceptions behave as with stream().
+Head streamBytes(const Request& request, const ByteHandler& onBytes, std::stop_token stop = {});
 
 struct QueryItem {
   std::string name;

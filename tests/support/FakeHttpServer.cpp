@@ -289,7 +289,7 @@ void FakeHttpServer::serve(int socket) {
     std::snprintf(size, sizeof size, "%zx\r\n", chunk.data.size());
     if (!sendAll(socket, size + chunk.data + "\r\n")) return;
   }
-  sendAll(socket, "0\r\n\r\n");
+  if (!reply.breakOff) sendAll(socket, "0\r\n\r\n");
 }
 
 }  // namespace tovrane::fakes

@@ -38,6 +38,9 @@ struct FakeReply {
   // sent with chunked transfer encoding, each after its delay.
   std::string body;
   std::vector<FakeChunk> chunks;
+  // With chunks: close the connection after the last chunk instead of ending
+  // the body, as a server that breaks down in the middle would.
+  bool breakOff = false;
   std::chrono::milliseconds delay{0};  // waited before the status line
 };
 

@@ -346,6 +346,77 @@ TEST(HttpStream, SteadyStreamLongerThanTheTimeOutDoesNotTimeOut) {
   EXPECT_GE(millisecondsSince(start), 600);
 }
 
+TEST(HttpStreamBytes, HandsOverTheBodyUnchangedAsItArrives) {
+  FakeHttpServer server;
+  // Binary bytes: NULs, line breaks and CR LF pairs are not split at or changed.
+  std::string first("\x1f\x8b\0\r\n\n", 6);
+  std::string second("\xff\0tail\r", 7);
+  server.enqueue(chunked({{0ms, first}, {400ms, second}}));
+  std::string body(300000, '\0');
+  for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 7);
+  server.enqueue(answer(404, body));
+
+  std::vector<std::string> pieces;
+  std::vector<int> statuses;
+  Clock::time_point firstArrived;
+  const Head head = streamBytes(get(server.url("/archive")), [&](const Head& current, std::string_view bytes) {
+    if (pieces.empty()) firstArrived = Clock::now();
+    pieces.emplace_back(bytes);
+    statuses.push_back(current.status);
+    return Flow::proceed;
+  });
+  EXPECT_EQ(head.status, 200);
+  ASSERT_GE(pieces.size(), 2u);
+  std::string joined;
+  for (const std::string& piece : pieces) joined += piece;
+  EXPECT_EQ(joined, first + second);
+  EXPECT_EQ(pieces.front(), first);
+  EXPECT_GE(Clock::now() - firstArrived, 150ms);
+  EXPECT_EQ(statuses.front(), 200);
+
+  // A large body with its length, under any status: every byte, the head with it.
+  joined.clear();
+  std::optional<std::string> length;
+  const Head notFound = streamBytes(get(server.url("/missing")), [&](const Head& current, std::string_view bytes) {
+    length = current.header("content-length");
+    joined += bytes;
+    return Flow::proceed;
+  });
+  EXPECT_EQ(notFound.status, 404);
+  EXPECT_EQ(length, std::to_string(body.size()));
+  EXPECT_TRUE(joined == body);
+}
+
+TEST(HttpStreamBytes, BrokenBodyFailsAfterWhatArrivedAndHandlerCanStop) {
+  FakeHttpServer server;
+  FakeReply broken = chunked({{0ms, "part one"}, {100ms, "part two"}});
+  broken.breakOff = true;
+  server.on("/broken", broken);
+  server.on("/slow", chunked({{0ms, "head"}, {3000ms, "late"}}));
+
+  std::string received;
+  EXPECT_EQ(failureKind([&] {
+              streamBytes(get(server.url("/broken")), [&](const Head&, std::string_view bytes) {
+                received += bytes;
+                return Flow::proceed;
+              });
+            }),
+            ErrorKind::network);
+  EXPECT_EQ(received, "part onepart two");
+
+  int calls = 0;
+  const auto start = Clock::now();
+  EXPECT_EQ(failureKind([&] {
+              streamBytes(get(server.url("/slow")), [&](const Head&, std::string_view) {
+                ++calls;
+                return Flow::stop;
+              });
+            }),
+            ErrorKind::cancelled);
+  EXPECT_EQ(calls, 1);
+  EXPECT_LT(millisecondsSince(start), 2000);
+}
+
 TEST(Http, ParallelRequestsFromManyThreadsGetTheirOwnBodies) {
   FakeHttpServer server;
   constexpr int requestCount = 32;
