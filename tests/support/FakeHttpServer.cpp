@@ -273,8 +273,11 @@ void FakeHttpServer::serve(int socket) {
   }
   std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " Fake\r\n";
   for (const http::Header& header : reply.headers) head += header.name + ": " + header.value + "\r\n";
-  head += reply.chunks.empty() ? "Content-Length: " + std::to_string(reply.body.size()) + "\r\n"
-                               : std::string("Transfer-Encoding: chunked\r\n");
+  if (reply.chunks.empty() || reply.announcedLength) {
+    head += "Content-Length: " + std::to_string(reply.announcedLength.value_or(reply.body.size())) + "\r\n";
+  } else {
+    head += "Transfer-Encoding: chunked\r\n";
+  }
   head += "Connection: close\r\n\r\n";
   if (reply.chunks.empty()) {
     sendAll(socket, head + reply.body);
@@ -285,11 +288,15 @@ void FakeHttpServer::serve(int socket) {
     if (!pause(chunk.delay)) return;
     // A chunk of size zero would end the body early.
     if (chunk.data.empty()) continue;
+    if (reply.announcedLength) {
+      if (!sendAll(socket, chunk.data)) return;
+      continue;
+    }
     char size[32];
     std::snprintf(size, sizeof size, "%zx\r\n", chunk.data.size());
     if (!sendAll(socket, size + chunk.data + "\r\n")) return;
   }
-  if (!reply.breakOff) sendAll(socket, "0\r\n\r\n");
+  if (!reply.breakOff && !reply.announcedLength) sendAll(socket, "0\r\n\r\n");
 }
 
 }  // namespace tovrane::fakes

@@ -41,6 +41,9 @@ struct FakeReply {
   // With chunks: close the connection after the last chunk instead of ending
   // the body, as a server that breaks down in the middle would.
   bool breakOff = false;
+  // With chunks: sent as Content-Length, and the chunks then go out as a plain
+  // body, each after its delay. A length above their total is never reached.
+  std::optional<std::size_t> announcedLength;
   std::chrono::milliseconds delay{0};  // waited before the status line
 };
 
