@@ -22,8 +22,9 @@ std::optional<QString> FakeDialogs::pickFolder(QWidget*, const QString& title) {
   return answer;
 }
 
-bool FakeDialogs::confirm(QWidget*, const QString& title, const QString&, const QString& confirmLabel) {
+bool FakeDialogs::confirm(QWidget*, const QString& title, const QString& text, const QString& confirmLabel) {
   calls.append(QStringLiteral("confirm ") + title + QStringLiteral(" / ") + confirmLabel);
+  questions.append(text);
   if (confirmations.empty()) {
     return false;
   }

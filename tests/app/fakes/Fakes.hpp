@@ -44,6 +44,8 @@ class FakeDialogs final : public Dialogs {
   std::deque<QString> folders;
   std::deque<bool> confirmations;
   QStringList calls;
+  // The text of each confirmation asked for, in order.
+  QStringList questions;
 };
 
 class RecordingLauncher final : public Launcher {
