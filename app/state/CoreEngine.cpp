@@ -39,7 +39,19 @@ ConversionResult CoreEngine::convert(const std::filesystem::path& project, const
   return result;
 }
 
+AIRepairOptions CoreEngine::makeRepairOptions(const std::map<AIProvider, std::string>& keys,
+                                              std::optional<AIProvider> preferred,
+                                              std::optional<std::string> localModel) {
+  AIRepairOptions options;
+  options.keys = keys;
+  options.preferred = preferred.value_or(AIProvider::claude);
+  options.localModel = std::move(localModel);
+  return options;
+}
+
 std::vector<ModelTier> CoreEngine::ladder(const AIRepairOptions&) { return {}; }
+
+std::string CoreEngine::fixesServiceURL() { return {}; }
 
 std::unique_ptr<Repairer> CoreEngine::ladderRepairer(const std::filesystem::path&, const AIRepairOptions&,
                                                      RepairEvents) {
@@ -62,6 +74,7 @@ void CoreEngine::runIOS(const std::filesystem::path&, const std::string&, const 
   throw EngineError(EngineError::Kind::missing, noXcodeText);
 }
 
+std::vector<RecommendedLocalModel> CoreEngine::recommendedLocalModels() { return {}; }
 bool CoreEngine::localModelsInstalled() { return false; }
 bool CoreEngine::ensureLocalModelsRunning() { return false; }
 std::vector<LocalModel> CoreEngine::installedLocalModels() { return {}; }

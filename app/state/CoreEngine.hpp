@@ -4,7 +4,9 @@
 // device launcher and the repair engine are part of core, their calls answer
 // as on a machine where none of their tools is installed: no devices, no
 // local model, no command-line tool, and a run that is started anyway fails
-// with the text the real one gives for a missing tool.
+// with the text the real one gives for a missing tool. Repair options are
+// passed through as given: with no ladder they never reach a model. This
+// build has no fixes service and suggests no local model.
 #include "app/state/Engine.hpp"
 
 namespace tovrane::app {
@@ -17,7 +19,11 @@ class CoreEngine final : public Engine {
                            const ConversionOptions& options,
                            const std::function<void(const ConversionStage&)>& progress) override;
 
+  AIRepairOptions makeRepairOptions(const std::map<AIProvider, std::string>& keys,
+                                    std::optional<AIProvider> preferred,
+                                    std::optional<std::string> localModel) override;
   std::vector<ModelTier> ladder(const AIRepairOptions& options) override;
+  std::string fixesServiceURL() override;
   std::unique_ptr<Repairer> ladderRepairer(const std::filesystem::path& project, const AIRepairOptions& options,
                                            RepairEvents events) override;
   std::unique_ptr<Repairer> codexRepairer(const std::filesystem::path& project, const std::string& codexPath,
@@ -29,6 +35,7 @@ class CoreEngine final : public Engine {
   void runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid,
               const StatusCallback& status) override;
 
+  std::vector<RecommendedLocalModel> recommendedLocalModels() override;
   bool localModelsInstalled() override;
   bool ensureLocalModelsRunning() override;
   std::vector<LocalModel> installedLocalModels() override;

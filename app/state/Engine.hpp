@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,7 +35,15 @@ class Engine {
                                    const ConversionOptions& options,
                                    const std::function<void(const ConversionStage&)>& progress) = 0;
 
+  // The options of a ladder repair from the user's keys, preferred provider
+  // and local model, by the engine's rules (blank keys dropped, a preferred
+  // provider without a key replaced, an empty model name meaning none).
+  virtual AIRepairOptions makeRepairOptions(const std::map<AIProvider, std::string>& keys,
+                                            std::optional<AIProvider> preferred,
+                                            std::optional<std::string> localModel) = 0;
   virtual std::vector<ModelTier> ladder(const AIRepairOptions& options) = 0;
+  // The base address of the fixes service; empty when this build has none.
+  virtual std::string fixesServiceURL() = 0;
   virtual std::unique_ptr<Repairer> ladderRepairer(const std::filesystem::path& project,
                                                    const AIRepairOptions& options, RepairEvents events) = 0;
   virtual std::unique_ptr<Repairer> codexRepairer(const std::filesystem::path& project,
@@ -48,6 +57,7 @@ class Engine {
   virtual void runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid,
                       const StatusCallback& status) = 0;
 
+  virtual std::vector<RecommendedLocalModel> recommendedLocalModels() = 0;
   virtual bool localModelsInstalled() = 0;
   virtual bool ensureLocalModelsRunning() = 0;
   virtual std::vector<LocalModel> installedLocalModels() = 0;

@@ -74,11 +74,20 @@ struct AIRepairResult {
   double costUSD = 0;
   std::vector<std::string> log;
   std::map<std::string, int> modelUsage;
+  bool operator==(const AIRepairResult&) const = default;
 };
 
 struct LocalModel {
   std::string name;
   double sizeGB = 0;
+  bool operator==(const LocalModel&) const = default;
+};
+
+// A local model worth downloading, with a German note on what it needs.
+struct RecommendedLocalModel {
+  std::string name;
+  std::string note;
+  bool operator==(const RecommendedLocalModel&) const = default;
 };
 
 struct TestDevice {

@@ -16,17 +16,21 @@ constexpr const char* androidDeviceKey = "androidDevice";
 constexpr const char* iosDeviceKey = "iosDevice";
 constexpr const char* autoUpdateKey = "autoUpdate";
 
-struct BackendName {
-  const char* text;
-  Backend backend;
-};
-// The three current names first (written back), then the older spellings
-// that earlier versions stored for the API ladder.
-constexpr BackendName backendNames[] = {
-    {"codex", Backend::codex}, {"claudeCode", Backend::claudeCode}, {"api", Backend::api},
-    {"apiKey", Backend::api},  {"openAIAPI", Backend::api},         {"claudeAPI", Backend::api},
-};
+// The older spellings that earlier versions stored for the API ladder.
+constexpr const char* olderAPINames[] = {"apiKey", "openAIAPI", "claudeAPI"};
+
+const BackendInfo& info(Backend backend) {
+  for (const BackendInfo& entry : backends) {
+    if (entry.backend == backend) {
+      return entry;
+    }
+  }
+  return backends[0];
+}
 }  // namespace
+
+const char* rawValue(Backend backend) { return info(backend).rawValue; }
+const char* label(Backend backend) { return info(backend).label; }
 
 Settings::Settings() : store_(QStringLiteral("TovraneAndroid")) {}
 
@@ -73,21 +77,19 @@ void Settings::setOpenStudioAfter(bool value) { write(openStudioAfterKey, value)
 
 std::optional<Backend> Settings::defaultBackend() const {
   const QString stored = text(defaultBackendKey);
-  for (const BackendName& name : backendNames) {
-    if (stored == QLatin1String(name.text)) {
-      return name.backend;
+  for (const BackendInfo& entry : backends) {
+    if (stored == QLatin1String(entry.rawValue)) {
+      return entry.backend;
+    }
+  }
+  for (const char* older : olderAPINames) {
+    if (stored == QLatin1String(older)) {
+      return Backend::api;
     }
   }
   return std::nullopt;
 }
-void Settings::setDefaultBackend(Backend value) {
-  for (const BackendName& name : backendNames) {
-    if (name.backend == value) {
-      write(defaultBackendKey, QLatin1String(name.text));
-      return;
-    }
-  }
-}
+void Settings::setDefaultBackend(Backend value) { write(defaultBackendKey, QLatin1String(rawValue(value))); }
 
 AIProvider Settings::preferredProvider() const {
   return aiProviderFromRawValue(text(preferredProviderKey).toStdString()).value_or(AIProvider::gemini);

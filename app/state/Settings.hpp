@@ -22,6 +22,20 @@ enum class OutputMode { nextTo, custom };
 // The three repair back-ends, stored under "defaultBackend".
 enum class Backend { codex, claudeCode, api };
 
+struct BackendInfo {
+  Backend backend;
+  const char* rawValue;  // the stored name
+  const char* label;     // what the repair card shows and the history records
+};
+// All back-ends in the order the repair card lists them.
+inline constexpr BackendInfo backends[] = {
+    {Backend::codex, "codex", "OpenAI-Abo (Codex)"},
+    {Backend::claudeCode, "claudeCode", "Claude-Abo (Claude Code)"},
+    {Backend::api, "api", "Modell-Leiter (Lokal · Gemini · Claude · OpenAI)"},
+};
+const char* rawValue(Backend backend);
+const char* label(Backend backend);
+
 class Settings {
  public:
   // The user's store "TovraneAndroid".

@@ -1,5 +1,8 @@
 #include "tests/app/fakes/FakeEngine.hpp"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <thread>
 
 namespace tovrane::app::test {
@@ -20,6 +23,14 @@ void Hold::pass() {
   reached_ = true;
   released_.wait(lock, [this] { return isReleased_; });
 }
+
+Holds::~Holds() {
+  for (const std::shared_ptr<Hold>& hold : holds_) {
+    hold->release();
+  }
+}
+
+std::shared_ptr<Hold> Holds::make() { return holds_.emplace_back(std::make_shared<Hold>()); }
 
 namespace {
 // Waits for the step's hold and delay; the caller then reports its value.
@@ -65,6 +76,9 @@ class FakeRepairer final : public Repairer {
     if (script_.resultWhenCancelled) {
       return *script_.resultWhenCancelled;
     }
+    if (script_.errorWhenCancelled) {
+      throw *script_.errorWhenCancelled;
+    }
     throw EngineError(EngineError::Kind::cancelled, "Abgebrochen");
   }
 
@@ -75,13 +89,33 @@ class FakeRepairer final : public Repairer {
 };
 
 void FakeEngine::record(const std::string& call) const {
+  const bool onUiThread = QCoreApplication::instance() != nullptr &&
+                          QThread::currentThread() == QCoreApplication::instance()->thread();
   const std::lock_guard lock(mutex_);
   calls_.append(QString::fromStdString(call));
+  if (onUiThread) {
+    uiThreadCalls_.append(QString::fromStdString(call));
+  }
 }
 
 QStringList FakeEngine::calls() const {
   const std::lock_guard lock(mutex_);
   return calls_;
+}
+
+QStringList FakeEngine::uiThreadCalls() const {
+  const std::lock_guard lock(mutex_);
+  return uiThreadCalls_;
+}
+
+std::optional<AIRepairOptions> FakeEngine::lastLadderOptions() const {
+  const std::lock_guard lock(mutex_);
+  return lastLadderOptions_;
+}
+
+std::optional<FixKnowledge> FakeEngine::lastCodexKnowledge() const {
+  const std::lock_guard lock(mutex_);
+  return lastCodexKnowledge_;
 }
 
 template <typename Script>
@@ -114,21 +148,52 @@ ConversionResult FakeEngine::convert(const std::filesystem::path& project, const
   return result;
 }
 
+AIRepairOptions FakeEngine::makeRepairOptions(const std::map<AIProvider, std::string>& keys,
+                                              std::optional<AIProvider> preferred,
+                                              std::optional<std::string> localModel) {
+  QStringList call{QStringLiteral("makeRepairOptions")};
+  for (const auto& [provider, key] : keys) {
+    call << QString::fromUtf8(rawValue(provider)) + QLatin1Char('=') + QString::fromStdString(key);
+  }
+  call << QStringLiteral("preferred=") + (preferred ? QString::fromUtf8(rawValue(*preferred)) : QStringLiteral("none"));
+  call << QStringLiteral("local=") + QString::fromStdString(localModel.value_or("none"));
+  record(call.join(QLatin1Char(' ')).toStdString());
+  AIRepairOptions options;
+  options.keys = keys;
+  options.preferred = preferred.value_or(AIProvider::claude);
+  options.localModel = std::move(localModel);
+  return options;
+}
+
 std::vector<ModelTier> FakeEngine::ladder(const AIRepairOptions&) {
   record("ladder");
   const std::lock_guard lock(mutex_);
   return ladderTiers;
 }
 
-std::unique_ptr<Repairer> FakeEngine::ladderRepairer(const std::filesystem::path& project, const AIRepairOptions&,
-                                                     RepairEvents events) {
+std::string FakeEngine::fixesServiceURL() {
+  record("fixesServiceURL");
+  const std::lock_guard lock(mutex_);
+  return fixesURL;
+}
+
+std::unique_ptr<Repairer> FakeEngine::ladderRepairer(const std::filesystem::path& project,
+                                                     const AIRepairOptions& options, RepairEvents events) {
   record("ladderRepairer " + project.string());
+  {
+    const std::lock_guard lock(mutex_);
+    lastLadderOptions_ = options;
+  }
   return std::make_unique<FakeRepairer>(*this, next(repairs), std::move(events));
 }
 
 std::unique_ptr<Repairer> FakeEngine::codexRepairer(const std::filesystem::path& project, const std::string& codex,
-                                                    const FixKnowledge&, RepairEvents events) {
+                                                    const FixKnowledge& knowledge, RepairEvents events) {
   record("codexRepairer " + project.string() + " " + codex);
+  {
+    const std::lock_guard lock(mutex_);
+    lastCodexKnowledge_ = knowledge;
+  }
   return std::make_unique<FakeRepairer>(*this, next(repairs), std::move(events));
 }
 
@@ -169,6 +234,12 @@ void FakeEngine::runIOS(const std::filesystem::path& xcodeProjectFolder, const s
                         const StatusCallback& status) {
   record("runIOS " + xcodeProjectFolder.string() + " " + udid);
   playDeviceRun(next(deviceRuns), status);
+}
+
+std::vector<RecommendedLocalModel> FakeEngine::recommendedLocalModels() {
+  record("recommendedLocalModels");
+  const std::lock_guard lock(mutex_);
+  return recommended;
 }
 
 bool FakeEngine::localModelsInstalled() {

@@ -4,7 +4,7 @@
 // models is a worker: its callbacks arrive from that thread, after the
 // scripted delays and holds. Repairs check the cancel flag between steps, as
 // the real repairers do between model calls. Every call is recorded,
-// thread-safely.
+// thread-safely, with whether it was made on the UI thread.
 #include "app/state/Engine.hpp"
 
 #include <QStringList>
@@ -14,7 +14,9 @@
 #include <condition_variable>
 #include <deque>
 #include <memory>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <variant>
 
 namespace tovrane::app::test {
@@ -39,6 +41,20 @@ class Hold {
   bool isReleased_ = false;
 };
 
+// Makes holds and releases every one of them when it goes; declared after
+// the workers, it lets held calls end on every way out of a test.
+class Holds {
+ public:
+  Holds() = default;
+  Holds(const Holds&) = delete;
+  Holds& operator=(const Holds&) = delete;
+  ~Holds();
+  std::shared_ptr<Hold> make();
+
+ private:
+  std::vector<std::shared_ptr<Hold>> holds_;
+};
+
 // One scripted report: the call waits for `hold` (when set), then `delay`,
 // then reports `value`.
 template <typename Value>
@@ -56,8 +72,10 @@ struct ConversionScript {
 struct RepairScript {
   std::vector<Step<AIRepairEvent>> events;
   std::variant<AIRepairResult, EngineError> outcome = AIRepairResult{};
-  // A cancel seen before the end: this result, or (when absent) a cancellation error.
-  std::optional<AIRepairResult> resultWhenCancelled;
+  // A cancel seen before the end: this result, else this error (a Codex run
+  // fails with its exit text), else a cancellation.
+  std::optional<AIRepairResult> resultWhenCancelled{};
+  std::optional<EngineError> errorWhenCancelled{};
 };
 
 struct DeviceRunScript {
@@ -75,7 +93,13 @@ class FakeEngine final : public Engine {
   ConversionResult convert(const std::filesystem::path& project, const std::filesystem::path& output,
                            const ConversionOptions& options,
                            const std::function<void(const ConversionStage&)>& progress) override;
+  // Passes the arguments through unchanged (the engine's rules are not the
+  // app's to test) and records them.
+  AIRepairOptions makeRepairOptions(const std::map<AIProvider, std::string>& keys,
+                                    std::optional<AIProvider> preferred,
+                                    std::optional<std::string> localModel) override;
   std::vector<ModelTier> ladder(const AIRepairOptions& options) override;
+  std::string fixesServiceURL() override;
   std::unique_ptr<Repairer> ladderRepairer(const std::filesystem::path& project, const AIRepairOptions& options,
                                            RepairEvents events) override;
   std::unique_ptr<Repairer> codexRepairer(const std::filesystem::path& project, const std::string& codexPath,
@@ -85,6 +109,7 @@ class FakeEngine final : public Engine {
   void runAndroid(const std::filesystem::path& project, const std::string& avd, const StatusCallback& status) override;
   void runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid,
               const StatusCallback& status) override;
+  std::vector<RecommendedLocalModel> recommendedLocalModels() override;
   bool localModelsInstalled() override;
   bool ensureLocalModelsRunning() override;
   std::vector<LocalModel> installedLocalModels() override;
@@ -95,6 +120,11 @@ class FakeEngine final : public Engine {
 
   // One line per call, for example "convert /a -> /b" or "cancel".
   QStringList calls() const;
+  // Those of calls() that were made on the UI thread.
+  QStringList uiThreadCalls() const;
+  // What the last ladder repairer and the last Codex repairer were made with.
+  std::optional<AIRepairOptions> lastLadderOptions() const;
+  std::optional<FixKnowledge> lastCodexKnowledge() const;
 
   // Scripts and answers; set them before the calls that use them.
   std::deque<ConversionScript> conversions;
@@ -102,6 +132,8 @@ class FakeEngine final : public Engine {
   std::deque<DeviceRunScript> deviceRuns;
   std::deque<PullScript> pulls;
   std::vector<ModelTier> ladderTiers;
+  std::string fixesURL;
+  std::vector<RecommendedLocalModel> recommended;
   std::vector<TestDevice> android;
   std::vector<TestDevice> ios;
   // When set, the Android listing waits for it before it answers.
@@ -120,6 +152,9 @@ class FakeEngine final : public Engine {
 
   mutable std::mutex mutex_;
   mutable QStringList calls_;
+  mutable QStringList uiThreadCalls_;
+  std::optional<AIRepairOptions> lastLadderOptions_;
+  std::optional<FixKnowledge> lastCodexKnowledge_;
 };
 
 }  // namespace tovrane::app::test
