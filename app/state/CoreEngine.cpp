@@ -42,16 +42,12 @@ ConversionResult CoreEngine::convert(const std::filesystem::path& project, const
 AIRepairOptions CoreEngine::makeRepairOptions(const std::map<AIProvider, std::string>& keys,
                                               std::optional<AIProvider> preferred,
                                               std::optional<std::string> localModel) {
-  AIRepairOptions options;
-  options.keys = keys;
-  options.preferred = preferred.value_or(AIProvider::claude);
-  options.localModel = std::move(localModel);
-  return options;
+  return AIRepairOptions(keys, preferred, std::move(localModel));
 }
 
-std::vector<ModelTier> CoreEngine::ladder(const AIRepairOptions&) { return {}; }
+std::vector<ModelTier> CoreEngine::ladder(const AIRepairOptions& options) { return options.ladder(); }
 
-std::string CoreEngine::fixesServiceURL() { return {}; }
+std::string CoreEngine::fixesServiceURL() { return FixKnowledge::defaultURL(); }
 
 std::unique_ptr<Repairer> CoreEngine::ladderRepairer(const std::filesystem::path&, const AIRepairOptions&,
                                                      RepairEvents) {

@@ -1,12 +1,12 @@
 #pragma once
 // The engine the application runs on: the conversion driver of core, on a
-// thread with a stack large enough for deeply nested sources. Until the
-// device launcher and the repair engine are part of core, their calls answer
-// as on a machine where none of their tools is installed: no devices, no
-// local model, no command-line tool, and a run that is started anyway fails
-// with the text the real one gives for a missing tool. Repair options are
-// passed through as given: with no ladder they never reach a model. This
-// build has no fixes service and suggests no local model.
+// thread with a stack large enough for deeply nested sources; the repair
+// options, their ladder and the fixes service's address are core's. Until
+// the device launcher, the repairers, the local model manager and the tool
+// look-ups are part of core, their calls answer as on a machine where none of
+// their tools is installed: no devices, no local model (none suggested), no
+// command-line tool, and a run that is started anyway fails with the text
+// the real one gives for a missing tool.
 #include "app/state/Engine.hpp"
 
 namespace tovrane::app {

@@ -21,61 +21,15 @@ using tovrane::ConversionResult;
 using tovrane::ConversionStage;
 using tovrane::ConversionWarning;
 
-// One provider table: core's, with rawValue, displayName and aiProviderFromRawValue.
+// The repair contract is core's too: providers (with rawValue, displayName
+// and aiProviderFromRawValue), rungs, options, events and result.
 using tovrane::AIProvider;
-
-struct ModelTier {
-  AIProvider provider = AIProvider::gemini;
-  std::string model;
-  std::string effort;
-  // US dollars per million tokens.
-  double inputPrice = 0;
-  double outputPrice = 0;
-  double cachedPrice = 0;
-  // Provider's display name, a blank, the model.
-  std::string label() const;
-};
-
-struct FixKnowledge {
-  std::string baseURL;
-  bool share = false;
-  bool useExamples = true;
-};
-
-struct AIRepairOptions {
-  std::map<AIProvider, std::string> keys;
-  AIProvider preferred = AIProvider::claude;
-  int maxCompileRounds = 5;
-  int parallelRequests = 4;
-  std::optional<std::string> localModel;
-  std::optional<std::string> claudeCodePath;
-  FixKnowledge knowledge;
-};
-
-namespace repair_event {
-struct Status { std::string text; };
-struct FileStarted { std::string file; };
-struct FileFinished { std::string file; };
-struct CompileRound { int round = 0; int errors = 0; };
-struct Usage { long long input = 0; long long output = 0; long long cached = 0; };
-struct Cost { double usd = 0; };
-struct Escalated { std::string file; std::string to; };
-struct Progress { int done = 0; int total = 0; };
-}  // namespace repair_event
-using AIRepairEvent = std::variant<repair_event::Status, repair_event::FileStarted, repair_event::FileFinished,
-                                   repair_event::CompileRound, repair_event::Usage, repair_event::Cost,
-                                   repair_event::Escalated, repair_event::Progress>;
-
-struct AIRepairResult {
-  int filesRepaired = 0;
-  int remainingPlaceholders = 0;
-  std::optional<bool> compiled;
-  int remainingErrors = 0;
-  double costUSD = 0;
-  std::vector<std::string> log;
-  std::map<std::string, int> modelUsage;
-  bool operator==(const AIRepairResult&) const = default;
-};
+using tovrane::AIRepairEvent;
+using tovrane::AIRepairOptions;
+using tovrane::AIRepairResult;
+using tovrane::FixKnowledge;
+using tovrane::ModelTier;
+namespace repair_event = tovrane::repair_event;
 
 struct LocalModel {
   std::string name;

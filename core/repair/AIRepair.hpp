@@ -157,6 +157,8 @@ struct AIRepairResult {
   double costUSD = 0;
   std::vector<std::string> log;
   std::map<std::string, int> modelUsage;  // rung label → answers received
+
+  bool operator==(const AIRepairResult&) const = default;
 };
 
 // A failed model request or a rejected answer; what() is the German text

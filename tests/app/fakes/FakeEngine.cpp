@@ -158,11 +158,7 @@ AIRepairOptions FakeEngine::makeRepairOptions(const std::map<AIProvider, std::st
   call << QStringLiteral("preferred=") + (preferred ? QString::fromUtf8(rawValue(*preferred)) : QStringLiteral("none"));
   call << QStringLiteral("local=") + QString::fromStdString(localModel.value_or("none"));
   record(call.join(QLatin1Char(' ')).toStdString());
-  AIRepairOptions options;
-  options.keys = keys;
-  options.preferred = preferred.value_or(AIProvider::claude);
-  options.localModel = std::move(localModel);
-  return options;
+  return AIRepairOptions(keys, preferred, std::move(localModel));
 }
 
 std::vector<ModelTier> FakeEngine::ladder(const AIRepairOptions&) {

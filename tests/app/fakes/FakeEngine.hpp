@@ -93,8 +93,7 @@ class FakeEngine final : public Engine {
   ConversionResult convert(const std::filesystem::path& project, const std::filesystem::path& output,
                            const ConversionOptions& options,
                            const std::function<void(const ConversionStage&)>& progress) override;
-  // Passes the arguments through unchanged (the engine's rules are not the
-  // app's to test) and records them.
+  // Core's options, with the arguments recorded.
   AIRepairOptions makeRepairOptions(const std::map<AIProvider, std::string>& keys,
                                     std::optional<AIProvider> preferred,
                                     std::optional<std::string> localModel) override;

@@ -93,8 +93,8 @@ RepairScript heldAfter(Events events, std::shared_ptr<Hold> hold) {
   return script;
 }
 
-const ModelTier geminiFlash{AIProvider::gemini, "gemini-flash-latest", "low"};
-const ModelTier localCoder{AIProvider::local, "qwen2.5-coder:7b", ""};
+const ModelTier geminiFlash = ModelTier::ladder(AIProvider::gemini).front();
+const ModelTier localCoder{AIProvider::local, "qwen2.5-coder:7b", "", {}};
 
 QVariant stored(const char* key) { return QSettings(QStringLiteral("TovraneAndroid")).value(QLatin1String(key)); }
 void store(const char* key, const QVariant& value) {

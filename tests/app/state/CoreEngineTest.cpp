@@ -1,10 +1,16 @@
+#include "app/state/AIRepairModel.hpp"
 #include "app/state/ConversionModel.hpp"
 #include "app/state/CoreEngine.hpp"
+#include "app/state/JobCenter.hpp"
+#include "app/state/Keychain.hpp"
 #include "app/state/OutputReservations.hpp"
 #include "app/state/Settings.hpp"
+#include "app/state/ToolLookup.hpp"
 #include "app/state/Workers.hpp"
 #include "tests/app/AppTest.hpp"
+#include "tests/app/fakes/Fakes.hpp"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -101,6 +107,48 @@ class CoreEngineTest : public QObject {
     QCOMPARE(steps.size(), 9);
     QCOMPARE(steps[2], QStringLiteral("Übersetze ContentView.swift"));
     QCOMPARE(steps.last(), QStringLiteral("Fertig"));
+  }
+
+  // The repair card's fields through core's rules: blank keys and an unnamed
+  // local model give no rung, and then no start.
+  void theRepairLadderFollowsCoresRules_data() {
+    QTest::addColumn<QString>("geminiKey");
+    QTest::addColumn<bool>("useLocal");
+    QTest::addColumn<QString>("localModel");
+    QTest::addColumn<QStringList>("ladder");
+    QTest::newRow("nothing") << "" << false << "qwen2.5-coder:7b" << QStringList{};
+    QTest::newRow("local model on, none chosen") << "" << true << "" << QStringList{};
+    QTest::newRow("local model") << "" << true << "qwen2.5-coder:7b" << QStringList{"Lokal qwen2.5-coder:7b"};
+    QTest::newRow("a blank key") << " \t" << false << "" << QStringList{};
+    QTest::newRow("a Gemini key") << "g-key" << false << ""
+                                  << QStringList{"Gemini gemini-flash-latest", "Gemini gemini-pro-latest"};
+  }
+  void theRepairLadderFollowsCoresRules() {
+    QFETCH(QString, geminiKey);
+    QFETCH(bool, useLocal);
+    QFETCH(QString, localModel);
+    QFETCH(QStringList, ladder);
+    QSettings(QStringLiteral("TovraneAndroid")).clear();
+    QFile::remove(Keychain::file());
+    CoreEngine engine;
+    test::FakePlatform platform;
+    Settings settings;
+    test::FakeClock clock;
+    Workers workers;
+    ToolLookup tools(engine, workers);
+    JobCenter jobs(JobServices{engine, workers, settings, platform, tools, clock, [] { return nullptr; }});
+    AIRepairModel& model = jobs.repair("/p/Demo-Android", "Demo");
+    model.setBackend(Backend::api);
+    model.setGeminiKey(geminiKey);
+    model.setPreferred(AIProvider::openAI);
+    model.setUseLocal(useLocal);
+    model.setLocalModel(localModel);
+    QStringList labels;
+    for (const ModelTier& tier : engine.ladder(model.apiOptions())) {
+      labels << QString::fromStdString(tier.label());
+    }
+    QCOMPARE(labels, ladder);
+    QCOMPARE(model.canStart(), !ladder.isEmpty());
   }
 };
 

@@ -26,7 +26,7 @@ class FakeEngineTest : public QObject {
     QObject model;
     QStringList seen;
     std::unique_ptr<Repairer> repairer =
-        engine.ladderRepairer("/p/Demo-Android", AIRepairOptions{}, [&model, &seen](const AIRepairEvent& event) {
+        engine.ladderRepairer("/p/Demo-Android", AIRepairOptions({}, std::nullopt, std::nullopt), [&model, &seen](const AIRepairEvent& event) {
           postToMain(&model, [&seen, index = event.index()] { seen.append(QString::number(index)); });
         });
     std::string failure;

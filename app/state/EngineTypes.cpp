@@ -1,7 +1,0 @@
-#include "app/state/EngineTypes.hpp"
-
-namespace tovrane::app {
-
-std::string ModelTier::label() const { return std::string(displayName(provider)) + " " + model; }
-
-}  // namespace tovrane::app
