@@ -1,6 +1,7 @@
 #pragma once
 // The values the application exchanges with the conversion and repair engine
 // and the device launcher: plain records, no behaviour beyond naming.
+#include "core/devices/DeviceLauncher.hpp"
 #include "core/project/ConversionContract.hpp"
 #include "core/repair/AIRepair.hpp"
 
@@ -44,14 +45,8 @@ struct RecommendedLocalModel {
   bool operator==(const RecommendedLocalModel&) const = default;
 };
 
-struct TestDevice {
-  enum class Kind { android, ios };
-  std::string id;
-  std::string name;
-  Kind kind = Kind::android;
-  std::string detail;
-  bool operator==(const TestDevice&) const = default;
-};
+// The device record is the launcher's own.
+using tovrane::TestDevice;
 
 // A failure of an engine call; what() is the German text the user sees.
 // `cancelled` is a repair that stopped at the user's request before any
