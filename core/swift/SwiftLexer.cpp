@@ -90,7 +90,8 @@ private:
 };
 
 std::uint32_t LexerImpl::skipBlockComment(std::uint32_t i) const {
-  // i at "/*"; nested comments as Swift allows; unterminated runs to the end.
+  // i at "/*"; nested comments as Swift allows. 0 when the comment is never
+  // closed: it is no trivia then, but a token the parser reports.
   int depth = 0;
   while (i < n_) {
     if (s_[i] == '/' && at(i + 1) == '*') { ++depth; i += 2; }
@@ -99,7 +100,7 @@ std::uint32_t LexerImpl::skipBlockComment(std::uint32_t i) const {
       if (--depth == 0) return i;
     } else ++i;
   }
-  return n_;
+  return 0;
 }
 
 // Bytes that can start trivia; every other byte ends it at once.
@@ -128,6 +129,7 @@ std::uint32_t LexerImpl::skipTrivia(std::uint32_t i, bool crossLines, bool* sawN
       while (i < n_ && !isNewlineChar(static_cast<unsigned char>(s_[i]))) ++i;
     } else if (c == '/' && at(i + 1) == '*') {
       std::uint32_t end = skipBlockComment(i);
+      if (end == 0) break;
       if (sawNewline && crossLines)
         for (std::uint32_t k = i; k < end; ++k)
           if (isNewlineChar(static_cast<unsigned char>(s_[k]))) *sawNewline = true;
@@ -299,6 +301,13 @@ void LexerImpl::openString(std::uint32_t quoteStart, std::uint16_t pounds) {
   m.string = true;
   m.pounds = pounds;
   m.multiline = startsAt(quoteStart, "\"\"\"");
+  // #"""# is a one-line raw string holding a quote: three quotes directly
+  // followed by the closing pounds open no multi-line literal.
+  if (m.multiline && pounds > 0) {
+    std::uint32_t k = 0;
+    while (k < pounds && at(quoteStart + 3 + k) == '#') ++k;
+    m.multiline = k < pounds;
+  }
   std::uint32_t quoteEnd = quoteStart + (m.multiline ? 3 : 1);
   emit(m.multiline ? TokenKind::multilineStringQuote : TokenKind::stringQuote, quoteStart, quoteEnd, quoteEnd);
   pos_ = quoteEnd;
@@ -537,14 +546,22 @@ void LexerImpl::lexCodeToken() {
         break;
       }
       case '.':
-        if (at(i + 1) == '.' ) {
-          end = operatorEnd(i);
+        // An operator may start with a dot ("..<", ".==", ".&"); then it may
+        // hold further dots. A lone dot is a period.
+        end = operatorEnd(i);
+        if (end > i + 1) {
           kind = TokenKind::binaryOperator;
         } else {
+          end = i + 1;
           kind = TokenKind::period;
         }
         break;
       default:
+        if (c == '/' && at(i + 1) == '*') {
+          // A block comment never closed (a closed one is trivia): it runs to the end.
+          end = n_;
+          break;
+        }
         if (c == '<' && at(i + 1) == '#') {
           std::size_t close = s_.find("#>", i + 2);
           std::size_t nl = s_.find_first_of("\r\n", i + 2);
@@ -588,6 +605,12 @@ void LexerImpl::lexCodeToken() {
     else if (leftBound != rightBound) kind = leftBound ? TokenKind::postfixOperator : TokenKind::prefixOperator;
   }
 
+  // "func ==<T>": the generic clause's "<" is split off the operator name
+  // by the parser, into room left here.
+  bool operatorFunctionName =
+      (kind == TokenKind::binaryOperator || kind == TokenKind::prefixOperator || kind == TokenKind::postfixOperator) &&
+      end - i > 1 && s_[end - 1] == '<' && s_[i] != '>' && !tokens_.empty() &&
+      tokens_.back().kind == TokenKind::keyword && tokens_.back().keyword == Keyword::kwFunc;
   // The ")" that closes an interpolation is followed by string content, not trivia.
   bool closesInterpolation = kind == TokenKind::rightParen && !modes_.empty() && !modes_.back().string &&
                              modes_.back().parenDepth == 0;
@@ -598,6 +621,7 @@ void LexerImpl::lexCodeToken() {
   // Room to split ">>", ">=", ">?" … when the parser closes generic brackets.
   if (s_[i] == '>' && end - i > 1 && kind != TokenKind::arrow)
     for (std::uint32_t k = i + 1; k < end; ++k) emit(TokenKind::splitRoom, trailEnd, trailEnd, trailEnd);
+  if (operatorFunctionName) emit(TokenKind::splitRoom, trailEnd, trailEnd, trailEnd);
 
   if (!modes_.empty() && !modes_.back().string) {
     Mode& code = modes_.back();

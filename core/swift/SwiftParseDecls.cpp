@@ -2,6 +2,8 @@
 // properties with accessors, enum cases, operators, imports, macros.
 #include "core/swift/SwiftParser.hpp"
 
+#include <algorithm>
+
 namespace tovrane::swift {
 namespace {
 
@@ -39,7 +41,17 @@ bool isAccessorKeyword(Keyword k) {
     case Keyword::kwGet: case Keyword::kwSet: case Keyword::kwWillSet: case Keyword::kwDidSet:
     case Keyword::kwUnderscoreRead: case Keyword::kwUnderscoreModify: case Keyword::kwRead:
     case Keyword::kwModify: case Keyword::kwInit: case Keyword::kwUnsafeAddress:
-    case Keyword::kwUnsafeMutableAddress:
+    case Keyword::kwUnsafeMutableAddress: case Keyword::kwBorrow: case Keyword::kwMutate:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool isAccessorModifier(Keyword k) {
+  switch (k) {
+    case Keyword::kwMutating: case Keyword::kwNonmutating: case Keyword::kwUnderscoreConsuming:
+    case Keyword::kwBorrowing: case Keyword::kwConsuming:
       return true;
     default:
       return false;
@@ -81,11 +93,27 @@ bool Parser::modifierAt(std::uint32_t index) const {
 }
 
 std::uint32_t Parser::skipModifiersFrom(std::uint32_t index) const {
-  while (modifierAt(index)) {
-    index = nextIndex(index);
-    const Token& t = tokAt(index);
-    if (t.kind == TokenKind::leftParen && glued(index) && t.match != TokenId::invalid)
-      index = nextIndex(t.match);
+  // A run that no declaration follows ("public public … x") is asked about
+  // again from each of its modifiers while they are consumed one by one as
+  // stray tokens or expressions. A long run is scanned once and remembered:
+  // from any of its modifiers it ends at the same place.
+  if (index >= longModifierRunStart_ && index < longModifierRunEnd_ &&
+      std::binary_search(longModifierRun_.begin(), longModifierRun_.end(), index))
+    return longModifierRunEnd_;
+  auto step = [this](std::uint32_t i) {
+    i = nextIndex(i);
+    const Token& t = tokAt(i);
+    if (t.kind == TokenKind::leftParen && glued(i) && t.match != TokenId::invalid) i = nextIndex(t.match);
+    return i;
+  };
+  std::uint32_t start = index;
+  std::uint32_t count = 0;
+  for (; modifierAt(index); index = step(index)) ++count;
+  if (count >= 16) {
+    longModifierRun_.clear();
+    for (std::uint32_t i = start; i != index; i = step(i)) longModifierRun_.push_back(i);
+    longModifierRunStart_ = start;
+    longModifierRunEnd_ = index;
   }
   return index;
 }
@@ -187,11 +215,9 @@ NodeId Parser::parseNominalDecl(SyntaxKind kind, NodeId attributes, NodeId modif
   decl.set(StructDecl::modifiers, modifiers);
   decl.set(StructDecl::structKeyword, consume());
   decl.set(StructDecl::name, expectIdentifier());
-  if (at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) {
-    if (atText("<"))
-      decl.set(StructDecl::genericParameterClause, kind == SyntaxKind::protocolDecl ? parsePrimaryAssociatedTypeClause()
-                                                                                  : parseGenericParameterClause());
-  }
+  if (atLeftAngle())
+    decl.set(StructDecl::genericParameterClause, kind == SyntaxKind::protocolDecl ? parsePrimaryAssociatedTypeClause()
+                                                                                : parseGenericParameterClause());
   if (at(TokenKind::colon)) decl.set(StructDecl::inheritanceClause, parseInheritanceClause());
   if (atKw(Keyword::kwWhere)) decl.set(StructDecl::genericWhereClause, parseGenericWhereClause());
   decl.unexpected(skipUntil([this] { return at(TokenKind::leftBrace) || atLineStart(); }));
@@ -217,22 +243,24 @@ NodeId Parser::parseFunctionDecl(NodeId attributes, NodeId modifiers) {
   decl.set(FunctionDecl::attributes, attributes);
   decl.set(FunctionDecl::modifiers, modifiers);
   decl.set(FunctionDecl::funcKeyword, consume());
-  bool operatorName = false;
   switch (kind()) {
     case TokenKind::identifier: case TokenKind::keyword:
       decl.set(FunctionDecl::name, consume());
       break;
     case TokenKind::binaryOperator: case TokenKind::prefixOperator: case TokenKind::postfixOperator:
     case TokenKind::exclamationMark: case TokenKind::infixQuestionMark: case TokenKind::postfixQuestionMark:
-    case TokenKind::prefixAmpersand: case TokenKind::equal: case TokenKind::arrow:
+    case TokenKind::prefixAmpersand: case TokenKind::equal: case TokenKind::arrow: {
+      // "func ==<T>(…)": the "<" before a generic parameter is no part of the name.
+      std::string_view name = tree_.text(TokenId{pos_});
+      if (name.size() > 1 && name.back() == '<' && tokAt(nextIndex(pos_)).kind == TokenKind::identifier)
+        splitToken(static_cast<std::uint32_t>(name.size() - 1), TokenKind::binaryOperator);
       decl.set(FunctionDecl::name, consume());
-      operatorName = true;
       break;
+    }
     default:
       decl.set(FunctionDecl::name, missing(TokenKind::identifier));
   }
-  if (!operatorName && (at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) && atText("<"))
-    decl.set(FunctionDecl::genericParameterClause, parseGenericParameterClause());
+  if (atLeftAngle()) decl.set(FunctionDecl::genericParameterClause, parseGenericParameterClause());
   decl.set(FunctionDecl::signature, parseFunctionSignature(false));
   if (atKw(Keyword::kwWhere)) decl.set(FunctionDecl::genericWhereClause, parseGenericWhereClause());
   if (at(TokenKind::leftBrace)) decl.set(FunctionDecl::body, parseCodeBlock());
@@ -246,7 +274,7 @@ NodeId Parser::parseInitializerDecl(NodeId attributes, NodeId modifiers) {
   decl.set(InitializerDecl::initKeyword, consume());
   if (at(TokenKind::postfixQuestionMark) || at(TokenKind::exclamationMark))
     decl.set(InitializerDecl::optionalMark, consume());
-  if ((at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) && atText("<"))
+  if (atLeftAngle())
     decl.set(InitializerDecl::genericParameterClause, parseGenericParameterClause());
   decl.set(InitializerDecl::signature, parseFunctionSignature(false));
   if (atKw(Keyword::kwWhere)) decl.set(InitializerDecl::genericWhereClause, parseGenericWhereClause());
@@ -269,7 +297,7 @@ NodeId Parser::parseSubscriptDecl(NodeId attributes, NodeId modifiers) {
   decl.set(SubscriptDecl::attributes, attributes);
   decl.set(SubscriptDecl::modifiers, modifiers);
   decl.set(SubscriptDecl::subscriptKeyword, consume());
-  if ((at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) && atText("<"))
+  if (atLeftAngle())
     decl.set(SubscriptDecl::genericParameterClause, parseGenericParameterClause());
   decl.set(SubscriptDecl::parameterClause, parseFunctionParameterClause());
   decl.set(SubscriptDecl::returnClause, parseReturnClause());
@@ -320,7 +348,7 @@ bool Parser::atObserverBlock() const {
 bool Parser::atAccessorBlockWithAccessors() const {
   std::uint32_t index = skipAttributesFrom(nextIndex(pos_));
   Keyword k = keywordAt(tokAt(index));
-  if (k == Keyword::kwMutating || k == Keyword::kwNonmutating || k == Keyword::kwUnderscoreConsuming) {
+  if (isAccessorModifier(k)) {
     index = nextIndex(index);
     k = keywordAt(tokAt(index));
   }
@@ -332,7 +360,7 @@ bool Parser::atAccessorBlockWithAccessors() const {
     case TokenKind::leftParen: return k == Keyword::kwSet || k == Keyword::kwWillSet || k == Keyword::kwDidSet || k == Keyword::kwInit;
     default: {
       Keyword nk = keywordAt(next);
-      return nk == Keyword::kwAsync || nk == Keyword::kwThrows || isAccessorKeyword(nk);
+      return nk == Keyword::kwAsync || nk == Keyword::kwThrows || isAccessorKeyword(nk) || isAccessorModifier(nk);
     }
   }
 }
@@ -352,7 +380,7 @@ NodeId Parser::parseAccessorBlock() {
       std::uint32_t before = pos_;
       Layout accessor(*this, SyntaxKind::accessorDecl);
       if (at(TokenKind::atSign)) accessor.set(AccessorDecl::attributes, parseAttributeList());
-      if (atKw(Keyword::kwMutating) || atKw(Keyword::kwNonmutating) || atKw(Keyword::kwUnderscoreConsuming)) {
+      if (isAccessorModifier(keywordAt(tok()))) {
         Layout modifier(*this, SyntaxKind::declModifier);
         modifier.set(DeclModifier::name, consume());
         accessor.set(AccessorDecl::modifier, modifier.finish());
@@ -547,7 +575,7 @@ NodeId Parser::parseTypeAliasDecl(NodeId attributes, NodeId modifiers) {
   decl.set(TypeAliasDecl::modifiers, modifiers);
   decl.set(TypeAliasDecl::typealiasKeyword, consume());
   decl.set(TypeAliasDecl::name, expectIdentifier());
-  if ((at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) && atText("<"))
+  if (atLeftAngle())
     decl.set(TypeAliasDecl::genericParameterClause, parseGenericParameterClause());
   Layout initializer(*this, SyntaxKind::typeInitializerClause);
   initializer.set(TypeInitializerClause::equal, expect(TokenKind::equal));
@@ -666,7 +694,7 @@ NodeId Parser::parseMacroDecl(NodeId attributes, NodeId modifiers) {
   decl.set(MacroDecl::modifiers, modifiers);
   decl.set(MacroDecl::macroKeyword, consume());
   decl.set(MacroDecl::name, expectIdentifier());
-  if ((at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) && atText("<"))
+  if (atLeftAngle())
     decl.set(MacroDecl::genericParameterClause, parseGenericParameterClause());
   decl.set(MacroDecl::signature, parseFunctionSignature(true));
   if (at(TokenKind::equal)) decl.set(MacroDecl::definition, parseInitializerClause());
@@ -709,7 +737,7 @@ NodeId Parser::parseMacroExpansion(SyntaxKind kind, NodeId attributes, NodeId mo
   }
   node.set(shift + MacroExpansionExpr::pound, consume());
   node.set(shift + MacroExpansionExpr::macroName, atNameLike() && glued(pos_) ? consume() : missing(TokenKind::identifier));
-  if ((at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) && atText("<") && glued(pos_)) {
+  if (atLeftAngle() && glued(pos_) && genericClauseMayClose()) {
     State state = save();
     NodeId generics = parseGenericArgumentClause();
     if (errors_ == state.errors) node.set(shift + MacroExpansionExpr::genericArgumentClause, generics);

@@ -26,10 +26,22 @@ bool Parser::atExprStart() const {
           return false;
       }
     case TokenKind::binaryOperator: case TokenKind::postfixOperator:
-      return peek().kind == TokenKind::rightParen || peek().kind == TokenKind::comma;
+      return atOperatorReference();
     default:
       return false;
   }
+}
+
+bool Parser::atElementStart() const {
+  // In brackets an attribute starts a type used as a value:
+  // "(@convention(c) (Int) -> Void).self". Elsewhere it starts a declaration.
+  return atExprStart() || at(TokenKind::atSign);
+}
+
+bool Parser::atOperatorReference() const {
+  // An operator passed as a value: "reduce(0, +)", "sorted(by: <)", "a[...]".
+  TokenKind next = peek().kind;
+  return next == TokenKind::rightParen || next == TokenKind::comma || next == TokenKind::rightSquare;
 }
 
 NodeId Parser::missingExpr() {
@@ -72,6 +84,11 @@ NodeId Parser::parseExpr() {
         op = arrow.finish();
         break;
       }
+      case TokenKind::identifier:
+        // A function type as a value: "(() async throws -> Int).self".
+        if (atKw(Keyword::kwAsync) && (peek().kind == TokenKind::arrow || peek().keyword == Keyword::kwThrows))
+          op = parseEffectfulArrow();
+        break;
       case TokenKind::infixQuestionMark: {
         Layout ternary(*this, SyntaxKind::unresolvedTernaryExpr);
         ternary.set(UnresolvedTernaryExpr::questionMark, consume());
@@ -81,7 +98,9 @@ NodeId Parser::parseExpr() {
         break;
       }
       case TokenKind::keyword:
-        if (atKw(Keyword::kwAs)) {
+        if (atKw(Keyword::kwThrows)) {
+          op = parseEffectfulArrow();
+        } else if (atKw(Keyword::kwAs)) {
           Layout as(*this, SyntaxKind::unresolvedAsExpr);
           as.set(UnresolvedAsExpr::asKeyword, consume());
           if ((at(TokenKind::postfixQuestionMark) || at(TokenKind::exclamationMark)) && glued(pos_))
@@ -99,9 +118,7 @@ NodeId Parser::parseExpr() {
     if (!op) break;
     scratch_.push_back(Slot::of(op));
     if (cast) {
-      NodeId type = parseType();
-      Slot s[] = {Slot::of(type)};
-      scratch_.push_back(Slot::of(tree_.addNode(SyntaxKind::typeExpr, s, false)));
+      scratch_.push_back(Slot::of(parseTypeExpr()));
     } else {
       scratch_.push_back(Slot::of(atExprStart() || !at(TokenKind::rightBrace) ? parseUnaryExpr() : missingExpr()));
     }
@@ -116,6 +133,13 @@ NodeId Parser::parseExpr() {
   NodeId sequence = tree_.addNode(SyntaxKind::sequenceExpr, s, false);
   tree_.sequences_.push_back(sequence);
   return sequence;
+}
+
+NodeId Parser::parseEffectfulArrow() {
+  Layout arrow(*this, SyntaxKind::arrowExpr);
+  arrow.set(ArrowExpr::effectSpecifiers, parseEffectSpecifiers(SyntaxKind::typeEffectSpecifiers));
+  arrow.set(ArrowExpr::arrow, expect(TokenKind::arrow));
+  return arrow.finish();
 }
 
 NodeId Parser::parseUnaryExpr() {
@@ -157,7 +181,8 @@ NodeId Parser::parseUnaryExpr() {
     return makeToken2(k, token, parseUnaryExpr());
   }
   }
-  if (atKw(Keyword::kwRepeat) && nextStartsOperand()) {
+  if (atKw(Keyword::kwRepeat) &&
+      (nextStartsOperand() || (peek().kind == TokenKind::leftParen && !(peek().flags & Token::lineStartFlag)))) {
     TokenId token = consume();
     return makeToken2(SyntaxKind::packExpansionExpr, token, parseUnaryExpr());
   }
@@ -262,6 +287,14 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
         continue;
       }
       case TokenKind::postfixOperator: {
+        if (atText("<") && glued(pos_)) {
+          // "Dictionary<" at the end of a line opens generic arguments.
+          NodeId specialized = tryGenericArgumentsInExpr(base);
+          if (specialized) {
+            base = specialized;
+            continue;
+          }
+        }
         Layout node(*this, SyntaxKind::postfixOperatorExpr);
         node.set(PostfixOperatorExpr::expression, base);
         node.set(PostfixOperatorExpr::operator_, consume());
@@ -273,9 +306,7 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
         base = parsePostfixIfConfig(base);
         continue;
       case TokenKind::binaryOperator: case TokenKind::prefixOperator: {
-        SyntaxKind k = tree_.kind(base);
-        if (atText("<") && glued(pos_) &&
-            (k == SyntaxKind::declReferenceExpr || k == SyntaxKind::memberAccessExpr)) {
+        if (atText("<") && glued(pos_)) {
           NodeId specialized = tryGenericArgumentsInExpr(base);
           if (specialized) {
             base = specialized;
@@ -291,7 +322,66 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
   return base;
 }
 
+std::uint32_t Parser::nextAngleCloser(std::uint32_t index) {
+  // From any index of the range scanned last the answer is the same, so a
+  // run of "<" without any ">" is scanned once, not from each "<".
+  if (index >= closerScanStart_ && index <= closerScanEnd_) return closerScanEnd_;
+  std::uint32_t at = index;
+  while (true) {
+    const Token& t = tokAt(at);
+    bool closer = t.kind == TokenKind::rightAngle ||
+                  ((t.kind == TokenKind::binaryOperator || t.kind == TokenKind::postfixOperator ||
+                    t.kind == TokenKind::prefixOperator) && tree_.source()[t.textStart] == '>');
+    if (closer || t.kind == TokenKind::endOfFile) break;
+    ++at;
+  }
+  closerScanStart_ = index;
+  closerScanEnd_ = at;
+  return at;
+}
+
+bool Parser::genericClauseMayClose() {
+  // At most this many tokens from "<" to its ">", counting bracketed
+  // content: far more than real generic arguments take, and it bounds the
+  // scan of a run like "f(a<b, a<b, …, x > y)" from each "<".
+  constexpr std::uint32_t maxDistance = 256;
+  if (nextAngleCloser(pos_) - pos_ > maxDistance) return false;
+  std::uint32_t depth = 0;
+  for (std::uint32_t index = pos_; index - pos_ <= maxDistance; index = nextIndex(index)) {
+    const Token& t = tokAt(index);
+    switch (t.kind) {
+      case TokenKind::identifier: case TokenKind::keyword: case TokenKind::period: case TokenKind::comma:
+      case TokenKind::postfixQuestionMark: case TokenKind::exclamationMark: case TokenKind::arrow:
+      case TokenKind::atSign: case TokenKind::integerLiteral:
+        continue;
+      case TokenKind::leftParen: case TokenKind::leftSquare:
+        if (t.match == TokenId::invalid) return false;
+        index = t.match;
+        continue;
+      case TokenKind::binaryOperator: case TokenKind::prefixOperator: case TokenKind::postfixOperator: {
+        std::string_view text = tree_.text(TokenId{index});
+        if (text == "<") {
+          ++depth;
+          continue;
+        }
+        if (text[0] == '>') {
+          for (char c : text)
+            if (c == '>' && --depth == 0) return true;
+          continue;
+        }
+        if (text == "&" || text == "~" || text == "-" || text == "?" || text == "!" || text == "...") continue;
+        return false;
+      }
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
 NodeId Parser::tryGenericArgumentsInExpr(NodeId base) {
+  SyntaxKind k = tree_.kind(base);
+  if ((k != SyntaxKind::declReferenceExpr && k != SyntaxKind::memberAccessExpr) || !genericClauseMayClose()) return {};
   State state = save();
   NodeId clause = parseGenericArgumentClause();
   bool ok = errors_ == state.errors;
@@ -352,10 +442,27 @@ NodeId Parser::parseDeclReference(bool allowCompound) {
   return ref.finish();
 }
 
+NodeId Parser::parseTypeExpr() {
+  NodeId type = parseType();
+  Slot s[] = {Slot::of(type)};
+  return tree_.addNode(SyntaxKind::typeExpr, s, false);
+}
+
 NodeId Parser::parsePrimaryExpr() {
   switch (kind()) {
-    case TokenKind::identifier: case TokenKind::dollarIdentifier:
+    case TokenKind::identifier: {
+      // "any P" names an existential type: "(any Error).self", "[any P]()".
+      const Token& next = peek();
+      if (atKw(Keyword::kwAny2) && !(next.flags & Token::lineStartFlag) &&
+          (next.kind == TokenKind::identifier ||
+           (next.kind == TokenKind::keyword && (next.keyword == Keyword::kwAny || next.keyword == Keyword::kwSelfType))))
+        return parseTypeExpr();
       return parseDeclReference(true);
+    }
+    case TokenKind::dollarIdentifier:
+      return parseDeclReference(true);
+    // An attributed type: "(@convention(c) (Int) -> Void).self".
+    case TokenKind::atSign: return parseTypeExpr();
     case TokenKind::integerLiteral: return makeToken1(SyntaxKind::integerLiteralExpr, consume());
     case TokenKind::floatLiteral: return makeToken1(SyntaxKind::floatLiteralExpr, consume());
     case TokenKind::regexLiteral: return makeToken1(SyntaxKind::regexLiteralExpr, consume());
@@ -375,8 +482,7 @@ NodeId Parser::parsePrimaryExpr() {
     case TokenKind::backslash: return parseKeyPathExpr();
     case TokenKind::pound: return parseMacroExpansion(SyntaxKind::macroExpansionExpr, {}, {});
     case TokenKind::binaryOperator: case TokenKind::postfixOperator: case TokenKind::prefixOperator:
-      if (peek().kind == TokenKind::rightParen || peek().kind == TokenKind::comma)
-        return makeToken1(SyntaxKind::declReferenceExpr, consume());
+      if (atOperatorReference()) return makeToken1(SyntaxKind::declReferenceExpr, consume());
       return missingExpr();
     case TokenKind::keyword:
       switch (tok().keyword) {
@@ -408,7 +514,7 @@ NodeId Parser::parsePrimaryExpr() {
 NodeId Parser::parseLabeledExprList(TokenKind closer) {
   return parseCommaList(SyntaxKind::labeledExprList, closer, [this, closer] {
     Layout element(*this, SyntaxKind::labeledExpr);
-    if (!atExprStart() && !(atNameLike() && peek().kind == TokenKind::colon)) {
+    if (!atElementStart() && !(atNameLike() && peek().kind == TokenKind::colon)) {
       if (at(TokenKind::comma)) {
         element.set(LabeledExpr::expression, missingExpr());
         element.set(LabeledExpr::trailingComma, consume());
@@ -458,7 +564,7 @@ NodeId Parser::parseCollectionExpr() {
     result = dictionary.finish();
   } else {
     // The first element decides between array and dictionary; it is parsed once.
-    NodeId first = at(TokenKind::rightSquare) || !atExprStart() ? NodeId{} : parseExpr();
+    NodeId first = at(TokenKind::rightSquare) || !atElementStart() ? NodeId{} : parseExpr();
     if (first && at(TokenKind::colon)) {
       Layout element(*this, SyntaxKind::dictionaryElement);
       element.set(DictionaryElement::key, first);
@@ -468,7 +574,7 @@ NodeId Parser::parseCollectionExpr() {
       NodeId firstElement = element.finish();
       NodeId elements = parseCommaList(SyntaxKind::dictionaryElementList, TokenKind::rightSquare, [this] {
         Layout element(*this, SyntaxKind::dictionaryElement);
-        if (!atExprStart()) return NodeId{};
+        if (!atElementStart()) return NodeId{};
         element.set(DictionaryElement::key, parseExpr());
         element.set(DictionaryElement::colon, expect(TokenKind::colon));
         element.set(DictionaryElement::value, parseExpr());
@@ -491,7 +597,7 @@ NodeId Parser::parseCollectionExpr() {
       }
       NodeId elements = parseCommaList(SyntaxKind::arrayElementList, TokenKind::rightSquare, [this] {
         Layout element(*this, SyntaxKind::arrayElement);
-        if (!atExprStart()) return NodeId{};
+        if (!atElementStart()) return NodeId{};
         element.set(ArrayElement::expression, parseExpr());
         if (at(TokenKind::comma)) element.set(ArrayElement::trailingComma, consume());
         return element.finish();
@@ -534,9 +640,14 @@ bool Parser::closureHasSignature() const {
     const Token& t = tokAt(index);
     if (t.kind == TokenKind::keyword && t.keyword == Keyword::kwIn) return true;
     switch (t.kind) {
-      case TokenKind::identifier: case TokenKind::period: case TokenKind::arrow: case TokenKind::comma:
+      case TokenKind::period:
+        // A member name, even "in" ("x.in(y)"), is no signature's end.
+        index = nextIndex(nextIndex(index));
+        continue;
+      case TokenKind::identifier: case TokenKind::arrow: case TokenKind::comma:
       case TokenKind::postfixQuestionMark: case TokenKind::exclamationMark: case TokenKind::binaryOperator:
-      case TokenKind::atSign: case TokenKind::colon:
+      case TokenKind::prefixOperator: case TokenKind::postfixOperator: case TokenKind::atSign: case TokenKind::colon:
+        // Operators: the angle brackets of a result type ("-> A<B> in").
         index = nextIndex(index);
         continue;
       case TokenKind::keyword:
@@ -698,7 +809,7 @@ NodeId Parser::parseKeyPathExpr() {
   if ((at(TokenKind::identifier) || atKw(Keyword::kwSelfType)) && glued(pos_)) {
     Layout root(*this, SyntaxKind::identifierType);
     root.set(IdentifierType::name, consume());
-    if ((at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) && atText("<") && glued(pos_))
+    if (atLeftAngle() && glued(pos_))
       root.set(IdentifierType::genericArgumentClause, parseGenericArgumentClause());
     keyPath.set(KeyPathExpr::root, root.finish());
   }

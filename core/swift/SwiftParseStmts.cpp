@@ -15,10 +15,13 @@ bool Parser::atStmtStart() const {
   if (at(TokenKind::keyword)) {
     switch (tok().keyword) {
       case Keyword::kwReturn: case Keyword::kwGuard: case Keyword::kwFor: case Keyword::kwWhile:
-      case Keyword::kwRepeat: case Keyword::kwBreak: case Keyword::kwContinue: case Keyword::kwThrow:
+      case Keyword::kwBreak: case Keyword::kwContinue: case Keyword::kwThrow:
       case Keyword::kwDefer: case Keyword::kwDo: case Keyword::kwFallthrough: case Keyword::kwIf:
       case Keyword::kwSwitch:
         return true;
+      case Keyword::kwRepeat:
+        // Otherwise a pack expansion: "repeat print(each value)".
+        return peek().kind == TokenKind::leftBrace;
       default:
         return false;
     }

@@ -85,12 +85,12 @@ NodeId Parser::parseNonCompositionType() {
     TokenId token = consume();
     return makeToken2(SyntaxKind::suppressedType, token, parseNonCompositionType());
   }
-  if ((atKw(Keyword::kwEach) || atKw(Keyword::kwRepeat)) && peek().kind == TokenKind::identifier) {
+  // "repeat" is reserved, so it always expands a pack ("repeat (each T).Type");
+  // "each" is a contextual word.
+  if (atKw(Keyword::kwRepeat) || (atKw(Keyword::kwEach) && peek().kind == TokenKind::identifier)) {
     SyntaxKind k = atKw(Keyword::kwEach) ? SyntaxKind::packElementType : SyntaxKind::packExpansionType;
-    {
     TokenId token = consume();
     return makeToken2(k, token, parseNonCompositionType());
-  }
   }
   return parseTypeSuffixes(parseSimpleType());
 }
@@ -106,7 +106,7 @@ NodeId Parser::parseSimpleType() {
       }
       Layout type(*this, SyntaxKind::identifierType);
       type.set(IdentifierType::name, consume());
-      if ((at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) && atText("<"))
+      if (atLeftAngle())
         type.set(IdentifierType::genericArgumentClause, parseGenericArgumentClause());
       return type.finish();
     }
@@ -132,10 +132,16 @@ NodeId Parser::parseTypeSuffixes(NodeId base) {
       type.set(MemberType::baseType, base);
       type.set(MemberType::period, consume());
       type.set(MemberType::name, consume());
-      if ((at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) && atText("<") && glued(pos_))
+      if (atLeftAngle() && glued(pos_))
         type.set(MemberType::genericArgumentClause, parseGenericArgumentClause());
       base = type.finish();
       continue;
+    }
+    // "?>" and "!>" are left when ">?>" closed the inner of two generic clauses.
+    if (at(TokenKind::binaryOperator)) {
+      std::string_view text = tree_.text(TokenId{pos_});
+      if (text.size() > 1 && (text[0] == '?' || text[0] == '!') && text[1] == '>')
+        splitToken(1, text[0] == '?' ? TokenKind::postfixQuestionMark : TokenKind::exclamationMark);
     }
     if (at(TokenKind::postfixQuestionMark)) {
       Layout type(*this, SyntaxKind::optionalType);
@@ -280,7 +286,7 @@ NodeId Parser::parseAttribute() {
   if (atNameLike()) {
     Layout type(*this, SyntaxKind::identifierType);
     type.set(IdentifierType::name, consume());
-    if ((at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator)) && atText("<") && glued(pos_))
+    if (atLeftAngle() && glued(pos_))
       type.set(IdentifierType::genericArgumentClause, parseGenericArgumentClause());
     name = type.finish();
     while (at(TokenKind::period) && glued(pos_) && peek().kind == TokenKind::identifier) {

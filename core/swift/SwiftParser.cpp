@@ -123,38 +123,47 @@ TokenId Parser::consumeLeftAngle() {
   return consume();
 }
 
+bool Parser::atLeftAngle() const {
+  // "<" right before a line break is lexed as a postfix operator.
+  return (at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator) || at(TokenKind::postfixOperator)) &&
+         atText("<");
+}
+
 bool Parser::atRightAngle() const {
   return (at(TokenKind::binaryOperator) || at(TokenKind::postfixOperator) || at(TokenKind::prefixOperator) ||
           at(TokenKind::rightAngle)) &&
          tree_.text(TokenId{pos_}).starts_with(">");
 }
 
+bool Parser::splitToken(std::uint32_t length, TokenKind firstKind) {
+  Token first = tok();
+  if (first.textEnd - first.textStart <= length || pos_ + 1 >= tree_.lexedCount_ ||
+      tokAt(pos_ + 1).kind != TokenKind::splitRoom)
+    return false;
+  Token rest = tokAt(pos_ + 1);
+  rest.leadStart = rest.textStart = first.textStart + length;
+  rest.textEnd = first.textEnd;
+  rest.trailEnd = first.trailEnd;
+  rest.flags = 0;
+  std::string_view text = tree_.source().substr(rest.textStart, rest.textEnd - rest.textStart);
+  rest.kind = text == "?" ? TokenKind::postfixQuestionMark
+              : text == "!" ? TokenKind::exclamationMark
+              : text == "=" ? TokenKind::equal : TokenKind::binaryOperator;
+  first.textEnd = first.trailEnd = first.textStart + length;
+  first.kind = firstKind;
+  editToken(pos_ + 1, rest);
+  editToken(pos_, first);
+  return true;
+}
+
 TokenId Parser::expectRightAngle() {
   if (!atRightAngle()) return missing(TokenKind::rightAngle);
-  Token t = tok();
-  if (t.textEnd - t.textStart > 1 && pos_ + 1 < tree_.lexedCount_ &&
-      tokAt(pos_ + 1).kind == TokenKind::splitRoom) {
-    // Split ">>" / ">=" / ">?": the rest moves into the room the lexer left.
-    Token rest = tokAt(pos_ + 1);
-    rest.leadStart = rest.textStart = t.textStart + 1;
-    rest.textEnd = t.textEnd;
-    rest.trailEnd = t.trailEnd;
-    rest.flags = 0;
-    std::string_view text = tree_.source().substr(rest.textStart, rest.textEnd - rest.textStart);
-    rest.kind = text == "?" ? TokenKind::postfixQuestionMark
-                : text == "!" ? TokenKind::exclamationMark
-                : text == "=" ? TokenKind::equal : TokenKind::binaryOperator;
-    t.textEnd = t.trailEnd = t.textStart + 1;
+  // ">>", ">=", ">?", ">?>": the rest moves on into the room the lexer left.
+  if (!splitToken(1, TokenKind::rightAngle)) {
+    Token t = tok();
     t.kind = TokenKind::rightAngle;
-    editToken(pos_ + 1, rest);
     editToken(pos_, t);
-    TokenId id{pos_};
-    lastConsumed_ = pos_;
-    pos_ = pos_ + 1;
-    return id;
   }
-  t.kind = TokenKind::rightAngle;
-  editToken(pos_, t);
   return consume();
 }
 
@@ -286,7 +295,18 @@ NodeId Parser::parseCodeBlockItem(ItemContext context) {
   }
   item.set(CodeBlockItem::item, inner);
   if (at(TokenKind::semicolon)) item.set(CodeBlockItem::semicolon, consume());
+  else if (needsSeparator(context, inner)) item.set(CodeBlockItem::semicolon, missing(TokenKind::semicolon));
   return item.finish();
+}
+
+bool Parser::needsSeparator(ItemContext context, NodeId item) const {
+  // Two items on one line need a ";" between them; stray tokens after an
+  // item are reported as such, not also as a missing separator.
+  if (atLineStart() || atItemListEnd(context)) return false;
+  SyntaxKind k = tree_.kind(item);
+  if (k == SyntaxKind::missingStmt || k == SyntaxKind::missingDecl) return false;
+  if (at(TokenKind::poundIf) || atDeclStart(context == ItemContext::member)) return true;
+  return context != ItemContext::member && (atStmtStart() || atExprStart());
 }
 
 NodeId Parser::parseCodeBlockItemList(ItemContext context) {
@@ -338,6 +358,7 @@ NodeId Parser::parseMemberBlockItemList() {
     }
     item.set(MemberBlockItem::decl, decl);
     if (at(TokenKind::semicolon)) item.set(MemberBlockItem::semicolon, consume());
+    else if (needsSeparator(ItemContext::member, decl)) item.set(MemberBlockItem::semicolon, missing(TokenKind::semicolon));
     scratch_.push_back(Slot::of(item.finish()));
   }
   return finishList(SyntaxKind::memberBlockItemList, base);

@@ -52,7 +52,12 @@ private:
   TokenId expectIdentifier();
   TokenId consumeLeftAngle();
   TokenId expectRightAngle();
+  bool atLeftAngle() const;
   bool atRightAngle() const;
+  // Splits the current token after `length` bytes into room the lexer left
+  // behind it (">>" closing two generic clauses, "?>" after a split ">?>",
+  // "==<" in "func ==<T>"). False when there is no room.
+  bool splitToken(std::uint32_t length, TokenKind firstKind);
 
   // Speculation: parse ahead, then keep or roll back.
   struct State {
@@ -94,6 +99,8 @@ private:
   NodeId parseCodeBlockItemList(ItemContext context);
   NodeId parseCodeBlockItem(ItemContext context);
   bool atItemListEnd(ItemContext context) const;
+  // After an item without ";": another item starts on the same line.
+  bool needsSeparator(ItemContext context, NodeId item) const;
   NodeId parseCodeBlock();
   NodeId parseMemberBlock();
   NodeId parseMemberBlockItemList();
@@ -173,7 +180,11 @@ private:
 
   // Expressions (SwiftParseExprs.cpp).
   bool atExprStart() const;
+  bool atElementStart() const;
+  bool atOperatorReference() const;
   NodeId parseExpr();
+  NodeId parseEffectfulArrow();
+  NodeId parseTypeExpr();
   NodeId parseUnaryExpr();
   NodeId parsePostfixExpr();
   NodeId parsePostfixSuffixes(NodeId base);
@@ -190,6 +201,10 @@ private:
   NodeId parseKeyPathExpr();
   bool trailingClosureAllowed() const;
   NodeId parseAdditionalTrailingClosures();
+  // Cheap bounded look-ahead before speculating on generic arguments.
+  bool genericClauseMayClose();
+  // The first token from `index` on that starts with ">" (or the end).
+  std::uint32_t nextAngleCloser(std::uint32_t index);
   NodeId tryGenericArgumentsInExpr(NodeId base);
   NodeId missingExpr();
 
@@ -226,6 +241,15 @@ private:
   // While an #if condition is parsed: the first token of the next line,
   // where the condition ends (operators and suffixes stop there).
   std::uint32_t directiveEnd_ = TokenId::invalid;
+  // The positions of the modifiers of the last long modifier run and the
+  // token after it (see skipModifiersFrom); a cache of the lexed tokens,
+  // which speculation never changes.
+  mutable std::vector<std::uint32_t> longModifierRun_;
+  mutable std::uint32_t longModifierRunStart_ = 0;
+  mutable std::uint32_t longModifierRunEnd_ = 0;
+  // The range nextAngleCloser scanned last and its answer.
+  std::uint32_t closerScanStart_ = 0;
+  std::uint32_t closerScanEnd_ = 0;
 };
 
 // Builds one layout node: reserves 2n+1 scratch slots (the n named slots

@@ -38,6 +38,7 @@ TEST(SwiftFold, BuildsBinaryTrees) {
       {"0..<n - 1", "(..< 0 (- n 1))"},
       {"x << 2 + 1", "(+ (<< x 2) 1)"},
       {"c ? a : d ? e : f", "(?: c a (?: d e f))"},
+      {"m = a .< b .& c .== d", "(= m (.& (.< a b) (.== c d)))"},
   };
   for (const Case& c : cases) {
     SyntaxTree tree = parse(c.source);

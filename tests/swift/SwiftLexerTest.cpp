@@ -81,6 +81,11 @@ TEST(SwiftLexer, OperatorKindsFollowWhitespace) {
       {"#Preview", {{K::pound, "#"}, {K::identifier, "Preview"}}},
       {"$0 + $name", {{K::dollarIdentifier, "$0"}, {K::binaryOperator, "+"}, {K::dollarIdentifier, "$name"}}},
       {"in get", {{K::keyword, "in"}, {K::identifier, "get"}}},
+      // An operator that starts with a dot may hold more dots; a lone dot is a period.
+      {"a .== b.c", {{K::identifier, "a"}, {K::binaryOperator, ".=="}, {K::identifier, "b"}, {K::period, "."}, {K::identifier, "c"}}},
+      {"x./*c*/y", {{K::identifier, "x"}, {K::period, "."}, {K::identifier, "y"}}},
+      // A block comment never closed is no trivia.
+      {"x /* never closed", {{K::identifier, "x"}, {K::unknown, "/* never closed"}}},
   };
   for (const Case& c : cases) EXPECT_EQ(lexed(parse(c.source)), c.tokens) << c.source;
 }
@@ -108,6 +113,13 @@ TEST(SwiftLexer, StringPieces) {
         {K::stringSegment, "two "}, {K::stringSegment, "three"}, {K::multilineStringQuote, "\"\"\""}}},
       {"\"\"\"\nbare \"\" quotes\n\"\"\"",
        {{K::multilineStringQuote, "\"\"\""}, {K::stringSegment, "bare \"\" quotes"}, {K::multilineStringQuote, "\"\"\""}}},
+      // Three quotes right before the closing pounds are a quote in a one-line literal.
+      {"#\"\"\"#",
+       {{K::rawStringPoundDelimiter, "#"}, {K::stringQuote, "\""}, {K::stringSegment, "\""}, {K::stringQuote, "\""},
+        {K::rawStringPoundDelimiter, "#"}}},
+      {"#\"\"\"\nq\n\"\"\"#",
+       {{K::rawStringPoundDelimiter, "#"}, {K::multilineStringQuote, "\"\"\""}, {K::stringSegment, "q"},
+        {K::multilineStringQuote, "\"\"\""}, {K::rawStringPoundDelimiter, "#"}}},
       // Unterminated: the literal ends at the line break.
       {"\"abc\nx", {{K::stringQuote, "\""}, {K::stringSegment, "abc"}, {K::identifier, "x"}}},
   };

@@ -132,9 +132,53 @@ TEST(SwiftParser, Disambiguations) {
       {"repeat { x += 1 } while x < 3", K::repeatStmt, "repeat { x += 1 } while x < 3"},
       {"do { try f() } catch let e as MyError { a() } catch { b() }", K::catchClause, "catch let e as MyError { a() }"},
       {"func f() -> Int {\n  return\n    42\n}", K::returnStmt, "return\n    42"},
+      {"func f() {\n  return\n  @MainActor func g() {}\n}", K::returnStmt, "return"},
       {"let v = if c { 1 } else { 2 }", K::ifExpr, "if c { 1 } else { 2 }"},
       {"static let formatter: DateFormatter = { DateFormatter() }()", K::functionCallExpr, "{ DateFormatter() }()"},
       {"async let a = load()", K::variableDecl, "async let a = load()"},
+      {"repeat print(each value)", K::packExpansionExpr, "repeat print(each value)"},
+      // A line break right after a generic "<".
+      {"func f<\n  T\n>(x: T) {}", K::genericParameterClause, "<\n  T\n>"},
+      {"struct S<\n  T\n> {}", K::genericParameterClause, "<\n  T\n>"},
+      {"typealias A = Dictionary<\n  Int, String\n>", K::genericArgumentClause, "<\n  Int, String\n>"},
+      {"func f(k: KeyPath<\n  A, B\n>) {}", K::genericArgumentClause, "<\n  A, B\n>"},
+      {"let d = Dictionary<\n  Int, String\n>()", K::genericSpecializationExpr, "Dictionary<\n  Int, String\n>"},
+      // ">?>" and ">!>" close two clauses around an optional.
+      {"var v: P<Optional<Int>?>", K::optionalType, "Optional<Int>?"},
+      {"let x = P<Optional<Int>?>(nil)", K::genericSpecializationExpr, "P<Optional<Int>?>"},
+      {"var w: P<Q<R<Int>>!>", K::implicitlyUnwrappedOptionalType, "Q<R<Int>>!"},
+      // Operator functions: generic parameters; "==<" is split only before a name.
+      {"func + <T>(l: T, r: T) -> T { l }", K::genericParameterClause, "<T>"},
+      {"func ==<T: Equatable>(l: T, r: T) -> Bool { true }", K::genericParameterClause, "<T: Equatable>"},
+      {"func <<(l: Int, r: Int) -> Int { l }", K::genericParameterClause, ""},
+      // Operators that start with a dot; an operator passed as a value.
+      {"let m = a .== b", K::binaryOperatorExpr, ".=="},
+      {"infix operator .==", K::operatorDecl, "infix operator .=="},
+      {"let s = a[...]", K::subscriptCallExpr, "a[...]"},
+      // Types as values.
+      {"let t = (any Error).self", K::typeExpr, "any Error"},
+      {"let t = [any Error]()", K::typeExpr, "any Error"},
+      {"f(any, b)", K::typeExpr, ""},
+      {"let t = (@convention(c) (Int) -> Void).self", K::typeExpr, "@convention(c) (Int) -> Void"},
+      {"let t = (() throws -> Int).self", K::arrowExpr, "throws ->"},
+      {"let t = (() async throws(E) -> Int).self", K::typeEffectSpecifiers, "async throws(E)"},
+      // Closure signatures with a generic result; a member named "in".
+      {"g.map { x -> A<B> in x }", K::closureSignature, "x -> A<B> in"},
+      {"g.map { x -> A<B, C> in x }", K::returnClause, "-> A<B, C>"},
+      {"f { x.in(y) }", K::closureSignature, ""},
+      {"f { x.in(y) }", K::memberAccessExpr, "x.in"},
+      // Parameter packs.
+      {"func f<each T>(_ t: repeat (each T).Type) {}", K::packExpansionType, "repeat (each T).Type"},
+      {"func f<each T>(_ t: repeat each T) where repeat (each T).Q: P {}", K::conformanceRequirement, "repeat (each T).Q: P"},
+      {"let t = (repeat (each x).q)", K::packExpansionExpr, "repeat (each x).q"},
+      {"for x in repeat ((each V).self, each v) { }\nlet y = 1", K::forStmt, "for x in repeat ((each V).self, each v) { }"},
+      // A one-line raw string holding a quote.
+      {"let q = #\"\"\"#\nlet r = 1", K::stringSegment, "\""},
+      // Accessors: borrow, mutate, their modifiers, attributes before them.
+      {"subscript(i: Int) -> Int { @inline(__always) borrow { 0 } }", K::accessorDecl, "@inline(__always) borrow { 0 }"},
+      {"var x: Int { @_lifetime(borrow self) borrowing get { 0 } }", K::accessorDecl, "@_lifetime(borrow self) borrowing get { 0 }"},
+      {"protocol P { subscript(i: Int) -> Int { borrow mutate } }", K::accessorDecl, "borrow"},
+      {"protocol P { var options: Int { get nonmutating set } }", K::declModifier, "nonmutating"},
   };
   for (const ShapeCase& c : cases) {
     SyntaxTree tree = checkedParse(c.source);

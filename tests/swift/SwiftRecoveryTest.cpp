@@ -99,6 +99,67 @@ TEST(SwiftRecovery, PostfixIfConfigKeepsStrayLinesInItsClause) {
   EXPECT_TRUE(unclosed.isMissing(unclosed.tokenOf(config, IfConfigDecl::poundEndif)));
 }
 
+// Items whose ";" is missing, by src, joined with " | ".
+std::string itemsMissingASeparator(const SyntaxTree& tree) {
+  class Collector : public SyntaxVisitor {
+  public:
+    std::string found;
+
+  protected:
+    void visitCodeBlockItem(const SyntaxTree& tree, NodeId id) override {
+      add(tree, tree.node(id, CodeBlockItem::item), tree.tokenOf(id, CodeBlockItem::semicolon));
+    }
+    void visitMemberBlockItem(const SyntaxTree& tree, NodeId id) override {
+      add(tree, tree.node(id, MemberBlockItem::decl), tree.tokenOf(id, MemberBlockItem::semicolon));
+    }
+
+  private:
+    void add(const SyntaxTree& tree, NodeId item, TokenId semicolon) {
+      if (semicolon && tree.isMissing(semicolon)) found.append(found.empty() ? "" : " | ").append(tree.src(item));
+    }
+  } collector;
+  collector.walk(tree, tree.root());
+  return collector.found;
+}
+
+TEST(SwiftRecovery, ItemsOnOneLineNeedASeparator) {
+  struct Case {
+    const char* source;
+    const char* missingAfter;
+  };
+  const Case cases[] = {
+      {"let a = 1\na b c", "a | b"},
+      {"struct S { var a = 1 var b = 2 }", "var a = 1"},
+      {"if x { f() } else { g() } h()", "if x { f() } else { g() }"},
+      {"func f() { return 1 2 }", "return 1"},
+      // Separated, or ended by what closes the list: nothing is missing.
+      {"f(); g()\nh()", ""},
+      {"switch v { case 1: a() case 2: b() default: c() }", ""},
+      {"f { a }; g { b }", ""},
+      // Stray tokens after an item are reported once, as stray tokens.
+      {"let a = 1 ) let b = 2", ""},
+  };
+  for (const Case& c : cases) {
+    SyntaxTree tree = verified(c.source);
+    EXPECT_EQ(itemsMissingASeparator(tree), c.missingAfter) << c.source << "\n" << tree.dump();
+  }
+}
+
+TEST(SwiftRecovery, UnterminatedBlockCommentIsStrayText) {
+  SyntaxTree tree = verified("let a = 1 /* never closed\nlet b = 2");
+  std::vector<NodeId> all = items(tree);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(tree.src(all[0]), "let a = 1");
+  EXPECT_EQ(tree.kindName(all[1]), "missingStmt");
+  EXPECT_EQ(tree.src(all[1]), "/* never closed\nlet b = 2");
+  EXPECT_EQ(itemsMissingASeparator(tree), "");
+
+  SyntaxTree inMembers = verified("struct S {\n  var x = 1\n  /* note");
+  NodeId block = findFirst(inMembers, SyntaxKind::memberBlock);
+  EXPECT_TRUE(inMembers.isMissing(inMembers.tokenOf(block, MemberBlock::rightBrace)));
+  EXPECT_EQ(inMembers.src(findFirst(inMembers, SyntaxKind::missingDecl)), "/* note");
+}
+
 // Inputs the fuzzer found; each once lost tokens or broke an invariant.
 TEST(SwiftRecovery, FuzzFindings) {
   const char* inputs[] = {
@@ -130,6 +191,11 @@ TEST(SwiftRecovery, PathologicalNestingNeitherOverflowsNorLosesText) {
       "if if if if if if if if if { } else if",
       repeated("x", "\n#if A", 20000).append("\n.b"),
       repeated("", "#if A\n@a\n", 20000),
+      // Long runs that once took quadratic time.
+      repeated("", "public ", 20000).append("x"),
+      repeated("", "private(set) mutating ", 20000).append("x"),
+      repeated("f(", "a<b, ", 20000),
+      repeated("f(", "@a(", 2000),
   };
   for (const std::string& source : sources) {
     SyntaxTree tree = verified(source);
