@@ -147,7 +147,7 @@ NodeId Parser::parseModifiers() {
     if (at(TokenKind::leftParen) && glued(pos_)) {
       Layout detail(*this, SyntaxKind::declModifierDetail);
       detail.set(DeclModifierDetail::leftParen, consume());
-      detail.set(DeclModifierDetail::detail, at(TokenKind::rightParen) ? missing(TokenKind::identifier) : consume());
+      detail.set(DeclModifierDetail::detail, atNameLike() ? consume() : missing(TokenKind::identifier));
       detail.unexpected(skipUntil([] { return false; }));
       detail.set(DeclModifierDetail::rightParen, expect(TokenKind::rightParen));
       modifier.set(DeclModifier::detail, detail.finish());

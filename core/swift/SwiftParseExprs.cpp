@@ -230,6 +230,13 @@ NodeId Parser::parseAdditionalTrailingClosures() {
 
 NodeId Parser::parsePostfixSuffixes(NodeId base) {
   while (pos_ != directiveEnd_) {
+    // "Foo<Int>(…)" (a "<" that ends its line is lexed as a postfix operator).
+    if (atLeftAngle() && glued(pos_)) {
+      if (NodeId specialized = tryGenericArgumentsInExpr(base)) {
+        base = specialized;
+        continue;
+      }
+    }
     switch (kind()) {
       case TokenKind::period: {
         Layout member(*this, SyntaxKind::memberAccessExpr);
@@ -287,14 +294,6 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
         continue;
       }
       case TokenKind::postfixOperator: {
-        if (atText("<") && glued(pos_)) {
-          // "Dictionary<" at the end of a line opens generic arguments.
-          NodeId specialized = tryGenericArgumentsInExpr(base);
-          if (specialized) {
-            base = specialized;
-            continue;
-          }
-        }
         Layout node(*this, SyntaxKind::postfixOperatorExpr);
         node.set(PostfixOperatorExpr::expression, base);
         node.set(PostfixOperatorExpr::operator_, consume());
@@ -305,16 +304,6 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
         if (!atPostfixIfConfig()) return base;
         base = parsePostfixIfConfig(base);
         continue;
-      case TokenKind::binaryOperator: case TokenKind::prefixOperator: {
-        if (atText("<") && glued(pos_)) {
-          NodeId specialized = tryGenericArgumentsInExpr(base);
-          if (specialized) {
-            base = specialized;
-            continue;
-          }
-        }
-        return base;
-      }
       default:
         return base;
     }

@@ -247,8 +247,8 @@ private:
   mutable std::vector<std::uint32_t> longModifierRun_;
   mutable std::uint32_t longModifierRunStart_ = 0;
   mutable std::uint32_t longModifierRunEnd_ = 0;
-  // The range nextAngleCloser scanned last and its answer.
-  std::uint32_t closerScanStart_ = 0;
+  // The range nextAngleCloser scanned last and its answer (none yet).
+  std::uint32_t closerScanStart_ = TokenId::invalid;
   std::uint32_t closerScanEnd_ = 0;
 };
 

@@ -167,6 +167,7 @@ TEST(SwiftRecovery, FuzzFindings) {
       "let (a:, b) = pair",
       "var x: Int { get ) }\nlet y = 1",
       "a + b + c + d + e + f + g + h + i + j + k + l + m + n + o + p + q + r + s + t",
+      "@d private(",
   };
   for (const char* input : inputs) verified(input);
 }
