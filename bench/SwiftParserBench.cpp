@@ -94,4 +94,18 @@ void parseOnly(benchmark::State& state) {
 }
 BENCHMARK(parseOnly)->Unit(benchmark::kMillisecond);
 
+// Inputs that once took quadratic time: 50k modifiers that no declaration
+// follows, and a call with 50k "a<b" arguments (each "<" could open generic
+// arguments). Their bytes/s should stay near the corpus's.
+void parseLongRun(benchmark::State& state) {
+  const char* piece = state.range(0) == 0 ? "public " : "a<b, ";
+  std::string text = state.range(0) == 0 ? "" : "f(";
+  for (int i = 0; i < 50000; ++i) text += piece;
+  text += state.range(0) == 0 ? "x\n" : "c)\n";
+  for (auto _ : state) benchmark::DoNotOptimize(tovrane::swift::parse(text).nodeCount());
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.SetLabel(state.range(0) == 0 ? "public public … x" : "f(a<b, a<b, …)");
+}
+BENCHMARK(parseLongRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -545,23 +545,15 @@ void LexerImpl::lexCodeToken() {
         }
         break;
       }
-      case '.':
+      case '.': {
         // An operator may start with a dot ("..<", ".==", ".&"); then it may
         // hold further dots. A lone dot is a period.
-        end = operatorEnd(i);
-        if (end > i + 1) {
-          kind = TokenKind::binaryOperator;
-        } else {
-          end = i + 1;
-          kind = TokenKind::period;
-        }
+        unsigned char next = at(i + 1);
+        if (next == '.' || isAsciiOperatorChar(next) || next >= 0x80) end = operatorEnd(i);
+        kind = end > i + 1 ? TokenKind::binaryOperator : TokenKind::period;
         break;
+      }
       default:
-        if (c == '/' && at(i + 1) == '*') {
-          // A block comment never closed (a closed one is trivia): it runs to the end.
-          end = n_;
-          break;
-        }
         if (c == '<' && at(i + 1) == '#') {
           std::size_t close = s_.find("#>", i + 2);
           std::size_t nl = s_.find_first_of("\r\n", i + 2);
@@ -572,6 +564,11 @@ void LexerImpl::lexCodeToken() {
           }
         }
         if (c == '/') {
+          if (at(i + 1) == '*') {
+            // A block comment never closed (a closed one is trivia): it runs to the end.
+            end = n_;
+            break;
+          }
           if (std::uint32_t r = regexEnd(i)) {
             kind = TokenKind::regexLiteral;
             end = r;
@@ -587,6 +584,11 @@ void LexerImpl::lexCodeToken() {
   }
 
   if (kind == TokenKind::binaryOperator) {
+    // "func ==<T>(…)": a "<" before a name opens the generic parameters, it
+    // is no part of the operator's name.
+    if (end - i > 1 && s_[end - 1] == '<' && isIdentHead(at(end)) && !tokens_.empty() &&
+        tokens_.back().kind == TokenKind::keyword && tokens_.back().keyword == Keyword::kwFunc)
+      --end;
     unsigned char before = prevChar();
     bool leftBound = i > 0 && !(isHorizontalSpace(before) || isNewlineChar(before) || before == '(' ||
                                 before == '[' || before == '{' || before == ',' || before == ';' || before == ':' ||
@@ -605,12 +607,6 @@ void LexerImpl::lexCodeToken() {
     else if (leftBound != rightBound) kind = leftBound ? TokenKind::postfixOperator : TokenKind::prefixOperator;
   }
 
-  // "func ==<T>": the generic clause's "<" is split off the operator name
-  // by the parser, into room left here.
-  bool operatorFunctionName =
-      (kind == TokenKind::binaryOperator || kind == TokenKind::prefixOperator || kind == TokenKind::postfixOperator) &&
-      end - i > 1 && s_[end - 1] == '<' && s_[i] != '>' && !tokens_.empty() &&
-      tokens_.back().kind == TokenKind::keyword && tokens_.back().keyword == Keyword::kwFunc;
   // The ")" that closes an interpolation is followed by string content, not trivia.
   bool closesInterpolation = kind == TokenKind::rightParen && !modes_.empty() && !modes_.back().string &&
                              modes_.back().parenDepth == 0;
@@ -621,7 +617,6 @@ void LexerImpl::lexCodeToken() {
   // Room to split ">>", ">=", ">?" … when the parser closes generic brackets.
   if (s_[i] == '>' && end - i > 1 && kind != TokenKind::arrow)
     for (std::uint32_t k = i + 1; k < end; ++k) emit(TokenKind::splitRoom, trailEnd, trailEnd, trailEnd);
-  if (operatorFunctionName) emit(TokenKind::splitRoom, trailEnd, trailEnd, trailEnd);
 
   if (!modes_.empty() && !modes_.back().string) {
     Mode& code = modes_.back();

@@ -93,6 +93,11 @@ bool Parser::modifierAt(std::uint32_t index) const {
 }
 
 std::uint32_t Parser::skipModifiersFrom(std::uint32_t index) const {
+  // Most items start with no modifier word at all: decided without a call.
+  return isModifierKeyword(keywordAt(tokAt(index))) ? skipModifierRun(index) : index;
+}
+
+std::uint32_t Parser::skipModifierRun(std::uint32_t index) const {
   // A run that no declaration follows ("public public … x") is asked about
   // again from each of its modifiers while they are consumed one by one as
   // stray tokens or expressions. A long run is scanned once and remembered:
@@ -100,21 +105,25 @@ std::uint32_t Parser::skipModifiersFrom(std::uint32_t index) const {
   if (index >= longModifierRunStart_ && index < longModifierRunEnd_ &&
       std::binary_search(longModifierRun_.begin(), longModifierRun_.end(), index))
     return longModifierRunEnd_;
-  auto step = [this](std::uint32_t i) {
-    i = nextIndex(i);
-    const Token& t = tokAt(i);
-    if (t.kind == TokenKind::leftParen && glued(i) && t.match != TokenId::invalid) i = nextIndex(t.match);
-    return i;
-  };
   std::uint32_t start = index;
-  std::uint32_t count = 0;
-  for (; modifierAt(index); index = step(index)) ++count;
-  if (count >= 16) {
-    longModifierRun_.clear();
-    for (std::uint32_t i = start; i != index; i = step(i)) longModifierRun_.push_back(i);
-    longModifierRunStart_ = start;
-    longModifierRunEnd_ = index;
-  }
+  for (unsigned count = 0; modifierAt(index); index = afterModifier(index))
+    if (++count == 16) return rememberModifierRun(start);
+  return index;
+}
+
+std::uint32_t Parser::afterModifier(std::uint32_t index) const {
+  index = nextIndex(index);
+  const Token& t = tokAt(index);
+  if (t.kind == TokenKind::leftParen && glued(index) && t.match != TokenId::invalid) index = nextIndex(t.match);
+  return index;
+}
+
+std::uint32_t Parser::rememberModifierRun(std::uint32_t start) const {
+  longModifierRun_.clear();
+  std::uint32_t index = start;
+  for (; modifierAt(index); index = afterModifier(index)) longModifierRun_.push_back(index);
+  longModifierRunStart_ = start;
+  longModifierRunEnd_ = index;
   return index;
 }
 
@@ -249,14 +258,9 @@ NodeId Parser::parseFunctionDecl(NodeId attributes, NodeId modifiers) {
       break;
     case TokenKind::binaryOperator: case TokenKind::prefixOperator: case TokenKind::postfixOperator:
     case TokenKind::exclamationMark: case TokenKind::infixQuestionMark: case TokenKind::postfixQuestionMark:
-    case TokenKind::prefixAmpersand: case TokenKind::equal: case TokenKind::arrow: {
-      // "func ==<T>(…)": the "<" before a generic parameter is no part of the name.
-      std::string_view name = tree_.text(TokenId{pos_});
-      if (name.size() > 1 && name.back() == '<' && tokAt(nextIndex(pos_)).kind == TokenKind::identifier)
-        splitToken(static_cast<std::uint32_t>(name.size() - 1), TokenKind::binaryOperator);
+    case TokenKind::prefixAmpersand: case TokenKind::equal: case TokenKind::arrow:
       decl.set(FunctionDecl::name, consume());
       break;
-    }
     default:
       decl.set(FunctionDecl::name, missing(TokenKind::identifier));
   }

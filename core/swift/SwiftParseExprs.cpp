@@ -230,13 +230,6 @@ NodeId Parser::parseAdditionalTrailingClosures() {
 
 NodeId Parser::parsePostfixSuffixes(NodeId base) {
   while (pos_ != directiveEnd_) {
-    // "Foo<Int>(…)" (a "<" that ends its line is lexed as a postfix operator).
-    if (atLeftAngle() && glued(pos_)) {
-      if (NodeId specialized = tryGenericArgumentsInExpr(base)) {
-        base = specialized;
-        continue;
-      }
-    }
     switch (kind()) {
       case TokenKind::period: {
         Layout member(*this, SyntaxKind::memberAccessExpr);
@@ -293,7 +286,15 @@ NodeId Parser::parsePostfixSuffixes(NodeId base) {
         base = node.finish();
         continue;
       }
-      case TokenKind::postfixOperator: {
+      case TokenKind::binaryOperator: case TokenKind::prefixOperator: case TokenKind::postfixOperator: {
+        // "Foo<Int>(…)" (a "<" that ends its line is lexed as a postfix operator).
+        if (atLeftAngle() && glued(pos_)) {
+          if (NodeId specialized = tryGenericArgumentsInExpr(base)) {
+            base = specialized;
+            continue;
+          }
+        }
+        if (!at(TokenKind::postfixOperator)) return base;
         Layout node(*this, SyntaxKind::postfixOperatorExpr);
         node.set(PostfixOperatorExpr::expression, base);
         node.set(PostfixOperatorExpr::operator_, consume());
@@ -439,15 +440,16 @@ NodeId Parser::parseTypeExpr() {
 
 NodeId Parser::parsePrimaryExpr() {
   switch (kind()) {
-    case TokenKind::identifier: {
+    case TokenKind::identifier:
       // "any P" names an existential type: "(any Error).self", "[any P]()".
-      const Token& next = peek();
-      if (atKw(Keyword::kwAny2) && !(next.flags & Token::lineStartFlag) &&
-          (next.kind == TokenKind::identifier ||
-           (next.kind == TokenKind::keyword && (next.keyword == Keyword::kwAny || next.keyword == Keyword::kwSelfType))))
-        return parseTypeExpr();
+      if (tok().keyword == Keyword::kwAny2) {
+        const Token& next = peek();
+        if (!(next.flags & Token::lineStartFlag) &&
+            (next.kind == TokenKind::identifier ||
+             (next.kind == TokenKind::keyword && (next.keyword == Keyword::kwAny || next.keyword == Keyword::kwSelfType))))
+          return parseTypeExpr();
+      }
       return parseDeclReference(true);
-    }
     case TokenKind::dollarIdentifier:
       return parseDeclReference(true);
     // An attributed type: "(@convention(c) (Int) -> Void).self".

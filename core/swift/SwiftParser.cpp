@@ -123,12 +123,6 @@ TokenId Parser::consumeLeftAngle() {
   return consume();
 }
 
-bool Parser::atLeftAngle() const {
-  // "<" right before a line break is lexed as a postfix operator.
-  return (at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator) || at(TokenKind::postfixOperator)) &&
-         atText("<");
-}
-
 bool Parser::atRightAngle() const {
   return (at(TokenKind::binaryOperator) || at(TokenKind::postfixOperator) || at(TokenKind::prefixOperator) ||
           at(TokenKind::rightAngle)) &&
@@ -295,14 +289,14 @@ NodeId Parser::parseCodeBlockItem(ItemContext context) {
   }
   item.set(CodeBlockItem::item, inner);
   if (at(TokenKind::semicolon)) item.set(CodeBlockItem::semicolon, consume());
-  else if (needsSeparator(context, inner)) item.set(CodeBlockItem::semicolon, missing(TokenKind::semicolon));
+  else if (!atLineStart() && needsSeparator(context, inner)) item.set(CodeBlockItem::semicolon, missing(TokenKind::semicolon));
   return item.finish();
 }
 
 bool Parser::needsSeparator(ItemContext context, NodeId item) const {
   // Two items on one line need a ";" between them; stray tokens after an
   // item are reported as such, not also as a missing separator.
-  if (atLineStart() || atItemListEnd(context)) return false;
+  if (atItemListEnd(context)) return false;
   SyntaxKind k = tree_.kind(item);
   if (k == SyntaxKind::missingStmt || k == SyntaxKind::missingDecl) return false;
   if (at(TokenKind::poundIf) || atDeclStart(context == ItemContext::member)) return true;
@@ -358,7 +352,8 @@ NodeId Parser::parseMemberBlockItemList() {
     }
     item.set(MemberBlockItem::decl, decl);
     if (at(TokenKind::semicolon)) item.set(MemberBlockItem::semicolon, consume());
-    else if (needsSeparator(ItemContext::member, decl)) item.set(MemberBlockItem::semicolon, missing(TokenKind::semicolon));
+    else if (!atLineStart() && needsSeparator(ItemContext::member, decl))
+      item.set(MemberBlockItem::semicolon, missing(TokenKind::semicolon));
     scratch_.push_back(Slot::of(item.finish()));
   }
   return finishList(SyntaxKind::memberBlockItemList, base);

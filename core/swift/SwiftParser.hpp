@@ -52,11 +52,15 @@ private:
   TokenId expectIdentifier();
   TokenId consumeLeftAngle();
   TokenId expectRightAngle();
-  bool atLeftAngle() const;
+  // "<" right before a line break is lexed as a postfix operator.
+  bool atLeftAngle() const {
+    return (at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator) || at(TokenKind::postfixOperator)) &&
+           tok().textEnd - tok().textStart == 1 && tree_.source()[tok().textStart] == '<';
+  }
   bool atRightAngle() const;
   // Splits the current token after `length` bytes into room the lexer left
-  // behind it (">>" closing two generic clauses, "?>" after a split ">?>",
-  // "==<" in "func ==<T>"). False when there is no room.
+  // behind it (">>" closing two generic clauses, "?>" after a split ">?>").
+  // False when there is no room.
   bool splitToken(std::uint32_t length, TokenKind firstKind);
 
   // Speculation: parse ahead, then keep or roll back.
@@ -99,7 +103,7 @@ private:
   NodeId parseCodeBlockItemList(ItemContext context);
   NodeId parseCodeBlockItem(ItemContext context);
   bool atItemListEnd(ItemContext context) const;
-  // After an item without ";": another item starts on the same line.
+  // After an item without ";" and before a token on its line: another item starts there.
   bool needsSeparator(ItemContext context, NodeId item) const;
   NodeId parseCodeBlock();
   NodeId parseMemberBlock();
@@ -126,6 +130,9 @@ private:
   bool atModifier() const;
   bool modifierAt(std::uint32_t index) const;
   std::uint32_t skipModifiersFrom(std::uint32_t index) const;
+  std::uint32_t skipModifierRun(std::uint32_t index) const;
+  std::uint32_t afterModifier(std::uint32_t index) const;
+  std::uint32_t rememberModifierRun(std::uint32_t start) const;
   std::uint32_t skipAttributesFrom(std::uint32_t index) const;
   NodeId parseDecl(bool inMembers);
   NodeId parseModifiers();
