@@ -548,8 +548,9 @@ void LexerImpl::lexCodeToken() {
       case '.': {
         // An operator may start with a dot ("..<", ".==", ".&"); then it may
         // hold further dots. A lone dot is a period.
+        // Nearly always a member name follows: one table look-up rules that out.
         unsigned char next = at(i + 1);
-        if (next == '.' || isAsciiOperatorChar(next) || next >= 0x80) end = operatorEnd(i);
+        if (next >= 0x80 || !identBodyTable[next]) end = operatorEnd(i);
         kind = end > i + 1 ? TokenKind::binaryOperator : TokenKind::period;
         break;
       }
