@@ -158,6 +158,8 @@ NodeId Parser::parseUnaryExpr() {
         return false;
     }
   };
+  // "await (a, b)", "repeat (each x).y": an operand in parentheses on the same line.
+  auto nextIsParen = [this] { return peek().kind == TokenKind::leftParen && !(peek().flags & Token::lineStartFlag); };
   if (atKw(Keyword::kwTry)) {
     Layout expr(*this, SyntaxKind::tryExpr);
     expr.set(TryExpr::tryKeyword, consume());
@@ -166,23 +168,19 @@ NodeId Parser::parseUnaryExpr() {
     expr.set(TryExpr::expression, parseUnaryExpr());
     return expr.finish();
   }
-  if (at(TokenKind::identifier) && (atKw(Keyword::kwAwait) || atKw(Keyword::kwUnsafe)) && nextStartsOperand()) {
+  if (at(TokenKind::identifier) && (atKw(Keyword::kwAwait) || atKw(Keyword::kwUnsafe)) &&
+      (nextStartsOperand() || (atKw(Keyword::kwAwait) && nextIsParen()))) {
     SyntaxKind k = atKw(Keyword::kwAwait) ? SyntaxKind::awaitExpr : SyntaxKind::unsafeExpr;
-    {
     TokenId token = consume();
     return makeToken2(k, token, parseUnaryExpr());
-  }
   }
   if (at(TokenKind::identifier) && (atKw(Keyword::kwConsume) || atKw(Keyword::kwCopy)) &&
       nextStartsOperand() && (peek().kind == TokenKind::identifier || peek().keyword == Keyword::kwSelf)) {
     SyntaxKind k = atKw(Keyword::kwConsume) ? SyntaxKind::consumeExpr : SyntaxKind::copyExpr;
-    {
     TokenId token = consume();
     return makeToken2(k, token, parseUnaryExpr());
   }
-  }
-  if (atKw(Keyword::kwRepeat) &&
-      (nextStartsOperand() || (peek().kind == TokenKind::leftParen && !(peek().flags & Token::lineStartFlag)))) {
+  if (atKw(Keyword::kwRepeat) && (nextStartsOperand() || nextIsParen())) {
     TokenId token = consume();
     return makeToken2(SyntaxKind::packExpansionExpr, token, parseUnaryExpr());
   }

@@ -137,6 +137,7 @@ TEST(SwiftParser, Disambiguations) {
       {"static let formatter: DateFormatter = { DateFormatter() }()", K::functionCallExpr, "{ DateFormatter() }()"},
       {"async let a = load()", K::variableDecl, "async let a = load()"},
       {"repeat print(each value)", K::packExpansionExpr, "repeat print(each value)"},
+      {"let (a, b) = await (first, second)", K::awaitExpr, "await (first, second)"},
       // A line break right after a generic "<".
       {"func f<\n  T\n>(x: T) {}", K::genericParameterClause, "<\n  T\n>"},
       {"struct S<\n  T\n> {}", K::genericParameterClause, "<\n  T\n>"},
