@@ -289,7 +289,8 @@ NodeId Parser::parseCodeBlockItem(ItemContext context) {
   }
   item.set(CodeBlockItem::item, inner);
   if (at(TokenKind::semicolon)) item.set(CodeBlockItem::semicolon, consume());
-  else if (!atLineStart() && needsSeparator(context, inner)) item.set(CodeBlockItem::semicolon, missing(TokenKind::semicolon));
+  else if (!atLineStart() && !at(TokenKind::rightBrace) && needsSeparator(context, inner))
+    item.set(CodeBlockItem::semicolon, missing(TokenKind::semicolon));
   return item.finish();
 }
 
@@ -352,7 +353,7 @@ NodeId Parser::parseMemberBlockItemList() {
     }
     item.set(MemberBlockItem::decl, decl);
     if (at(TokenKind::semicolon)) item.set(MemberBlockItem::semicolon, consume());
-    else if (!atLineStart() && needsSeparator(ItemContext::member, decl))
+    else if (!atLineStart() && !at(TokenKind::rightBrace) && needsSeparator(ItemContext::member, decl))
       item.set(MemberBlockItem::semicolon, missing(TokenKind::semicolon));
     scratch_.push_back(Slot::of(item.finish()));
   }
