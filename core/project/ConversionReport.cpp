@@ -3,8 +3,8 @@
 #include "core/support/Files.hpp"
 #include "core/support/Json.hpp"
 #include "core/support/Text.hpp"
+#include "core/support/Time.hpp"
 
-#include <ctime>
 #include <map>
 #include <set>
 
@@ -12,15 +12,6 @@ namespace tovrane {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string utcNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char buffer[32];
-  std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return buffer;
-}
 
 // One line of source for a Markdown code span.
 std::string shortSource(std::string_view source) {
