@@ -13,6 +13,11 @@ struct PlatformTextRow {
 };
 
 inline constexpr PlatformTextRow platformTextRows[] = {
+    // The guide's first step: the project is on a Mac, the app runs here.
+    {"Öffne im Finder den Ordner, in dem deine Datei mit der Endung .xcodeproj liegt. Tipp: In Xcode Rechtsklick "
+     "auf das Projekt › „Show in Finder“.",
+     "Öffne im Dateimanager den Ordner, in dem deine Datei mit der Endung .xcodeproj liegt. Tipp: Kopiere den "
+     "ganzen Projektordner vom Mac auf diesen Rechner."},
     {"Im Finder zeigen", "Im Dateimanager zeigen"},
     {"auf diesem Mac", "auf diesem Rechner"},
     {"auf deinem Mac", "auf deinem Rechner"},

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QSvgRenderer>
@@ -44,6 +45,30 @@ QFont font(TextStyle style) {
     }
   }
   return result;
+}
+
+QFont heavyFont(int pixelSize) {
+  QFont result = QApplication::font();
+  result.setPixelSize(pixelSize);
+  result.setWeight(QFont::ExtraBold);
+  return result;
+}
+
+QFont semiboldFont(TextStyle style) {
+  QFont result = font(style);
+  result.setWeight(QFont::DemiBold);
+  return result;
+}
+
+QLabel* plainLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setText(text);
+  label->setFont(font);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  label->setPalette(palette);
+  return label;
 }
 
 QColor secondaryText() { return withAlpha(Brand::ink(), 0.5); }

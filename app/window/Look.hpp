@@ -12,6 +12,8 @@
 #include <QString>
 
 class QApplication;
+class QLabel;
+class QWidget;
 
 namespace tovrane::app {
 
@@ -19,6 +21,16 @@ enum class TextStyle { largeTitle, title, title2, title3, headline, body, callou
 
 // The font of a named style: pixel size and weight of the Mac default.
 QFont font(TextStyle style);
+
+// The body family at pixelSize, heavy: large numbers and titles (the
+// rounded design of the Mac has no system font here).
+QFont heavyFont(int pixelSize);
+// The style's font, semibold.
+QFont semiboldFont(TextStyle style);
+
+// A label that shows text as it is, never as markup (names come from
+// records and projects), in font and colour.
+QLabel* plainLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent = nullptr);
 
 // colour at the given opacity, 0 to 1.
 QColor withAlpha(QColor colour, double alpha);

@@ -24,26 +24,6 @@ namespace {
 constexpr int panelInset = 18;
 constexpr double panelRadius = 18;
 
-// The large numbers and titles: the body family, heavy.
-QFont heavyFont(int pixelSize) {
-  QFont result = QApplication::font();
-  result.setPixelSize(pixelSize);
-  result.setWeight(QFont::ExtraBold);
-  return result;
-}
-
-// Texts are shown as they are: a record's name is never read as markup.
-QLabel* plainLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setTextFormat(Qt::PlainText);
-  label->setText(text);
-  label->setFont(font);
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  label->setPalette(palette);
-  return label;
-}
-
 // Symbols stand as tall as a line of the text style they go with.
 int symbolSize(TextStyle style) { return QFontMetrics(app::font(style)).height(); }
 
@@ -59,12 +39,6 @@ constexpr int initialSide = 38;
 constexpr double initialRadius = 10;
 constexpr int coverageSlot = 52;
 constexpr int labelGap = 4;
-
-QFont semibold(TextStyle style) {
-  QFont result = app::font(style);
-  result.setWeight(QFont::DemiBold);
-  return result;
-}
 
 QFont coverageFont() {
   QFont result = app::font(TextStyle::body);
@@ -206,7 +180,7 @@ void ProjectRow::paintEvent(QPaintEvent*) {
   right -= coverageSlot + rowSpacing;
   if (content_.status != ProjectRowContent::Status::none) {
     const bool compiled = content_.status == ProjectRowContent::Status::compiled;
-    const QFont statusFont = semibold(TextStyle::callout);
+    const QFont statusFont = semiboldFont(TextStyle::callout);
     const int textWidth = QFontMetrics(statusFont).horizontalAdvance(content_.statusText);
     const int symbol = compiled ? symbolSize(TextStyle::callout) : 0;
     const int labelWidth = textWidth + (compiled ? symbol + labelGap : 0);

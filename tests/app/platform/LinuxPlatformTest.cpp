@@ -147,6 +147,11 @@ class LinuxPlatformTest : public QObject {
     QTest::newRow("your mac") << "Ollama ist auf deinem Mac nicht installiert."
                               << "Ollama ist auf deinem Rechner nicht installiert.";
     QTest::newRow("install folder") << "Keine Schreibrechte für /Programme." << "Keine Schreibrechte für /opt/tovrane.";
+    QTest::newRow("guide's first step")
+        << "Öffne im Finder den Ordner, in dem deine Datei mit der Endung .xcodeproj liegt. Tipp: In Xcode "
+           "Rechtsklick auf das Projekt › „Show in Finder“."
+        << "Öffne im Dateimanager den Ordner, in dem deine Datei mit der Endung .xcodeproj liegt. Tipp: Kopiere den "
+           "ganzen Projektordner vom Mac auf diesen Rechner.";
     QTest::newRow("untouched") << "Macintosh-Zeichen bleiben" << "Macintosh-Zeichen bleiben";
   }
   void macWordsBecomeThisSystemsWords() {
