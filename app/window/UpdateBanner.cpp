@@ -3,15 +3,15 @@
 #include "app/platform/Dialogs.hpp"
 #include "app/state/Brand.hpp"
 #include "app/state/Updater.hpp"
+#include "app/window/LineLimitedLabel.hpp"
 #include "app/window/Look.hpp"
+#include "app/window/Spinner.hpp"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTextLayout>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tovrane::app {
@@ -20,18 +20,15 @@ namespace {
 
 constexpr int maxLines = 3;
 
-void setTextColour(QWidget* widget, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  widget->setPalette(palette);
+// The version and texts of a release come from the feed: never read as markup.
+QLabel* textLabel(const QString& name, const QString& text, TextStyle style, const QColor& colour) {
+  QLabel* label = plainLabel(text, font(style), colour);
+  label->setObjectName(name);
+  return label;
 }
 
-QLabel* textLabel(const QString& name, const QString& text, TextStyle style, const QColor& colour) {
-  auto* label = new QLabel(text);
-  label->setObjectName(name);
-  label->setFont(font(style));
-  setTextColour(label, colour);
-  return label;
+LineLimitedLabel* captionLines(const QString& name, const QString& text, const QColor& colour) {
+  return new LineLimitedLabel(name, text, font(TextStyle::caption), colour, maxLines);
 }
 
 QLabel* iconLabel(const QString& symbol, int size, const QColor& tint) {
@@ -40,95 +37,6 @@ QLabel* iconLabel(const QString& symbol, int size, const QColor& tint) {
   label->setFixedSize(size, size);
   return label;
 }
-
-// Text wrapped to the width it is given and cut to maxLines lines, the last
-// one ending in "…" when text was left out; the whole text is the tooltip.
-class LineLimitedLabel : public QLabel {
- public:
-  LineLimitedLabel(const QString& name, const QString& text, const QColor& colour) : full_(text) {
-    setObjectName(name);
-    setFont(app::font(TextStyle::caption));
-    setTextColour(this, colour);
-    setToolTip(text);
-    // The width comes from the banner; the height from the lines shown.
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    setMinimumWidth(1);
-    setText(cut(200));
-  }
-
- protected:
-  void resizeEvent(QResizeEvent* event) override {
-    QLabel::resizeEvent(event);
-    const QString shown = cut(width());
-    if (shown != text()) setText(shown);
-  }
-
- private:
-  QString cut(int width) const {
-    QString text = full_;
-    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(text, font());
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    QList<QTextLine> lines;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-      line.setLineWidth(width);
-      lines.append(line);
-    }
-    layout.endLayout();
-    const auto lineText = [&text](const QTextLine& line) {
-      QString part = text.mid(line.textStart(), line.textLength());
-      while (!part.isEmpty() && (part.back().isSpace() || part.back() == QChar::LineSeparator)) part.chop(1);
-      return part;
-    };
-    QStringList shown;
-    for (qsizetype i = 0; i < lines.size() && i < maxLines - 1; ++i) shown.append(lineText(lines[i]));
-    if (lines.size() == maxLines) {
-      shown.append(lineText(lines.last()));
-    } else if (lines.size() > maxLines) {
-      QString rest = text.mid(lines[maxLines - 1].textStart());
-      rest.replace(QChar::LineSeparator, QLatin1Char(' '));
-      shown.append(QFontMetrics(font()).elidedText(rest, Qt::ElideRight, width));
-    }
-    return shown.join(QLatin1Char('\n'));
-  }
-
-  QString full_;
-};
-
-// The small indeterminate progress indicator: an arc that turns while shown.
-class Spinner : public QWidget {
- public:
-  explicit Spinner(int size) {
-    setFixedSize(size, size);
-    timer_.setInterval(80);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-      angle_ = (angle_ + 30) % 360;
-      update();
-    });
-  }
-
- protected:
-  void showEvent(QShowEvent*) override {
-    if (animationsEnabled()) timer_.start();
-  }
-  void hideEvent(QHideEvent*) override { timer_.stop(); }
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(secondaryText(), 1.6);
-    pen.setCapStyle(Qt::RoundCap);
-    painter.setPen(pen);
-    const QRectF circle = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
-    painter.drawArc(circle, -angle_ * 16, 270 * 16);
-  }
-
- private:
-  QTimer timer_;
-  int angle_ = 0;
-};
 
 // The rounded, lightly green card that holds the offer.
 class OfferCard : public QWidget {
@@ -230,7 +138,7 @@ QWidget* UpdateBanner::offerCard() {
   layout->addLayout(title);
 
   if (release.notes && !release.notes->isEmpty()) {
-    layout->addWidget(new LineLimitedLabel(QStringLiteral("updateNotes"), *release.notes, secondaryText()));
+    layout->addWidget(captionLines(QStringLiteral("updateNotes"), *release.notes, secondaryText()));
   }
 
   if (!updater_.updatesItself()) {
@@ -281,7 +189,7 @@ void UpdateBanner::rebuild() {
   } else if (std::holds_alternative<update_state::Installing>(state)) {
     content_ = busyRow(QStringLiteral("updateInstalling"), QStringLiteral("Wird installiert …"));
   } else if (const auto* failed = std::get_if<update_state::Failed>(&state)) {
-    content_ = new LineLimitedLabel(QStringLiteral("updateFailed"), failed->message, Brand::swift());
+    content_ = captionLines(QStringLiteral("updateFailed"), failed->message, Brand::swift());
   }
   if (content_ != nullptr) {
     layout()->addWidget(content_);

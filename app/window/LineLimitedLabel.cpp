@@ -1,0 +1,60 @@
+#include "app/window/LineLimitedLabel.hpp"
+
+#include <QTextLayout>
+
+namespace tovrane::app {
+
+LineLimitedLabel::LineLimitedLabel(const QString& name, const QString& text, const QFont& font, const QColor& colour,
+                                   int maxLines, QWidget* parent)
+    : QLabel(parent), full_(text), maxLines_(maxLines) {
+  setObjectName(name);
+  setTextFormat(Qt::PlainText);
+  setFont(font);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  setPalette(palette);
+  setToolTip(text);
+  // The width comes from the parent's layout; the height from the lines shown.
+  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  setMinimumWidth(1);
+  setText(cut(200));
+}
+
+void LineLimitedLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  const QString shown = cut(width());
+  if (shown != text()) setText(shown);
+}
+
+QString LineLimitedLabel::cut(int width) const {
+  QString text = full_;
+  text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+  QTextLayout layout(text, font());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout.setTextOption(option);
+  QList<QTextLine> lines;
+  layout.beginLayout();
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    line.setLineWidth(width);
+    lines.append(line);
+  }
+  layout.endLayout();
+  const auto lineText = [&text](const QTextLine& line) {
+    QString part = text.mid(line.textStart(), line.textLength());
+    while (!part.isEmpty() && (part.back().isSpace() || part.back() == QChar::LineSeparator)) part.chop(1);
+    return part;
+  };
+  QStringList shown;
+  for (qsizetype i = 0; i < lines.size() && i < maxLines_ - 1; ++i) shown.append(lineText(lines[i]));
+  if (lines.size() == maxLines_) {
+    shown.append(lineText(lines.last()));
+  } else if (lines.size() > maxLines_) {
+    QString rest = text.mid(lines[maxLines_ - 1].textStart());
+    rest.replace(QChar::LineSeparator, QLatin1Char(' '));
+    shown.append(QFontMetrics(font()).elidedText(rest, Qt::ElideRight, width));
+  }
+  return shown.join(QLatin1Char('\n'));
+}
+
+}  // namespace tovrane::app
