@@ -1,24 +1,18 @@
-// The program tovrane-android: the application object and its window.
+// The program tovrane-android: the application object and its first window.
 // "--smoke" shows the window, saves a picture of it and exits.
-#include "app/window/Look.hpp"
 #include "app/window/MainWindow.hpp"
+#include "app/window/TovraneAndroidApp.hpp"
 
 #include <QApplication>
 #include <QDir>
-#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("TovraneAndroid"));
-  QApplication::setDesktopFileName(QStringLiteral("tovrane-android"));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/tovrane-android.svg")));
-  tovrane::app::applyLook(application);
-
-  tovrane::app::MainWindow window;
-  window.show();
+  tovrane::app::TovraneAndroidApp app(application);
+  tovrane::app::MainWindow& window = app.start();
 
   if (QApplication::arguments().contains(QStringLiteral("--smoke"))) {
     QTimer::singleShot(0, &window, [&window] {
@@ -32,5 +26,5 @@ int main(int argc, char** argv) {
       QApplication::exit(0);
     });
   }
-  return QApplication::exec();
+  return app.exec();
 }

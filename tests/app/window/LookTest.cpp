@@ -2,6 +2,7 @@
 #include "app/window/Look.hpp"
 #include "app/window/MainWindow.hpp"
 #include "tests/app/AppTest.hpp"
+#include "tests/app/fakes/AppFixture.hpp"
 
 #include <QApplication>
 #include <QFile>
@@ -51,14 +52,15 @@ class LookTest : public QObject {
     const QPalette before = QApplication::palette();
     QApplication::setPalette(darkPalette());
     applyLook(*qApp);
-    MainWindow window;
-    window.show();
+    test::AppFixture fixture;
+    MainWindow& window = fixture.app->start();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     test::capture(&window, QStringLiteral("main-window-dark-system"));
     QCOMPARE(window.palette().color(QPalette::Window), Brand::paper());
     QCOMPARE(window.palette().color(QPalette::WindowText), Brand::ink());
     const QImage picture = window.grab().toImage();
-    QCOMPARE(picture.pixelColor(picture.width() / 2, picture.height() / 2).rgb(), Brand::paper().rgb());
+    const QPoint inDetail = window.findChild<QWidget*>(QStringLiteral("detailArea"))->mapTo(&window, QPoint(12, 12));
+    QCOMPARE(picture.pixelColor(inDetail).rgb(), Brand::paper().rgb());
     QVERIFY(window.minimumSize().width() >= 980 && window.minimumSize().height() >= 680);
     QApplication::setPalette(before);
   }

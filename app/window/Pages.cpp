@@ -1,0 +1,62 @@
+#include "app/window/Pages.hpp"
+
+#include "app/state/Brand.hpp"
+#include "app/window/Look.hpp"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace tovrane::app {
+
+namespace {
+// Until a page is built, its place says so.
+QWidget* comingPage(const QString& symbol, const QString& title) {
+  return new PagePlaceholder(symbol, title, QStringLiteral("Diese Seite folgt."));
+}
+}  // namespace
+
+QWidget* makeOverviewPage(const PageContext&) {
+  return comingPage(QStringLiteral("square.grid.2x2"), QStringLiteral("Übersicht"));
+}
+
+QWidget* makeConvertPage(const PageContext&) {
+  return comingPage(QStringLiteral("plus.square.on.square"), QStringLiteral("Neue Umwandlung"));
+}
+
+QWidget* makeProjectsPage(const PageContext&) {
+  return comingPage(QStringLiteral("folder"), QStringLiteral("Projekte"));
+}
+
+QWidget* makeProjectPage(const PageContext&, const ProjectRecord&) {
+  return comingPage(QStringLiteral("app.dashed"), QStringLiteral("Projekt"));
+}
+
+QWidget* makeSettingsPage(const PageContext&) {
+  return comingPage(QStringLiteral("gearshape"), QStringLiteral("Einstellungen"));
+}
+
+PagePlaceholder::PagePlaceholder(const QString& symbol, const QString& title, const QString& description,
+                                 QWidget* parent)
+    : QWidget(parent), symbol_(symbol), title_(title) {
+  setObjectName(QStringLiteral("pagePlaceholder"));
+  auto* column = new QVBoxLayout(this);
+  column->setSpacing(10);
+  column->addStretch();
+  auto* picture = new QLabel(this);
+  picture->setObjectName(QStringLiteral("placeholderSymbol"));
+  picture->setPixmap(iconPixmap(symbol, 44, secondaryText(), devicePixelRatioF()));
+  picture->setAlignment(Qt::AlignCenter);
+  column->addWidget(picture);
+  QLabel* heading = plainLabel(title, semiboldFont(TextStyle::title2), Brand::ink(), this);
+  heading->setObjectName(QStringLiteral("placeholderTitle"));
+  heading->setAlignment(Qt::AlignCenter);
+  column->addWidget(heading);
+  if (!description.isEmpty()) {
+    QLabel* line = plainLabel(description, app::font(TextStyle::body), secondaryText(), this);
+    line->setAlignment(Qt::AlignCenter);
+    column->addWidget(line);
+  }
+  column->addStretch();
+}
+
+}  // namespace tovrane::app
