@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
@@ -11,7 +12,7 @@
 namespace tovrane::files {
 namespace {
 
-[[noreturn]] void failErrno(const fs::path& path, int error) { throw FileError(path, std::strerror(error)); }
+[[noreturn]] void failErrno(const fs::path& path, int error) { throw FileError(path, std::strerror(error), error); }
 
 // Closes the descriptor on every path out.
 struct Fd {
@@ -50,14 +51,30 @@ bool isHidden(const fs::path& p) {
 
 }  // namespace
 
-FileError::FileError(fs::path path, const std::string& message)
-    : std::runtime_error(path.string() + ": " + message), path_(std::move(path)) {}
+FileError::FileError(fs::path path, const std::string& message, int error)
+    : std::runtime_error(path.string() + ": " + message), path_(std::move(path)), reason_(message), error_(error) {}
 
 void createDirectories(const fs::path& path) {
   if (path.empty()) return;
   std::error_code ec;
   fs::create_directories(path, ec);
-  if (ec) throw FileError(path, ec.message());
+  if (ec) throw FileError(path, ec.message(), ec.value());
+}
+
+fs::path temporarySibling(const fs::path& path, std::string_view tag) {
+  constexpr std::size_t nameMax = 255;
+  std::string suffix(1, '.');
+  suffix.append(tag).append("-").append(randomSuffix());
+  std::string name = path.filename().string();
+  const std::size_t room = nameMax > suffix.size() + 1 ? nameMax - suffix.size() - 1 : 0;
+  if (name.size() > room) {
+    std::size_t cut = room;
+    // Back up to the first byte of a UTF-8 character.
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+  }
+  std::string hidden(1, '.');
+  return path.parent_path() / hidden.append(name).append(suffix);
 }
 
 void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode, Flush flush) {
@@ -65,8 +82,7 @@ void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode, Flus
   Fd out;
   fs::path temporary;
   for (int attempt = 0; attempt < 100 && out.fd < 0; ++attempt) {
-    temporary = path;
-    temporary += ".tmp-" + randomSuffix();
+    temporary = temporarySibling(path, "tmp");
     // O_EXCL: never reuse or follow something already there. The mode is
     // given at creation, so the content is never visible with wider rights.
     out.fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
@@ -86,6 +102,23 @@ void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode, Flus
     ::unlink(temporary.c_str());
     throw;
   }
+}
+
+bool renameIfAbsent(const fs::path& from, const fs::path& to) {
+#if defined(__linux__)
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EEXIST) return false;
+  // Some file systems cannot rename without replacing; they get the check below.
+  if (errno != EINVAL && errno != ENOSYS) failErrno(from, errno);
+#elif defined(__APPLE__)
+  if (::renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0) return true;
+  if (errno == EEXIST) return false;
+  if (errno != ENOTSUP) failErrno(from, errno);
+#endif
+  struct stat st {};
+  if (::lstat(to.c_str(), &st) == 0) return false;
+  if (::rename(from.c_str(), to.c_str()) != 0) failErrno(from, errno);
+  return true;
 }
 
 void syncFileSystem(const fs::path& path) {
@@ -136,6 +169,35 @@ std::string readFile(const fs::path& path) {
   return out;
 }
 
+std::string readRegularFile(const fs::path& path, std::size_t maxBytes) {
+  Fd in;
+  // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
+  in.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (in.fd < 0) failErrno(path, errno);
+  struct stat st {};
+  if (::fstat(in.fd, &st) != 0) failErrno(path, errno);
+  if (!S_ISREG(st.st_mode)) throw FileError(path, "ist keine gewöhnliche Datei", EINVAL);
+  const auto tooLarge = [&] {
+    std::string reason = "ist größer als ";
+    throw FileError(path, reason.append(std::to_string(maxBytes >> 20)).append(" MB"), EFBIG);
+  };
+  if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) tooLarge();
+  std::string out;
+  out.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[65536];
+  while (true) {
+    const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      failErrno(path, errno);
+    }
+    if (n == 0) break;
+    if (out.size() + static_cast<std::size_t>(n) > maxBytes) tooLarge();
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+  return out;
+}
+
 void copyFile(const fs::path& from, const fs::path& to) {
   writeFile(to, readFile(from));
 }
@@ -147,9 +209,9 @@ std::vector<fs::path> listFiles(const fs::path& root, const ListOptions& options
   auto dirOptions = fs::directory_options::skip_permission_denied;
   if (options.followSymlinks) dirOptions |= fs::directory_options::follow_directory_symlink;
   fs::recursive_directory_iterator it(root, dirOptions, ec), end;
-  if (ec) throw FileError(root, ec.message());
+  if (ec) throw FileError(root, ec.message(), ec.value());
   for (; it != end; it.increment(ec)) {
-    if (ec) throw FileError(root, ec.message());
+    if (ec) throw FileError(root, ec.message(), ec.value());
     const fs::path& p = it->path();
     if (!options.includeHidden && isHidden(p)) {
       if (it->is_directory(ec)) it.disable_recursion_pending();
@@ -171,15 +233,21 @@ std::vector<fs::path> listChildren(const fs::path& folder, const ListOptions& op
   std::vector<fs::path> out;
   std::error_code ec;
   fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-  if (ec) throw FileError(folder, ec.message());
+  if (ec) throw FileError(folder, ec.message(), ec.value());
   for (; it != end; it.increment(ec)) {
-    if (ec) throw FileError(folder, ec.message());
+    if (ec) throw FileError(folder, ec.message(), ec.value());
     if (!options.includeHidden && isHidden(it->path())) continue;
     if (!options.followSymlinks && it->is_symlink(ec)) continue;
     out.push_back(it->path());
   }
   std::sort(out.begin(), out.end());
   return out;
+}
+
+fs::path normalPath(const fs::path& path) {
+  fs::path normal = fs::absolute(path).lexically_normal();
+  if (!normal.has_filename() && normal.has_relative_path()) normal = normal.parent_path();
+  return normal;
 }
 
 bool isWithin(const fs::path& outer, const fs::path& inner) {

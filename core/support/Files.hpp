@@ -14,11 +14,17 @@ namespace fs = std::filesystem;
 
 class FileError : public std::runtime_error {
  public:
-  FileError(fs::path path, const std::string& message);
+  // error: the system's error number when the system reported the failure.
+  FileError(fs::path path, const std::string& message, int error = 0);
   const fs::path& path() const { return path_; }
+  // The message without the path.
+  const std::string& reason() const { return reason_; }
+  int error() const { return error_; }
 
  private:
   fs::path path_;
+  std::string reason_;
+  int error_;
 };
 
 // When the bytes of an atomic write reach the disk: before the rename
@@ -26,9 +32,15 @@ class FileError : public std::runtime_error {
 // (`deferred`): a whole generated project then costs one flush, not one per file.
 enum class Flush { now, deferred };
 
+// A hidden name beside path for work that is renamed onto it later:
+// "." + path's name + "." + tag + "-" + random letters. The name part is
+// shortened (at a character boundary) so that the whole stays within the
+// file-system limit of 255 bytes whenever path's own name does.
+fs::path temporarySibling(const fs::path& path, std::string_view tag);
+
 // Writes bytes so that a reader sees either the old file or the new one whole:
-// a temporary file in the same folder, created with `mode` before any byte is
-// written, flushed (see Flush), then renamed over path. Parent folders are
+// a temporary sibling (temporarySibling), created with `mode` before any byte
+// is written, flushed (see Flush), then renamed over path. Parent folders are
 // created. On failure the temporary file is removed and an existing file stays
 // as it was.
 void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode = 0644, Flush flush = Flush::now);
@@ -39,9 +51,19 @@ void writeFile(const fs::path& path, std::string_view bytes);
 // Appends to a file that must already exist; never creates one.
 void appendToExisting(const fs::path& path, std::string_view bytes);
 std::string readFile(const fs::path& path);
+// Reads a file from a source that is not ours: only a regular file (a FIFO or
+// a device is refused without blocking on it, error EINVAL), and at most
+// maxBytes (a larger or growing file is refused, error EFBIG), so that
+// neither a special file nor a huge or sparse one can hold up the run or
+// take its memory.
+std::string readRegularFile(const fs::path& path, std::size_t maxBytes);
 // Copies bytes of a regular file (destination folders created, destination replaced).
 void copyFile(const fs::path& from, const fs::path& to);
 void createDirectories(const fs::path& path);
+// Renames from to to unless something (even an empty folder) stands at to:
+// false then, and nothing changed. Atomic where the system offers it
+// (renameat2 with RENAME_NOREPLACE, renamex_np); throws FileError otherwise.
+bool renameIfAbsent(const fs::path& from, const fs::path& to);
 
 struct ListOptions {
   bool includeHidden = false;     // entries whose name starts with "."
@@ -53,6 +75,11 @@ std::vector<fs::path> listFiles(const fs::path& root, const ListOptions& options
                                 bool (*skip)(const fs::path& folder) = nullptr);
 // Direct children (files and folders) of a folder, sorted by name.
 std::vector<fs::path> listChildren(const fs::path& folder, const ListOptions& options = {});
+
+// path made absolute and normalised lexically, without a trailing separator
+// ("out/" and "./out" name the same folder as "out"). No file-system access
+// beyond the current folder.
+fs::path normalPath(const fs::path& path);
 
 // True when `inner` lies inside `outer` after both are made absolute and
 // normalised lexically (no file-system access).

@@ -162,6 +162,58 @@ std::string decodeLossy(std::string_view bytes) {
   return out;
 }
 
+std::string printable(std::string_view bytes) {
+  const auto isUnsafe = [](char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    char32_t c;
+    std::size_t invalid;
+    const std::size_t length = decodeAt(bytes, pos, c, invalid);
+    if (length == 0 || isUnsafe(c)) {
+      appendUtf8(out, replacement);
+      pos += length == 0 ? invalid : length;
+    } else {
+      out.append(bytes.substr(pos, length));
+      pos += length;
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> utf8FromUtf16(std::string_view bytes) {
+  if (bytes.size() < 2 || bytes.size() % 2 != 0) return std::nullopt;
+  const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(bytes[i])); };
+  bool bigEndian;
+  if (byte(0) == 0xFF && byte(1) == 0xFE) {
+    bigEndian = false;
+  } else if (byte(0) == 0xFE && byte(1) == 0xFF) {
+    bigEndian = true;
+  } else {
+    return std::nullopt;
+  }
+  const auto unit = [&](std::size_t i) { return bigEndian ? (byte(i) << 8) | byte(i + 1) : (byte(i + 1) << 8) | byte(i); };
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 2; i < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 2 >= bytes.size()) return std::nullopt;
+      const char32_t low = unit(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    } else if (c >= 0xDC00 && c <= 0xDFFF) {
+      return std::nullopt;
+    }
+    appendUtf8(out, c);
+  }
+  return out;
+}
+
 bool appendUtf8(std::string& out, char32_t c) {
   if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
   if (c < 0x80) {

@@ -4,6 +4,7 @@
 // or code points; every cut goes through prefixGraphemes.
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,16 @@ std::string_view dropGraphemes(std::string_view text, std::size_t n);
 bool isValidUtf8(std::string_view bytes);
 // Decodes bytes as UTF-8, replacing each maximal invalid subsequence by U+FFFD.
 std::string decodeLossy(std::string_view bytes);
+// Text from outside (a file or folder name, an app name) made safe to show
+// on a terminal or inside one line of a comment or Markdown: as decodeLossy,
+// and every control character (C0 with line breaks and tabs, DEL, C1), the
+// Unicode line and paragraph separators and the bidirectional overrides and
+// isolates are replaced by U+FFFD.
+std::string printable(std::string_view bytes);
+// The UTF-8 form of UTF-16 text that starts with its byte order mark
+// (FF FE little-endian, FE FF big-endian), without the mark; nullopt when
+// there is no mark, the length is odd or a surrogate is unpaired.
+std::optional<std::string> utf8FromUtf16(std::string_view bytes);
 // Appends the UTF-8 encoding of a Unicode scalar value; returns false (and
 // appends nothing) for surrogates and values above U+10FFFF.
 bool appendUtf8(std::string& out, char32_t scalar);

@@ -1,7 +1,10 @@
 #include "core/support/Files.hpp"
 
+#include "core/support/Text.hpp"
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +64,74 @@ TEST_F(Files, FailedAtomicWriteIntoAFolderPathKeepsItAndCleansUp) {
   EXPECT_THROW(writeAtomic(dir / "target", "x"), FileError);
   EXPECT_TRUE(fs::is_directory(dir / "target/inner"));
   EXPECT_EQ(entries(), (std::vector<std::string>{"target", "target/inner"}));
+}
+
+// A legal name stays legal: the temporary name of an atomic write, or of a
+// work folder, is shortened to the file-system limit, the target never.
+TEST_F(Files, TemporaryNamesFitTheNameLimit) {
+  for (const std::size_t length : {1, 200, 242, 250, 255}) {
+    const std::string name(length, 'n');
+    writeAtomic(dir / name, "x");
+    EXPECT_EQ(readFile(dir / name), "x") << length;
+    const fs::path sibling = temporarySibling(dir / name, "tovrane");
+    EXPECT_LE(sibling.filename().string().size(), 255u);
+    EXPECT_EQ(sibling.parent_path(), dir);
+    EXPECT_TRUE(sibling.filename().string().starts_with(".")) << sibling;
+  }
+  // A cut never splits a character: 127 two-byte letters are 254 bytes.
+  std::string umlauts;
+  for (int i = 0; i < 127; ++i) umlauts += "\xC3\xA4";
+  const std::string cut = temporarySibling(dir / umlauts, "tmp").filename().string();
+  EXPECT_TRUE(text::isValidUtf8(cut)) << cut;
+  EXPECT_EQ(entries().size(), 5u);  // the five files, no temporary one
+}
+
+TEST_F(Files, RegularFileReadsRefuseSpecialAndHugeFiles) {
+  writeFile(dir / "small.swift", "struct A {}");
+  EXPECT_EQ(readRegularFile(dir / "small.swift", 11), "struct A {}");
+  ASSERT_EQ(::mkfifo((dir / "fifo.swift").c_str(), 0644), 0);
+  // A sparse file claims a gigabyte without holding it.
+  ASSERT_EQ(::truncate((writeFile(dir / "sparse.png", ""), dir / "sparse.png").c_str(), off_t{1} << 30), 0);
+  const struct {
+    fs::path path;
+    std::size_t limit;
+    int error;
+  } refused[] = {
+      {dir / "small.swift", 10, EFBIG},
+      {dir / "fifo.swift", 1 << 20, EINVAL},  // no writer: a blocking open would wait forever
+      {"/dev/zero", 1 << 20, EINVAL},         // endless
+      {dir / "sparse.png", 64 << 20, EFBIG},
+      {dir / "missing.swift", 1 << 20, ENOENT},
+      {dir, 1 << 20, EINVAL},
+  };
+  for (const auto& c : refused) {
+    try {
+      readRegularFile(c.path, c.limit);
+      ADD_FAILURE() << c.path << " was read";
+    } catch (const FileError& e) {
+      EXPECT_EQ(e.error(), c.error) << c.path << ": " << e.what();
+      EXPECT_EQ(e.path(), c.path);
+    }
+  }
+}
+
+TEST_F(Files, RenameIfAbsentNeverReplaces) {
+  fs::create_directories(dir / "work/inner");
+  fs::create_directories(dir / "empty");
+  writeFile(dir / "file", "kept");
+  EXPECT_FALSE(renameIfAbsent(dir / "work", dir / "empty"));
+  EXPECT_FALSE(renameIfAbsent(dir / "work", dir / "file"));
+  EXPECT_EQ(readFile(dir / "file"), "kept");
+  EXPECT_TRUE(renameIfAbsent(dir / "work", dir / "done"));
+  EXPECT_EQ(entries(), (std::vector<std::string>{"done", "done/inner", "empty", "file"}));
+  EXPECT_THROW(renameIfAbsent(dir / "gone", dir / "other"), FileError);
+}
+
+TEST(FilesPaths, NormalPathDropsDotsAndTrailingSeparators) {
+  EXPECT_EQ(normalPath("/a/b/"), "/a/b");
+  EXPECT_EQ(normalPath("/a/./b/../c//"), "/a/c");
+  EXPECT_EQ(normalPath("/"), "/");
+  EXPECT_EQ(normalPath("rel/"), fs::current_path() / "rel");
 }
 
 TEST_F(Files, AppendNeverCreatesAndErrorsNameThePath) {

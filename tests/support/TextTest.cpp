@@ -56,6 +56,42 @@ TEST(Text, Utf8ValidityAndLossyDecoding) {
   }
 }
 
+// Names from a project shown on a terminal or in one line of a comment or
+// Markdown: nothing that moves the cursor, ends the line or turns text round.
+TEST(Text, PrintableReplacesEveryControlCharacter) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  const struct {
+    std::string text;
+    std::string shown;
+  } cases[] = {
+      {"Caf\xC3\xA9 \xF0\x9F\x90\xB6", "Caf\xC3\xA9 \xF0\x9F\x90\xB6"},
+      {"a\nb\rc\td", "a" + fffd + "b" + fffd + "c" + fffd + "d"},
+      {"\x1B[2J\x07", fffd + "[2J" + fffd},
+      {"del\x7F c1\xC2\x9B", "del" + fffd + " c1" + fffd},
+      {"line\xE2\x80\xA8sep", "line" + fffd + "sep"},
+      {"abc\xE2\x80\xAE" "evil", "abc" + fffd + "evil"},  // right-to-left override
+      {std::string("nul\0", 4), "nul" + fffd},
+      {"bad\xFF", "bad" + fffd},
+  };
+  for (const auto& c : cases) EXPECT_EQ(printable(c.text), c.shown) << c.text;
+}
+
+TEST(Text, Utf16WithByteOrderMarkBecomesUtf8) {
+  const struct {
+    std::string bytes;
+    std::optional<std::string> text;
+  } cases[] = {
+      {std::string("\xFF\xFE" "a\0\xE4\0", 6), "a\xC3\xA4"},                        // little-endian, "aä"
+      {std::string("\xFE\xFF\0a\xD8\x3D\xDC\x36", 8), "a\xF0\x9F\x90\xB6"},         // big-endian, a surrogate pair
+      {std::string("\xFF\xFE", 2), ""},
+      {std::string("a\0b\0", 4), std::nullopt},                                      // no byte order mark
+      {std::string("\xFF\xFE" "a", 3), std::nullopt},                                 // odd length
+      {std::string("\xFF\xFE\x3D\xD8" "a\0", 6), std::nullopt},                     // unpaired high surrogate
+      {std::string("\xFF\xFE\x36\xDC", 4), std::nullopt},                            // lone low surrogate
+  };
+  for (const auto& c : cases) EXPECT_EQ(utf8FromUtf16(c.bytes), c.text) << c.bytes.size();
+}
+
 TEST(Text, CharacterClassesOfTheFirstCharacter) {
   EXPECT_TRUE(isLetter("\xC3\xA4x"));  // ä
   EXPECT_FALSE(isLetter("1"));
