@@ -9,6 +9,8 @@
 #include "core/frontend/SwiftLowering.hpp"
 #include "core/support/Text.hpp"
 
+#include <algorithm>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -141,6 +143,13 @@ std::optional<IRDecl> lowerItem(const SwiftLowering& lowering, NodeId item) {
 }  // namespace
 
 IRFile SwiftFrontend::parse(std::string_view source, std::string_view path) const {
+  std::vector<SkippedSource> ignored;
+  return parse(source, path, ignored);
+}
+
+IRFile SwiftFrontend::parse(std::string_view source, std::string_view path,
+                            std::vector<SkippedSource>& skipped) const {
+  // The pre-pass keeps every line in place, so the tree's line numbers are the file's.
   std::string resolved = ConditionalCompilation::resolve(source);
   SyntaxTree tree = swift::parse(resolved);
   // A failed fold leaves the unfolded tree in view; the whole file is then
@@ -154,7 +163,32 @@ IRFile SwiftFrontend::parse(std::string_view source, std::string_view path) cons
   for (NodeId element : tree.elements(items))
     if (std::optional<IRDecl> decl = lowerItem(lowering, tree.node(element, swift::CodeBlockItem::item)))
       file.decls.push_back(std::move(*decl));
+  for (SkippedSource& stretch : skippedSource(tree)) skipped.push_back(std::move(stretch));
   return file;
+}
+
+std::string SwiftLowering::unsupportedSource(NodeId node) const {
+  if (!node) return {};
+  std::string text = src(node);
+  if (!text.empty()) return text;
+  // A node without present tokens still holds its missing ones, which sit
+  // where the construct should have been.
+  for (NodeId current = node; current;) {
+    const std::span<const swift::Slot> slots = tree.slots(current);
+    const auto slot = std::find_if(slots.begin(), slots.end(), [](swift::Slot s) { return !s.isAbsent(); });
+    if (slot == slots.end()) break;
+    if (slot->isNode()) {
+      current = slot->node();
+      continue;
+    }
+    const std::string_view source = tree.source();
+    const std::size_t offset = std::min<std::size_t>(tree.token(slot->token()).textStart, source.size());
+    const std::size_t lineStart = source.rfind('\n', offset == 0 ? 0 : offset - 1);
+    const std::size_t begin = lineStart == std::string_view::npos || offset == 0 ? 0 : lineStart + 1;
+    const std::size_t end = std::min(source.find('\n', offset), source.size());
+    return std::string(text::trimWhitespaceAndNewlines(source.substr(begin, end - begin)));
+  }
+  return text;
 }
 
 std::optional<IRDecl> SwiftLowering::lowerDecl(NodeId decl) const {

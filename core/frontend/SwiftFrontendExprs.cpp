@@ -59,7 +59,7 @@ class AnonymousParamFinder : public sx::SyntaxVisitor {
 };
 
 IRExpr unsupported(const SwiftLowering& lowering, NodeId node) {
-  return IRExpr::unsupported{node ? lowering.src(node) : std::string()};
+  return IRExpr::unsupported{lowering.unsupportedSource(node)};
 }
 
 std::string withoutUnderscores(std::string_view literal) { return text::replaceAll(literal, "_", ""); }
@@ -84,19 +84,6 @@ IRExpr lowerKeyPath(const SwiftLowering& lowering, NodeId keyPath) {
   std::vector<IRStmt> body;
   body.emplace_back(IRStmt::ret{Box<IRExpr>(std::move(current))});
   return IRExpr::closure{IRClosure{.params = {"$0"}, .body = std::move(body)}};
-}
-
-IRExpr lowerInfix(const SwiftLowering& lowering, NodeId infix) {
-  const SyntaxTree& tree = lowering.tree;
-  NodeId op = tree.node(infix, sx::InfixOperatorExpr::operator_);
-  bool isBinary = tree.is(op, SyntaxKind::binaryOperatorExpr);
-  if (!isBinary && !tree.is(op, SyntaxKind::assignmentExpr)) return unsupported(lowering, infix);
-  IRExpr left = lowering.lowerExpr(tree.node(infix, sx::InfixOperatorExpr::leftOperand));
-  IRExpr right = lowering.lowerExpr(tree.node(infix, sx::InfixOperatorExpr::rightOperand));
-  if (!isBinary) return IRExpr::binary{std::move(left), "=", std::move(right)};
-  std::string text(tree.tokenText(op, sx::BinaryOperatorExpr::operator_));
-  if (text == "..<" || text == "...") return IRExpr::range{Box<IRExpr>(std::move(left)), text, Box<IRExpr>(std::move(right))};
-  return IRExpr::binary{std::move(left), text, std::move(right)};
 }
 
 // The text of a raw string segment in the escaped form of an ordinary
@@ -159,15 +146,167 @@ std::optional<std::string> argumentLabel(const SyntaxTree& tree, NodeId element)
   return std::string(tree.text(label));
 }
 
-std::optional<Box<IRExpr>> optionalExpr(const SwiftLowering& lowering, NodeId node) {
-  if (!node) return std::nullopt;
-  return Box<IRExpr>(lowering.lowerExpr(node));
-}
-
 // The keyword followed by its `?` or `!` mark when written ("as?", "try!").
 template <typename S>
 std::string withMark(const SyntaxTree& tree, NodeId node, std::string keyword, S mark) {
   return keyword + std::string(tree.tokenText(node, mark));
+}
+
+// Chains: postfix links (`a.b().c[0]!`), operators (`0 + 1 + …`), ternaries
+// and casts each nest one node per link, and generated files hold chains of
+// hundreds of thousands of links. A chain is lowered along its spine in one
+// loop: down to the innermost value, then back out, wrapping the value in each
+// link. Only the side branches of a link (arguments, the other operand) are
+// lowered by a call of their own, and those nest no deeper than the parser's
+// nesting cap allows.
+//
+// Every later stage (the backend, copies and the IR's JSON form) recurses
+// once per IR level, so the links open at once are capped: a chain that would
+// exceed maxChainLinks, counted together with the chains it is nested in,
+// stays one unsupported node with its source. 5000 links is far beyond
+// handwritten code; the address-sanitizer build converts chains of 20000
+// links on the conversion stack and overflows it between 20000 and 40000.
+constexpr std::size_t maxChainLinks = 5000;
+
+// Where a link's chain continues: through its base (postfix links and casts),
+// or through the left or right operand of an operator or ternary.
+enum class Spine : std::uint8_t { none, base, left, right };
+
+
+bool isOperatorLink(const SyntaxTree& tree, NodeId infix) {
+  NodeId op = tree.node(infix, sx::InfixOperatorExpr::operator_);
+  return tree.is(op, SyntaxKind::binaryOperatorExpr) || tree.is(op, SyntaxKind::assignmentExpr);
+}
+
+// Whether a node continues a chain: a postfix link or cast, a ternary, an
+// operator with an IR form, a member access with a base. An implicit member
+// (`.name`) or another operator ends a chain.
+bool isLink(const SyntaxTree& tree, NodeId node) {
+  switch (node ? tree.kind(node) : SyntaxKind::missingExpr) {
+    case SyntaxKind::functionCallExpr:
+    case SyntaxKind::subscriptCallExpr:
+    case SyntaxKind::forceUnwrapExpr:
+    case SyntaxKind::optionalChainingExpr:
+    case SyntaxKind::postfixOperatorExpr:
+    case SyntaxKind::genericSpecializationExpr:
+    case SyntaxKind::asExpr:
+    case SyntaxKind::isExpr:
+    case SyntaxKind::ternaryExpr: return true;
+    case SyntaxKind::memberAccessExpr: return bool(tree.node(node, sx::MemberAccessExpr::base));
+    case SyntaxKind::infixOperatorExpr: return isOperatorLink(tree, node);
+    default: return false;
+  }
+}
+
+// The child of a link through which its chain continues, and on which side.
+// An operator or ternary continues on the right only when its left side is
+// no link, so a chain built left to right (`0 + 1 + 2`) and one built right
+// to left (`a ?? b ?? c`, `x ? 1 : y ? 2 : 3`) both run along one spine.
+std::pair<NodeId, Spine> spineOf(const SyntaxTree& tree, NodeId link) {
+  const auto either = [&](NodeId left, NodeId right) {
+    if (!isLink(tree, left) && isLink(tree, right)) return std::pair{right, Spine::right};
+    return std::pair{left, Spine::left};
+  };
+  switch (tree.kind(link)) {
+    case SyntaxKind::functionCallExpr: return {tree.node(link, sx::FunctionCallExpr::calledExpression), Spine::base};
+    case SyntaxKind::subscriptCallExpr: return {tree.node(link, sx::SubscriptCallExpr::calledExpression), Spine::base};
+    case SyntaxKind::memberAccessExpr: return {tree.node(link, sx::MemberAccessExpr::base), Spine::base};
+    case SyntaxKind::forceUnwrapExpr: return {tree.node(link, sx::ForceUnwrapExpr::expression), Spine::base};
+    case SyntaxKind::optionalChainingExpr: return {tree.node(link, sx::OptionalChainingExpr::expression), Spine::base};
+    case SyntaxKind::postfixOperatorExpr: return {tree.node(link, sx::PostfixOperatorExpr::expression), Spine::base};
+    case SyntaxKind::genericSpecializationExpr:
+      return {tree.node(link, sx::GenericSpecializationExpr::expression), Spine::base};
+    case SyntaxKind::asExpr: return {tree.node(link, sx::AsExpr::expression), Spine::base};
+    case SyntaxKind::isExpr: return {tree.node(link, sx::IsExpr::expression), Spine::base};
+    case SyntaxKind::infixOperatorExpr:
+      return either(tree.node(link, sx::InfixOperatorExpr::leftOperand),
+                    tree.node(link, sx::InfixOperatorExpr::rightOperand));
+    case SyntaxKind::ternaryExpr:
+      return either(tree.node(link, sx::TernaryExpr::condition), tree.node(link, sx::TernaryExpr::elseExpression));
+    default: return {NodeId{}, Spine::none};
+  }
+}
+
+// One link around the value of the chain inside it (`inner`, which stood on
+// the `spine` side); the link's other children are lowered here.
+IRExpr wrapLink(const SwiftLowering& lowering, NodeId link, Spine spine, IRExpr inner) {
+  const SyntaxTree& tree = lowering.tree;
+  switch (tree.kind(link)) {
+    case SyntaxKind::functionCallExpr: {
+      std::vector<IRArg> args = lowering.lowerArgs(tree.node(link, sx::FunctionCallExpr::arguments));
+      std::vector<IRArg> trailing = trailingClosures(lowering, tree.node(link, sx::FunctionCallExpr::trailingClosure),
+                                                     tree.node(link, sx::FunctionCallExpr::additionalTrailingClosures));
+      return IRExpr::call{std::move(inner), std::move(args), std::move(trailing)};
+    }
+    case SyntaxKind::subscriptCallExpr:
+      return IRExpr::subscriptExpr{std::move(inner),
+                                   lowering.lowerArgs(tree.node(link, sx::SubscriptCallExpr::arguments))};
+    case SyntaxKind::memberAccessExpr: {
+      NodeId name = tree.node(link, sx::MemberAccessExpr::declName);
+      return IRExpr::member{Box<IRExpr>(std::move(inner)),
+                            std::string(tree.tokenText(name, sx::DeclReferenceExpr::baseName))};
+    }
+    case SyntaxKind::forceUnwrapExpr: return IRExpr::postfix{std::move(inner), "!"};
+    case SyntaxKind::optionalChainingExpr: return IRExpr::postfix{std::move(inner), "?"};
+    case SyntaxKind::postfixOperatorExpr: {
+      std::string op(tree.tokenText(link, sx::PostfixOperatorExpr::operator_));
+      if (op == "...") return IRExpr::range{Box<IRExpr>(std::move(inner)), op, std::nullopt};
+      return IRExpr::postfix{std::move(inner), op};
+    }
+    case SyntaxKind::asExpr: {
+      std::string keyword = withMark(tree, link, "as", sx::AsExpr::questionOrExclamationMark);
+      return IRExpr::cast{std::move(inner), std::move(keyword), lowering.lowerType(tree.node(link, sx::AsExpr::type))};
+    }
+    case SyntaxKind::isExpr:
+      return IRExpr::cast{std::move(inner), "is", lowering.lowerType(tree.node(link, sx::IsExpr::type))};
+    case SyntaxKind::infixOperatorExpr: {
+      const bool onLeft = spine == Spine::left;
+      IRExpr other = lowering.lowerExpr(
+          tree.node(link, onLeft ? sx::InfixOperatorExpr::rightOperand : sx::InfixOperatorExpr::leftOperand));
+      IRExpr left = onLeft ? std::move(inner) : std::move(other);
+      IRExpr right = onLeft ? std::move(other) : std::move(inner);
+      NodeId op = tree.node(link, sx::InfixOperatorExpr::operator_);
+      if (!tree.is(op, SyntaxKind::binaryOperatorExpr)) return IRExpr::binary{std::move(left), "=", std::move(right)};
+      std::string text(tree.tokenText(op, sx::BinaryOperatorExpr::operator_));
+      if (text == "..<" || text == "...")
+        return IRExpr::range{Box<IRExpr>(std::move(left)), text, Box<IRExpr>(std::move(right))};
+      return IRExpr::binary{std::move(left), text, std::move(right)};
+    }
+    case SyntaxKind::ternaryExpr: {
+      const bool onLeft = spine == Spine::left;
+      IRExpr thenValue = lowering.lowerExpr(tree.node(link, sx::TernaryExpr::thenExpression));
+      IRExpr other =
+          lowering.lowerExpr(tree.node(link, onLeft ? sx::TernaryExpr::elseExpression : sx::TernaryExpr::condition));
+      IRExpr cond = onLeft ? std::move(inner) : std::move(other);
+      IRExpr elseValue = onLeft ? std::move(other) : std::move(inner);
+      return IRExpr::ternary{std::move(cond), std::move(thenValue), std::move(elseValue)};
+    }
+    default: return inner;  // a generic specialization: the arguments have no IR form
+  }
+}
+
+IRExpr lowerChain(const SwiftLowering& lowering, NodeId expr) {
+  const SyntaxTree& tree = lowering.tree;
+  std::vector<std::pair<NodeId, Spine>> links;
+  NodeId innermost = expr;
+  while (isLink(tree, innermost)) {
+    if (lowering.openChainLinks + links.size() == maxChainLinks) return unsupported(lowering, expr);
+    const auto [next, spine] = spineOf(tree, innermost);
+    links.emplace_back(innermost, spine);
+    innermost = next;
+  }
+  if (links.empty()) {
+    // An implicit member, or an operator without an IR form.
+    if (!tree.is(expr, SyntaxKind::memberAccessExpr)) return unsupported(lowering, expr);
+    NodeId name = tree.node(expr, sx::MemberAccessExpr::declName);
+    return IRExpr::member{std::nullopt, std::string(tree.tokenText(name, sx::DeclReferenceExpr::baseName))};
+  }
+  lowering.openChainLinks += links.size();
+  IRExpr value = lowering.lowerExpr(innermost);
+  for (auto link = links.rbegin(); link != links.rend(); ++link)
+    value = wrapLink(lowering, link->first, link->second, std::move(value));
+  lowering.openChainLinks -= links.size();
+  return value;
 }
 
 }  // namespace
@@ -201,48 +340,24 @@ IRExpr SwiftLowering::lowerExpr(NodeId expr) const {
       return IRExpr::nilLit{};
     case SyntaxKind::stringLiteralExpr:
       return lowerString(*this, expr);
-    case SyntaxKind::memberAccessExpr: {
-      NodeId name = tree.node(expr, sx::MemberAccessExpr::declName);
-      return IRExpr::member{optionalExpr(*this, tree.node(expr, sx::MemberAccessExpr::base)),
-                            std::string(tree.tokenText(name, sx::DeclReferenceExpr::baseName))};
-    }
-    case SyntaxKind::functionCallExpr: {
-      IRExpr callee = lowerExpr(tree.node(expr, sx::FunctionCallExpr::calledExpression));
-      std::vector<IRArg> args = lowerArgs(tree.node(expr, sx::FunctionCallExpr::arguments));
-      std::vector<IRArg> trailing = trailingClosures(*this, tree.node(expr, sx::FunctionCallExpr::trailingClosure),
-                                                     tree.node(expr, sx::FunctionCallExpr::additionalTrailingClosures));
-      return IRExpr::call{std::move(callee), std::move(args), std::move(trailing)};
-    }
-    case SyntaxKind::subscriptCallExpr: {
-      IRExpr base = lowerExpr(tree.node(expr, sx::SubscriptCallExpr::calledExpression));
-      return IRExpr::subscriptExpr{std::move(base), lowerArgs(tree.node(expr, sx::SubscriptCallExpr::arguments))};
-    }
+    case SyntaxKind::memberAccessExpr:
+    case SyntaxKind::functionCallExpr:
+    case SyntaxKind::subscriptCallExpr:
     case SyntaxKind::genericSpecializationExpr:
-      return lowerExpr(tree.node(expr, sx::GenericSpecializationExpr::expression));
     case SyntaxKind::infixOperatorExpr:
-      return lowerInfix(*this, expr);
-    case SyntaxKind::ternaryExpr: {
-      IRExpr cond = lowerExpr(tree.node(expr, sx::TernaryExpr::condition));
-      IRExpr thenValue = lowerExpr(tree.node(expr, sx::TernaryExpr::thenExpression));
-      IRExpr elseValue = lowerExpr(tree.node(expr, sx::TernaryExpr::elseExpression));
-      return IRExpr::ternary{std::move(cond), std::move(thenValue), std::move(elseValue)};
-    }
+    case SyntaxKind::ternaryExpr:
+    case SyntaxKind::postfixOperatorExpr:
+    case SyntaxKind::forceUnwrapExpr:
+    case SyntaxKind::optionalChainingExpr:
+    case SyntaxKind::asExpr:
+    case SyntaxKind::isExpr:
+      return lowerChain(*this, expr);
     case SyntaxKind::prefixOperatorExpr: {
       std::string op(tree.tokenText(expr, sx::PrefixOperatorExpr::operator_));
       IRExpr operand = lowerExpr(tree.node(expr, sx::PrefixOperatorExpr::expression));
       if (op == "..<" || op == "...") return IRExpr::range{std::nullopt, op, Box<IRExpr>(std::move(operand))};
       return IRExpr::prefix{op, std::move(operand)};
     }
-    case SyntaxKind::postfixOperatorExpr: {
-      std::string op(tree.tokenText(expr, sx::PostfixOperatorExpr::operator_));
-      IRExpr operand = lowerExpr(tree.node(expr, sx::PostfixOperatorExpr::expression));
-      if (op == "...") return IRExpr::range{Box<IRExpr>(std::move(operand)), op, std::nullopt};
-      return IRExpr::postfix{std::move(operand), op};
-    }
-    case SyntaxKind::forceUnwrapExpr:
-      return IRExpr::postfix{lowerExpr(tree.node(expr, sx::ForceUnwrapExpr::expression)), "!"};
-    case SyntaxKind::optionalChainingExpr:
-      return IRExpr::postfix{lowerExpr(tree.node(expr, sx::OptionalChainingExpr::expression)), "?"};
     case SyntaxKind::closureExpr:
       return IRExpr::closure{lowerClosure(expr)};
     case SyntaxKind::arrayExpr: {
@@ -267,15 +382,6 @@ IRExpr SwiftLowering::lowerExpr(NodeId expr) const {
       if (elements.size() == 1 && !argumentLabel(tree, elements[0]))
         return lowerExpr(tree.node(elements[0], sx::LabeledExpr::expression));
       return IRExpr::tuple{lowerArgs(list)};
-    }
-    case SyntaxKind::asExpr: {
-      IRExpr value = lowerExpr(tree.node(expr, sx::AsExpr::expression));
-      std::string keyword = withMark(tree, expr, "as", sx::AsExpr::questionOrExclamationMark);
-      return IRExpr::cast{std::move(value), std::move(keyword), lowerType(tree.node(expr, sx::AsExpr::type))};
-    }
-    case SyntaxKind::isExpr: {
-      IRExpr value = lowerExpr(tree.node(expr, sx::IsExpr::expression));
-      return IRExpr::cast{std::move(value), "is", lowerType(tree.node(expr, sx::IsExpr::type))};
     }
     case SyntaxKind::tryExpr: {
       IRExpr value = lowerExpr(tree.node(expr, sx::TryExpr::expression));

@@ -24,7 +24,7 @@ namespace {
 constexpr std::array<std::string_view, 5> compoundAssignments = {"+=", "-=", "*=", "/=", "%="};
 
 IRStmt unsupportedStmt(const SwiftLowering& lowering, NodeId node) {
-  return IRStmt::unsupported{node ? lowering.src(node) : std::string()};
+  return IRStmt::unsupported{lowering.unsupportedSource(node)};
 }
 
 std::vector<IRStmt> blockBody(const SwiftLowering& lowering, NodeId codeBlock) {

@@ -2,7 +2,9 @@
 // The lowering from one parsed (and, where possible, folded) syntax tree to
 // the IR. Internal to core/frontend. One SwiftLowering exists per parsed
 // file and only reads its tree; every operation is a pure function of the
-// node it is given. The operations call each other recursively: declarations
+// node it is given and of the chain links open around it (openChainLinks,
+// the one budget that nested chains share). The operations call each other
+// recursively: declarations
 // (SwiftFrontend.cpp) lower bodies and expressions, statements
 // (SwiftFrontendStmts.cpp) lower local declarations and expressions,
 // expressions (SwiftFrontendExprs.cpp) lower closures and casts. Helpers that
@@ -18,14 +20,28 @@
 
 namespace tovrane {
 
+struct SkippedSource;
+
+// What the parser set aside in a tree (SkippedSource.cpp): every unexpected
+// node, and the stray members of type bodies that lowering passes over
+// (recovery's missingDecl, a "#" without a macro name). Items at other places
+// become `unsupported` nodes and are reported by the backend instead.
+std::vector<SkippedSource> skippedSource(const swift::SyntaxTree& tree);
+
 class SwiftLowering {
  public:
   explicit SwiftLowering(const swift::SyntaxTree& tree) : tree(tree) {}
 
   const swift::SyntaxTree& tree;
+  // Links of the chains being lowered around the current expression.
+  mutable std::size_t openChainLinks = 0;
 
   // The node's source text without surrounding trivia.
   std::string src(swift::NodeId node) const { return std::string(tree.src(node)); }
+  // The source text of a construct without an IR form: its own text, or for a
+  // stand-in of something not written at all (recovery's missing expression
+  // where Swift has one the parser does not know) the line it stands on.
+  std::string unsupportedSource(swift::NodeId node) const;
 
   // Declarations and types (SwiftFrontend.cpp).
   std::optional<IRDecl> lowerDecl(swift::NodeId decl) const;
