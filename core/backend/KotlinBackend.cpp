@@ -1,6 +1,5 @@
 #include "core/backend/KotlinBackend.hpp"
 
-#include <array>
 #include <utility>
 
 #include "core/support/Text.hpp"
@@ -138,34 +137,6 @@ bool EmitScope::knows(std::string_view name) const {
   return false;
 }
 
-std::string kw(std::string_view name) {
-  if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
-  // Keywords are few and short: the first and last byte for each length
-  // settle nearly every other name without a set lookup.
-  struct Filter {
-    std::array<std::array<bool, 256>, 16> first{};
-    std::array<std::array<bool, 256>, 16> last{};
-  };
-  static const Filter filter = [] {
-    Filter f;
-    for (const std::string& keyword : kotlinKeywords()) {
-      f.first.at(keyword.size())[static_cast<unsigned char>(keyword.front())] = true;
-      f.last.at(keyword.size())[static_cast<unsigned char>(keyword.back())] = true;
-    }
-    return f;
-  }();
-  if (name.empty() || name.size() >= filter.first.size() ||
-      !filter.first[name.size()][static_cast<unsigned char>(name.front())] ||
-      !filter.last[name.size()][static_cast<unsigned char>(name.back())] || !kotlinKeywords().contains(name))
-    return std::string(name);
-  std::string identifier;
-  identifier.reserve(name.size() + 2);
-  identifier += '`';
-  identifier += name;
-  identifier += '`';
-  return identifier;
-}
-
 KotlinEmitter::KotlinEmitter(ModuleSymbols symbols, std::string packageName)
     : symbols(std::move(symbols)), packageName(std::move(packageName)) {}
 
@@ -232,7 +203,7 @@ std::string KotlinEmitter::typeName(std::string_view name) const {
   for (const auto& [swift, kotlin] : kotlinTypeNames) {
     if (swift == name) return std::string(kotlin);
   }
-  return std::string(name);
+  return kwPath(name);
 }
 
 std::string KotlinEmitter::kt(const IRType& type) const {

@@ -19,12 +19,14 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <variant>
 #include <vector>
 
 #include "core/backend/ConversionWarning.hpp"
 #include "core/backend/KotlinNameTables.hpp"
+#include "core/backend/KotlinNames.hpp"
 #include "core/backend/KotlinStringLiteral.hpp"
 #include "core/backend/RuntimeGlobals.hpp"
 #include "core/backend/SymbolCollector.hpp"
@@ -94,10 +96,6 @@ class EmitScope {
   void pop();
   bool knows(std::string_view name) const;
 };
-
-// Returns name as a Kotlin identifier: Swift backquotes removed, Kotlin hard
-// keywords put in backquotes.
-std::string kw(std::string_view name);
 
 // Whether a Swift identifier is a binding reference ("$isOn"): a "$" followed
 // by a name, not by the number of an anonymous closure parameter ("$0").
@@ -209,6 +207,8 @@ class KotlinEmitter {
 
   // --- File template and dispatch (KotlinDecls.cpp)
   std::string emitFile(const IRFile& file);
+  // One warning for each name the file declares that kw replaces.
+  void warnReplacedNames(const IRFile& file);
   void emitDecl(const IRDecl& decl, Writer& writer);
   void emitType(const IRTypeDecl& decl, Writer& writer);
 
@@ -322,7 +322,31 @@ class KotlinEmitter {
   // --- Modifier chains (KotlinViews.cpp)
   std::string modString(const std::vector<ModifierEntry>& modifiers);
 
+  // What bindingTo learns about a chain is kept while the expression that
+  // asked is being written and forgotten when this scope ends, so only links
+  // of the IR in hand are remembered, never addresses that may be reused.
+  class ChainMemoScope {
+   public:
+    explicit ChainMemoScope(KotlinEmitter& emitter) : emitter_(emitter), mark_(emitter.plainLinks_.size()) {
+      ++emitter_.memoScopes_;
+    }
+    ~ChainMemoScope();
+    ChainMemoScope(const ChainMemoScope&) = delete;
+    ChainMemoScope& operator=(const ChainMemoScope&) = delete;
+
+   private:
+    KotlinEmitter& emitter_;
+    std::size_t mark_;
+  };
+
  private:
+  // Links of member and subscript chains whose root is no binding
+  // reference, in the order learnt and as a set (bindingTo, ChainMemoScope).
+  std::vector<const IRExpr*> plainLinks_;
+  std::unordered_set<const IRExpr*> plainLinkSet_;
+  // Open ChainMemoScopes; without one, bindingTo remembers nothing.
+  int memoScopes_ = 0;
+
   // The parts of emitType for an extension of a type the module does not
   // declare: extension functions and extension properties.
   void emitExtension(const IRTypeDecl& decl, Writer& writer);

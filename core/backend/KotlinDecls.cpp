@@ -36,8 +36,9 @@ std::string fileHeader(const std::string& path, const std::string& packageName) 
     suppress += '"';
   }
   suppress += ")";
+  // A line break in a folder or file name would end the comment.
   std::string header = "// Automatisch aus ";
-  header += path;
+  header += text::printable(path);
   header += " erzeugt von tovrane.\n";
   header += suppress;
   header += "\n\npackage ";
@@ -61,11 +62,97 @@ std::vector<std::string_view> commentLines(std::string_view source) {
   return lines;
 }
 
+// The names a file declares, in order: types with their members, parameters
+// and cases, top-level functions and variables, aliases, and the locals of
+// every body. (Closure parameters are left out; they live in expressions.)
+class DeclaredNames {
+ public:
+  std::vector<std::string_view> names;
+
+  void decl(const IRDecl& decl) {
+    if (const auto* type = decl.as<IRDecl::type>()) this->type(*type->decl);
+    if (const auto* function = decl.as<IRDecl::function>()) this->function(*function->decl);
+    if (const auto* variable = decl.as<IRDecl::variable>()) property(*variable->property);
+    if (const auto* alias = decl.as<IRDecl::typeAlias>()) names.push_back(alias->name);
+  }
+
+ private:
+  void type(const IRTypeDecl& decl) {
+    if (decl.kind != IRTypeKind::extension) names.push_back(decl.name);
+    for (const IRProperty& member : decl.properties) property(member);
+    for (const IRFunction& member : decl.functions) function(member);
+    for (const IREnumCase& enumCase : decl.cases) {
+      names.push_back(enumCase.name);
+      for (const IRParam& value : enumCase.associated) names.push_back(value.name);
+    }
+    for (const IRTypeDecl& nested : decl.nested) type(nested);
+    for (const auto& [alias, aliased] : decl.typealiases) names.push_back(alias);
+  }
+  void function(const IRFunction& function) {
+    if (!function.isInit) names.push_back(function.name);
+    for (const IRParam& param : function.params) {
+      if (param.label) names.push_back(*param.label);
+      names.push_back(param.name);
+    }
+    if (function.body) stmts(*function.body);
+  }
+  void property(const IRProperty& property) {
+    names.push_back(property.name);
+    if (property.getter) stmts(*property.getter);
+    if (property.setter) stmts(*property.setter);
+  }
+  void conds(const std::vector<IRCondition>& conds) {
+    for (const IRCondition& cond : conds)
+      if (const auto* binding = cond.as<IRCondition::optionalBinding>()) names.push_back(binding->name);
+  }
+  void stmts(const std::vector<IRStmt>& body) {
+    for (const IRStmt& stmt : body) {
+      if (const auto* s = stmt.as<IRStmt::local>()) names.push_back(s->name);
+      if (const auto* s = stmt.as<IRStmt::destructure>()) names.insert(names.end(), s->names.begin(), s->names.end());
+      if (const auto* s = stmt.as<IRStmt::ifStmt>()) {
+        conds(s->conds);
+        stmts(s->then);
+        if (s->els) stmts(*s->els);
+      }
+      if (const auto* s = stmt.as<IRStmt::guardStmt>()) {
+        conds(s->conds);
+        stmts(s->els);
+      }
+      if (const auto* s = stmt.as<IRStmt::forIn>()) stmts(s->body);
+      if (const auto* s = stmt.as<IRStmt::whileLoop>()) {
+        conds(s->conds);
+        stmts(s->body);
+      }
+      if (const auto* s = stmt.as<IRStmt::repeatWhile>()) stmts(s->body);
+      if (const auto* s = stmt.as<IRStmt::switchStmt>())
+        for (const IRSwitchCase& c : s->cases) stmts(c.body);
+      if (const auto* s = stmt.as<IRStmt::doCatch>()) {
+        stmts(s->body);
+        if (s->catchBody) stmts(*s->catchBody);
+      }
+      if (const auto* s = stmt.as<IRStmt::defer_>()) stmts(s->body);
+      if (const auto* s = stmt.as<IRStmt::localFunc>()) function(*s->function);
+      if (const auto* s = stmt.as<IRStmt::localType>()) type(*s->decl);
+    }
+  }
+};
+
 }  // namespace
+
+void KotlinEmitter::warnReplacedNames(const IRFile& file) {
+  DeclaredNames declared;
+  for (const IRDecl& decl : file.decls) declared.decl(decl);
+  NameSet warned;
+  for (const std::string_view name : declared.names) {
+    if (kotlinNameForm(name) != KotlinNameForm::replaced || !warned.insert(std::string(name)).second) continue;
+    warn(name, "Der Name ist in Kotlin nicht m\xC3\xB6glich und hei\xC3\x9Ft dort " + kw(name));
+  }
+}
 
 std::string KotlinEmitter::emitFile(const IRFile& file) {
   currentFile = file.path;
   hoisted.clear();
+  warnReplacedNames(file);
   Writer writer;
   for (const IRDecl& decl : file.decls) {
     emitDecl(decl, writer);
@@ -93,7 +180,7 @@ void KotlinEmitter::emitDecl(const IRDecl& decl, Writer& writer) {
     scope = EmitScope();
     emitProperty(*variable->property, writer, NameSet{});
   } else if (const auto* alias = decl.as<IRDecl::typeAlias>()) {
-    writer.line("typealias " + alias->name + " = " + kt(*alias->aliased));
+    writer.line("typealias " + kw(alias->name) + " = " + kt(*alias->aliased));
   } else if (const auto* unsupported = decl.as<IRDecl::unsupported>()) {
     emitUnsupportedDecl(*unsupported, writer);
   }

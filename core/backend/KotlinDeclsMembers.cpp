@@ -29,6 +29,9 @@ class PlainReturns {
 // starts like an identifier.
 bool isOperatorName(std::string_view name) {
   if (name.empty()) return false;
+  // Swift's operator characters all lie below U+10000; the emoji above it
+  // start identifiers («func 🐶bark()»).
+  if (text::firstScalar(name) >= 0x10000) return false;
   const char first = name.front();
   return first != '_' && first != '`' && !text::isLetter(text::prefixGraphemes(name, 1));
 }
@@ -78,14 +81,14 @@ void KotlinEmitter::emitFunction(const IRFunction& function, Writer& writer,
     const std::string result = kt(*function.returnType);
     if (!result.empty() && result != "Unit") suffix = ": " + result;
   }
-  std::string name = receiver ? *receiver + "." : "";
-  name += kw(function.name);
-  const std::string signature = modifiers + "fun " + name + "(" + params + ")" + suffix;
-
   // An operator function («static func < (lhs:rhs:)») has no Kotlin spelling
   // under its Swift name; it is written out as a comment for the repair.
-  Writer quoted;
   const bool isOperator = isOperatorName(function.name);
+  std::string name = receiver ? *receiver + "." : "";
+  name += isOperator ? function.name : kw(function.name);
+  const std::string signature = modifiers + "fun " + name + "(" + params + ")" + suffix;
+
+  Writer quoted;
   Writer& target = isOperator ? quoted : writer;
   if (function.body) {
     target.line(signature + " {");

@@ -169,12 +169,12 @@ void emitEnumFactory(KotlinEmitter& emitter, const std::string& enumName, const 
   scope.returnTypes.push_back(failable ? IRType(IRType::optional{result}) : result);
   const std::string params = emitter.paramList(initializer);
   writer.line(std::string(initializer.isPrivate ? "private " : "") + "operator fun invoke(" + params + "): " +
-              enumName + (failable ? "?" : "") + " {");
+              kw(enumName) + (failable ? "?" : "") + " {");
   writer.level += 1;
   for (const std::string& line : emitter.renameLines(initializer)) writer.line(line);
   scope.declare("self");
   scope.varClass["self"] = enumName;
-  writer.line("lateinit var self: " + enumName);
+  writer.line("lateinit var self: " + kw(enumName));
   for (const IRStmt& stmt : body) emitter.emitStmt(stmt, writer);
   writer.line("return self");
   writer.level -= 1;
@@ -192,9 +192,9 @@ std::vector<std::string> KotlinEmitter::kotlinSupertypes(const IRTypeDecl& decl)
   for (const std::string& entry : decl.inherits) {
     std::string name = withoutAny(entry);
     if (symbols.protocols.contains(name)) {
-      supertypes.push_back(std::move(name));
+      supertypes.push_back(kw(name));
     } else if (symbols.classes.contains(name) && decl.kind == IRTypeKind::class_) {
-      supertypes.push_back(std::move(name) + "()");
+      supertypes.push_back(kw(name) + "()");
     }
   }
   return supertypes;
@@ -274,7 +274,7 @@ void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bo
   }
 
   std::string header = isStruct ? (paramTexts.empty() ? "" : "data ") : open;
-  header += "class " + decl.name;
+  header += "class " + kw(decl.name);
   if (!paramTexts.empty()) header += "(\n" + text::join(paramTexts, ",\n") + "\n)";
   if (!supertypes.empty()) header += " : " + text::join(supertypes, ", ");
   writer.line(header + " {");
@@ -343,7 +343,7 @@ void KotlinEmitter::emitCompanion(const IRTypeDecl& decl, Writer& writer) {
   writer.line("companion object {");
   writer.level += 1;
   if (rawType) {
-    writer.line("operator fun invoke(rawValue: " + typeName(*rawType) + "): " + decl.name +
+    writer.line("operator fun invoke(rawValue: " + typeName(*rawType) + "): " + kw(decl.name) +
                 "? = entries.firstOrNull { it.rawValue == rawValue }");
   }
   for (const IRFunction* initializer : enumInits) emitEnumFactory(*this, decl.name, *initializer, writer);
@@ -368,7 +368,7 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
   const std::string supertypeText = supertypes.empty() ? "" : " : " + text::join(supertypes, ", ");
 
   if (decl.cases.empty()) {
-    writer.line("object " + decl.name + supertypeText + " {");
+    writer.line("object " + kw(decl.name) + supertypeText + " {");
     writer.level += 1;
     for (const IRProperty& property : decl.properties) emitProperty(property, writer, members);
     for (const IRFunction& function : decl.functions) emitMethod(*this, function, writer, false, "");
@@ -389,18 +389,18 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
   };
 
   if (info->second.sealed) {
-    writer.line("sealed class " + decl.name + supertypeText + " {");
+    writer.line("sealed class " + kw(decl.name) + supertypeText + " {");
     writer.level += 1;
     for (const IREnumCase& enumCase : decl.cases) {
       if (enumCase.associated.empty()) {
-        writer.line("data object " + kw(enumCase.name) + " : " + decl.name + "()");
+        writer.line("data object " + kw(enumCase.name) + " : " + kw(decl.name) + "()");
         continue;
       }
       std::vector<std::string> values;
       for (const IRParam& value : enumCase.associated) {
         values.push_back("val " + kw(value.name) + ": " + kt(value.type));
       }
-      writer.line("data class " + kw(enumCase.name) + "(" + text::join(values, ", ") + ") : " + decl.name + "()");
+      writer.line("data class " + kw(enumCase.name) + "(" + text::join(values, ", ") + ") : " + kw(decl.name) + "()");
     }
     writeInstanceMembers();
     emitCompanion(decl, writer);
@@ -409,7 +409,7 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
     return;
   }
 
-  std::string header = "enum class " + decl.name;
+  std::string header = "enum class " + kw(decl.name);
   if (rawType) header += "(val rawValue: " + typeName(*rawType) + ")";
   writer.line(header + supertypeText + " {");
   writer.level += 1;
@@ -426,7 +426,7 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
   const bool identifiable =
       std::ranges::find(decl.inherits, "Identifiable") != decl.inherits.end() &&
       std::ranges::none_of(decl.properties, [](const IRProperty& property) { return property.name == "id"; });
-  if (identifiable) writer.line("val id: " + decl.name + " get() = this");
+  if (identifiable) writer.line("val id: " + kw(decl.name) + " get() = this");
   emitCompanion(decl, writer);
   writer.level -= 1;
   writer.line("}");
@@ -438,9 +438,9 @@ void KotlinEmitter::emitProtocol(const IRTypeDecl& decl, Writer& writer) {
   collectMethodNames(scope, decl);
   std::vector<std::string> supertypes;
   for (const std::string& entry : decl.inherits) {
-    if (symbols.protocols.contains(entry)) supertypes.push_back(entry);
+    if (symbols.protocols.contains(entry)) supertypes.push_back(kw(entry));
   }
-  writer.line("interface " + decl.name + (supertypes.empty() ? "" : " : " + text::join(supertypes, ", ")) + " {");
+  writer.line("interface " + kw(decl.name) + (supertypes.empty() ? "" : " : " + text::join(supertypes, ", ")) + " {");
   writer.level += 1;
   for (const IRProperty& property : decl.properties) {
     if (property.isStatic) continue;

@@ -102,6 +102,7 @@ std::string KotlinEmitter::expr(const IRExpr& value, const Hint& hint) {
   if (const auto* e = value.as<IRExpr::call>()) return callExpr(*e->callee, e->args, e->trailing, hint);
   if (const auto* e = value.as<IRExpr::subscriptExpr>()) {
     // An element of a bound collection («$items[i]») is a binding to it.
+    const ChainMemoScope memo(*this);
     if (std::optional<std::string> binding = bindingTo(value)) return *binding;
     std::string base = expr(*e->base, none);
     if (e->args.size() == 2 && e->args[1].label == "default") {
@@ -123,7 +124,7 @@ std::string KotlinEmitter::expr(const IRExpr& value, const Hint& hint) {
         if (found != symbols.enums.end()) {
           for (const IREnumCase& enumCase : found->second.cases) {
             if (enumCase.name == dotMember->name) {
-              right = *enumName + "." + kw(dotMember->name);
+              right = kw(*enumName) + "." + kw(dotMember->name);
               break;
             }
           }

@@ -90,7 +90,7 @@ std::optional<std::string> expectedEnum(const ImplicitContext& c, bool optional)
   }
   const auto* named = type->as<IRType::named>();
   if (!named || !enumHasCase(c.symbols, named->name, c.name)) return std::nullopt;
-  return named->name + "." + kw(c.name);
+  return kw(named->name) + "." + kw(c.name);
 }
 
 std::string prefixed(std::string_view prefix, std::string_view name) { return std::string(prefix) + std::string(name); }
@@ -152,7 +152,7 @@ constexpr ImplicitRule implicitRules[] = {
     [](const ImplicitContext& c) -> std::optional<std::string> {
       const auto found = c.symbols.caseIndex.find(c.name);
       if (found == c.symbols.caseIndex.end() || found->second.empty()) return std::nullopt;
-      return found->second.front() + "." + kw(c.name);
+      return kw(found->second.front()) + "." + kw(c.name);
     },
     [](const ImplicitContext& c) -> std::optional<std::string> {
       if (c.name == "dateTime") return "DateFormatStyle.dateTime";
@@ -196,7 +196,7 @@ std::string KotlinEmitter::identExpr(std::string_view name) {
   }
   if (isBindingReference(name)) {
     const std::string_view rest = name.substr(1);
-    const std::string field = std::string("_").append(rest);
+    const std::string field = kwMade("_", rest);
     if (scope.bindingFields.contains(rest)) return field;
     if (scope.appStorageFields.contains(rest)) return field + ".binding()";
     const std::string value = kw(rest);
@@ -213,25 +213,46 @@ std::string KotlinEmitter::identExpr(std::string_view name) {
   return kw(name);
 }
 
+namespace {
+
+// The next link inward of a member and subscript chain, or null at its root.
+const IRExpr* innerLink(const IRExpr& link) {
+  if (const auto* access = link.as<IRExpr::member>(); access && access->base) return &**access->base;
+  if (const auto* subscript = link.as<IRExpr::subscriptExpr>()) return &*subscript->base;
+  return nullptr;
+}
+
+}  // namespace
+
 std::optional<std::string> KotlinEmitter::bindingTo(const IRExpr& chain, std::string_view member) {
-  // Walks the chain from the outside in, so the pieces arrive last first.
+  // Every link of a chain asks this of the links inside it while it is
+  // written, so a chain whose root is no binding reference is remembered
+  // link by link: a chain of n links costs n steps in all, not n².
+  std::vector<const IRExpr*> links;
+  const IRExpr* innermost = &chain;
+  for (const IRExpr* inner; (inner = innerLink(*innermost));) {
+    if (plainLinkSet_.contains(innermost)) return std::nullopt;
+    links.push_back(innermost);
+    innermost = inner;
+  }
+  const auto* ident = innermost->as<IRExpr::ident>();
+  if (!ident || !isBindingReference(ident->name)) {
+    if (memoScopes_ > 0)
+      for (const IRExpr* link : links)
+        if (plainLinkSet_.insert(link).second) plainLinks_.push_back(link);
+    return std::nullopt;
+  }
+  // From the outside in, so the pieces arrive last first.
   std::vector<std::string> pieces;
-  const IRExpr* current = &chain;
-  while (true) {
-    if (const auto* access = current->as<IRExpr::member>(); access && access->base) {
+  for (const IRExpr* link : links) {
+    if (const auto* access = link->as<IRExpr::member>()) {
       pieces.push_back(std::string(".").append(kw(access->name)));
-      current = &**access->base;
-    } else if (const auto* subscript = current->as<IRExpr::subscriptExpr>()) {
+    } else if (const auto* subscript = link->as<IRExpr::subscriptExpr>()) {
       std::vector<std::string> indices;
       for (const IRArg& arg : subscript->args) indices.push_back(expr(arg.value, Hint{}));
       pieces.push_back(std::string("[").append(text::join(indices, ", ")).append("]"));
-      current = &*subscript->base;
-    } else {
-      break;
     }
   }
-  const auto* ident = current->as<IRExpr::ident>();
-  if (!ident || !isBindingReference(ident->name)) return std::nullopt;
   if (pieces.empty() && member.empty()) return identExpr(ident->name);
   const std::string_view root = std::string_view(ident->name).substr(1);
   std::string target = kw(root);
@@ -242,6 +263,12 @@ std::optional<std::string> KotlinEmitter::bindingTo(const IRExpr& chain, std::st
   const bool held = scope.stateFields.contains(root) || scope.bindingFields.contains(root);
   const std::string touch = held ? "; " + kw(root) + " = " + kw(root) : "";
   return "Binding({ " + target + " }, { " + target + " = it" + touch + " })";
+}
+
+KotlinEmitter::ChainMemoScope::~ChainMemoScope() {
+  for (std::size_t i = mark_; i < emitter_.plainLinks_.size(); ++i) emitter_.plainLinkSet_.erase(emitter_.plainLinks_[i]);
+  emitter_.plainLinks_.resize(mark_);
+  --emitter_.memoScopes_;
 }
 
 bool KotlinEmitter::isKnownIdent(std::string_view name) {
@@ -265,6 +292,7 @@ std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name,
   if (name == "none" && (chained || (ident && (text::endsWith(ident->name, "?") || ident->name == "Optional")))) {
     return "null";
   }
+  const ChainMemoScope memo(*this);
   if (std::optional<std::string> binding = bindingTo(base, name)) return *binding;
   if (ident) {
     const std::string& type = ident->name;
@@ -276,8 +304,9 @@ std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name,
       return "{ " + kw(type) + "(it) }";
     }
     if (const auto found = symbols.enums.find(type); found != symbols.enums.end()) {
-      if (name != "allCases") return type + "." + kw(name);
-      return found->second.sealed ? "listOf<" + type + ">()" : type + ".entries.toMutableList()";
+      const std::string enumName = kw(type);
+      if (name != "allCases") return enumName + "." + kw(name);
+      return found->second.sealed ? "listOf<" + enumName + ">()" : enumName + ".entries.toMutableList()";
     }
     if (type == "Color" && swiftColorNames().contains(name)) return "Color." + std::string(name);
     if (type == "Font") return "Font." + std::string(name);
@@ -287,7 +316,7 @@ std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name,
     if (type == "Int" && name == "min") return "Int.MIN_VALUE";
     if (type == "Date" && name == "now") return "java.util.Date()";
     // Nested types are declared at file level under their own name.
-    if (isModuleTypeName(symbols, type) && isModuleTypeName(symbols, name)) return std::string(name);
+    if (isModuleTypeName(symbols, type) && isModuleTypeName(symbols, name)) return kw(name);
   }
   std::string baseText = expr(chained ? *postfix->operand : base, Hint{});
   // One unknown name gives one warning: the placeholder stands for the chain.

@@ -373,7 +373,7 @@ KotlinEmitter::PatternTest KotlinEmitter::patternTest(const IRPattern& pattern, 
     return PatternTest{.test = todo(source, "Unbekannter Enum-Fall ." + p->name), .bindingLines = {}};
   }
 
-  const std::string qualified = info->name + "." + kw(p->name);
+  const std::string qualified = kw(info->name) + "." + kw(p->name);
   const IREnumCase* declared = nullptr;
   for (const IREnumCase& c : info->cases) {
     if (c.name == p->name) {

@@ -59,8 +59,9 @@ const EnvironmentKey* environmentKey(std::string_view key) {
 void writeDelegatingProperty(Writer& writer, const IRProperty& property, const std::string& type) {
   writer.line("var " + kw(property.name) + ": " + type);
   writer.level += 1;
-  writer.line("get() = _" + property.name + ".value");
-  writer.line("set(v) { _" + property.name + ".value = v }");
+  const std::string field = kwMade("_", property.name);
+  writer.line("get() = " + field + ".value");
+  writer.line("set(v) { " + field + ".value = v }");
   writer.level -= 1;
 }
 
@@ -83,12 +84,12 @@ KotlinEmitter::ViewField KotlinEmitter::classify(const IRProperty& property) {
   if (wrapper == "Environment") {
     const std::string argument = property.wrapperArg.value_or("");
     if (text::endsWith(argument, ".self")) {
-      return ViewField::envObject{property, argument.substr(0, argument.size() - 5)};
+      return ViewField::envObject{property, kwPath(argument.substr(0, argument.size() - 5))};
     }
     return ViewField::envValue{property, text::replaceAll(argument, "\\.", "")};
   }
   if (wrapper == "AppStorage" || wrapper == "SceneStorage") {
-    return ViewField::appStorage{property, property.wrapperArg.value_or("\"" + property.name + "\"")};
+    return ViewField::appStorage{property, property.wrapperArg.value_or(stringLiteral(withoutBackquotes(property.name)))};
   }
   if (wrapper == "Query") return ViewField::state{property};
   if (wrapper == "ObservedObject" || wrapper == "Bindable") return ViewField::param{property};
@@ -98,7 +99,7 @@ KotlinEmitter::ViewField KotlinEmitter::classify(const IRProperty& property) {
 
 void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
   const bool isApp = symbols.apps.contains(decl.name);
-  const std::string holder = decl.name + (isApp ? "Root" : "View");
+  const std::string holder = kwMade("", decl.name, isApp ? "Root" : "View");
 
   std::vector<ViewField> fields;
   std::vector<const IRProperty*> computedMembers;
@@ -158,9 +159,9 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
     } else if (field.is<ViewField::binding>()) {
       const std::string type = propType(p);
       params.push_back(name + ": Binding<" + type + ">");
-      constructorParams.push_back("var _" + p.name + ": Binding<" + type + ">");
+      constructorParams.push_back("var " + kwMade("_", p.name) + ": Binding<" + type + ">");
       constructorArgs.push_back(name);
-      updateLines.push_back("self._" + p.name + " = " + name);
+      updateLines.push_back("self." + kwMade("_", p.name) + " = " + name);
       scope.bindingFields.insert(p.name);
       if (std::optional<std::string> owner = moduleType(symbols, p.type)) scope.varClass[p.name] = *owner;
     }
@@ -174,7 +175,7 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
     params.insert(trailingContent ? params.end() - 1 : params.end(), "mod: Mod = Mod()");
   }
 
-  writeComposableHead(writer, "fun " + decl.name + "(" + text::join(params, ", ") + ")");
+  writeComposableHead(writer, "fun " + kw(decl.name) + "(" + text::join(params, ", ") + ")");
   writer.level += 1;
   writer.line("val self = remember { " + holder + "(" + text::join(constructorArgs, ", ") + ") }");
   for (const std::string& line : updateLines) writer.line(line);
@@ -192,7 +193,7 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
       } else {
         fallback = defaultValue(p.type).value_or("\"\"");
       }
-      writer.line("self._" + p.name + " = rememberAppStorage(" + storage->key + ", " + fallback + ")");
+      writer.line("self." + kwMade("_", p.name) + " = rememberAppStorage(" + storage->key + ", " + fallback + ")");
     }
   }
   writer.line(isApp ? "self.body()" : "Apply(mod) { self.body() }");
@@ -254,7 +255,7 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
     } else if (field.is<ViewField::appStorage>()) {
       scope.appStorageFields.insert(p.name);
       const std::string type = propType(p);
-      writer.line("lateinit var _" + p.name + ": MutableState<" + type + ">");
+      writer.line("lateinit var " + kwMade("_", p.name) + ": MutableState<" + type + ">");
       writeDelegatingProperty(writer, p, type);
     } else if (field.is<ViewField::constant>()) {
       emitStoredProperty(p, writer, false, false, "");

@@ -130,8 +130,8 @@ void KotlinEmitter::emitViewStmt(const IRStmt& stmt, Writer& writer) {
 }
 
 void KotlinEmitter::emitView(const IRExpr& value, Writer& writer) {
-  // Peel modifiers from the outside in; the list ends innermost first, the
-  // order SwiftUI applies them in.
+  // Peel modifiers from the outside in, then turn the list round: innermost
+  // first is the order SwiftUI applies them in.
   std::vector<ModifierEntry> modifiers;
   const IRExpr* view = &value;
   while (const auto* call = view->as<IRExpr::call>()) {
@@ -143,9 +143,10 @@ void KotlinEmitter::emitView(const IRExpr& value, Writer& writer) {
     }
     // A call of the view's own view function, not a modifier.
     if (scope.viewMembers.contains(member->name) && !runtimeModifiers().contains(member->name)) break;
-    modifiers.insert(modifiers.begin(), ModifierEntry{member->name, call->args, call->trailing});
+    modifiers.push_back(ModifierEntry{member->name, call->args, call->trailing});
     view = &base;
   }
+  std::reverse(modifiers.begin(), modifiers.end());
   const std::string chain = modString(modifiers);
   const std::optional<std::string> mod = chain == "Mod()" ? std::nullopt : std::optional("mod = " + chain);
   const auto grouped = [&mod](const std::string& text) { return mod ? "Group(" + *mod + ") { " + text + " }" : text; };
@@ -328,7 +329,7 @@ void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRAr
       const bool viewMode = isViewBuilder(*content) || isViewType(content->type);
       parts.push_back(kw(content->name) + " = " + closureExpr(*single, viewMode));
       if (mod) parts.push_back(*mod);
-      writer.line(name + "(" + text::join(parts, ", ") + ")");
+      writer.line(kw(name) + "(" + text::join(parts, ", ") + ")");
       return;
     }
     const auto& params = single->params;
@@ -346,9 +347,9 @@ void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRAr
   }
 
   if (parts.empty() && !trailingText.empty()) {
-    writer.line(name + trailingText);
+    writer.line(kw(name) + trailingText);
   } else {
-    writer.line(name + "(" + text::join(parts, ", ") + ")" + trailingText);
+    writer.line(kw(name) + "(" + text::join(parts, ", ") + ")" + trailingText);
   }
 }
 

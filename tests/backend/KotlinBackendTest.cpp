@@ -47,16 +47,50 @@ TEST(KotlinNameTables, ViewAndModifierTablesAgreeWhereTheyMeet) {
   EXPECT_FALSE(silentlyDroppedModifiers().contains("environment"));
 }
 
-TEST(KotlinBackend, KwEscapesKotlinKeywordsAndDropsSwiftBackquotes) {
+// Every Swift name becomes a legal Kotlin name: as it is, between backquotes,
+// or replaced by a stable made-up name; what a name holds never becomes code.
+TEST(KotlinBackend, KwMakesEverySwiftNameALegalKotlinName) {
   const struct {
     std::string_view name;
     std::string_view expected;
   } cases[] = {
-      {"when", "`when`"},       {"`default`", "default"}, {"`class`", "`class`"}, {"it", "it"},
-      {"value", "value"},       {"object", "`object`"},   {"typeof", "`typeof`"}, {"`", "`"},
-      {"``", ""},               {"`in", "`in"},           {"", ""},
+      {"when", "`when`"},
+      {"`default`", "default"},
+      {"`class`", "`class`"},
+      {"it", "it"},
+      {"value", "value"},
+      {"object", "`object`"},
+      {"typeof", "`typeof`"},
+      {"caf\xC3\xA9", "caf\xC3\xA9"},                      // letters of every script are letters
+      {"\xE6\x97\xA5\xE6\x9C\xAC" "2", "\xE6\x97\xA5\xE6\x9C\xAC" "2"},
+      {"_", "_"},                                           // Kotlin's own placeholder
+      {"\xF0\x9F\x90\xB6", "`\xF0\x9F\x90\xB6`"},           // emoji: only between backquotes
+      {"`\xF0\x9F\x90\xB6View`", "`\xF0\x9F\x90\xB6View`"},
+      {"a-b", "`a-b`"},
+      // Blanks (refused by Android's dex format before version 040), the
+      // characters the JVM refuses, line breaks, backquotes, reserved names.
+      {"`a: Int = 1; init { println(\"X\") }; val b`", "a_7964134a"},
+      {"`my value`", "my_82c3b336"},
+      {"x;y", "x_cafe12f7"},
+      {"a\nb", "a_28e4c710"},
+      {"`", "n_e50c2abf"},
+      {"``", "n_811c9dc5"},
+      {"", "n_811c9dc5"},
+      {"__", "___720ba823"},
+      {"1st", "`1st`"},
+      {"$5", "n_0cbbb472"},
+      {std::string_view("a\0b", 3), "a_10f3abd2"},
   };
-  for (const auto& c : cases) EXPECT_EQ(kw(c.name), c.expected) << c.name;
+  for (const auto& c : cases) {
+    const std::string name = kw(c.name);
+    EXPECT_EQ(name, c.expected) << c.name;
+    EXPECT_EQ(kw(name), name) << "a Kotlin name stays as it is: " << name;
+  }
+  // Made names go through the same rule as a whole.
+  EXPECT_EQ(kwMade("_", "`tap count`"), kw("_tap count"));
+  EXPECT_EQ(kwMade("", "\xF0\x9F\x90\xB6", "View"), "`\xF0\x9F\x90\xB6View`");
+  EXPECT_EQ(kwPath("Outer.`in`.\xF0\x9F\x90\xB6"), "Outer.`in`.`\xF0\x9F\x90\xB6`");
+  EXPECT_EQ(kwPath(""), "");
 }
 
 TEST(KotlinBackend, WriterLineIndentsEveryPieceButNotAnEmptyText) {
@@ -160,7 +194,7 @@ TEST(KotlinTypeMapping, TypeNameMapsSwiftNamesAndResolvesNestedModuleTypes) {
       {"Item", "Item"},         {"Outer.Inner", "Inner"},
       {"Outer.Mode", "Mode"},   {"A.B.Shape", "Shape"},
       {"Foundation.Date", "Foundation.Date"}, {"Swift.Int", "Swift.Int"},
-      {"Outer.", "Outer."},
+      {"Outer.", "Outer.n_811c9dc5"},  // an empty part is no name either
   };
   for (const auto& c : cases) EXPECT_EQ(emitter.typeName(c.swift), c.kotlin) << c.swift;
 }

@@ -62,7 +62,7 @@ TEST(KotlinDecls, WritesTypeAliasesAndSkipsPreviewProviders) {
                                         "typealias Lookup = MutableMap<String, MutableList<Int>>\n"
                                         "\n"
                                         "\n"
-                                        "typealias when = Outer.Thing\n"
+                                        "typealias `when` = Outer.Thing\n"
                                         "\n");
   EXPECT_EQ(emitter.unsupportedCount, 0);
 }
