@@ -1,22 +1,31 @@
 #include "cli/ConvertCommand.hpp"
 
-#include "core/project/Converter.hpp"
-#include "core/support/LargeStack.hpp"
+#include "core/project/StagedConversion.hpp"
+#include "core/support/Files.hpp"
+#include "core/support/Text.hpp"
 
 #include <cerrno>
-#include <cstring>
+#include <new>
 #include <ostream>
-#include <sys/stat.h>
+#include <unistd.h>
+#include <variant>
 
 namespace tovrane::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
+// Thrown by the progress callback when a signal asks the run to stop.
+struct Interrupted {};
+
+// Project data (names of files and folders, the app name) on the terminal:
+// control characters could rewrite the screen.
+std::string shown(std::string_view text) { return text::printable(text); }
+
 // The step text and completion of a stage, as the app shows them.
 std::pair<std::string, double> describe(const ConversionStage& stage) {
   if (const auto* p = std::get_if<ConversionStage::parsing>(&stage.node)) {
-    const std::string name = fs::path(p->file).filename().string();
+    const std::string name = shown(fs::path(p->file).filename().string());
     return {"\xC3\x9C" "bersetze " + name + " (" + std::to_string(p->index + 1) + "/" + std::to_string(p->total) + ")",
             0.1 + 0.75 * p->index / std::max(p->total, 1)};
   }
@@ -27,111 +36,132 @@ std::pair<std::string, double> describe(const ConversionStage& stage) {
   return {"Fertig", 1.0};
 }
 
-void printUsage(std::ostream& err) {
-  err << "Aufruf: tovrane convert <Xcode-Projektordner, .xcodeproj oder .xcworkspace> [--out <Ordner>]\n";
+int usage(std::ostream& err) {
+  err << "Aufruf: tovrane convert [--out <Ordner>] [--] <Xcode-Projektordner, .xcodeproj oder .xcworkspace>\n";
+  return 2;
+}
+
+bool isPermissionError(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+// A file-system failure as a German sentence around the system's own text.
+std::string fileFailure(const fs::path& path, const std::string& reason, int error) {
+  if (isPermissionError(error)) return "Keine Berechtigung f\xC3\xBCr " + shown(path.string()) + " (" + reason + ").";
+  return "Dateifehler bei " + shown(path.string()) + ": " + reason + ".";
+}
+
+
+// The project folder for the item, or the German text saying why there is none.
+std::variant<fs::path, std::string> resolveProject(const fs::path& item) {
+  if (const auto folder = projectFolder(item)) {
+    if (::access(folder->c_str(), R_OK | X_OK) != 0)
+      return "Keine Berechtigung, den Ordner " + shown(folder->string()) + " zu lesen.";
+    return *folder;
+  }
+  std::error_code ec;
+  const fs::file_status status = fs::status(item, ec);
+  if (isPermissionError(ec.value())) return "Keine Berechtigung f\xC3\xBCr " + shown(item.string()) + ".";
+  if (!fs::exists(status)) return "Den Ordner " + shown(item.string()) + " gibt es nicht.";
+  return std::string("Bitte einen Ordner angeben \xE2\x80\x93 nicht eine einzelne Datei.");
 }
 
 }  // namespace
 
 std::optional<fs::path> projectFolder(const fs::path& item) {
-  fs::path folder = item;
-  if (!folder.has_filename()) folder = folder.parent_path();
+  fs::path folder = files::normalPath(item);
   if (folder.extension() == ".xcodeproj" || folder.extension() == ".xcworkspace") folder = folder.parent_path();
-  if (folder.empty()) folder = ".";
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) return std::nullopt;
-  return fs::absolute(folder).lexically_normal();
+  return folder;
 }
 
-void reserveFolder(const fs::path& folder) {
-  std::error_code ec;
-  fs::create_directories(folder.parent_path(), ec);
-  if (::mkdir(folder.c_str(), 0755) != 0) {
-    if (errno == EEXIST) throw OutputFolderError("Der Ausgabeordner " + folder.string() + " existiert bereits.");
-    throw OutputFolderError("Der Ausgabeordner " + folder.string() +
-                            " konnte nicht angelegt werden: " + std::strerror(errno));
+std::string failureText(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const ConversionError& e) {
+    return shown(e.what());
+  } catch (const files::FileError& e) {
+    return fileFailure(e.path(), e.reason(), e.error());
+  } catch (const fs::filesystem_error& e) {
+    return fileFailure(e.path1(), e.code().message(), e.code().value());
+  } catch (const std::bad_alloc&) {
+    return "Nicht genug Arbeitsspeicher f\xC3\xBCr diese Konvertierung.";
+  } catch (const std::exception& e) {
+    return "Die Konvertierung ist fehlgeschlagen: " + shown(e.what());
   }
 }
 
-fs::path reserveOutputFolder(const fs::path& project) {
-  fs::path root = project;
-  if (!root.has_filename()) root = root.parent_path();
+fs::path freeOutputFolder(const fs::path& project) {
+  const fs::path root = files::normalPath(project);
   const std::string base = root.filename().string() + "-Android";
   for (int n = 1;; ++n) {
     const fs::path candidate = root.parent_path() / (n == 1 ? base : base + "-" + std::to_string(n));
-    try {
-      reserveFolder(candidate);
-      return candidate;
-    } catch (const OutputFolderError&) {
-      std::error_code ec;
-      if (!fs::exists(candidate, ec)) throw;  // not taken, but cannot be made
-    }
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
   }
 }
 
-int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal) {
-  std::optional<fs::path> item, outFolder;
+int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal,
+               const std::atomic<int>* interrupt) {
+  std::optional<std::string> item, outFolder;
+  bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--out" && i + 1 < args.size()) {
+    const std::string& arg = args[i];
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && arg == "--out") {
+      if (outFolder || i + 1 == args.size()) return usage(err);
       outFolder = args[++i];
-    } else if (!item && !args[i].starts_with("-")) {
-      item = args[i];
+    } else if ((!optionsEnded && arg.starts_with("-")) || item) {
+      return usage(err);
     } else {
-      printUsage(err);
-      return 2;
+      item = arg;
     }
   }
-  if (!item) {
-    printUsage(err);
-    return 2;
-  }
-  const auto project = projectFolder(*item);
-  if (!project) {
-    err << "Bitte einen Ordner angeben \xE2\x80\x93 nicht eine einzelne Datei.\n";
+  // An empty path would name the current folder: almost certainly a mistake.
+  if (!item || item->empty() || (outFolder && outFolder->empty())) return usage(err);
+
+  const auto project = resolveProject(*item);
+  if (const auto* problem = std::get_if<std::string>(&project)) {
+    err << *problem << "\n";
     return 1;
   }
+  const fs::path& folder = std::get<fs::path>(project);
+  const fs::path output = outFolder ? files::normalPath(*outFolder) : freeOutputFolder(folder);
 
-  fs::path output;
-  try {
-    if (outFolder) {
-      output = fs::absolute(*outFolder).lexically_normal();
-      reserveFolder(output);
-    } else {
-      output = reserveOutputFolder(*project);
-    }
-  } catch (const OutputFolderError& e) {
-    err << e.what() << "\n";
-    return 1;
-  }
-
-  std::optional<ConversionResult> result;
-  std::string failure;
+  const auto interrupted = [interrupt] { return interrupt ? interrupt->load() : 0; };
   const auto progress = [&](const ConversionStage& stage) {
+    if (interrupted()) throw Interrupted{};
     if (!terminal) return;
     const auto [text, fraction] = describe(stage);
     err << "\r\033[K[" << static_cast<int>(fraction * 100) << " %] " << text << std::flush;
   };
-  runWithLargeStack([&] {
-    try {
-      result = TovraneConverter().convert(*project, output, {}, progress);
-    } catch (const std::exception& e) {
-      failure = e.what();
-    }
-  });
+  std::optional<ConversionResult> result;
+  std::exception_ptr failure;
+  try {
+    result = convertIntoNewFolder(folder, output, {}, progress);
+  } catch (const Interrupted&) {
+  } catch (...) {
+    failure = std::current_exception();
+  }
   if (terminal) err << "\r\033[K";
 
-  if (!result) {
-    std::error_code ec;
-    fs::remove(output, ec);  // only when the run left it empty
-    err << failure << "\n";
+  if (!result && !failure) {
+    err << "Abgebrochen \xE2\x80\x93 es wurde kein Projekt angelegt.\n";
+    return 128 + interrupted();
+  }
+  if (failure) {
+    err << failureText(failure) << "\n";
     return 1;
   }
-  out << "Fertig: " << result->appName << " nach " << output.string() << "\n"
+  out << "Fertig: " << shown(result->appName) << " nach " << shown(output.string()) << "\n"
       << "  Swift-Dateien:            " << result->swiftFiles << " (" << result->swiftLines << " Zeilen)\n"
       << "  Kotlin-Dateien:           " << result->kotlinFiles << "\n"
       << "  Gesch\xC3\xA4tzte Abdeckung:     " << static_cast<long long>(result->coverage * 100) << " %\n"
       << "  Nicht \xC3\xBC" "bersetzte Stellen: " << result->unsupportedCount << "\n"
       << "  Hinweise:                 " << result->warnings.size() << "\n";
+  if (!readManifest(output))
+    err << "Warnung: .tovrane/manifest.json konnte nicht geschrieben werden \xE2\x80\x93 KI-Reparatur und "
+           "Ger\xC3\xA4tetest brauchen diese Datei.\n";
   return 0;
 }
 

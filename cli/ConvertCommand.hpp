@@ -1,33 +1,35 @@
 #pragma once
 // `tovrane convert <project> [--out <folder>]`: the conversion on a terminal.
+#include <atomic>
+#include <exception>
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace tovrane::cli {
-
-class OutputFolderError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // The project folder for a dropped or named item: a .xcodeproj or
 // .xcworkspace stands for the folder that holds it. nullopt when the result
 // is not an existing folder.
 std::optional<std::filesystem::path> projectFolder(const std::filesystem::path& item);
 
-// Creates and returns a fresh output folder beside the project: its name with
-// "-Android", else "-Android-2", "-Android-3", … Creation is exclusive, so two
-// runs never share a folder. Throws OutputFolderError.
-std::filesystem::path reserveOutputFolder(const std::filesystem::path& project);
-// Creates `folder` exclusively (parents as needed). Throws OutputFolderError
-// when it exists already or cannot be made.
-void reserveFolder(const std::filesystem::path& folder);
+// The output folder beside the project when none is given: its name with
+// "-Android", else "-Android-2", "-Android-3", … the first whose name is
+// free. Creates nothing; the conversion makes the folder appear complete.
+std::filesystem::path freeOutputFolder(const std::filesystem::path& project);
 
-// Runs the command with the arguments after "convert"; returns the exit code.
-int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal);
+// The German text for a failed run: the conversion's own errors as they are,
+// file-system errors as a sentence around the system's text (saying so when
+// permission was missing), never a bare exception name.
+std::string failureText(const std::exception_ptr& failure);
+
+// Runs the command with the arguments after "convert"; returns the exit code
+// (0 done, 1 failed, 2 usage). `interrupt` holds the number of a signal that
+// asks the run to stop (0: none); the run then stops at its next step,
+// removes what it wrote and returns 128 + that number.
+int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal,
+               const std::atomic<int>* interrupt = nullptr);
 
 }  // namespace tovrane::cli

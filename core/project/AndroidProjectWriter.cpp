@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdio>
+#include <map>
 
 namespace tovrane {
 namespace fs = std::filesystem;
@@ -156,7 +157,7 @@ std::string appBuildGradle(std::string_view packageName) {
   return out;
 }
 
-std::string manifest(bool hasIcon) {
+std::string manifest(bool hasIcon, std::string_view activityName) {
   std::string out = R"(<?xml version="1.0" encoding="utf-8"?>
 <manifest xmlns:android="http://schemas.android.com/apk/res/android">
     <uses-permission android:name="android.permission.INTERNET" />
@@ -168,7 +169,8 @@ std::string manifest(bool hasIcon) {
   out += R"(        android:supportsRtl="true"
         android:theme="@android:style/Theme.Material.Light.NoActionBar">
         <activity
-            android:name=".MainActivity"
+            android:name=".)";
+  out.append(activityName).append(R"("
             android:exported="true"
             android:windowSoftInputMode="adjustResize">
             <intent-filter>
@@ -178,7 +180,7 @@ std::string manifest(bool hasIcon) {
         </activity>
     </application>
 </manifest>
-)";
+)");
   return out;
 }
 
@@ -204,8 +206,8 @@ std::string stringsXml(std::string_view appName) {
   return out.append(stringResource(appName)).append("</string>\n</resources>\n");
 }
 
-std::string activity(std::string_view packageName, const std::optional<std::string>& entryComposable,
-                     bool entryIsApp) {
+std::string activity(std::string_view packageName, std::string_view activityName,
+                     const std::optional<std::string>& entryComposable, bool entryIsApp) {
   std::string body;
   if (!entryComposable)
     body = "Unsupported(\"Kein SwiftUI-Einstieg gefunden\")";
@@ -222,7 +224,7 @@ import androidx.activity.compose.setContent
 import androidx.activity.enableEdgeToEdge
 import tovrane.runtime.*
 
-class MainActivity : ComponentActivity() {
+class )").append(activityName).append(R"( : ComponentActivity() {
     override fun onCreate(savedInstanceState: Bundle?) {
         super.onCreate(savedInstanceState)
         tovrane.runtime.SwiftApp.context = applicationContext
@@ -238,7 +240,39 @@ class MainActivity : ComponentActivity() {
   return out;
 }
 
-std::string assetCatalog(const std::vector<ScannedColor>& colors) {
+// One image set written as a drawable: its set name and its resource name.
+struct ImageResource {
+  const ScannedImage* image;
+  std::string name;
+};
+
+// The drawable name of every image set, in scan order. Android allows one
+// resource per name whatever the extension, so when two sets clean to the
+// same name (Logo and logo, or two names of only non-Latin letters) the later
+// one gets the first free "_2", "_3", … and a warning names both.
+std::vector<ImageResource> imageResources(const ProjectScan& scan, std::vector<ConversionWarning>& warnings) {
+  std::vector<ImageResource> resources;
+  std::map<std::string, const ScannedImage*> taken;
+  for (const ScannedImage& image : scan.images) {
+    const std::string base = AndroidProjectWriter::assetName(image.name);
+    std::string name = base;
+    for (int k = 2; taken.contains(name); ++k) name = base + "_" + std::to_string(k);
+    if (name != base) {
+      warnings.push_back(ConversionWarning{
+          .file = image.file.parent_path().lexically_relative(scan.root).string(),
+          .message = "Bildname ergibt denselben Android-Namen «" + base + "» wie «" + taken.at(base)->name +
+                     "»; dieses Bild hei\xC3\x9Ft daher «" + name + "»",
+          .source = image.name});
+    }
+    taken.emplace(name, &image);
+    resources.push_back({&image, std::move(name)});
+  }
+  return resources;
+}
+
+// The colours of the asset catalogues, and the drawable of every image set
+// by its name, which the runtime's image lookup goes by.
+std::string assetCatalog(const std::vector<ScannedColor>& colors, const std::vector<ImageResource>& images) {
   std::vector<std::string> lines;
   for (const ScannedColor& color : colors) {
     char hex[9];
@@ -250,13 +284,24 @@ std::string assetCatalog(const std::vector<ScannedColor>& colors) {
   std::string out =
       "// Farben aus dem Xcode-Asset-Katalog (erzeugt von tovrane)\npackage tovrane.runtime\n\n"
       "val assetColors: Map<String, androidx.compose.ui.graphics.Color> = mapOf(\n";
+  out.append(text::join(lines, "\n")).append("\n)\n");
+  lines.clear();
+  for (const ImageResource& image : images) {
+    std::string line = "    ";
+    lines.push_back(line.append(stringLiteral(image.image->name)).append(" to ").append(stringLiteral(image.name)).append(","));
+  }
+  out.append("\nval assetImages: Map<String, String> = mapOf(\n");
   return out.append(text::join(lines, "\n")).append("\n)\n");
 }
 
 }  // namespace
 
-AndroidProjectWriter::AndroidProjectWriter(std::string appName, std::string packageName, fs::path output)
-    : appName_(std::move(appName)), packageName_(std::move(packageName)), output_(std::move(output)) {}
+AndroidProjectWriter::AndroidProjectWriter(std::string appName, std::string packageName, fs::path output,
+                                           std::string activityName)
+    : appName_(std::move(appName)),
+      packageName_(std::move(packageName)),
+      output_(std::move(output)),
+      activityName_(std::move(activityName)) {}
 
 // The embedded store is the resource folder itself, so a name is looked up
 // as it is.
@@ -314,9 +359,10 @@ void AndroidProjectWriter::write(std::string_view text, std::string_view relativ
   writeBytes(text, fs::path(relativePath), 0644, files::Flush::now);
 }
 
-void AndroidProjectWriter::write(const std::vector<KotlinSourceFile>& kotlinFiles,
-                                 const std::optional<std::string>& entryComposable, bool entryIsApp,
-                                 const ProjectScan& scan) const {
+std::vector<ConversionWarning> AndroidProjectWriter::write(const std::vector<KotlinSourceFile>& kotlinFiles,
+                                                           const std::optional<std::string>& entryComposable,
+                                                           bool entryIsApp, const ProjectScan& scan) const {
+  std::vector<ConversionWarning> warnings;
   files::createDirectories(output_);
   // The project's files are flushed together at the end.
   const auto write = [this](std::string_view text, std::string_view relativePath) {
@@ -331,11 +377,11 @@ void AndroidProjectWriter::write(const std::vector<KotlinSourceFile>& kotlinFile
     if (const auto bytes = resource(file.resource)) writeBytes(*bytes, file.destination, file.mode);
   write(gitignore, ".gitignore");
   write(appBuildGradle(packageName_), "app/build.gradle.kts");
-  write(manifest(scan.appIcon.has_value()), "app/src/main/AndroidManifest.xml");
+  write(manifest(scan.appIcon.has_value(), activityName_), "app/src/main/AndroidManifest.xml");
   write(stringsXml(appName_), "app/src/main/res/values/strings.xml");
 
   const fs::path package = packageFolder();
-  writeBytes(activity(packageName_, entryComposable, entryIsApp), package / "MainActivity.kt", 0644);
+  writeBytes(activity(packageName_, activityName_, entryComposable, entryIsApp), package / "MainActivity.kt", 0644);
   // In list order, so a later file of the same name (MainActivity.kt
   // included) replaces an earlier one.
   for (const KotlinSourceFile& file : kotlinFiles) writeBytes(file.text, package / file.name, 0644);
@@ -346,21 +392,24 @@ void AndroidProjectWriter::write(const std::vector<KotlinSourceFile>& kotlinFile
     if (!source || !text::isValidUtf8(*source)) continue;
     writeBytes(*source, fs::path(runtimeFolder).append(name), 0644);
   }
-  write(assetCatalog(scan.colors), std::string(runtimeFolder) + "AssetCatalog.kt");
+  const std::vector<ImageResource> images = imageResources(scan, warnings);
+  write(assetCatalog(scan.colors, images), std::string(runtimeFolder) + "AssetCatalog.kt");
 
-  for (const ScannedImage& image : scan.images) {
-    std::string extension = image.file.extension().string();
+  for (const ImageResource& image : images) {
+    std::string extension = image.image->file.extension().string();
     if (!extension.empty()) extension = project::lowercased(extension.substr(1));
     if (extension == "jpeg") extension = "jpg";
-    const std::string name = assetName(image.name) + "." + extension;
-    writeBytes(files::readFile(image.file), fs::path("app/src/main/res/drawable-nodpi") / name, 0644);
+    writeBytes(files::readRegularFile(image.image->file, ProjectScanner::maxImageBytes),
+               fs::path("app/src/main/res/drawable-nodpi") / (image.name + "." + extension), 0644);
   }
   // The icon's bytes are copied unchanged, whatever its format.
   if (scan.appIcon)
-    writeBytes(files::readFile(*scan.appIcon), "app/src/main/res/mipmap-xxxhdpi/ic_launcher.png", 0644);
+    writeBytes(files::readRegularFile(*scan.appIcon, ProjectScanner::maxImageBytes),
+               "app/src/main/res/mipmap-xxxhdpi/ic_launcher.png", 0644);
 
   files::createDirectories(target(".tovrane", true));
   files::syncFileSystem(output_);
+  return warnings;
 }
 
 }  // namespace tovrane

@@ -9,7 +9,7 @@
 // name from the source project or the backend can make it write elsewhere.
 // Text files are replaced atomically; a failed step throws files::FileError and
 // leaves what was written before in place. The writer holds no state besides
-// its three inputs and no handle between calls.
+// its inputs and no handle between calls.
 #include "core/project/ConversionContract.hpp"
 #include "core/project/ProjectScanner.hpp"
 #include "core/support/Files.hpp"
@@ -32,14 +32,19 @@ struct KotlinSourceFile {
 
 class AndroidProjectWriter {
  public:
-  AndroidProjectWriter(std::string appName, std::string packageName, std::filesystem::path output);
+  // activityName: the class of the generated launcher activity, renamed by
+  // the driver when the module declares a MainActivity of its own.
+  AndroidProjectWriter(std::string appName, std::string packageName, std::filesystem::path output,
+                       std::string activityName = "MainActivity");
 
   // Writes the whole project. entryComposable names the Kotlin function of the
   // first screen (nullopt: the project has none); entryIsApp tells whether it
   // is the app declaration itself or a view. Of the scan, only colors, images
-  // and appIcon are read.
-  void write(const std::vector<KotlinSourceFile>& kotlinFiles, const std::optional<std::string>& entryComposable,
-             bool entryIsApp, const ProjectScan& scan) const;
+  // and appIcon are read. Returns warnings about what it had to change: image
+  // sets whose resource names collided.
+  std::vector<ConversionWarning> write(const std::vector<KotlinSourceFile>& kotlinFiles,
+                                       const std::optional<std::string>& entryComposable, bool entryIsApp,
+                                       const ProjectScan& scan) const;
 
   // Writes text as UTF-8 to a path relative to the output folder, atomically,
   // creating missing parent folders.
@@ -72,6 +77,7 @@ class AndroidProjectWriter {
   std::string appName_;
   std::string packageName_;
   std::filesystem::path output_;
+  std::string activityName_;
 };
 
 }  // namespace tovrane

@@ -59,16 +59,25 @@ struct ConversionResult {
 // 1 without lines, else 1 - 3 × untranslated places / lines, never below 0.
 double coverageEstimate(int swiftLines, int unsupportedCount);
 
-// The driver's own failure; its message is the German text for the user.
+// The conversion's own failures; the message is the German text for the user.
 class ConversionError : public std::runtime_error {
  public:
+  enum class Kind { noSwiftFiles, outputExists };
+  // The driver's: the scan found no Swift file in the project folder.
   static ConversionError noSwiftFiles(const std::filesystem::path& project);
-  const std::filesystem::path& project() const { return project_; }
+  // Its callers': the chosen output folder exists already. The driver itself
+  // never checks for that.
+  static ConversionError outputExists(const std::filesystem::path& output);
+
+  Kind kind() const { return kind_; }
+  // The project folder (noSwiftFiles) or the output folder (outputExists).
+  const std::filesystem::path& folder() const { return folder_; }
 
  private:
-  ConversionError(std::filesystem::path project, const std::string& message)
-      : std::runtime_error(message), project_(std::move(project)) {}
-  std::filesystem::path project_;
+  ConversionError(Kind kind, std::filesystem::path folder, const std::string& message)
+      : std::runtime_error(message), kind_(kind), folder_(std::move(folder)) {}
+  Kind kind_;
+  std::filesystem::path folder_;
 };
 
 // The last path component of a folder, also when the path ends in "/".

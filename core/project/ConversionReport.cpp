@@ -13,10 +13,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One line of source for a Markdown code span.
+// One line of source for a Markdown code span; other control characters
+// (a carriage return among them) could still break the line.
 std::string shortSource(std::string_view source) {
   const std::string flat = text::replaceAll(text::replaceAll(source, "\n", " "), "`", "'");
-  return std::string(text::prefixGraphemes(flat, 140));
+  return text::printable(text::prefixGraphemes(flat, 140));
 }
 
 }  // namespace
@@ -28,7 +29,9 @@ std::string AndroidProjectWriter::reportText(const ConversionResult& result, std
     out.append(text);
     out += '\n';
   };
-  line("# Konvertierungsbericht \xE2\x80\x93 " + result.appName);
+  // Names from the project stay on their line: a line break in a heading
+  // would start Markdown of its own.
+  line("# Konvertierungsbericht \xE2\x80\x93 " + text::printable(result.appName));
   line("");
   line("Erzeugt von **tovrane** am " + std::string(date) + ".");
   line("");
@@ -36,7 +39,7 @@ std::string AndroidProjectWriter::reportText(const ConversionResult& result, std
   line("|---|---|");
   line("| Swift-Dateien | " + n(result.swiftFiles) + " (" + n(result.swiftLines) + " Zeilen) |");
   line("| Kotlin-Dateien | " + n(result.kotlinFiles) + " |");
-  line("| Paketname | `" + result.packageName + "` |");
+  line("| Paketname | `" + text::printable(result.packageName) + "` |");
   line("| Bilder / Farben | " + n(result.images) + " / " + n(result.colors) + " |");
   line("| Nicht \xC3\xBC" "bersetzte Stellen | " + n(result.unsupportedCount) + " |");
   line("| Gesch\xC3\xA4tzte Abdeckung | " + std::to_string(static_cast<long long>(result.coverage * 100)) + " % |");
@@ -59,12 +62,12 @@ std::string AndroidProjectWriter::reportText(const ConversionResult& result, std
   std::map<std::string, std::vector<const ConversionWarning*>> groups;
   for (const auto& warning : result.warnings) groups[warning.file].push_back(&warning);
   for (const auto& [file, warnings] : groups) {
-    line("### " + file);
+    line("### " + text::printable(file));
     line("");
     std::set<std::string> seen;
     for (const ConversionWarning* warning : warnings) {
       if (!seen.insert(warning->message + warning->source).second) continue;
-      line("- " + warning->message + ": `" + shortSource(warning->source) + "`");
+      line("- " + text::printable(warning->message) + ": `" + shortSource(warning->source) + "`");
     }
     line("");
   }

@@ -19,15 +19,50 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The file's text, or the empty text when it cannot be read or is not UTF-8:
-// such a file still takes part in every later step.
-std::string readSwiftFile(const fs::path& path) {
+// Untranslated places that skipped source counts for: one per started three
+// lines, as the coverage estimate reckons three lines per place.
+int skippedPlaces(const SkippedSource& skipped) { return static_cast<int>((skipped.lines + 2) / 3); }
+
+ConversionWarning warning(std::string file, std::string message, std::string_view source) {
+  return ConversionWarning{.file = std::move(file),
+                           .message = std::move(message),
+                           .source = std::string(text::prefixGraphemes(source, 300))};
+}
+
+// The file's text. One that cannot be read (a special file, too large, no
+// permission) or is not text is converted as an empty file, with a warning:
+// its source is missing from the result. UTF-16 with a byte order mark, as
+// editors can save it, is decoded rather than lost.
+std::string readSwiftFile(const fs::path& path, const std::string& relative,
+                          std::vector<ConversionWarning>& warnings) {
+  constexpr std::string_view lost = " \xE2\x80\x93 ihr Inhalt fehlt in der Konvertierung";
+  std::string bytes;
   try {
-    std::string text = files::readFile(path);
-    if (text::isValidUtf8(text)) return text;
-  } catch (const files::FileError&) {
+    bytes = files::readRegularFile(path, ProjectScanner::maxSwiftFileBytes);
+  } catch (const files::FileError& e) {
+    warnings.push_back(warning(relative, std::string("Swift-Datei nicht lesbar").append(lost), e.reason()));
+    return {};
   }
+  if (text::isValidUtf8(bytes)) return bytes;
+  if (std::optional<std::string> decoded = text::utf8FromUtf16(bytes)) return std::move(*decoded);
+  warnings.push_back(
+      warning(relative, std::string("Swift-Datei ist weder UTF-8 noch UTF-16 mit Byte-Order-Mark").append(lost), ""));
   return {};
+}
+
+// Whether the module declares `name` at the top level of the Kotlin package.
+bool declaresTopLevel(const ModuleSymbols& symbols, std::string_view name) {
+  return symbols.types.contains(name) || symbols.views.contains(name) || symbols.apps.contains(name) ||
+         symbols.topLevelFunctions.contains(name) || symbols.topLevelVars.contains(name);
+}
+
+// The launcher activity's class: "MainActivity", unless the module has a
+// declaration of that name, which the class would clash with.
+std::string activityName(const ModuleSymbols& symbols) {
+  std::string name = "MainActivity";
+  for (int k = 1; declaresTopLevel(symbols, name); ++k)
+    name = "TovraneMainActivity" + (k == 1 ? std::string() : std::to_string(k));
+  return name;
 }
 
 // The path relative to the project folder: the folder's prefix is removed
@@ -56,22 +91,36 @@ std::string uniqueKotlinFileName(std::string_view swiftPath, IsTaken isTaken) {
 }
 
 // Failures of the metadata files are not the conversion's: they are skipped.
+// Each is written atomically, so a full disk leaves the file missing, never
+// truncated: readers depend on the manifest and can tell "missing".
 void writeMetadata(const fs::path& output, const ProjectManifest& manifest, const std::optional<std::string>& ir) {
   const fs::path folder = output / ".tovrane";
   if (!fs::is_directory(folder)) return;
   try {
-    files::writeFile(folder / "manifest.json", encodeManifest(manifest));
+    files::writeAtomic(folder / "manifest.json", encodeManifest(manifest));
   } catch (const files::FileError&) {
   }
   if (ir) {
     try {
-      files::writeFile(folder / "ir.json", *ir);
+      files::writeAtomic(folder / "ir.json", *ir);
     } catch (const files::FileError&) {
     }
   }
 }
 
 }  // namespace
+
+std::optional<std::string> TovraneConverter::irJson(const IRModule& module, std::vector<ConversionWarning>& warnings) {
+  std::optional<std::string> json = encodeIRJson(module);
+  if (json) return json;
+  constexpr std::string_view message = "Zu tief verschachtelt f\xC3\xBCr .tovrane/ir.json \xE2\x80\x93 "
+                                       "die Datei wird nicht geschrieben";
+  const std::size_t before = warnings.size();
+  for (const IRFile& file : module.files)
+    if (!encodeIRJson(file)) warnings.push_back(warning(file.path, std::string(message), ""));
+  if (warnings.size() == before) warnings.push_back(warning(".tovrane/ir.json", std::string(message), ""));
+  return std::nullopt;
+}
 
 int TovraneConverter::countLines(std::string_view text) {
   int count = 0;
@@ -97,22 +146,34 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   const std::string appName = options.appName.value_or(scan.appName);
   const std::string packageName = options.packageName.value_or(scan.packageName);
 
+  // The pipeline's own warnings come first: what the scan passed over, then
+  // per file what could not be read or parsed; the code generator's and the
+  // writer's follow.
+  std::vector<ConversionWarning> warnings = scan.warnings;
+  int skippedCount = 0;
   IRModule parsed;
   int swiftLines = 0;
   const int total = static_cast<int>(scan.swiftFiles.size());
   for (int index = 0; index < total; ++index) {
     const std::string relative = relativePath(scan.swiftFiles[index], project);
     report({ConversionStage::parsing{relative, index, total}});
-    const std::string source = readSwiftFile(scan.swiftFiles[index]);
+    const std::string source = readSwiftFile(scan.swiftFiles[index], relative, warnings);
     swiftLines += countLines(source);
-    parsed.files.push_back(SwiftFrontend().parse(source, relative));
+    std::vector<SkippedSource> skipped;
+    parsed.files.push_back(SwiftFrontend().parse(source, relative, skipped));
+    for (const SkippedSource& stretch : skipped) {
+      warnings.push_back(warning(relative, "Vom Parser \xC3\xBC" "bersprungen (Zeile " + std::to_string(stretch.line) +
+                                               ") \xE2\x80\x93 nicht \xC3\xBC" "bersetzt",
+                                 stretch.text));
+      skippedCount += skippedPlaces(stretch);
+    }
   }
 
   report({ConversionStage::generating{}});
   // ".tovrane/ir.json" shows the module as parsed, before extensions are
   // merged: encoding it now lets the merge take the module over instead of
   // working on a deep copy.
-  const std::optional<std::string> irJson = encodeIRJson(parsed);
+  const std::optional<std::string> parsedJson = irJson(parsed, warnings);
   const IRModule merged = SymbolCollector::mergeExtensions(std::move(parsed));
   const ModuleSymbols symbols = SymbolCollector::collect(merged);
   KotlinEmitter emitter(symbols, packageName);
@@ -142,8 +203,8 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   else if (!symbols.views.empty())
     entry = *symbols.views.begin();
 
-  const AndroidProjectWriter writer(appName, packageName, output);
-  writer.write(kotlinFiles, entry, entryIsApp, scan);
+  const AndroidProjectWriter writer(appName, packageName, output, activityName(symbols));
+  const std::vector<ConversionWarning> writerWarnings = writer.write(kotlinFiles, entry, entryIsApp, scan);
 
   ConversionResult result;
   result.outputDirectory = output;
@@ -152,14 +213,17 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   result.swiftFiles = total;
   result.swiftLines = swiftLines;
   result.kotlinFiles = static_cast<int>(kotlinFiles.size());
-  result.warnings = emitter.warnings;
-  result.unsupportedCount = emitter.unsupportedCount;
+  result.warnings = std::move(warnings);
+  result.warnings.insert(result.warnings.end(), emitter.warnings.begin(), emitter.warnings.end());
+  result.warnings.insert(result.warnings.end(), writerWarnings.begin(), writerWarnings.end());
+  // Skipped source is untranslated too, though no placeholder stands for it.
+  result.unsupportedCount = emitter.unsupportedCount + skippedCount;
   result.images = static_cast<int>(scan.images.size());
   result.colors = static_cast<int>(scan.colors.size());
-  result.coverage = coverageEstimate(swiftLines, emitter.unsupportedCount);
+  result.coverage = coverageEstimate(swiftLines, result.unsupportedCount);
   writer.writeReport(result);
 
-  writeMetadata(output, manifest, irJson);
+  writeMetadata(output, manifest, parsedJson);
   report({ConversionStage::done{}});
   return result;
 }
@@ -228,7 +292,12 @@ std::string folderName(const fs::path& folder) {
 }
 
 ConversionError ConversionError::noSwiftFiles(const fs::path& project) {
-  return ConversionError(project, "Im Ordner " + folderName(project) + " wurden keine Swift-Dateien gefunden.");
+  return ConversionError(Kind::noSwiftFiles, project,
+                         "Im Ordner " + folderName(project) + " wurden keine Swift-Dateien gefunden.");
+}
+
+ConversionError ConversionError::outputExists(const fs::path& output) {
+  return ConversionError(Kind::outputExists, output, "Der Zielordner " + output.string() + " existiert bereits.");
 }
 
 }  // namespace tovrane

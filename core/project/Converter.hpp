@@ -3,6 +3,7 @@
 // project folder out, in a single synchronous call that reports its stages.
 // Keeps nothing between calls; two conversions may run at once as long as
 // they write to different output folders.
+#include "core/ir/IR.hpp"
 #include "core/project/ConversionContract.hpp"
 
 #include <filesystem>
@@ -24,6 +25,10 @@ class TovraneConverter {
 
   // The non-empty lines of a text; a CR LF pair ends a line like a lone LF.
   static int countLines(std::string_view text);
+  // The text of ".tovrane/ir.json" for the module as parsed; nullopt, with a
+  // warning for each file whose tree is nested too deeply for the IR's JSON
+  // form, when it cannot be written.
+  static std::optional<std::string> irJson(const IRModule& module, std::vector<ConversionWarning>& warnings);
   // The Kotlin file name for a Swift file's relative path, unique among
   // `taken` without regard to letter case ("MainActivity.kt" is always taken:
   // the writer generates it).

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <utf8proc.h>
 
 namespace tovrane {
@@ -56,14 +57,16 @@ bool isFileWithin(const fs::path& path, const fs::path& canonicalBoundary) {
 
 // A link counts as the file it points at while that file lies inside the
 // boundary; links to folders are never entered (their target is walked under
-// its own path) and links leaving the boundary are not looked at at all. An
-// entry whose kind cannot be told counts as a file.
+// its own path) and links leaving the boundary are not looked at at all.
+// FIFOs, sockets and devices are passed over: reading one could block or
+// never end. An entry whose kind cannot be told counts as a file.
 Kind classify(const fs::path& path, const fs::path& canonicalBoundary) {
   std::error_code ec;
   const fs::file_status status = fs::symlink_status(path, ec);
   if (ec) return Kind::file;
   if (fs::is_symlink(status)) return isFileWithin(path, canonicalBoundary) ? Kind::file : Kind::skipped;
-  return fs::is_directory(status) ? Kind::folder : Kind::file;
+  if (fs::is_directory(status)) return Kind::folder;
+  return fs::is_regular_file(status) ? Kind::file : Kind::skipped;
 }
 
 // The folder's entries, sorted by name: the file system's own order is
@@ -105,6 +108,30 @@ void walk(const fs::path& root, const fs::path& canonicalBoundary, bool includeH
     if (auto inner = listFolder(entry.path, canonicalBoundary, includeHidden))
       stack.emplace_back(std::move(*inner), 0);
   }
+}
+
+// The Swift files (sorted by path) with every second path of one file left
+// out: a link to another Swift file of the project names the same source,
+// which is converted once, under its own path where the walk found it.
+std::vector<fs::path> withoutSecondNames(std::vector<fs::path> swiftFiles) {
+  std::map<fs::path, std::size_t> byTarget;  // canonical path → index of the kept entry
+  std::vector<bool> keep(swiftFiles.size(), true);
+  for (std::size_t i = 0; i < swiftFiles.size(); ++i) {
+    const fs::path target = canonicalOrEmpty(swiftFiles[i]);
+    if (target.empty()) continue;
+    const auto [found, inserted] = byTarget.emplace(target, i);
+    if (inserted) continue;
+    // Of two names, the file's own path wins over a link's.
+    std::error_code ec;
+    const bool laterIsLink = fs::is_symlink(fs::symlink_status(swiftFiles[i], ec));
+    const std::size_t dropped = laterIsLink ? i : found->second;
+    keep[dropped] = false;
+    found->second = laterIsLink ? found->second : i;
+  }
+  std::vector<fs::path> kept;
+  for (std::size_t i = 0; i < swiftFiles.size(); ++i)
+    if (keep[i]) kept.push_back(std::move(swiftFiles[i]));
+  return kept;
 }
 
 bool isSkippedFolder(std::string_view name) {
@@ -242,7 +269,7 @@ std::optional<std::uint32_t> ProjectScanner::readColor(const fs::path& colorSet,
   if (!isFileWithin(description, canonicalOrEmpty(boundary.empty() ? colorSet : boundary))) return std::nullopt;
   std::optional<json::Json> document;
   try {
-    document = json::tryParse(files::readFile(description));
+    document = json::tryParse(files::readRegularFile(description, maxDescriptionBytes));
   } catch (const files::FileError&) {
     return std::nullopt;
   }
@@ -278,7 +305,8 @@ std::optional<std::uint32_t> ProjectScanner::readColor(const fs::path& colorSet,
   return argb;
 }
 
-std::optional<fs::path> ProjectScanner::bestImage(const fs::path& set, const fs::path& boundary) {
+std::optional<fs::path> ProjectScanner::bestImage(const fs::path& set, const fs::path& boundary,
+                                                  std::vector<fs::path>* oversized) {
   const fs::path canonicalBoundary = canonicalOrEmpty(boundary.empty() ? set : boundary);
   const auto entries = listFolder(set, canonicalBoundary, true);
   if (!entries) return std::nullopt;
@@ -293,6 +321,10 @@ std::optional<fs::path> ProjectScanner::bestImage(const fs::path& set, const fs:
     std::error_code ec;
     std::uintmax_t size = fs::file_size(entry.path, ec);
     if (ec) size = 0;
+    if (size > maxImageBytes) {
+      if (oversized) oversized->push_back(entry.path);
+      continue;
+    }
     if (!best || size > bestSize) {
       best = entry.path;
       bestSize = size;
@@ -331,6 +363,7 @@ ProjectScan ProjectScanner::scan(const fs::path& root) const {
   // Compared as UTF-8 bytes, which orders like Unicode scalar values.
   std::sort(result.swiftFiles.begin(), result.swiftFiles.end(),
             [](const fs::path& a, const fs::path& b) { return a.native() < b.native(); });
+  result.swiftFiles = withoutSecondNames(std::move(result.swiftFiles));
 
   std::optional<std::string> bundleIdentifier;
   if (projectFile) {
@@ -338,7 +371,7 @@ ProjectScan ProjectScanner::scan(const fs::path& root) const {
     result.appName = projectName.substr(0, projectName.size() - std::string_view(".xcodeproj").size());
     std::optional<std::string> content;
     try {
-      content = files::readFile(*projectFile);
+      content = files::readRegularFile(*projectFile, maxProjectFileBytes);
     } catch (const files::FileError&) {
     }
     if (content && text::isValidUtf8(*content)) {
@@ -349,6 +382,7 @@ ProjectScan ProjectScanner::scan(const fs::path& root) const {
   }
   result.packageName = packageName(bundleIdentifier, result.appName);
 
+  std::vector<fs::path> oversized;
   for (const fs::path& catalogue : catalogues) {
     walk(catalogue, canonicalRoot, true, [&](const Entry& entry) {
       const std::string_view name = entry.name;
@@ -359,14 +393,20 @@ ProjectScan ProjectScanner::scan(const fs::path& root) const {
         }
       }
       if (endsWith(name, ".imageset")) {
-        if (auto file = bestImage(entry.path, canonicalRoot)) {
+        if (auto file = bestImage(entry.path, canonicalRoot, &oversized)) {
           result.images.push_back({std::string(name.substr(0, name.size() - 9)), std::move(*file)});
           return true;
         }
       }
-      if (endsWith(name, ".appiconset")) result.appIcon = bestImage(entry.path, canonicalRoot);
+      if (endsWith(name, ".appiconset")) result.appIcon = bestImage(entry.path, canonicalRoot, &oversized);
       return true;
     });
+  }
+  for (const fs::path& image : oversized) {
+    result.warnings.push_back(ConversionWarning{
+        .file = image.lexically_relative(root).string(),
+        .message = "Bild ist größer als " + std::to_string(maxImageBytes >> 20) + " MB und wurde nicht übernommen",
+        .source = image.filename().string()});
   }
   return result;
 }

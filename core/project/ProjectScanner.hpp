@@ -6,7 +6,11 @@
 //
 // Symbolic links are followed only while their target stays inside the
 // project folder, so a project cannot make the conversion read (and the writer
-// then copy) files from elsewhere on the machine.
+// then copy) files from elsewhere on the machine. Only regular files count:
+// a FIFO or a device never becomes a Swift file, an image or a description,
+// and every file read from the project has a size limit.
+#include "core/backend/ConversionWarning.hpp"
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -37,10 +41,20 @@ struct ProjectScan {
   std::vector<ScannedColor> colors;   // in the order found
   std::vector<ScannedImage> images;   // in the order found
   std::optional<std::filesystem::path> appIcon;
+  // What the scan passed over that the user should know of (images above
+  // the size limit); `file` is relative to root.
+  std::vector<ConversionWarning> warnings;
 };
 
 class ProjectScanner {
  public:
+  // Size limits of the files read from a project: far above real ones, low
+  // enough that a huge or sparse file cannot take the run's memory.
+  static constexpr std::size_t maxSwiftFileBytes = std::size_t{16} << 20;
+  static constexpr std::size_t maxImageBytes = std::size_t{64} << 20;
+  static constexpr std::size_t maxProjectFileBytes = std::size_t{64} << 20;
+  static constexpr std::size_t maxDescriptionBytes = std::size_t{1} << 20;
+
   // Folders the walk never enters.
   static constexpr std::array<std::string_view, 12> skippedDirs{
       "build", "DerivedData", ".build", "Pods", "Carthage", ".git",
@@ -62,8 +76,10 @@ class ProjectScanner {
                                                 const std::filesystem::path& boundary = {});
   // The largest raster image directly inside an image or app icon set; among
   // equal sizes the first in listing order. Same boundary rule as readColor.
+  // Images above maxImageBytes are passed over and added to `oversized`.
   static std::optional<std::filesystem::path> bestImage(const std::filesystem::path& set,
-                                                        const std::filesystem::path& boundary = {});
+                                                        const std::filesystem::path& boundary = {},
+                                                        std::vector<std::filesystem::path>* oversized = nullptr);
 };
 
 namespace project {

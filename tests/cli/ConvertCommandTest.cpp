@@ -1,10 +1,14 @@
 #include "cli/ConvertCommand.hpp"
 
+#include "core/project/ConversionContract.hpp"
 #include "core/support/Files.hpp"
 #include "tests/support/TempDir.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <sstream>
 
 namespace tovrane::cli {
@@ -20,19 +24,21 @@ TEST(ConvertCommand, ProjectFolderFromItem) {
   EXPECT_EQ(projectFolder(temp / "App"), temp / "App");
   EXPECT_EQ(projectFolder(temp / "App/"), temp / "App");
   EXPECT_EQ(projectFolder(temp / "App/App.xcodeproj"), temp / "App");
+  EXPECT_EQ(projectFolder(temp / "App/App.xcodeproj/"), temp / "App");
   EXPECT_EQ(projectFolder(temp / "App/App.xcworkspace"), temp / "App");
   EXPECT_FALSE(projectFolder(temp / "App/App.xcodeproj/project.pbxproj"));
   EXPECT_FALSE(projectFolder(temp / "Missing"));
 }
 
-TEST(ConvertCommand, ReservesAFreshOutputFolderBesideTheProject) {
+TEST(ConvertCommand, FreeOutputFolderBesideTheProjectCreatesNothing) {
   TempDir temp;
   fs::create_directories(temp / "App");
-  EXPECT_EQ(reserveOutputFolder(temp / "App"), temp / "App-Android");
-  EXPECT_EQ(reserveOutputFolder(temp / "App/"), temp / "App-Android-2");
-  files::writeFile(temp / "App-Android-3", "a file takes the name too");
-  EXPECT_EQ(reserveOutputFolder(temp / "App"), temp / "App-Android-4");
-  EXPECT_THROW(reserveFolder(temp / "App-Android"), OutputFolderError);
+  EXPECT_EQ(freeOutputFolder(temp / "App"), temp / "App-Android");
+  EXPECT_EQ(freeOutputFolder(temp / "App/"), temp / "App-Android");
+  EXPECT_FALSE(fs::exists(temp / "App-Android"));
+  fs::create_directories(temp / "App-Android");
+  files::writeFile(temp / "App-Android-2", "a file takes the name too");
+  EXPECT_EQ(freeOutputFolder(temp / "App"), temp / "App-Android-3");
 }
 
 struct CommandRun {
@@ -51,30 +57,105 @@ TEST(ConvertCommand, ConvertsAnExampleAndSummarises) {
   fs::copy(fs::path(TOVRANE_SOURCE_DIR) / "examples/Counter", temp / "Counter", fs::copy_options::recursive);
   const CommandRun first = run({(temp / "Counter/Counter.xcodeproj").string()});
   ASSERT_EQ(first.code, 0) << first.err;
+  EXPECT_EQ(first.err, "");
   EXPECT_NE(first.out.find("nach " + (temp / "Counter-Android").string()), std::string::npos) << first.out;
   EXPECT_NE(first.out.find("Kotlin-Dateien:"), std::string::npos);
   EXPECT_TRUE(fs::exists(temp / "Counter-Android/TOVRANE_BERICHT.md"));
   EXPECT_EQ(run({(temp / "Counter").string()}).code, 0);
   EXPECT_TRUE(fs::exists(temp / "Counter-Android-2/.tovrane/manifest.json"));
+  // Nothing but the two projects beside the source: no hidden work folders.
+  std::vector<std::string> beside;
+  for (const auto& entry : fs::directory_iterator(temp.path())) beside.push_back(entry.path().filename().string());
+  std::sort(beside.begin(), beside.end());
+  EXPECT_EQ(beside, (std::vector<std::string>{"Counter", "Counter-Android", "Counter-Android-2"}));
 }
 
-TEST(ConvertCommand, FailuresExplainThemselvesAndLeaveNoFolder) {
-  TempDir temp;
-  files::writeFile(temp / "Empty/notes.txt", "");
-  const CommandRun empty = run({(temp / "Empty").string()});
-  EXPECT_EQ(empty.code, 1);
-  EXPECT_EQ(empty.err, "Im Ordner Empty wurden keine Swift-Dateien gefunden.\n");
-  EXPECT_FALSE(fs::exists(temp / "Empty-Android"));
+// Every row runs in a fresh folder holding App/A.swift, Empty/notes.txt,
+// a file note.txt and an existing folder Taken; "@" in an argument stands for
+// that folder's path.
+TEST(ConvertCommand, PathsAndArgumentsTable) {
+  const struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    int code;
+    const char* err;              // expected in standard error ("" for none)
+    std::vector<std::string> exist;   // paths below the folder that must exist afterwards
+    std::vector<std::string> absent;  // … and must not
+  } rows[] = {
+      {"trailing slash", {"@/App", "--out", "@/Out/"}, 0, "", {"Out/TOVRANE_BERICHT.md"}, {}},
+      {"dot segments", {"@/App/.", "--out", "@/x/../Out"}, 0, "", {"Out/TOVRANE_BERICHT.md"}, {"x"}},
+      {"options end at --", {"--out", "@/Out", "--", "@/App"}, 0, "", {"Out/TOVRANE_BERICHT.md"}, {}},
+      {"empty project", {""}, 2, "Aufruf:", {}, {}},
+      {"empty output", {"@/App", "--out", ""}, 2, "Aufruf:", {}, {}},
+      {"output twice", {"@/App", "--out", "@/A", "--out", "@/B"}, 2, "Aufruf:", {}, {"A", "B"}},
+      {"output without folder", {"@/App", "--out"}, 2, "Aufruf:", {}, {}},
+      {"two projects", {"@/App", "@/Empty"}, 2, "Aufruf:", {}, {}},
+      {"unknown option", {"-x", "@/App"}, 2, "Aufruf:", {}, {}},
+      {"missing folder", {"@/Nope"}, 1, "Den Ordner @/Nope gibt es nicht.", {}, {"Nope-Android"}},
+      {"a file", {"@/note.txt"}, 1, "nicht eine einzelne Datei", {}, {}},
+      {"output exists", {"@/App", "--out", "@/Taken/"}, 1, "Der Zielordner @/Taken existiert bereits.", {"Taken"},
+       {"Taken/TOVRANE_BERICHT.md"}},
+      {"made parents go again", {"@/Empty", "--out", "@/new/deeper/Out"}, 1, "keine Swift-Dateien", {}, {"new"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir temp;
+    files::writeFile(temp / "App/A.swift", "struct A {}\n");
+    files::writeFile(temp / "Empty/notes.txt", "");
+    files::writeFile(temp / "note.txt", "");
+    fs::create_directories(temp / "Taken");
+    const auto expand = [&](std::string text) {
+      for (std::size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, temp.path().string());
+      return text;
+    };
+    std::vector<std::string> args;
+    for (const std::string& arg : row.args) args.push_back(expand(arg));
+    const CommandRun result = run(args);
+    EXPECT_EQ(result.code, row.code) << result.err;
+    if (*row.err) {
+      EXPECT_NE(result.err.find(expand(row.err)), std::string::npos) << result.err;
+    } else {
+      EXPECT_EQ(result.err, "");
+    }
+    for (const std::string& path : row.exist) EXPECT_TRUE(fs::exists(temp / path)) << path;
+    for (const std::string& path : row.absent) EXPECT_FALSE(fs::exists(temp / path)) << path;
+    // No hidden work folder stays beside the output.
+    for (const auto& entry : fs::directory_iterator(temp.path()))
+      EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << "left behind: " << entry.path();
+  }
+}
 
-  EXPECT_EQ(run({(temp / "Empty/notes.txt").string()}).err,
-            "Bitte einen Ordner angeben \xE2\x80\x93 nicht eine einzelne Datei.\n");
+TEST(ConvertCommand, ProjectDataReachesTheTerminalWithoutControlCharacters) {
+  TempDir temp;
+  const std::string name = "Evil\x1B]0;owned\x07\nApp";
+  files::writeFile(temp / name / "A.swift", "struct A {}\n");
+  const CommandRun result = run({(temp / name).string(), "--out", (temp / "Out").string()});
+  ASSERT_EQ(result.code, 0) << result.err;
+  for (const char control : {'\x1B', '\x07'}) EXPECT_EQ(result.out.find(control), std::string::npos);
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 6) << result.out;
+}
+
+TEST(ConvertCommand, FailuresAreGermanSentences) {
+  const auto text = [](auto error) { return failureText(std::make_exception_ptr(error)); };
+  EXPECT_EQ(text(files::FileError("/p/Out", "Permission denied", EACCES)),
+            "Keine Berechtigung f\xC3\xBCr /p/Out (Permission denied).");
+  EXPECT_EQ(text(files::FileError("/p/Out/a.kt", "No space left on device", ENOSPC)),
+            "Dateifehler bei /p/Out/a.kt: No space left on device.");
+  EXPECT_EQ(text(std::bad_alloc()), "Nicht genug Arbeitsspeicher f\xC3\xBCr diese Konvertierung.");
+  EXPECT_EQ(text(ConversionError::outputExists("/p/Out")), "Der Zielordner /p/Out existiert bereits.");
+  EXPECT_EQ(text(fs::filesystem_error("x", "/p/\x1B[2J", std::make_error_code(std::errc::read_only_file_system))),
+            "Keine Berechtigung f\xC3\xBCr /p/\xEF\xBF\xBD[2J (Read-only file system).");
+}
+
+TEST(ConvertCommand, InterruptedRunLeavesNothing) {
+  TempDir temp;
   files::writeFile(temp / "App/A.swift", "struct A {}\n");
-  fs::create_directories(temp / "Taken");
-  const CommandRun taken = run({(temp / "App").string(), "--out", (temp / "Taken").string()});
-  EXPECT_EQ(taken.code, 1);
-  EXPECT_NE(taken.err.find("existiert bereits"), std::string::npos);
-  EXPECT_EQ(run({}).code, 2);
-  EXPECT_EQ(run({"a", "b"}).code, 2);
+  std::atomic<int> interrupt{SIGINT};
+  std::ostringstream out, err;
+  EXPECT_EQ(runConvert({(temp / "App").string(), "--out", (temp / "a/b/Out").string()}, out, err, false, &interrupt),
+            128 + SIGINT);
+  EXPECT_NE(err.str().find("Abgebrochen"), std::string::npos);
+  EXPECT_EQ(temp.entries(), (std::vector<std::string>{"App", "App/A.swift"}));
 }
 
 }  // namespace

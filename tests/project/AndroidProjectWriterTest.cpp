@@ -216,6 +216,11 @@ dependencies {
     "Clear" to androidx.compose.ui.graphics.Color(0x0000000A),
     "Say \"\$hi\"\\" to androidx.compose.ui.graphics.Color(0x12ABCDEF),
 )
+
+val assetImages: Map<String, String> = mapOf(
+    "Logo" to "logo",
+    "Hero Image" to "hero_image",
+)
 )"})},
       {"app/src/main/res/drawable-nodpi/logo.png", "png bytes"},
       {"app/src/main/res/drawable-nodpi/hero_image.jpg", "jpeg bytes"},
@@ -334,23 +339,52 @@ TEST_F(AndroidProjectWriterTest, AssetNamesAreAndroidResourceNames) {
 
 TEST_F(AndroidProjectWriterTest, EmptyScanWritesNoResourceFolders) {
   writer().write({}, std::nullopt, false, {});
-  EXPECT_EQ(read(out() / "app/src/main/java/tovrane/runtime/AssetCatalog.kt"), concat({assetCatalogHead, "\n)\n"}));
+  EXPECT_EQ(read(out() / "app/src/main/java/tovrane/runtime/AssetCatalog.kt"),
+            concat({assetCatalogHead, "\n)\n\nval assetImages: Map<String, String> = mapOf(\n\n)\n"}));
   EXPECT_EQ(read(out() / "app/src/main/AndroidManifest.xml"), concat({manifestHead, manifestTail}));
   EXPECT_FALSE(fs::exists(out() / "app/src/main/res/drawable-nodpi"));
   EXPECT_FALSE(fs::exists(out() / "app/src/main/res/mipmap-xxxhdpi"));
 }
 
 TEST_F(AndroidProjectWriterTest, LaterFilesOfTheSameNameWin) {
-  const fs::path first = temp.put("a/Logo.png", "first");
-  const fs::path second = temp.put("b/logo.PNG", "second");
-  ProjectScan scan;
-  scan.images = {{"Logo", first}, {"logo", second}};
   writer().write({{"MainActivity.kt", "// own activity\n"}, {"A.kt", "one"}, {"A.kt", "two"}}, "ContentView",
-                 false, scan);
+                 false, {});
   const fs::path package = out() / "app/src/main/java/com/example/notes";
   EXPECT_EQ(read(package / "MainActivity.kt"), "// own activity\n");
   EXPECT_EQ(read(package / "A.kt"), "two");
-  EXPECT_EQ(read(out() / "app/src/main/res/drawable-nodpi/logo.png"), "second");
+}
+
+// Android keeps one drawable per name whatever the extension: image sets
+// whose names clean alike all stay, the later ones under a numbered name that
+// the asset catalogue maps them to, and a warning names each pair.
+TEST_F(AndroidProjectWriterTest, ImageSetsWhoseNamesCleanAlikeAllStay) {
+  ProjectScan scan;
+  scan.root = temp.path();
+  scan.images = {{"Logo", temp.put("A.xcassets/Logo.imageset/a.png", "first")},
+                 {"logo", temp.put("A.xcassets/logo.imageset/b.PNG", "second")},
+                 {"..", temp.put("A.xcassets/...imageset/c.jpg", "third")},
+                 {"\xE6\x97\xA5\xE6\x9C\xAC", temp.put("A.xcassets/x.imageset/d.webp", "fourth")},   // 日本
+                 {"\xF0\x9F\x90\xB6", temp.put("A.xcassets/y.imageset/e.png", "fifth")}};              // 🐶
+  const std::vector<ConversionWarning> warnings = writer().write({}, std::nullopt, false, scan);
+  const fs::path drawables = out() / "app/src/main/res/drawable-nodpi";
+  EXPECT_EQ(read(drawables / "logo.png"), "first");
+  EXPECT_EQ(read(drawables / "logo_2.png"), "second");
+  EXPECT_EQ(read(drawables / "__.jpg"), "third");
+  EXPECT_EQ(read(drawables / "___2.webp"), "fourth");
+  EXPECT_EQ(read(drawables / "_.png"), "fifth");
+  EXPECT_THAT(read(out() / "app/src/main/java/tovrane/runtime/AssetCatalog.kt"),
+              ::testing::EndsWith("val assetImages: Map<String, String> = mapOf(\n"
+                                  "    \"Logo\" to \"logo\",\n"
+                                  "    \"logo\" to \"logo_2\",\n"
+                                  "    \"..\" to \"__\",\n"
+                                  "    \"\xE6\x97\xA5\xE6\x9C\xAC\" to \"___2\",\n"
+                                  "    \"\xF0\x9F\x90\xB6\" to \"_\",\n"
+                                  ")\n"));
+  ASSERT_EQ(warnings.size(), 2u);
+  EXPECT_EQ(warnings[0].file, "A.xcassets/logo.imageset");
+  EXPECT_EQ(warnings[0].source, "logo");
+  EXPECT_THAT(warnings[0].message, ::testing::HasSubstr("«Logo»"));
+  EXPECT_THAT(warnings[1].message, ::testing::HasSubstr("«..»"));
 }
 
 TEST_F(AndroidProjectWriterTest, RuntimeSourcesComeFromTheStoreWhenPresent) {

@@ -983,12 +983,34 @@ fun Image(systemName: String, mod: Mod = Mod()) {
     }
 }
 
-/** An image of the asset catalogue, found among the app's drawables by its resource name. */
+/**
+ * The drawable name of an image set, as the project writer makes it: lower-cased, one "_" for every
+ * character (grapheme) that is no ASCII letter or digit, "img_" before a leading digit.
+ */
+internal fun assetResourceName(name: String): String {
+    val lower = name.lowercase()
+    val characters = java.text.BreakIterator.getCharacterInstance()
+    characters.setText(lower)
+    val resource = StringBuilder()
+    var start = characters.first()
+    var end = characters.next()
+    while (end != java.text.BreakIterator.DONE) {
+        val c = lower[start]
+        resource.append(if (end - start == 1 && (c in 'a'..'z' || c in '0'..'9')) c else '_')
+        start = end
+        end = characters.next()
+    }
+    return if (resource.isEmpty() || resource.first().isDigit()) "img_$resource" else resource.toString()
+}
+
+/**
+ * An image of the asset catalogue, found among the app's drawables by the resource name that the
+ * generated catalogue gives its set (sets whose names clean alike get numbered names there).
+ */
 @Composable
 fun AssetImage(name: String, mod: Mod = Mod()) {
     val context = LocalContext.current
-    var resource = name.lowercase().map { if (it in 'a'..'z' || it in '0'..'9') it else '_' }.joinToString("")
-    if (resource.isEmpty() || resource.first().isDigit()) resource = "img_$resource"
+    val resource = assetImages[name] ?: assetResourceName(name)
     val id = remember(resource) { context.resources.getIdentifier(resource, "drawable", context.packageName) }
     Node(mod) { modifier ->
         if (id == 0) {

@@ -154,6 +154,13 @@ private fun values() {
     expect(Pair(stored, trailing.value), Pair(7, 14), "binding from trailing closures reads and writes")
 }
 
+private fun assetNames() {
+    // The same cleaning as the project writer's (AndroidProjectWriter::assetName).
+    val cases = listOf("AppLogo" to "applogo", "hero-image 2" to "hero_image_2", "1st place" to "img_1st_place",
+        "Caf\u00e9" to "caf_", "" to "img_", "\uD83D\uDC36View" to "_view", "\u65E5\u672C" to "__")
+    for ((name, resource) in cases) expect(assetResourceName(name), resource, "resource name of $name")
+}
+
 fun main() {
     formatting()
     conversions()
@@ -162,6 +169,7 @@ fun main() {
     collections()
     datesAndIds()
     values()
+    assetNames()
     if (failures > 0) {
         System.err.println("$failures behaviour check(s) failed")
         kotlin.system.exitProcess(1)

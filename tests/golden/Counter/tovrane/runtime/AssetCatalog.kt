@@ -7,3 +7,7 @@ val assetColors: Map<String, androidx.compose.ui.graphics.Color> = mapOf(
     "NegativeRed" to androidx.compose.ui.graphics.Color(0xFFFF3B30),
     "PositiveGreen" to androidx.compose.ui.graphics.Color(0xFF34C759),
 )
+
+val assetImages: Map<String, String> = mapOf(
+    "Badge" to "badge",
+)

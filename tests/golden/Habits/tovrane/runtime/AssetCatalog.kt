@@ -6,3 +6,7 @@ val assetColors: Map<String, androidx.compose.ui.graphics.Color> = mapOf(
     "HabitTint" to androidx.compose.ui.graphics.Color(0xFF5856D6),
     "StreakGreen" to androidx.compose.ui.graphics.Color(0xFF34A853),
 )
+
+val assetImages: Map<String, String> = mapOf(
+
+)

@@ -7,3 +7,7 @@ val assetColors: Map<String, androidx.compose.ui.graphics.Color> = mapOf(
     "Sand" to androidx.compose.ui.graphics.Color(0xFFE2C996),
     "Sunset" to androidx.compose.ui.graphics.Color(0xE6F28C3C),
 )
+
+val assetImages: Map<String, String> = mapOf(
+    "Placeholder" to "placeholder",
+)
