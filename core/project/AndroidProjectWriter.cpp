@@ -288,7 +288,8 @@ std::string assetCatalog(const std::vector<ScannedColor>& colors, const std::vec
   lines.clear();
   for (const ImageResource& image : images) {
     std::string line = "    ";
-    lines.push_back(line.append(stringLiteral(image.image->name)).append(" to ").append(stringLiteral(image.name)).append(","));
+    line.append(stringLiteral(image.image->name)).append(" to ").append(stringLiteral(image.name));
+    lines.push_back(line.append(","));
   }
   out.append("\nval assetImages: Map<String, String> = mapOf(\n");
   return out.append(text::join(lines, "\n")).append("\n)\n");

@@ -49,6 +49,29 @@ bool isHidden(const fs::path& p) {
   return !name.empty() && name[0] == '.';
 }
 
+[[noreturn]] void failTooLarge(const fs::path& path, std::size_t maxBytes) {
+  std::string reason = "ist größer als ";
+  throw FileError(path, reason.append(std::to_string(maxBytes >> 20)).append(" MB"), EFBIG);
+}
+
+// The rest of an open file, at most maxBytes of it (EFBIG beyond).
+std::string readToEnd(int fd, const fs::path& path, const struct stat& st, std::size_t maxBytes) {
+  std::string out;
+  if (st.st_size > 0) out.reserve(std::min(static_cast<std::size_t>(st.st_size), maxBytes));
+  char buffer[65536];
+  while (true) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      failErrno(path, errno);
+    }
+    if (n == 0) break;
+    if (static_cast<std::size_t>(n) > maxBytes - out.size()) failTooLarge(path, maxBytes);
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+  return out;
+}
+
 }  // namespace
 
 FileError::FileError(fs::path path, const std::string& message, int error)
@@ -154,19 +177,7 @@ std::string readFile(const fs::path& path) {
   struct stat st {};
   if (::fstat(in.fd, &st) != 0) failErrno(path, errno);
   if (S_ISDIR(st.st_mode)) failErrno(path, EISDIR);
-  std::string out;
-  if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[65536];
-  while (true) {
-    const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      failErrno(path, errno);
-    }
-    if (n == 0) break;
-    out.append(buffer, static_cast<std::size_t>(n));
-  }
-  return out;
+  return readToEnd(in.fd, path, st, std::string().max_size());
 }
 
 std::string readRegularFile(const fs::path& path, std::size_t maxBytes) {
@@ -177,25 +188,8 @@ std::string readRegularFile(const fs::path& path, std::size_t maxBytes) {
   struct stat st {};
   if (::fstat(in.fd, &st) != 0) failErrno(path, errno);
   if (!S_ISREG(st.st_mode)) throw FileError(path, "ist keine gewöhnliche Datei", EINVAL);
-  const auto tooLarge = [&] {
-    std::string reason = "ist größer als ";
-    throw FileError(path, reason.append(std::to_string(maxBytes >> 20)).append(" MB"), EFBIG);
-  };
-  if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) tooLarge();
-  std::string out;
-  out.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[65536];
-  while (true) {
-    const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      failErrno(path, errno);
-    }
-    if (n == 0) break;
-    if (out.size() + static_cast<std::size_t>(n) > maxBytes) tooLarge();
-    out.append(buffer, static_cast<std::size_t>(n));
-  }
-  return out;
+  if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) failTooLarge(path, maxBytes);
+  return readToEnd(in.fd, path, st, maxBytes);
 }
 
 void copyFile(const fs::path& from, const fs::path& to) {

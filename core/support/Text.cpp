@@ -144,36 +144,19 @@ bool isValidUtf8(std::string_view bytes) {
   return true;
 }
 
-std::string decodeLossy(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (std::size_t pos = 0; pos < bytes.size();) {
-    char32_t c;
-    std::size_t invalid;
-    const std::size_t length = decodeAt(bytes, pos, c, invalid);
-    if (length == 0) {
-      appendUtf8(out, replacement);
-      pos += invalid;
-    } else {
-      out.append(bytes.substr(pos, length));
-      pos += length;
-    }
-  }
-  return out;
-}
+namespace {
 
-std::string printable(std::string_view bytes) {
-  const auto isUnsafe = [](char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069);
-  };
+// Decodes bytes as UTF-8; each maximal invalid subsequence and each scalar
+// for which `replaced` holds becomes U+FFFD.
+template <typename Replaced>
+std::string decodeReplacing(std::string_view bytes, Replaced replaced) {
   std::string out;
   out.reserve(bytes.size());
   for (std::size_t pos = 0; pos < bytes.size();) {
     char32_t c;
     std::size_t invalid;
     const std::size_t length = decodeAt(bytes, pos, c, invalid);
-    if (length == 0 || isUnsafe(c)) {
+    if (length == 0 || replaced(c)) {
       appendUtf8(out, replacement);
       pos += length == 0 ? invalid : length;
     } else {
@@ -182,6 +165,19 @@ std::string printable(std::string_view bytes) {
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::string decodeLossy(std::string_view bytes) {
+  return decodeReplacing(bytes, [](char32_t) { return false; });
+}
+
+std::string printable(std::string_view bytes) {
+  return decodeReplacing(bytes, [](char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+  });
 }
 
 std::optional<std::string> utf8FromUtf16(std::string_view bytes) {
