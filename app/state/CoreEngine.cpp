@@ -1,8 +1,7 @@
 #include "app/state/CoreEngine.hpp"
 
-#include "core/project/Converter.hpp"
+#include "core/project/StagedConversion.hpp"
 #include "core/support/Files.hpp"
-#include "core/support/LargeStack.hpp"
 
 namespace tovrane::app {
 
@@ -28,15 +27,18 @@ class NoToolRepairer final : public Repairer {
 ConversionResult CoreEngine::convert(const std::filesystem::path& project, const std::filesystem::path& output,
                                      const ConversionOptions& options,
                                      const std::function<void(const ConversionStage&)>& progress) {
-  ConversionResult result;
+  // The conversion model claims its folder by making it, empty; the
+  // conversion itself makes the folder appear only whole, so the empty claim
+  // is given back first (a folder with anything in it stays and is refused).
+  std::error_code ignored;
+  std::filesystem::remove(output, ignored);
   try {
-    runWithLargeStack([&] { result = TovraneConverter().convert(project, output, options, progress); });
+    return convertIntoNewFolder(project, output, options, progress);
   } catch (const ConversionError& error) {
     throw EngineError(EngineError::Kind::failed, error.what());
   } catch (const files::FileError& error) {
     throw EngineError(EngineError::Kind::failed, error.what());
   }
-  return result;
 }
 
 AIRepairOptions CoreEngine::makeRepairOptions(const std::map<AIProvider, std::string>& keys,

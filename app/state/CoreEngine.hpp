@@ -1,6 +1,6 @@
 #pragma once
-// The engine the application runs on: the conversion driver of core, on a
-// thread with a stack large enough for deeply nested sources; the repair
+// The engine the application runs on: core's conversion into a new folder,
+// on a thread with a stack large enough for deeply nested sources; the repair
 // options, their ladder and the fixes service's address are core's. Until
 // the device launcher, the repairers, the local model manager and the tool
 // look-ups are part of core, their calls answer as on a machine where none of

@@ -51,7 +51,12 @@ ConversionResult convertIntoNewFolder(const fs::path& project, const fs::path& o
 
   fs::path staging;
   try {
-    files::createDirectories(target.parent_path());
+    try {
+      files::createDirectories(target.parent_path());
+    } catch (const files::FileError& e) {
+      // Named as the folder the caller asked for: that is what cannot be made.
+      throw files::FileError(target, e.reason(), e.error());
+    }
     staging = makeStagingFolder(target);
     ConversionResult result;
     runWithLargeStack([&] { result = TovraneConverter().convert(project, staging, options, progress); });

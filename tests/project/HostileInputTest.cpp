@@ -224,7 +224,7 @@ TEST(HostileInput, RunsThatFailOrStopLeaveNothing) {
       {"the folder exists", "Out/", [](const fs::path& temp) { fs::create_directories(temp / "Out/mine"); }, {},
        "Der Zielordner @/Out existiert bereits."},
       {"a file stands where a parent should be", "file/Out",
-       [](const fs::path& temp) { files::writeFile(temp / "file", "x"); }, {}, "@/file"},
+       [](const fs::path& temp) { files::writeFile(temp / "file", "x"); }, {}, "@/file/Out: "},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
