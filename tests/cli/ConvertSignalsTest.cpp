@@ -25,7 +25,7 @@ fs::path largeProject(const TempDir& temp) {
   const fs::path project = temp / "Big";
   const fs::path example = fs::path(TOVRANE_SOURCE_DIR) / "examples/Trips/Trips";
   for (int copy = 1; copy <= 50; ++copy) {
-    const fs::path folder = project / ("F" + std::to_string(copy));
+    const fs::path folder = project / std::string("F").append(std::to_string(copy));
     fs::create_directories(folder);
     for (const auto& entry : fs::directory_iterator(example))
       if (entry.path().extension() == ".swift") fs::copy_file(entry.path(), folder / entry.path().filename());
@@ -36,10 +36,11 @@ fs::path largeProject(const TempDir& temp) {
 
 // The hidden work folder of a run that writes `output`, if one stands there.
 std::optional<fs::path> workFolder(const fs::path& output) {
+  std::string prefix(1, '.');
+  prefix.append(output.filename().string()).append(".tovrane-");
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(output.parent_path(), ec))
-    if (entry.path().filename().string().starts_with("." + output.filename().string() + ".tovrane-"))
-      return entry.path();
+    if (entry.path().filename().string().starts_with(prefix)) return entry.path();
   return std::nullopt;
 }
 

@@ -32,7 +32,8 @@ std::size_t chainDepth(const IRExpr& expr) {
 // conversion runs it (the IR of a long chain is also destroyed there).
 void withLoweredValue(const std::string& expression, const std::function<void(const IRExpr&)>& check) {
   runWithLargeStack([&] {
-    const IRFile file = SwiftFrontend().parse("let x = " + expression + "\n", "A.swift");
+    std::string source = "let x = ";
+    const IRFile file = SwiftFrontend().parse(source.append(expression).append("\n"), "A.swift");
     ASSERT_EQ(file.decls.size(), 1u);
     const auto* variable = file.decls[0].as<IRDecl::variable>();
     ASSERT_TRUE(variable && variable->property->initializer);
@@ -40,10 +41,11 @@ void withLoweredValue(const std::string& expression, const std::function<void(co
   });
 }
 
-std::string repeated(std::string_view piece, std::size_t times) {
-  std::string out;
-  out.reserve(piece.size() * times);
-  for (std::size_t i = 0; i < times; ++i) out += piece;
+// first, then link `times` over («a» + «.f()» × n).
+std::string chainOf(std::string_view first, std::string_view link, std::size_t times) {
+  std::string out(first);
+  out.reserve(first.size() + link.size() * times);
+  for (std::size_t i = 0; i < times; ++i) out += link;
   return out;
 }
 
@@ -56,21 +58,22 @@ TEST(SwiftFrontendHostile, LongChainsOfEveryKindLowerWithoutRecursion) {
     std::size_t levelsPerLink;
     std::size_t baseLevels;  // levels of the chain's innermost value
   } kinds[] = {
-      {"operators", [](std::size_t n) { return "0" + repeated(" + 1", n); }, 1, 0},
-      {"calls", [](std::size_t n) { return "a" + repeated(".f()", n); }, 2, 0},
-      {"modifiers", [](std::size_t n) { return "Text(\"x\")" + repeated("\n  .padding()", n); }, 2, 1},
-      {"members", [](std::size_t n) { return "a" + repeated(".m", n); }, 1, 0},
-      {"subscripts and unwraps", [](std::size_t n) { return "a" + repeated("[0]!", n); }, 2, 0},
-      {"right-nested operators", [](std::size_t n) { return "a" + repeated(" ?? b", n); }, 1, 0},
-      {"casts", [](std::size_t n) { return "a" + repeated(" as Any", n); }, 1, 0},
+      {"operators", [](std::size_t n) { return chainOf("0", " + 1", n); }, 1, 0},
+      {"calls", [](std::size_t n) { return chainOf("a", ".f()", n); }, 2, 0},
+      {"modifiers", [](std::size_t n) { return chainOf("Text(\"x\")", "\n  .padding()", n); }, 2, 1},
+      {"members", [](std::size_t n) { return chainOf("a", ".m", n); }, 1, 0},
+      {"subscripts and unwraps", [](std::size_t n) { return chainOf("a", "[0]!", n); }, 2, 0},
+      {"right-nested operators", [](std::size_t n) { return chainOf("a", " ?? b", n); }, 1, 0},
+      {"casts", [](std::size_t n) { return chainOf("a", " as Any", n); }, 1, 0},
   };
   for (const auto& kind : kinds) {
     SCOPED_TRACE(kind.kind);
     withLoweredValue(kind.chain(2000), [&](const IRExpr& value) {
       EXPECT_FALSE(value.is<IRExpr::unsupported>());
       // A right-nested chain runs down the right operands, which chainDepth does not follow.
-      if (std::string_view(kind.kind) != "right-nested operators")
+      if (std::string_view(kind.kind) != "right-nested operators") {
         EXPECT_EQ(chainDepth(value), 2000 * kind.levelsPerLink + kind.baseLevels);
+      }
     });
     const std::string longChain = kind.chain(300000);
     withLoweredValue(longChain, [&](const IRExpr& value) {
@@ -85,7 +88,7 @@ TEST(SwiftFrontendHostile, LongChainsOfEveryKindLowerWithoutRecursion) {
 // chain of its own, cannot add up to an IR nested beyond it.
 TEST(SwiftFrontendHostile, NestedChainsShareOneBudget) {
   std::string nested = "x";
-  for (int level = 0; level < 150; ++level) nested = "a" + repeated(" + 1", 100) + " + (" + nested + ")";
+  for (int level = 0; level < 150; ++level) nested = chainOf("a", " + 1", 100).append(" + (").append(nested).append(")");
   withLoweredValue(nested, [](const IRExpr& value) {
     // Walk to the deepest node along the right operands' spines.
     std::size_t levels = 0;
