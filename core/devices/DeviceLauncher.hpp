@@ -102,6 +102,18 @@ using StatusCallback = std::function<void(const std::string&)>;
 // the build has ended).
 void runAndroid(const std::filesystem::path& project, const std::string& avd, const StatusCallback& status,
                 std::stop_token stop = {}, const Host& host = Host::system());
+// Puts the Swift app of the Xcode project in xcodeProjectFolder on the iOS
+// simulator udid: boots the simulator and shows the Simulator application
+// (both left running), picks a scheme, builds the app for the simulator (once
+// more with local signing when signing stops the build), installs and
+// launches it. status gets "Starte den iPhone-Simulator …", "Ermittle das
+// Xcode-Schema …", "Baue die iOS-App (…) …", possibly "Signierung nicht
+// möglich – …", "Installiere im Simulator …" and "Läuft im Simulator", on this
+// thread. Throws LaunchError (missing: no Xcode container in the folder, or no
+// Xcode on this machine, which is always so outside macOS) or
+// process::StartError for a program that cannot start.
+void runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid, const StatusCallback& status,
+            const Host& host = Host::system());
 // The serial ("emulator-5554") of a running emulator whose configuration is avd.
 std::optional<std::string> runningSerial(const std::filesystem::path& adb, const std::string& avd,
                                          const Host& host = Host::system());
