@@ -4,6 +4,7 @@
 #include <QTimeZone>
 
 #include <array>
+#include <cmath>
 
 namespace tovrane::app {
 
@@ -81,5 +82,13 @@ QString abbreviatedDateTime(const QDateTime& date) {
 QString fixedDecimals(double value, int decimals) { return QString::number(value, 'f', decimals); }
 
 QString groupedCount(qint64 count) { return QLocale().toString(count); }
+
+QString wholePercent(double fraction) {
+  const double percent = fraction * 100;
+  constexpr double wholeNumberLimit = 9.2e18;
+  return std::isfinite(percent) && std::abs(percent) < wholeNumberLimit
+             ? QString::number(static_cast<qint64>(percent)) + QStringLiteral(" %")
+             : QStringLiteral("– %");
+}
 
 }  // namespace tovrane::app

@@ -24,4 +24,9 @@ QString fixedDecimals(double value, int decimals);
 // count with the digit grouping of the user's locale ("12.345" in German).
 QString groupedCount(qint64 count);
 
+// fraction × 100 truncated toward zero, then " %" ("87 %"; 0.999 gives
+// "99 %"); "– %" when no whole number holds it (only a hand-edited history
+// has such a value).
+QString wholePercent(double fraction);
+
 }  // namespace tovrane::app

@@ -14,7 +14,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -85,7 +84,10 @@ StatTile::StatTile(const QString& value, const QString& label, const QString& ic
     : Panel(10, parent), value_(plainLabel(value, heavyFont(30), Brand::ink(), this)) {
   column()->addWidget(symbolLabel(icon, TextStyle::title3, tint, this));
   column()->addWidget(value_);
-  column()->addWidget(plainLabel(label, app::font(TextStyle::callout), secondaryText(), this));
+  QLabel* what = plainLabel(label, app::font(TextStyle::callout), secondaryText(), this);
+  // A narrow tile wraps a long label rather than cutting it.
+  what->setWordWrap(true);
+  column()->addWidget(what);
 }
 
 QString StatTile::value() const { return value_->text(); }
@@ -116,12 +118,7 @@ ProjectRowContent projectRowContent(const ProjectRecord& record, const QDateTime
     const int open = record.ai ? record.ai->remaining : record.unsupported;
     content.statusText = QString::number(open) + QStringLiteral(" offen");
   }
-  const double percent = record.effectiveCoverage() * 100;
-  // Only a hand-edited history holds a coverage no whole number can show.
-  constexpr double wholeNumberLimit = 9.2e18;
-  content.coverage = std::isfinite(percent) && std::abs(percent) < wholeNumberLimit
-                         ? QString::number(static_cast<qint64>(percent)) + QStringLiteral(" %")
-                         : QStringLiteral("– %");
+  content.coverage = wholePercent(record.effectiveCoverage());
   return content;
 }
 

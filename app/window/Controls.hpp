@@ -1,0 +1,43 @@
+#pragma once
+// The few control looks the pages share beyond Qt's own: the prominent
+// button of a view's main action, the destructive button, a label that
+// keeps to one line and cuts what does not fit. Every control gets an
+// object name and an accessible name, so that tests and screen readers find it.
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+
+class QWidget;
+
+namespace tovrane::app {
+
+// The main action of a view: white text on ink, rounded, large
+// ("Ordner auswählen …", "Nochmal versuchen", "Erstes Projekt umwandeln").
+QPushButton* prominentButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
+// An ordinary button.
+QPushButton* borderedButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
+// An ordinary button whose text is in the Swift colour: it removes something.
+QPushButton* destructiveButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
+
+// Plain text on one line: what is wider than the label ends in "…"; the
+// whole text stays readable as the tooltip.
+class ElidedLabel : public QLabel {
+ public:
+  explicit ElidedLabel(const QString& text = {}, QWidget* parent = nullptr);
+
+  const QString& fullText() const { return full_; }
+  void setFullText(const QString& text);
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void elide();
+
+  QString full_;
+};
+
+}  // namespace tovrane::app

@@ -1,0 +1,114 @@
+#include "app/window/PageLayout.hpp"
+
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace tovrane::app {
+
+namespace {
+constexpr int pageMargin = 28;
+}  // namespace
+
+ScrollingPage::ScrollingPage(int spacing, QWidget* parent) : QScrollArea(parent) {
+  setFrameShape(QFrame::NoFrame);
+  // Tab goes through the page's controls, and the page scrolls to the one with the focus.
+  setFocusPolicy(Qt::NoFocus);
+  setWidgetResizable(true);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  viewport()->setAutoFillBackground(false);
+  auto* content = new QWidget;
+  content->setObjectName(QStringLiteral("pageContent"));
+  content->setAutoFillBackground(false);
+  column_ = new QVBoxLayout(content);
+  column_->setContentsMargins(pageMargin, pageMargin, pageMargin, pageMargin);
+  column_->setSpacing(spacing);
+  // The blocks stay at the top of a page that is taller than they are.
+  column_->addStretch();
+  setWidget(content);
+}
+
+void ScrollingPage::add(QWidget* block) { column_->insertWidget(column_->count() - 1, block); }
+
+void ScrollingPage::replace(QWidget* old, QWidget* block) {
+  delete column_->replaceWidget(old, block);
+  // At once, not when the layout gets round to it: what the page shows is the new block.
+  block->show();
+  // The old block may hold the sender of the change (a row's menu): it goes
+  // once that event is over.
+  old->hide();
+  old->deleteLater();
+}
+
+AdaptiveGridLayout::AdaptiveGridLayout(int minimumColumnWidth, int spacing, QWidget* parent)
+    : QLayout(parent), minimumColumnWidth_(minimumColumnWidth), spacing_(spacing) {
+  setContentsMargins(0, 0, 0, 0);
+}
+
+AdaptiveGridLayout::~AdaptiveGridLayout() {
+  for (QLayoutItem* item : items_) {
+    delete item;
+  }
+}
+
+int AdaptiveGridLayout::columns(int width) const {
+  return std::max(1, (width + spacing_) / (minimumColumnWidth_ + spacing_));
+}
+
+void AdaptiveGridLayout::addItem(QLayoutItem* item) { items_.push_back(item); }
+
+int AdaptiveGridLayout::count() const { return static_cast<int>(items_.size()); }
+
+QLayoutItem* AdaptiveGridLayout::itemAt(int index) const {
+  return index >= 0 && index < count() ? items_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QLayoutItem* AdaptiveGridLayout::takeAt(int index) {
+  if (index < 0 || index >= count()) {
+    return nullptr;
+  }
+  QLayoutItem* item = items_[static_cast<std::size_t>(index)];
+  items_.erase(items_.begin() + index);
+  return item;
+}
+
+QSize AdaptiveGridLayout::sizeHint() const {
+  const int width = count() * minimumColumnWidth_ + std::max(0, count() - 1) * spacing_;
+  return {width, heightForWidth(width)};
+}
+
+QSize AdaptiveGridLayout::minimumSize() const { return {minimumColumnWidth_, heightForWidth(minimumColumnWidth_)}; }
+
+int AdaptiveGridLayout::heightForWidth(int width) const { return arrange(QRect(0, 0, width, 0), false); }
+
+void AdaptiveGridLayout::setGeometry(const QRect& rect) {
+  QLayout::setGeometry(rect);
+  arrange(rect, true);
+}
+
+int AdaptiveGridLayout::arrange(const QRect& rect, bool place) const {
+  const int columnCount = columns(rect.width());
+  const int columnWidth = (rect.width() - (columnCount - 1) * spacing_) / columnCount;
+  int top = rect.y();
+  for (int first = 0; first < count(); first += columnCount) {
+    const int last = std::min(count(), first + columnCount);
+    int rowHeight = 0;
+    for (int index = first; index < last; ++index) {
+      const QLayoutItem* item = items_[static_cast<std::size_t>(index)];
+      rowHeight = std::max(rowHeight, item->hasHeightForWidth() ? item->heightForWidth(columnWidth)
+                                                                : item->sizeHint().height());
+    }
+    if (place) {
+      for (int index = first; index < last; ++index) {
+        const int x = rect.x() + (index - first) * (columnWidth + spacing_);
+        items_[static_cast<std::size_t>(index)]->setGeometry(QRect(x, top, columnWidth, rowHeight));
+      }
+    }
+    top += rowHeight + (last < count() ? spacing_ : 0);
+  }
+  return top - rect.y();
+}
+
+}  // namespace tovrane::app
