@@ -4,6 +4,9 @@
 #include "app/window/Look.hpp"
 
 #include <QEvent>
+#include <QFontMetricsF>
+
+#include <cmath>
 
 namespace tovrane::app {
 
@@ -31,21 +34,35 @@ QPushButton* prominentButton(const QString& text, const QString& objectName, QWi
   return button;
 }
 
+namespace {
+// White, a faint ink border, rounded; the text in the given colour.
+QString borderedStyle(const QColor& text) {
+  return QStringLiteral("QPushButton { color: %1; background: white; border: 1px solid %2; border-radius: 6px;"
+                        " padding: 0 12px; min-height: 24px; }"
+                        "QPushButton:hover { background: %3; }"
+                        "QPushButton:pressed { background: %4; }"
+                        "QPushButton:focus { border: 2px solid %5; }")
+      .arg(text.name(), withAlpha(Brand::ink(), 0.18).name(QColor::HexArgb), Brand::paper().name(),
+           Brand::paper().darker(106).name(), Brand::droidDeep().name());
+}
+}  // namespace
+
 QPushButton* borderedButton(const QString& text, const QString& objectName, QWidget* parent) {
-  return namedButton(text, objectName, parent);
+  QPushButton* button = namedButton(text, objectName, parent);
+  button->setStyleSheet(borderedStyle(Brand::ink()));
+  return button;
 }
 
 QPushButton* destructiveButton(const QString& text, const QString& objectName, QWidget* parent) {
   QPushButton* button = namedButton(text, objectName, parent);
-  QPalette palette = button->palette();
-  palette.setColor(QPalette::ButtonText, Brand::swift());
-  button->setPalette(palette);
+  button->setStyleSheet(borderedStyle(Brand::swift()));
   return button;
 }
 
 ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(parent) {
   setTextFormat(Qt::PlainText);
-  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  // As wide as the text where there is room, down to nothing where there is none.
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   setFullText(text);
 }
 
@@ -58,7 +75,11 @@ void ElidedLabel::setFullText(const QString& text) {
 
 QSize ElidedLabel::minimumSizeHint() const { return {0, fontMetrics().height()}; }
 
-QSize ElidedLabel::sizeHint() const { return {fontMetrics().horizontalAdvance(full_), fontMetrics().height()}; }
+QSize ElidedLabel::sizeHint() const {
+  // Eliding measures in fractions of a pixel: whole pixels might cut a text that fits.
+  const int width = static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(full_))) + 1;
+  return {width, fontMetrics().height()};
+}
 
 void ElidedLabel::resizeEvent(QResizeEvent* event) {
   QLabel::resizeEvent(event);

@@ -14,9 +14,9 @@ namespace tovrane::app {
 // The main action of a view: white text on ink, rounded, large
 // ("Ordner auswählen …", "Nochmal versuchen", "Erstes Projekt umwandeln").
 QPushButton* prominentButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
-// An ordinary button.
+// An ordinary button: white with a faint border.
 QPushButton* borderedButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
-// An ordinary button whose text is in the Swift colour: it removes something.
+// A bordered button whose text is in the Swift colour: it removes something.
 QPushButton* destructiveButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
 
 // Plain text on one line: what is wider than the label ends in "…"; the
