@@ -19,6 +19,19 @@ QPushButton* namedButton(const QString& text, const QString& objectName, QWidget
 }
 }  // namespace
 
+QFont monospacedFont(TextStyle style) {
+  QFont result = app::font(style);
+  result.setFamily(QStringLiteral("monospace"));
+  result.setStyleHint(QFont::Monospace);
+  return result;
+}
+
+QLabel* symbolLabel(const QString& symbol, int size, const QColor& tint, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setPixmap(iconPixmap(symbol, size, tint, parent->devicePixelRatioF()));
+  return label;
+}
+
 QPushButton* prominentButton(const QString& text, const QString& objectName, QWidget* parent) {
   QPushButton* button = namedButton(text, objectName, parent);
   const QColor ink = Brand::ink();
@@ -59,8 +72,13 @@ QPushButton* destructiveButton(const QString& text, const QString& objectName, Q
   return button;
 }
 
-ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(parent) {
+ElidedLabel::ElidedLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent)
+    : QLabel(parent) {
   setTextFormat(Qt::PlainText);
+  setFont(font);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  setPalette(palette);
   // As wide as the text where there is room, down to nothing where there is none.
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   setFullText(text);

@@ -7,9 +7,17 @@
 #include <QPushButton>
 #include <QString>
 
+#include "app/window/Look.hpp"
+
 class QWidget;
 
 namespace tovrane::app {
+
+// The style's font in the monospaced family (paths, step texts).
+QFont monospacedFont(TextStyle style);
+
+// A picture: the symbol in tint at size × size.
+QLabel* symbolLabel(const QString& symbol, int size, const QColor& tint, QWidget* parent);
 
 // The main action of a view: white text on ink, rounded, large
 // ("Ordner auswählen …", "Nochmal versuchen", "Erstes Projekt umwandeln").
@@ -23,7 +31,7 @@ QPushButton* destructiveButton(const QString& text, const QString& objectName, Q
 // whole text stays readable as the tooltip.
 class ElidedLabel : public QLabel {
  public:
-  explicit ElidedLabel(const QString& text = {}, QWidget* parent = nullptr);
+  ElidedLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent = nullptr);
 
   const QString& fullText() const { return full_; }
   void setFullText(const QString& text);

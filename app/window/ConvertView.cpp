@@ -63,13 +63,6 @@ QLabel* centred(QLabel* label) {
   return label;
 }
 
-QLabel* symbol(const QString& name, int size, const QColor& tint, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setPixmap(iconPixmap(name, size, tint, parent->devicePixelRatioF()));
-  label->setAlignment(Qt::AlignCenter);
-  return label;
-}
-
 QFont titleFont() { return heavyFont(30); }
 
 // A row that gives widget all the width up to maximumWidth and centres it.
@@ -147,7 +140,7 @@ QWidget* failureView(const QString& message, QWidget* parent, const std::functio
   auto* column = new QVBoxLayout(view);
   column->setSpacing(16);
   column->addStretch();
-  column->addWidget(symbol(QStringLiteral("exclamationmark.triangle.fill"), 48, Brand::swift(), view));
+  column->addWidget(centred(symbolLabel(QStringLiteral("exclamationmark.triangle.fill"), 48, Brand::swift(), view)));
   QFont bold = app::font(TextStyle::title);
   bold.setBold(true);
   column->addWidget(centred(plainLabel(QStringLiteral("Das hat nicht geklappt"), bold, Brand::ink(), view)));
@@ -256,15 +249,8 @@ RunningView::RunningView(Platform& platform, const QString& step, double progres
   bar_->setTint(Brand::droid());
   bar_->setActive(false);
   column->addLayout(centredUpTo(bar_, barMaximumWidth));
-  step_ = new ElidedLabel(QString(), this);
+  step_ = new ElidedLabel(QString(), monospacedFont(TextStyle::callout), secondaryText(), this);
   step_->setObjectName(QStringLiteral("runningStep"));
-  QFont mono = app::font(TextStyle::callout);
-  mono.setStyleHint(QFont::Monospace);
-  mono.setFamily(QStringLiteral("monospace"));
-  step_->setFont(mono);
-  QPalette palette = step_->palette();
-  palette.setColor(QPalette::WindowText, secondaryText());
-  step_->setPalette(palette);
   step_->setAlignment(Qt::AlignCenter);
   column->addWidget(step_);
   column->addStretch();

@@ -32,14 +32,6 @@ constexpr std::size_t recentLimit = 5;
 // One hour of hand work saved per this many translated Swift lines.
 constexpr long long linesPerHour = 40;
 
-QWidget* column(int spacing, QWidget* parent = nullptr) {
-  auto* widget = new QWidget(parent);
-  auto* layout = new QVBoxLayout(widget);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(spacing);
-  return widget;
-}
-
 QWidget* tiles(const ProjectStore& store) {
   auto* grid = new QWidget;
   grid->setObjectName(QStringLiteral("statTiles"));
@@ -62,19 +54,13 @@ QWidget* tiles(const ProjectStore& store) {
   return grid;
 }
 
-QLabel* symbol(const QString& name, int size, const QColor& tint, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setPixmap(iconPixmap(name, size, tint, parent->devicePixelRatioF()));
-  return label;
-}
-
 QWidget* legendEntry(const QString& text, const QColor& colour, QWidget* parent) {
   auto* entry = new QWidget(parent);
   auto* row = new QHBoxLayout(entry);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(4);
   const QFont caption = app::font(TextStyle::caption);
-  row->addWidget(symbol(QStringLiteral("square.fill"), QFontMetrics(caption).height(), colour, entry));
+  row->addWidget(symbolLabel(QStringLiteral("square.fill"), QFontMetrics(caption).height(), colour, entry));
   row->addWidget(plainLabel(text, caption, colour, entry));
   return entry;
 }
@@ -87,7 +73,7 @@ QWidget* chartContent(const std::vector<ProjectRecord>& records) {
     empty->setFixedHeight(emptyChartHeight);
     return empty;
   }
-  QWidget* content = column(12);
+  QWidget* content = columnWidget(12);
   content->layout()->addWidget(new CoverageChart(OverviewView::chartProjects(records), content));
   auto* legend = new QWidget(content);
   legend->setObjectName(QStringLiteral("chartLegend"));
@@ -117,7 +103,7 @@ QWidget* metric(const QString& name, const QString& label, long long value) {
 }
 
 QWidget* aiCard(const ProjectStore& store) {
-  QWidget* rows = column(10);
+  QWidget* rows = columnWidget(10);
   rows->layout()->addWidget(metric(QStringLiteral("aiFixed"), QStringLiteral("Stellen von KI gelöst"), store.aiFixed()));
   rows->layout()->addWidget(
       metric(QStringLiteral("compiledCount"), QStringLiteral("Projekte, die kompilieren"), store.compiledCount()));
@@ -170,7 +156,7 @@ std::vector<ProjectRecord> OverviewView::chartProjects(const std::vector<Project
 
 void OverviewView::build() {
   const std::vector<ProjectRecord>& records = store_.projects();
-  QWidget* body = column(blockSpacing);
+  QWidget* body = columnWidget(blockSpacing);
   body->setObjectName(QStringLiteral("overviewBody"));
   auto* blocks = static_cast<QVBoxLayout*>(body->layout());
 
@@ -191,9 +177,9 @@ void OverviewView::build() {
 
   QWidget* recent;
   if (records.empty()) {
-    recent = column(12);
+    recent = columnWidget(12);
     recent->layout()->setContentsMargins(0, 20, 0, 20);
-    auto* tray = symbol(QStringLiteral("tray"), app::font(TextStyle::largeTitle).pixelSize(), secondaryText(), recent);
+    auto* tray = symbolLabel(QStringLiteral("tray"), app::font(TextStyle::largeTitle).pixelSize(), secondaryText(), recent);
     tray->setAlignment(Qt::AlignCenter);
     recent->layout()->addWidget(tray);
     QLabel* text = plainLabel(QStringLiteral("Hier erscheinen deine Projekte."), app::font(TextStyle::body),

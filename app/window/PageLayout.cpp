@@ -11,6 +11,14 @@ namespace {
 constexpr int pageMargin = 28;
 }  // namespace
 
+QWidget* columnWidget(int spacing, QWidget* parent) {
+  auto* widget = new QWidget(parent);
+  auto* column = new QVBoxLayout(widget);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(spacing);
+  return widget;
+}
+
 ScrollingPage::ScrollingPage(int spacing, QWidget* parent) : QScrollArea(parent) {
   setFrameShape(QFrame::NoFrame);
   // Tab goes through the page's controls, and the page scrolls to the one with the focus.

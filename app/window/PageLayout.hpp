@@ -11,6 +11,9 @@ class QVBoxLayout;
 
 namespace tovrane::app {
 
+// A plain widget holding a column without margins, spacing apart.
+QWidget* columnWidget(int spacing, QWidget* parent = nullptr);
+
 // A page that scrolls vertically (never sideways): its blocks stand in one
 // column, spacing apart, from the top; the page's own background shows through.
 class ScrollingPage : public QScrollArea {

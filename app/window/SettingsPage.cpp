@@ -63,14 +63,6 @@ constexpr KeyEntry keyEntries[] = {
 
 const QString notInstalled = QStringLiteral("nicht installiert – ");
 
-QWidget* column(int spacing) {
-  auto* widget = new QWidget;
-  auto* layout = new QVBoxLayout(widget);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(spacing);
-  return widget;
-}
-
 QHBoxLayout* row(QWidget* parent, int spacing = 8) {
   auto* layout = new QHBoxLayout(parent);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -99,13 +91,6 @@ QLabel* caption(const QString& text) {
   return label;
 }
 
-QFont monospaced(TextStyle style) {
-  QFont font = app::font(style);
-  font.setFamily(QStringLiteral("monospace"));
-  font.setStyleHint(QFont::Monospace);
-  return font;
-}
-
 // The path with "~" for the home folder, as people write it.
 QString homeRelative(const fs::path& path, const fs::path& home) {
   const fs::path relative = path.lexically_relative(home);
@@ -130,12 +115,8 @@ StatusRow::StatusRow(const ToolStatus& status, QWidget* parent) : QWidget(parent
   QLabel* title = plainLabel(status.title, semiboldFont(TextStyle::callout), Brand::ink(), this);
   title->setObjectName(QStringLiteral("statusTitle"));
   layout->addWidget(title);
-  detail_ = new ElidedLabel(QString(), this);
+  detail_ = new ElidedLabel(QString(), app::font(TextStyle::callout), secondaryText(), this);
   detail_->setObjectName(QStringLiteral("statusDetail"));
-  detail_->setFont(app::font(TextStyle::callout));
-  QPalette palette = detail_->palette();
-  palette.setColor(QPalette::WindowText, secondaryText());
-  detail_->setPalette(palette);
   layout->addWidget(detail_, 1);
   setStatus(status);
 }
@@ -180,13 +161,13 @@ SettingsPage::SettingsPage(ProjectStore& store, Settings& settings, Dialogs& dia
 }
 
 QWidget* SettingsPage::conversionCard() {
-  QWidget* content = column(12);
+  QWidget* content = columnWidget(12);
   auto* modeRow = new QWidget(content);
   QHBoxLayout* modeLayout = row(modeRow, 12);
   modeLayout->addWidget(plainLabel(QStringLiteral("Android-Projekt speichern"), app::font(TextStyle::body),
                                    Brand::ink(), modeRow),
                         0, Qt::AlignTop);
-  QWidget* choices = column(6);
+  QWidget* choices = columnWidget(6);
   outputMode_ = new QButtonGroup(this);
   const auto choice = [&](const QString& text, const QString& name, OutputMode mode) {
     auto* button = new QRadioButton(text, choices);
@@ -208,12 +189,9 @@ QWidget* SettingsPage::conversionCard() {
   folderRow_ = new QWidget(content);
   QHBoxLayout* folderLayout = row(folderRow_);
   const QString chosen = settings_.outputFolder();
-  folder_ = new ElidedLabel(chosen.isEmpty() ? QStringLiteral("Kein Ordner gewählt") : chosen, folderRow_);
+  folder_ = new ElidedLabel(chosen.isEmpty() ? QStringLiteral("Kein Ordner gewählt") : chosen,
+                            monospacedFont(TextStyle::callout), secondaryText(), folderRow_);
   folder_->setObjectName(QStringLiteral("outputFolder"));
-  folder_->setFont(monospaced(TextStyle::callout));
-  QPalette palette = folder_->palette();
-  palette.setColor(QPalette::WindowText, secondaryText());
-  folder_->setPalette(palette);
   folderLayout->addWidget(folder_);
   QPushButton* choose = borderedButton(QStringLiteral("Wählen …"), QStringLiteral("chooseOutputFolder"), folderRow_);
   connect(choose, &QPushButton::clicked, this, &SettingsPage::chooseOutputFolder);
@@ -247,7 +225,7 @@ void SettingsPage::chooseOutputFolder() {
 }
 
 QWidget* SettingsPage::repairCard(const QString& fixesServiceURL) {
-  QWidget* content = column(12);
+  QWidget* content = columnWidget(12);
   auto* backendRow = new QWidget(content);
   QHBoxLayout* backendLayout = row(backendRow, 12);
   backendLayout->addWidget(plainLabel(QStringLiteral("Standard"), app::font(TextStyle::body), Brand::ink(), backendRow));
@@ -386,7 +364,7 @@ std::vector<ToolStatus> SettingsPage::workshop(const tovrane::Host& host, const 
 }
 
 QWidget* SettingsPage::toolsCard(const tovrane::Host& host, const StudioSearch& studio) {
-  QWidget* content = column(10);
+  QWidget* content = columnWidget(10);
   for (const ToolStatus& status : workshop(host, studio)) {
     auto* line = new StatusRow(status, content);
     line->setObjectName(QStringLiteral("toolStatus"));
@@ -396,7 +374,7 @@ QWidget* SettingsPage::toolsCard(const tovrane::Host& host, const StudioSearch& 
 }
 
 QWidget* SettingsPage::generalCard() {
-  QWidget* content = column(12);
+  QWidget* content = columnWidget(12);
   auto* buttons = new QWidget(content);
   QHBoxLayout* buttonRow = row(buttons);
   QPushButton* guide = borderedButton(QStringLiteral("Anleitung erneut zeigen"), QStringLiteral("showGuide"), buttons);
