@@ -56,8 +56,6 @@ constexpr int swingMilliseconds = 1100;
 constexpr int barMaximumWidth = 420;
 constexpr int messageMaximumWidth = 480;
 
-const QString folderText = QStringLiteral("Bitte einen Ordner reinziehen – nicht eine einzelne Datei.");
-
 QLabel* centred(QLabel* label) {
   label->setAlignment(Qt::AlignCenter);
   return label;
@@ -280,7 +278,8 @@ double RunningView::progress() const { return bar_->value(); }
 void RunningView::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // The swing starts once, when the view first shows, and lasts while it lives.
-  if (swing_->state() == QAbstractAnimation::Stopped && spread_ == 0) {
+  if (!swinging_) {
+    swinging_ = true;
     startAnimation(swing_);
   }
 }

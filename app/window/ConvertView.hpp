@@ -93,6 +93,7 @@ class RunningView : public QWidget {
 
  private:
   double spread_ = 0;
+  bool swinging_ = false;
   QWidget* logo_;
   ProgressBar* bar_;
   ElidedLabel* step_;
