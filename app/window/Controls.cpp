@@ -3,10 +3,6 @@
 #include "app/state/Brand.hpp"
 #include "app/window/Look.hpp"
 
-#include <QEvent>
-#include <QFontMetricsF>
-
-#include <cmath>
 
 namespace tovrane::app {
 
@@ -70,53 +66,6 @@ QPushButton* destructiveButton(const QString& text, const QString& objectName, Q
   QPushButton* button = namedButton(text, objectName, parent);
   button->setStyleSheet(borderedStyle(Brand::swift()));
   return button;
-}
-
-ElidedLabel::ElidedLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent)
-    : QLabel(parent) {
-  setTextFormat(Qt::PlainText);
-  setFont(font);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  setPalette(palette);
-  // As wide as the text where there is room, down to nothing where there is none.
-  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-  setFullText(text);
-}
-
-void ElidedLabel::setFullText(const QString& text) {
-  full_ = text;
-  setToolTip(text);
-  elide();
-  updateGeometry();
-}
-
-QSize ElidedLabel::minimumSizeHint() const { return {0, fontMetrics().height()}; }
-
-QSize ElidedLabel::sizeHint() const {
-  // Eliding measures in fractions of a pixel: whole pixels might cut a text that fits.
-  const int width = static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(full_))) + 1;
-  return {width, fontMetrics().height()};
-}
-
-void ElidedLabel::resizeEvent(QResizeEvent* event) {
-  QLabel::resizeEvent(event);
-  elide();
-}
-
-void ElidedLabel::changeEvent(QEvent* event) {
-  QLabel::changeEvent(event);
-  if (event->type() == QEvent::FontChange) {
-    elide();
-    updateGeometry();
-  }
-}
-
-void ElidedLabel::elide() {
-  // Line breaks would make a second line; they count as blanks here.
-  QString line = full_;
-  line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-  setText(fontMetrics().elidedText(line, Qt::ElideRight, width()));
 }
 
 }  // namespace tovrane::app

@@ -1,8 +1,9 @@
 #pragma once
 // The few control looks the pages share beyond Qt's own: the prominent
-// button of a view's main action, the destructive button, a label that
-// keeps to one line and cuts what does not fit. Every control gets an
+// button of a view's main action, the bordered and the destructive button,
+// a symbol as a picture and the monospaced font. Every control gets an
 // object name and an accessible name, so that tests and screen readers find it.
+#include <QFont>
 #include <QLabel>
 #include <QPushButton>
 #include <QString>
@@ -26,26 +27,5 @@ QPushButton* prominentButton(const QString& text, const QString& objectName, QWi
 QPushButton* borderedButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
 // A bordered button whose text is in the Swift colour: it removes something.
 QPushButton* destructiveButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
-
-// Plain text on one line: what is wider than the label ends in "…"; the
-// whole text stays readable as the tooltip.
-class ElidedLabel : public QLabel {
- public:
-  ElidedLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent = nullptr);
-
-  const QString& fullText() const { return full_; }
-  void setFullText(const QString& text);
-  QSize minimumSizeHint() const override;
-  QSize sizeHint() const override;
-
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
-
- private:
-  void elide();
-
-  QString full_;
-};
 
 }  // namespace tovrane::app

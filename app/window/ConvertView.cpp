@@ -9,9 +9,11 @@
 #include "app/state/Settings.hpp"
 #include "app/window/Animations.hpp"
 #include "app/window/Controls.hpp"
+#include "app/window/LineLimitedLabel.hpp"
 #include "app/window/Look.hpp"
 #include "app/window/Page.hpp"
 #include "app/window/PageComponents.hpp"
+#include "app/window/Spinner.hpp"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -247,8 +249,8 @@ RunningView::RunningView(Platform& platform, const QString& step, double progres
   bar_->setTint(Brand::droid());
   bar_->setActive(false);
   column->addLayout(centredUpTo(bar_, barMaximumWidth));
-  step_ = new ElidedLabel(QString(), monospacedFont(TextStyle::callout), secondaryText(), this);
-  step_->setObjectName(QStringLiteral("runningStep"));
+  step_ = new LineLimitedLabel(QStringLiteral("runningStep"), QString(), monospacedFont(TextStyle::callout),
+                               secondaryText(), 1, this);
   step_->setAlignment(Qt::AlignCenter);
   column->addWidget(step_);
   column->addStretch();

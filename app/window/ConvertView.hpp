@@ -24,8 +24,8 @@ namespace tovrane::app {
 
 class ConversionModel;
 class Dialogs;
-class ElidedLabel;
 class Engine;
+class LineLimitedLabel;
 class Navigation;
 class OutputReservations;
 class Platform;
@@ -96,7 +96,7 @@ class RunningView : public QWidget {
   bool swinging_ = false;
   QWidget* logo_;
   ProgressBar* bar_;
-  ElidedLabel* step_;
+  LineLimitedLabel* step_;
   QVariantAnimation* swing_;
 };
 

@@ -1,6 +1,9 @@
 #include "app/window/LineLimitedLabel.hpp"
 
+#include <QFontMetricsF>
 #include <QTextLayout>
+
+#include <cmath>
 
 namespace tovrane::app {
 
@@ -18,6 +21,19 @@ LineLimitedLabel::LineLimitedLabel(const QString& name, const QString& text, con
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   setMinimumWidth(1);
   setText(cut(200));
+}
+
+void LineLimitedLabel::setFullText(const QString& text) {
+  full_ = text;
+  setToolTip(text);
+  setText(cut(width()));
+  updateGeometry();
+}
+
+QSize LineLimitedLabel::sizeHint() const {
+  // Cutting measures in fractions of a pixel: whole pixels might cut a text that fits.
+  const qreal line = QFontMetricsF(font()).horizontalAdvance(QString(full_).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+  return {static_cast<int>(std::ceil(line)) + 1, QLabel::sizeHint().height()};
 }
 
 void LineLimitedLabel::resizeEvent(QResizeEvent* event) {

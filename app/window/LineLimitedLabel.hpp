@@ -11,6 +11,13 @@ class LineLimitedLabel : public QLabel {
   LineLimitedLabel(const QString& name, const QString& text, const QFont& font, const QColor& colour, int maxLines,
                    QWidget* parent = nullptr);
 
+  const QString& fullText() const { return full_; }
+  // Shows another text in place.
+  void setFullText(const QString& text);
+  // As wide as the text on one line (a layout that gives room shows it
+  // whole), as high as the lines shown.
+  QSize sizeHint() const override;
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
 

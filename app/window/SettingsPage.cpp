@@ -10,6 +10,7 @@
 #include "app/state/ToolLookup.hpp"
 #include "app/state/Updater.hpp"
 #include "app/window/Controls.hpp"
+#include "app/window/LineLimitedLabel.hpp"
 #include "app/window/Look.hpp"
 #include "app/window/PageComponents.hpp"
 #include "app/window/PageLayout.hpp"
@@ -115,8 +116,8 @@ StatusRow::StatusRow(const ToolStatus& status, QWidget* parent) : QWidget(parent
   QLabel* title = plainLabel(status.title, semiboldFont(TextStyle::callout), Brand::ink(), this);
   title->setObjectName(QStringLiteral("statusTitle"));
   layout->addWidget(title);
-  detail_ = new ElidedLabel(QString(), app::font(TextStyle::callout), secondaryText(), this);
-  detail_->setObjectName(QStringLiteral("statusDetail"));
+  detail_ = new LineLimitedLabel(QStringLiteral("statusDetail"), QString(), app::font(TextStyle::callout),
+                                 secondaryText(), 1, this);
   layout->addWidget(detail_, 1);
   setStatus(status);
 }
@@ -189,9 +190,11 @@ QWidget* SettingsPage::conversionCard() {
   folderRow_ = new QWidget(content);
   QHBoxLayout* folderLayout = row(folderRow_);
   const QString chosen = settings_.outputFolder();
-  folder_ = new ElidedLabel(chosen.isEmpty() ? QStringLiteral("Kein Ordner gewählt") : chosen,
-                            monospacedFont(TextStyle::callout), secondaryText(), folderRow_);
-  folder_->setObjectName(QStringLiteral("outputFolder"));
+  folder_ = new LineLimitedLabel(QStringLiteral("outputFolder"),
+                                 chosen.isEmpty() ? QStringLiteral("Kein Ordner gewählt") : chosen,
+                                 monospacedFont(TextStyle::callout), secondaryText(), 1, folderRow_);
+  // The path as long as there is room, the button right after it.
+  folder_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   folderLayout->addWidget(folder_);
   QPushButton* choose = borderedButton(QStringLiteral("Wählen …"), QStringLiteral("chooseOutputFolder"), folderRow_);
   connect(choose, &QPushButton::clicked, this, &SettingsPage::chooseOutputFolder);

@@ -27,8 +27,8 @@ class QLabel;
 namespace tovrane::app {
 
 class Dialogs;
-class ElidedLabel;
 class Engine;
+class LineLimitedLabel;
 class ProjectStore;
 class Settings;
 class ToolLookup;
@@ -54,7 +54,7 @@ class StatusRow : public QWidget {
  private:
   ToolStatus status_;
   QLabel* mark_;
-  ElidedLabel* detail_;
+  LineLimitedLabel* detail_;
 };
 
 class SettingsPage : public QWidget {
@@ -90,7 +90,7 @@ class SettingsPage : public QWidget {
   std::function<void()> showGuide_;
   QButtonGroup* outputMode_ = nullptr;
   QWidget* folderRow_ = nullptr;
-  ElidedLabel* folder_ = nullptr;
+  LineLimitedLabel* folder_ = nullptr;
   QComboBox* backend_ = nullptr;
   StatusRow* codex_ = nullptr;
   StatusRow* claudeCode_ = nullptr;

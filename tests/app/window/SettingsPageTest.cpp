@@ -1,7 +1,7 @@
 #include "app/state/Keychain.hpp"
 #include "app/state/ToolLookup.hpp"
 #include "app/state/Updater.hpp"
-#include "app/window/Controls.hpp"
+#include "app/window/LineLimitedLabel.hpp"
 #include "app/window/SettingsPage.hpp"
 #include "tests/app/AppTest.hpp"
 #include "tests/app/fakes/FakeUpdates.hpp"
@@ -138,7 +138,7 @@ class SettingsPageTest : public QObject {
            stored().clear();
            rig.services.dialogs.folders = {folder};
            child<QPushButton>(page, "chooseOutputFolder")->click();
-           QCOMPARE(child<ElidedLabel>(page, "outputFolder")->fullText(), folder);
+           QCOMPARE(child<LineLimitedLabel>(page, "outputFolder")->fullText(), folder);
          },
          "outputFolder", folder},
         {"folder panel cancelled",
@@ -146,7 +146,7 @@ class SettingsPageTest : public QObject {
            child<QRadioButton>(page, "outputCustom")->click();
            stored().clear();
            child<QPushButton>(page, "chooseOutputFolder")->click();
-           QCOMPARE(child<ElidedLabel>(page, "outputFolder")->fullText(), QStringLiteral("Kein Ordner gewählt"));
+           QCOMPARE(child<LineLimitedLabel>(page, "outputFolder")->fullText(), QStringLiteral("Kein Ordner gewählt"));
          },
          {}, {}},
         {"open in Android Studio", [](QWidget& page, SettingsRig&) { child<QCheckBox>(page, "openStudioAfter")->click(); },
@@ -220,7 +220,7 @@ class SettingsPageTest : public QObject {
     QCOMPARE(child<QComboBox>(*page, "defaultBackend")->currentText(), QStringLiteral("OpenAI-Abo (Codex)"));
     QVERIFY(child<QRadioButton>(*page, "outputCustom")->isChecked());
     QVERIFY(child<QWidget>(*page, "outputFolder")->isVisibleTo(page.get()));
-    QCOMPARE(child<ElidedLabel>(*page, "outputFolder")->fullText(), QStringLiteral("/srv/android"));
+    QCOMPARE(child<LineLimitedLabel>(*page, "outputFolder")->fullText(), QStringLiteral("/srv/android"));
     capturePage(page.get(), QStringLiteral("settings-custom-folder"));
     QCOMPARE(focusChain(page.get()).mid(0, 3), (QStringList{"outputCustom", "chooseOutputFolder", "openStudioAfter"}));
     // Back beside the project (by the arrow keys, as with Tab): the row goes, the folder stays stored.
