@@ -1,7 +1,12 @@
 #include "app/window/Pages.hpp"
 
 #include "app/state/Brand.hpp"
+#include "app/window/AppServices.hpp"
+#include "app/window/ConvertView.hpp"
 #include "app/window/Look.hpp"
+#include "app/window/OverviewView.hpp"
+#include "app/window/ProjectsView.hpp"
+#include "app/window/SettingsPage.hpp"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -15,24 +20,30 @@ QWidget* comingPage(const QString& symbol, const QString& title) {
 }
 }  // namespace
 
-QWidget* makeOverviewPage(const PageContext&) {
-  return comingPage(QStringLiteral("square.grid.2x2"), QStringLiteral("Übersicht"));
+QWidget* makeOverviewPage(const PageContext& context) {
+  const AppServices& services = context.services;
+  return new OverviewView(services.store, context.navigation, services.clock);
 }
 
-QWidget* makeConvertPage(const PageContext&) {
-  return comingPage(QStringLiteral("plus.square.on.square"), QStringLiteral("Neue Umwandlung"));
+QWidget* makeConvertPage(const PageContext& context) {
+  const AppServices& services = context.services;
+  return new ConvertView(services.store, context.navigation, services.engine, services.workers, services.settings,
+                         services.reservations, services.dialogs, services.platform);
 }
 
-QWidget* makeProjectsPage(const PageContext&) {
-  return comingPage(QStringLiteral("folder"), QStringLiteral("Projekte"));
+QWidget* makeProjectsPage(const PageContext& context) {
+  const AppServices& services = context.services;
+  return new ProjectsView(services.store, context.navigation, services.platform, services.clock);
 }
 
 QWidget* makeProjectPage(const PageContext&, const ProjectRecord&) {
   return comingPage(QStringLiteral("app.dashed"), QStringLiteral("Projekt"));
 }
 
-QWidget* makeSettingsPage(const PageContext&) {
-  return comingPage(QStringLiteral("gearshape"), QStringLiteral("Einstellungen"));
+QWidget* makeSettingsPage(const PageContext& context) {
+  const AppServices& services = context.services;
+  return new SettingsPage(services.store, services.settings, services.dialogs, services.updater, services.tools,
+                          services.engine, context.showGuide);
 }
 
 PagePlaceholder::PagePlaceholder(const QString& symbol, const QString& title, const QString& description,

@@ -17,6 +17,7 @@
 #include "core/devices/DeviceLauncher.hpp"
 #include "core/repair/GradleRunner.hpp"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -236,6 +237,9 @@ QWidget* SettingsPage::repairCard(const QString& fixesServiceURL) {
   backend_->setObjectName(QStringLiteral("defaultBackend"));
   backend_->setAccessibleName(QStringLiteral("Standard"));
   backend_->setMaximumWidth(backendMaximumWidth);
+  // Its pop-up list is a control of its own.
+  backend_->view()->setObjectName(QStringLiteral("defaultBackendList"));
+  backend_->view()->setAccessibleName(QStringLiteral("Standard"));
   for (const BackendEntry& entry : backendEntries) {
     backend_->addItem(QString::fromUtf8(entry.text), static_cast<int>(entry.backend));
   }

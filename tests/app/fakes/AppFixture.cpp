@@ -9,12 +9,16 @@
 
 namespace tovrane::app::test {
 
-AppFixture::AppFixture(bool guideSeen)
-    : installer(std::make_shared<FakeInstaller>((temporaryHome() + QStringLiteral("/updates")).toStdString())) {
+void clearStoredState() {
   QSettings(QStringLiteral("TovraneAndroid")).clear();
-  Settings().setGuideSeen(guideSeen);
   QFile::remove(Keychain::file());
   QFile::remove(AppPaths::folder() + QStringLiteral("/projekte.json"));
+}
+
+AppFixture::AppFixture(bool guideSeen)
+    : installer(std::make_shared<FakeInstaller>((temporaryHome() + QStringLiteral("/updates")).toStdString())) {
+  clearStoredState();
+  Settings().setGuideSeen(guideSeen);
   fakes::FakeReply reply;
   // Build 0: never newer than the running one.
   reply.body = R"({"version":"0.0","build":0,"url":"http://127.0.0.1:9/none","sha256":"00"})";

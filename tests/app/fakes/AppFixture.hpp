@@ -15,6 +15,9 @@
 
 namespace tovrane::app::test {
 
+// Empties the settings, the key file and the history file.
+void clearStoredState();
+
 struct AppFixture {
   explicit AppFixture(bool guideSeen = true);
   ~AppFixture();

@@ -1,19 +1,10 @@
 #include "tests/app/fakes/PageServices.hpp"
 
-#include "app/state/AppPaths.hpp"
-#include "app/state/Keychain.hpp"
+#include "app/window/PageComponents.hpp"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QSettings>
 
 namespace tovrane::app::test {
-
-void clearStoredState() {
-  QSettings(QStringLiteral("TovraneAndroid")).clear();
-  QFile::remove(Keychain::file());
-  QFile::remove(AppPaths::folder() + QStringLiteral("/projekte.json"));
-}
 
 PageServices::PageServices() {
   clearStoredState();
@@ -21,18 +12,23 @@ PageServices::PageServices() {
 }
 
 ProjectRecord record(const QString& name, double coverage, int swiftLines, std::optional<ProjectRecord::AIRecord> ai) {
-  ProjectRecord made;
-  made.id = QUuid::createUuid();
-  made.name = name;
-  made.inputPath = temporaryHome() + QStringLiteral("/") + name;
-  made.outputPath = made.inputPath + QStringLiteral("-Android");
-  made.date = fixedNow().addSecs(-3600);
-  made.swiftFiles = 3;
+  ProjectRecord made = historyRecord(name, temporaryHome() + QStringLiteral("/") + name + QStringLiteral("-Android"),
+                                     std::move(ai));
+  made.coverage = coverage;
   made.swiftLines = swiftLines;
   made.kotlinFiles = 4;
-  made.coverage = coverage;
-  made.ai = std::move(ai);
   return made;
+}
+
+QStringList rowNames(const QWidget& page) {
+  QStringList names;
+  // ProjectRow has no meta-object of its own: found by name, not by type alone.
+  for (const ProjectRow* row : page.findChildren<ProjectRow*>(QStringLiteral("projectRow"))) {
+    if (row->isVisibleTo(&page)) {
+      names.append(row->content().name);
+    }
+  }
+  return names;
 }
 
 void capturePage(QWidget* page, const QString& name) {

@@ -75,7 +75,7 @@ int visibleCount(const QWidget& page, const QString& name) {
   return count;
 }
 
-int rowCount(const QWidget& page) { return visibleCount(page, QStringLiteral("projectRow")); }
+int rowCount(const QWidget& page) { return int(rowNames(page).size()); }
 
 struct ChartSeen {
   QStringList categories;

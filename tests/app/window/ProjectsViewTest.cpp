@@ -13,17 +13,6 @@ using namespace tovrane::app::test;
 
 namespace {
 
-// ProjectRow has no meta-object of its own: found by name, not by type alone.
-QStringList rowNames(const QWidget& page) {
-  QStringList names;
-  for (const ProjectRow* row : page.findChildren<ProjectRow*>(QStringLiteral("projectRow"))) {
-    if (row->isVisibleTo(&page)) {
-      names.append(row->content().name);
-    }
-  }
-  return names;
-}
-
 int visibleCount(const QWidget& page, const QString& objectName) {
   int count = 0;
   for (const QWidget* widget : page.findChildren<QWidget*>(objectName)) {

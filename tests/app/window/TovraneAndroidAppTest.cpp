@@ -257,8 +257,11 @@ class TovraneAndroidAppTest : public QObject {
     pageButton->setObjectName(QStringLiteral("pageButton"));
     pageButton->setAccessibleName(pageButton->text());
     pageButton->show();
+    // The page's own controls (the settings page's), then the button made after them.
+    const QStringList page = test::focusChain(window.content().page());
+    QCOMPARE(page.last(), QStringLiteral("pageButton"));
     QCOMPARE(test::focusChain(&window),
-             (QStringList{"sidebarList", "installUpdateButton", "guideButton", "jobsButton", "pageButton"}));
+             (QStringList{"sidebarList", "installUpdateButton", "guideButton", "jobsButton"} + page));
     QCOMPARE(test::unnamedInteractiveWidgets(&window), QStringList{});
   }
 
