@@ -32,7 +32,8 @@ void LineLimitedLabel::setFullText(const QString& text) {
 
 QSize LineLimitedLabel::sizeHint() const {
   // Cutting measures in fractions of a pixel: whole pixels might cut a text that fits.
-  const qreal line = QFontMetricsF(font()).horizontalAdvance(QString(full_).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+  const QString oneLine = QString(full_).replace(QLatin1Char('\n'), QLatin1Char(' '));
+  const qreal line = QFontMetricsF(font()).horizontalAdvance(oneLine);
   return {static_cast<int>(std::ceil(line)) + 1, QLabel::sizeHint().height()};
 }
 

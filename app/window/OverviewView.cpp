@@ -104,7 +104,8 @@ QWidget* metric(const QString& name, const QString& label, long long value) {
 
 QWidget* aiCard(const ProjectStore& store) {
   QWidget* rows = columnWidget(10);
-  rows->layout()->addWidget(metric(QStringLiteral("aiFixed"), QStringLiteral("Stellen von KI gelöst"), store.aiFixed()));
+  rows->layout()->addWidget(
+      metric(QStringLiteral("aiFixed"), QStringLiteral("Stellen von KI gelöst"), store.aiFixed()));
   rows->layout()->addWidget(
       metric(QStringLiteral("compiledCount"), QStringLiteral("Projekte, die kompilieren"), store.compiledCount()));
   rows->layout()->addWidget(
@@ -179,7 +180,8 @@ void OverviewView::build() {
   if (records.empty()) {
     recent = columnWidget(12);
     recent->layout()->setContentsMargins(0, 20, 0, 20);
-    auto* tray = symbolLabel(QStringLiteral("tray"), app::font(TextStyle::largeTitle).pixelSize(), secondaryText(), recent);
+    auto* tray =
+        symbolLabel(QStringLiteral("tray"), app::font(TextStyle::largeTitle).pixelSize(), secondaryText(), recent);
     tray->setAlignment(Qt::AlignCenter);
     recent->layout()->addWidget(tray);
     QLabel* text = plainLabel(QStringLiteral("Hier erscheinen deine Projekte."), app::font(TextStyle::body),

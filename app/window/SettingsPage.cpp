@@ -129,7 +129,8 @@ void StatusRow::setStatus(const ToolStatus& status) {
   if (!status.found) {
     mark_->setPixmap(iconPixmap(QStringLiteral("circle.dotted.circle"), size, secondaryText(), devicePixelRatioF()));
   } else if (*status.found) {
-    mark_->setPixmap(iconPixmap(QStringLiteral("checkmark.circle.fill"), size, Brand::droidDeep(), devicePixelRatioF()));
+    mark_->setPixmap(
+        iconPixmap(QStringLiteral("checkmark.circle.fill"), size, Brand::droidDeep(), devicePixelRatioF()));
   } else {
     mark_->setPixmap(iconPixmap(QStringLiteral("xmark.circle.fill"), size, Brand::swift(), devicePixelRatioF()));
   }
@@ -232,7 +233,8 @@ QWidget* SettingsPage::repairCard(const QString& fixesServiceURL) {
   QWidget* content = columnWidget(12);
   auto* backendRow = new QWidget(content);
   QHBoxLayout* backendLayout = row(backendRow, 12);
-  backendLayout->addWidget(plainLabel(QStringLiteral("Standard"), app::font(TextStyle::body), Brand::ink(), backendRow));
+  backendLayout->addWidget(
+      plainLabel(QStringLiteral("Standard"), app::font(TextStyle::body), Brand::ink(), backendRow));
   backend_ = new QComboBox(backendRow);
   backend_->setObjectName(QStringLiteral("defaultBackend"));
   backend_->setAccessibleName(QStringLiteral("Standard"));
@@ -264,10 +266,9 @@ QWidget* SettingsPage::repairCard(const QString& fixesServiceURL) {
   showTools();
 
   for (const KeyEntry& entry : keyEntries) {
-    content->layout()->addWidget(
-        keyRow(QString::fromUtf8(entry.name),
-               QStringLiteral("%1 API-Schlüssel (%2…)").arg(QString::fromUtf8(entry.provider), QString::fromUtf8(entry.prefix)),
-               entry.service));
+    const QString placeholder = QStringLiteral("%1 API-Schlüssel (%2…)")
+                                    .arg(QString::fromUtf8(entry.provider), QString::fromUtf8(entry.prefix));
+    content->layout()->addWidget(keyRow(QString::fromUtf8(entry.name), placeholder, entry.service));
   }
 
   QCheckBox* share =
@@ -309,7 +310,8 @@ QWidget* SettingsPage::keyRow(const QString& name, const QString& placeholder, c
     field->clear();
     Keychain::save(QString(), serviceName);
   });
-  connect(field, &QLineEdit::textChanged, remove, [remove](const QString& text) { remove->setVisible(!text.isEmpty()); });
+  connect(field, &QLineEdit::textChanged, remove,
+          [remove](const QString& text) { remove->setVisible(!text.isEmpty()); });
   return line;
 }
 
@@ -387,7 +389,8 @@ QWidget* SettingsPage::generalCard() {
   QPushButton* guide = borderedButton(QStringLiteral("Anleitung erneut zeigen"), QStringLiteral("showGuide"), buttons);
   connect(guide, &QPushButton::clicked, this, [this] { showGuide_(); });
   buttonRow->addWidget(guide);
-  QPushButton* check = borderedButton(QStringLiteral("Nach Updates suchen"), QStringLiteral("checkForUpdates"), buttons);
+  QPushButton* check =
+      borderedButton(QStringLiteral("Nach Updates suchen"), QStringLiteral("checkForUpdates"), buttons);
   // The outcome shows in the sidebar's update banner.
   connect(check, &QPushButton::clicked, this, [this] { updater_.check(false); });
   buttonRow->addWidget(check);
@@ -401,7 +404,8 @@ QWidget* SettingsPage::generalCard() {
 
   auto* clearLine = new QWidget(content);
   QHBoxLayout* clearRow = row(clearLine);
-  QPushButton* clear = destructiveButton(QStringLiteral("Verlauf löschen …"), QStringLiteral("clearHistory"), clearLine);
+  QPushButton* clear =
+      destructiveButton(QStringLiteral("Verlauf löschen …"), QStringLiteral("clearHistory"), clearLine);
   connect(clear, &QPushButton::clicked, this, &SettingsPage::clearHistory);
   clearRow->addWidget(clear);
   clearRow->addStretch();
@@ -416,7 +420,8 @@ QWidget* SettingsPage::generalCard() {
 
 void SettingsPage::clearHistory() {
   if (!dialogs_.confirm(this, QStringLiteral("Gesamten Verlauf löschen?"),
-                        QStringLiteral("Die erzeugten Android-Projekte bleiben erhalten."), QStringLiteral("Löschen"))) {
+                        QStringLiteral("Die erzeugten Android-Projekte bleiben erhalten."),
+                        QStringLiteral("Löschen"))) {
     return;
   }
   // Only the list: the Android folders, the keys and the settings stay.

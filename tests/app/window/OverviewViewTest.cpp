@@ -57,6 +57,11 @@ QString labelText(const QWidget& page, const QString& name) {
   return label ? label->text() : QStringLiteral("(none)");
 }
 
+// "Stellen von KI gelöst", "Projekte, die kompilieren", "Kotlin-Dateien erzeugt".
+QStringList aiTotals(const QWidget& page) {
+  return {labelText(page, "aiFixed"), labelText(page, "compiledCount"), labelText(page, "kotlinFiles")};
+}
+
 QStringList visibleTexts(const QWidget& page) {
   QStringList texts;
   for (const QLabel* label : page.findChildren<QLabel*>()) {
@@ -137,8 +142,7 @@ class OverviewViewTest : public QObject {
              (QStringList{"0", "0", "0 %", "≈ 0 h"}));
     QCOMPARE(labelText(page, "chartEmpty"), QStringLiteral("Noch keine Daten."));
     QVERIFY(!page.findChild<CoverageChart*>());
-    QCOMPARE((QStringList{labelText(page, "aiFixed"), labelText(page, "compiledCount"), labelText(page, "kotlinFiles")}),
-             (QStringList{"0", "0", "0"}));
+    QCOMPARE(aiTotals(page), (QStringList{"0", "0", "0"}));
     QVERIFY(visibleTexts(page).contains(QStringLiteral("Hier erscheinen deine Projekte.")));
     QCOMPARE(rowCount(page), 0);
     capturePage(&page, QStringLiteral("overview-empty"));
@@ -154,7 +158,8 @@ class OverviewViewTest : public QObject {
   void tilesAndTotals() {
     PageServices services;
     // 12 345 lines; coverage averaging 0.999; one compiled repair that solved 3 of 4 places.
-    std::vector<ProjectRecord> history{record(QStringLiteral("A"), 0.999, 12000), record(QStringLiteral("B"), 0.999, 300),
+    std::vector<ProjectRecord> history{record(QStringLiteral("A"), 0.999, 12000),
+                                       record(QStringLiteral("B"), 0.999, 300),
                                        withPlaces(QStringLiteral("C"), 0.999, repair(1, true))};
     history[2].swiftLines = 45;
     // The effective coverage of a compiled repair with places left stays the conversion's raised share.
@@ -164,8 +169,7 @@ class OverviewViewTest : public QObject {
     QCOMPARE(tileValue(page, "linesTile"), QStringLiteral("12.345"));
     QCOMPARE(tileValue(page, "hoursTile"), QStringLiteral("≈ 308 h"));
     QCOMPARE(tileValue(page, "coverageTile"), QStringLiteral("99 %"));
-    QCOMPARE((QStringList{labelText(page, "aiFixed"), labelText(page, "compiledCount"), labelText(page, "kotlinFiles")}),
-             (QStringList{"3", "1", "12"}));
+    QCOMPARE(aiTotals(page), (QStringList{"3", "1", "12"}));
     QVERIFY(visibleTexts(page).contains(QStringLiteral("Das hast du bisher nach Android gebracht.")));
 
     // The page follows the store: a record added elsewhere shows at once.
@@ -204,7 +208,8 @@ class OverviewViewTest : public QObject {
          {"café", QString::fromUtf8("Cafe\xcc\x81")},
          {20, 70},
          {0, 0}},
-        {"eleven names: the eight newest, newest at the right", eleven, newestEight, QList<qreal>(8, 50), QList<qreal>(8, 0)},
+        {"eleven names: the eight newest, newest at the right", eleven, newestEight, QList<qreal>(8, 50),
+         QList<qreal>(8, 0)},
         {"values clamped, not a number as 0",
          {record("Negativ", -0.2), record("Zuviel", 1.7), record("NaN", nan)},
          {"NaN", "Zuviel", "Negativ"},
@@ -260,7 +265,8 @@ class OverviewViewTest : public QObject {
     PageServices services;
     std::vector<ProjectRecord> history;
     for (int i = 1; i <= 7; ++i) {
-      history.push_back(withPlaces(QStringLiteral("Projekt %1").arg(i), 0.1 * i, i % 2 ? std::optional(repair(0, true)) : std::nullopt));
+      const std::optional<AI> ai = i % 2 ? std::optional(repair(0, true)) : std::nullopt;
+      history.push_back(withPlaces(QStringLiteral("Projekt %1").arg(i), 0.1 * i, ai));
     }
     history[0].name = history[1].name;  // not de-duplicated here
     services.store->setProjects(history);

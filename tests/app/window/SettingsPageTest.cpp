@@ -149,8 +149,9 @@ class SettingsPageTest : public QObject {
            QCOMPARE(child<LineLimitedLabel>(page, "outputFolder")->fullText(), QStringLiteral("Kein Ordner gewählt"));
          },
          {}, {}},
-        {"open in Android Studio", [](QWidget& page, SettingsRig&) { child<QCheckBox>(page, "openStudioAfter")->click(); },
-         "openStudioAfter", "true"},
+        {"open in Android Studio",
+         [](QWidget& page, SettingsRig&) { child<QCheckBox>(page, "openStudioAfter")->click(); }, "openStudioAfter",
+         "true"},
         {"back-end",
          [](QWidget& page, SettingsRig&) {
            auto* picker = child<QComboBox>(page, "defaultBackend");
@@ -205,7 +206,8 @@ class SettingsPageTest : public QObject {
     {
       const auto page = rig.page();
       QVERIFY(child<QRadioButton>(*page, "outputNextTo")->isChecked());
-      QCOMPARE(child<QComboBox>(*page, "defaultBackend")->currentText(), QStringLiteral("API-Schlüssel (Modell-Leiter)"));
+      QCOMPARE(child<QComboBox>(*page, "defaultBackend")->currentText(),
+               QStringLiteral("API-Schlüssel (Modell-Leiter)"));
       QVERIFY(child<QCheckBox>(*page, "autoUpdate")->isChecked());
       QCOMPARE(stored().allKeys(), before);
       QCOMPARE(stored().value("outputMode").toString(), QStringLiteral("daneben"));
@@ -349,12 +351,13 @@ class SettingsPageTest : public QObject {
     studio.pathFolders = {QString::fromStdString((home / "bin").string())};
     executable(home / "bin/studio.sh");
     const ToolStatus xcode{"Xcode", false, "nur unter macOS – für den iPhone-Simulator"};
+    const QString devices = QStringLiteral("Geräte im Device Manager von Android Studio anlegen");
 
     // Nothing installed.
     QCOMPARE(SettingsPage::workshop(host({}), noStudio),
              (std::vector<ToolStatus>{{"Android Studio", false, "nicht gefunden – developer.android.com/studio"},
                                       {"Android SDK", false, "~/Android/Sdk"},
-                                      {"Android-Emulator", false, "Geräte im Device Manager von Android Studio anlegen"},
+                                      {"Android-Emulator", false, devices},
                                       xcode}));
     // The SDK where Android Studio puts it, with its emulator.
     fs::create_directories(home / "Android/Sdk/platforms");
@@ -362,7 +365,7 @@ class SettingsPageTest : public QObject {
     QCOMPARE(SettingsPage::workshop(host({}), studio),
              (std::vector<ToolStatus>{{"Android Studio", true, "gefunden – Kompilierprüfung möglich"},
                                       {"Android SDK", true, "~/Android/Sdk"},
-                                      {"Android-Emulator", true, "Geräte im Device Manager von Android Studio anlegen"},
+                                      {"Android-Emulator", true, devices},
                                       xcode}));
     // ANDROID_HOME without platforms gives way to the usual folder; a relative one counts for nothing.
     fs::create_directories(elsewhere);
@@ -388,7 +391,7 @@ class SettingsPageTest : public QObject {
       shown.append(row->status().title + QStringLiteral(": ") + row->status().detail);
     }
     QCOMPARE(shown, (QStringList{"Android Studio: nicht gefunden – developer.android.com/studio",
-                                 "Android SDK: ~/Android/Sdk", "Android-Emulator: Geräte im Device Manager von Android Studio anlegen",
+                                 "Android SDK: ~/Android/Sdk", "Android-Emulator: " + devices,
                                  "Xcode: nur unter macOS – für den iPhone-Simulator"}));
   }
 #endif
