@@ -25,9 +25,6 @@ using answer::textOf;
 constexpr std::array<std::string_view, 4> homeCandidates{
     "/.local/bin/claude", "/.claude/local/claude", "/.npm-global/bin/claude", "/.bun/bin/claude"};
 
-// The tool finds node and its helpers through these before the inherited PATH.
-constexpr std::string_view toolSearchPath = "/opt/homebrew/bin:/usr/local/bin:/usr/bin:/bin:";
-
 [[noreturn]] void unsafeFolder(const fs::path& folder) {
   throw ClaudeCodeError("Der Arbeitsordner für Claude Code ist nicht sicher: " + folder.string());
 }
@@ -80,7 +77,7 @@ APIClient::Reply APIClient::sendClaudeCode(const ModelTier& tier, const SystemBl
                           std::to_string((systemPrompt.size() + 1023) / 1024) + " KiB).");
   }
   Environment environment = host_->environment();
-  environment["PATH"] = std::string(toolSearchPath) + host_->variable("PATH").value_or("");
+  environment["PATH"] = toollookup::toolSearchPath(*host_);
   process::Spec spec{
       .program = *claudeCodePath_,
       .arguments = {"-p", "--model", tier.model, "--tools", "", "--strict-mcp-config", "--setting-sources", "",

@@ -1,9 +1,19 @@
 #pragma once
-// The Codex command-line tool, which repairs a whole project as an agent.
+// The Codex command-line tool, which repairs a whole project as an agent:
+// its lookup, and the agent run that hands it the generated project.
+#include "core/project/Converter.hpp"
+#include "core/repair/AIRepair.hpp"
+#include "core/repair/AIRepairer.hpp"
+#include "core/repair/FixKnowledge.hpp"
 #include "core/repair/ToolLookup.hpp"
 #include "core/support/Host.hpp"
+#include "core/support/Json.hpp"
+#include "core/support/Process.hpp"
 
 #include <chrono>
+#include <filesystem>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -17,5 +27,72 @@ std::optional<std::string> locate(const Host& host = Host::system(),
                                   std::chrono::milliseconds shellTimeout = toollookup::defaultShellTimeout);
 
 }  // namespace CodexCLI
+
+// The Codex agent: one object per repair run of one generated Android
+// project. Instead of sending file after file to a model, it starts the
+// Codex tool once in the project folder, which edits the Kotlin files and
+// may build on its own; the agent gives it copies of the Swift sources and
+// known fixes, turns the tool's JSON lines into events, and afterwards
+// recounts the placeholders, checks the build with Gradle and shares the
+// fixes it solved.
+//
+// Invariants: the tool is started at most once, only by run(), in a process
+// group of its own. Its handle lives under `mutex_`, so cancel() from any
+// thread either signals the group (the tool and every shell or build it
+// started) or, before the handle exists, makes run() end without starting
+// it. The progress heartbeat lives only inside run(): it is stopped and
+// joined before run() returns or throws, so no event follows the result.
+// Events come from the running thread and the heartbeat, possibly at once.
+class CodexRepairer {
+ public:
+  using Events = AIRepairer::Events;
+
+  // The Java runtime and SDK for the build are looked up on host, whose
+  // clock paces the heartbeat; it must outlive the repairer.
+  CodexRepairer(std::filesystem::path project, std::string codexPath, Events events,
+                const Host& host = Host::system());
+  CodexRepairer(const CodexRepairer&) = delete;
+  CodexRepairer& operator=(const CodexRepairer&) = delete;
+
+  // Known fixes come from it and solved ones go to it; replace it before run().
+  FixKnowledge knowledge;
+
+  // The whole agent run; once per repairer. Throws files::FileError when the
+  // Swift copies cannot be made and process::StartError when the tool cannot
+  // start (nothing started in either case), Cancelled when cancel() came
+  // before the start, AIRepairError::http with the tool's exit status when it
+  // fails or is cancelled while it runs, and the final build's StartError.
+  AIRepairResult run();
+  // Ends the tool's process group when it runs; before the start, makes
+  // run() throw Cancelled instead of starting it; afterwards nothing.
+  // Callable from any thread; returns at once.
+  void cancel();
+
+  // The tool's task, without the known fixes.
+  std::string prompt() const;
+  // Replaces ".tovrane/original-swift" with a copy of each trusted manifest
+  // entry's Swift file, named after its Kotlin file with ".swift" appended.
+  // Without a manifest nothing is touched. Throws files::FileError.
+  void prepareSourceSnapshot(const std::optional<ProjectManifest>& manifest) const;
+  // Reports one output event of the tool and takes its message or item text
+  // as the last message.
+  void handle(const json::Json& event, std::string& lastMessage) const;
+
+  const std::filesystem::path& project() const { return project_; }
+  const std::string& codexPath() const { return codexPath_; }
+
+ private:
+  void emit(const AIRepairEvent& event) const;
+  std::filesystem::path kotlinFolder() const { return project_ / "app/src/main/java"; }
+
+  const std::filesystem::path project_;
+  const std::string codexPath_;
+  const Events events_;
+  const Host& host_;
+
+  std::mutex mutex_;
+  std::unique_ptr<process::Child> process_;  // set once, just before the start; kept after the run
+  bool cancelled_ = false;                   // a cancel that came before process_
+};
 
 }  // namespace tovrane

@@ -73,4 +73,8 @@ std::optional<std::string> locate(std::string_view name, std::span<const std::st
   return askLoginShell(name, host, shellTimeout);
 }
 
+std::string toolSearchPath(const Host& host) {
+  return "/opt/homebrew/bin:/usr/local/bin:/usr/bin:/bin:" + host.variable("PATH").value_or("");
+}
+
 }  // namespace tovrane::toollookup

@@ -28,4 +28,8 @@ std::optional<std::string> locate(std::string_view name, std::span<const std::st
 // True when path names a file (links followed) that this process may execute.
 bool isExecutableFile(const std::string& path);
 
+// The PATH a coding tool runs with: the usual install folders of node and its
+// helpers, then the host's own PATH (nothing when it has none).
+std::string toolSearchPath(const Host& host);
+
 }  // namespace tovrane::toollookup

@@ -54,10 +54,8 @@ TEST(ClaudeCodeRung, RunsTheToolWithItsExactCommandLine) {
     FakeTool answering = fake(R"({"type":"result","result":"```kotlin\nfun main() {}\n```","is_error":false,
         "usage":{"input_tokens":10,"cache_creation_input_tokens":2000,"cache_read_input_tokens":5000,
                  "output_tokens":800}})");
-    answering.variables = {"LANG", "HOME"};
+    answering.variables = {"LANG", "HOME", "PATH"};
     answering.readsInput = true;
-    // The tool log sees its own PATH; the body runs with the one the tool got.
-    answering.body = R"(printf '%s' "$PATH" > "${0%/*}/path")";
     const auto tool = m.tool(answering);
     const std::string user = "Repair this file:\n\"quoted\" $(not run) `neither`\n";
     const auto reply = m.client(tool).send(rung, systemBlocks, user);
@@ -71,8 +69,7 @@ TEST(ClaudeCodeRung, RunsTheToolWithItsExactCommandLine) {
                                         "json", "--system-prompt", "Compact rules\n\nSignatures"}));
     EXPECT_EQ(calls[0].input, user);
     EXPECT_EQ(calls[0].workingFolder, m.workFolder());
-    EXPECT_EQ(files::readFile(tool.program.parent_path() / "path"),
-              "/opt/homebrew/bin:/usr/local/bin:/usr/bin:/bin:" + inheritedPath.value_or(""));
+    EXPECT_EQ(calls[0].variables.at("PATH"), "/opt/homebrew/bin:/usr/local/bin:/usr/bin:/bin:" + inheritedPath.value_or(""));
     EXPECT_EQ(calls[0].variables.at("LANG"), "de_DE.UTF-8");
     EXPECT_EQ(calls[0].variables.at("HOME"), m.machine.home().string());
   }

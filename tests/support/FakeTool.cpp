@@ -30,6 +30,12 @@ InstalledTool FakeTool::install(const fs::path& path) const {
   // A record is assembled in a temporary file and appended with one write,
   // so that calls running at the same time do not mix their records.
   std::string script = "#!/bin/sh\n(\nlog=" + shellQuote(log.string()) + "\n";
+  // The chosen variables are taken before the subshell sets its own PATH and LC_ALL.
+  for (std::size_t i = 0; i < variables.size(); ++i) {
+    const std::string& name = variables[i];
+    const std::string index = std::to_string(i);
+    script += "logged_set_" + index + "=${" + name + "+set} logged_" + index + "=${" + name + "-}\n";
+  }
   script += R"sh(PATH=/usr/bin:/bin
 LC_ALL=C
 record=$(mktemp "$log.XXXXXX") || exit 1
@@ -39,8 +45,10 @@ field() { printf '%s %s [%s]\n' "$1" "${#2}" "$2"; }
   field cwd "$(pwd -P)"
   for argument in "$@"; do field arg "$argument"; done
 )sh";
-  for (const auto& name : variables) {
-    script += "  if [ \"${" + name + "+set}\" = set ]; then field 'env " + name + "' \"$" + name +
+  for (std::size_t i = 0; i < variables.size(); ++i) {
+    const std::string& name = variables[i];
+    const std::string index = std::to_string(i);
+    script += "  if [ \"$logged_set_" + index + "\" = set ]; then field 'env " + name + "' \"$logged_" + index +
               "\"; else printf 'unset %s\\n' " + name + "; fi\n";
   }
   if (readsInput) {

@@ -4,9 +4,10 @@
 // how it was called, prints canned output and exits with a chosen status.
 //
 // Each call appends one record to the log beside the script: the working
-// folder, every argument, the chosen environment variables and, when asked,
-// all of standard input. Every value is written with its byte length, so
-// empty arguments, line feeds and odd bytes survive; readToolLog parses it.
+// folder, every argument, the chosen environment variables as the caller set
+// them and, when asked, all of standard input. Every value is written with
+// its byte length, so empty arguments, line feeds and odd bytes survive;
+// readToolLog parses it.
 #include <filesystem>
 #include <map>
 #include <optional>

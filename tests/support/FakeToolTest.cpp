@@ -42,6 +42,23 @@ TEST(FakeTool, CallsRunningAtOnceKeepTheirRecordsWhole) {
   EXPECT_EQ(seen, std::vector<bool>(4, true));
 }
 
+TEST(FakeTool, LogsTheVariablesAsTheCallerSetThem) {
+  // The logging sets its own PATH and LC_ALL; the record must not show them.
+  TempDir dir;
+  FakeTool fake;
+  fake.variables = {"PATH", "LC_ALL", "EMPTY", "ABSENT"};
+  const auto tool = fake.install(dir / "tool");
+  process::Spec spec;
+  spec.program = tool.program;
+  spec.environment = {{"PATH", "/caller/bin:/usr/bin:/bin"}, {"LC_ALL", "de_DE.UTF-8"}, {"EMPTY", ""}};
+  process::run(spec);
+  const auto calls = tool.calls();
+  ASSERT_EQ(calls.size(), 1u);
+  const std::map<std::string, std::optional<std::string>> expected = {
+      {"PATH", "/caller/bin:/usr/bin:/bin"}, {"LC_ALL", "de_DE.UTF-8"}, {"EMPTY", ""}, {"ABSENT", std::nullopt}};
+  EXPECT_EQ(calls[0].variables, expected);
+}
+
 TEST(FakeTool, WithoutCallsTheLogIsEmptyAndReinstallingClearsIt) {
   TempDir dir;
   const auto tool = FakeTool{}.install(dir / "tool");
