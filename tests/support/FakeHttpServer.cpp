@@ -152,6 +152,11 @@ std::vector<RecordedRequest> FakeHttpServer::requests() const {
   return requests_;
 }
 
+bool FakeHttpServer::awaitRequests(std::size_t count) const {
+  std::unique_lock lock(mutex_);
+  return arrived_.wait_for(lock, maxDelay, [&] { return requests_.size() >= count; });
+}
+
 int FakeHttpServer::maxInFlight() const {
   std::lock_guard lock(mutex_);
   return maxInFlight_;
@@ -253,6 +258,7 @@ void FakeHttpServer::serve(int socket) {
     reply = replyFor(*request);
     maxInFlight_ = std::max(maxInFlight_, ++inFlight_);
   }
+  arrived_.notify_all();
   struct Leave {
     FakeHttpServer& server;
     ~Leave() {

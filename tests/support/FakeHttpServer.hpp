@@ -9,6 +9,7 @@
 #include "core/support/Http.hpp"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -76,6 +77,10 @@ class FakeHttpServer {
   void on(const std::string& path, FakeReply reply);
 
   std::vector<RecordedRequest> requests() const;
+  // Waits until at least count requests have arrived, at most maxDelay; false
+  // if they did not. A client that gave up on a stalled answer may return
+  // before the server has read all of its request.
+  bool awaitRequests(std::size_t count) const;
   int maxInFlight() const;
 
  private:
@@ -91,6 +96,7 @@ class FakeHttpServer {
   std::uint16_t port_ = 0;
 
   mutable std::mutex mutex_;
+  mutable std::condition_variable arrived_;
   std::deque<FakeReply> queue_;
   std::map<std::string, FakeReply> byPath_;
   std::vector<RecordedRequest> requests_;
