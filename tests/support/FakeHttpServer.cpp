@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 namespace tovrane::fakes {
 
@@ -259,12 +260,18 @@ void FakeHttpServer::serve(int socket) {
     maxInFlight_ = std::max(maxInFlight_, ++inFlight_);
   }
   arrived_.notify_all();
+  // A request is in flight until its client can have the whole answer, so the
+  // count drops before the last bytes go out: a client may send its next
+  // request at once, before this thread runs again.
   struct Leave {
     FakeHttpServer& server;
-    ~Leave() {
+    bool done = false;
+    void now() {
+      if (std::exchange(done, true)) return;
       std::lock_guard lock(server.mutex_);
       --server.inFlight_;
     }
+    ~Leave() { now(); }
   } leave{*this};
 
   if (!pause(reply.delay)) return;
@@ -286,15 +293,19 @@ void FakeHttpServer::serve(int socket) {
   }
   head += "Connection: close\r\n\r\n";
   if (reply.chunks.empty()) {
+    leave.now();
     sendAll(socket, head + reply.body);
     return;
   }
   if (!sendAll(socket, head)) return;
-  for (const FakeChunk& chunk : reply.chunks) {
+  for (std::size_t i = 0; i < reply.chunks.size(); ++i) {
+    const FakeChunk& chunk = reply.chunks[i];
     if (!pause(chunk.delay)) return;
     // A chunk of size zero would end the body early.
     if (chunk.data.empty()) continue;
     if (reply.announcedLength) {
+      // The announced length may be reached with the last chunk.
+      if (i + 1 == reply.chunks.size()) leave.now();
       if (!sendAll(socket, chunk.data)) return;
       continue;
     }
@@ -302,7 +313,10 @@ void FakeHttpServer::serve(int socket) {
     std::snprintf(size, sizeof size, "%zx\r\n", chunk.data.size());
     if (!sendAll(socket, size + chunk.data + "\r\n")) return;
   }
-  if (!reply.breakOff && !reply.announcedLength) sendAll(socket, "0\r\n\r\n");
+  if (!reply.breakOff && !reply.announcedLength) {
+    leave.now();
+    sendAll(socket, "0\r\n\r\n");
+  }
 }
 
 }  // namespace tovrane::fakes
