@@ -274,6 +274,7 @@ void FakeHttpServer::serve(int socket) {
     ~Leave() { now(); }
   } leave{*this};
 
+  if (reply.whileInFlight) reply.whileInFlight();
   if (!pause(reply.delay)) return;
   switch (reply.mode) {
     case FakeReply::Mode::closeWithoutAnswer:

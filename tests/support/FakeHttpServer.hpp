@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -46,6 +47,10 @@ struct FakeReply {
   // body, each after its delay. A length above their total is never reached.
   std::optional<std::size_t> announcedLength;
   std::chrono::milliseconds delay{0};  // waited before the status line
+  // Called on the serving thread once the request is recorded, before the
+  // delay: a test acts there while the request is certainly in flight. It
+  // must return, or the server's destructor waits for it.
+  std::function<void()> whileInFlight;
 };
 
 struct RecordedRequest {
