@@ -12,8 +12,10 @@
 
 #include <algorithm>
 #include <clocale>
+#include <condition_variable>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 
 namespace tovrane {
 namespace {
@@ -409,14 +411,39 @@ TEST(RepairRun, CancelDuringARoundLetsTheBuildDecide) {
 
 // ---- The window of parallel repairs
 
+// Holds each request until `size` have arrived in its round, so the window
+// fills however slowly a loaded machine sends them. The wait is bounded: a
+// smaller window shows in the count instead of hanging the test.
+class Meeting {
+ public:
+  explicit Meeting(int size) : size_(size) {}
+  void arrive() {
+    std::unique_lock lock(mutex_);
+    const int roundEnd = (arrived_ / size_ + 1) * size_;
+    ++arrived_;
+    changed_.notify_all();
+    changed_.wait_for(lock, 10s, [&] { return arrived_ >= roundEnd; });
+  }
+
+ private:
+  const int size_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int arrived_ = 0;
+};
+
 TEST(RepairRun, RepairsAtMostTheWindowAtOnce) {
   for (const int window : {4, 0}) {
     SCOPED_TRACE(window);
     RepairProject project(manyFiles(10));
+    Meeting meeting(4);
     World w;
-    FakeReply held = goodAnswer();
-    held.delay = 200ms;
-    w.answer(held);
+    // The first file goes alone, the next eight in two full windows, the last alone.
+    FakeReply met = goodAnswer();
+    met.whileInFlight = [&meeting] { meeting.arrive(); };
+    w.server.enqueue(goodAnswer());
+    for (int i = 0; i < 8; ++i) w.server.enqueue(met);
+    w.server.enqueue(goodAnswer());
     w.options.parallelRequests = window;
     const AIRepairResult result = w.make(project.project).run();
     // With no window only the first file, which always goes alone, is repaired.
@@ -437,8 +464,14 @@ TEST(RepairRun, ClaudeCodeToolRunsAtMostThreeAtOnce) {
                                          {"result", fenced(repairedKotlin())},
                                          {"is_error", false},
                                          {"usage", {{"input_tokens", 10}, {"output_tokens", 20}}}});
+  // Each run waits (two seconds at most) until three run at once, so a slow
+  // start on a loaded machine cannot keep the window from filling.
   claude.body = "state=" + shellQuote(state.string()) + R"sh(
 : > "$state/running.$$"
+for wait in $(seq 20); do
+  [ "$(ls "$state" | grep -c '^running')" -ge 3 ] && break
+  sleep 0.1
+done
 ls "$state" | grep -c '^running' >> "$state/seen"
 sleep 0.2
 rm -f "$state/running.$$")sh";
@@ -459,10 +492,26 @@ rm -f "$state/running.$$")sh";
 
 TEST(RepairRun, SlowRequestHoldsBackOnlyItsOwnSlot) {
   RepairProject project(manyFiles(10));
+  std::mutex mutex;
+  std::condition_variable changed;
+  int others = 0;
   World w;
+  w.log.hook = [&](const AIRepairEvent& event) {
+    if (!is<FileFinished>(event)) return;
+    std::lock_guard lock(mutex);
+    ++others;
+    changed.notify_all();
+  };
   for (int i = 0; i < 10; ++i) {
     FakeReply reply = goodAnswer();
-    if (i == 1) reply.delay = 1000ms;  // the batch's first request
+    // The batch's first request is answered once the other nine files have
+    // finished, or after ten seconds when they cannot.
+    if (i == 1) {
+      reply.whileInFlight = [&] {
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, 10s, [&] { return others == 9; });
+      };
+    }
     w.server.enqueue(reply);
   }
   const AIRepairResult result = w.make(project.project).run();
