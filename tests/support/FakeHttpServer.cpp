@@ -184,7 +184,8 @@ void FakeHttpServer::acceptLoop() {
 bool FakeHttpServer::pause(std::chrono::milliseconds delay) const {
   const auto until = std::chrono::steady_clock::now() + std::clamp(delay, 0ms, maxDelay);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    // Rounded up: a pause never ends before its delay.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
     if (left <= 0ms) return true;
     pollfd wake{wakeRead_, POLLIN, 0};
     const int ready = ::poll(&wake, 1, static_cast<int>(left.count()));

@@ -342,12 +342,13 @@ TEST(HttpStream, SteadyStreamLongerThanTheTimeOutDoesNotTimeOut) {
   server.enqueue(chunked(chunks));
   int lines = 0;
   const auto start = Clock::now();
-  stream(get(server.url("/"), 1500ms), [&](const Head&, std::string_view) {
+  const auto timeout = 1500ms;
+  stream(get(server.url("/"), timeout), [&](const Head&, std::string_view) {
     ++lines;
     return Flow::proceed;
   });
   EXPECT_EQ(lines, 8);
-  EXPECT_GE(millisecondsSince(start), 2000);
+  EXPECT_GT(millisecondsSince(start), timeout.count());
 }
 
 TEST(HttpStreamBytes, HandsOverTheBodyUnchangedAsItArrives) {
