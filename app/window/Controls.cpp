@@ -24,21 +24,30 @@ QFont monospacedFont(TextStyle style) {
 
 QLabel* symbolLabel(const QString& symbol, int size, const QColor& tint, QWidget* parent) {
   auto* label = new QLabel(parent);
-  label->setPixmap(iconPixmap(symbol, size, tint, parent->devicePixelRatioF()));
+  label->setPixmap(iconPixmap(symbol, size, tint, label->devicePixelRatioF()));
   return label;
 }
 
 QPushButton* prominentButton(const QString& text, const QString& objectName, QWidget* parent) {
+  return prominentButton(text, objectName, Brand::ink(), parent);
+}
+
+QPushButton* prominentButton(const QString& text, const QString& objectName, const QColor& tint, QWidget* parent) {
   QPushButton* button = namedButton(text, objectName, parent);
-  const QColor ink = Brand::ink();
-  // A ring in the Android green marks keyboard focus on the dark fill.
+  // Pressing lightens a dark fill further and darkens a bright one.
+  const bool dark = tint.lightnessF() < 0.3;
+  const QColor hover = dark ? tint.lighter(160) : tint.lighter(115);
+  const QColor pressed = dark ? tint.lighter(220) : tint.darker(120);
+  // A ring in the Android green marks keyboard focus on the fill.
   button->setStyleSheet(
       QStringLiteral("QPushButton { color: white; background: %1; border: 2px solid %1; border-radius: 8px;"
-                     " padding: 0 18px; min-height: 32px; font-size: %5px; }"
+                     " padding: 0 18px; min-height: 32px; font-size: %6px; }"
                      "QPushButton:hover { background: %2; border-color: %2; }"
                      "QPushButton:pressed { background: %3; border-color: %3; }"
-                     "QPushButton:focus { border-color: %4; }")
-          .arg(ink.name(), ink.lighter(160).name(), ink.lighter(220).name(), Brand::droid().name())
+                     "QPushButton:focus { border-color: %4; }"
+                     "QPushButton:disabled { background: %5; border-color: transparent; }")
+          .arg(tint.name(), hover.name(), pressed.name(), Brand::droid().name(),
+               withAlpha(tint, 0.35).name(QColor::HexArgb))
           .arg(app::font(TextStyle::body).pixelSize() + 1));
   return button;
 }
@@ -50,9 +59,10 @@ QString borderedStyle(const QColor& text) {
                         " padding: 0 12px; min-height: 24px; }"
                         "QPushButton:hover { background: %3; }"
                         "QPushButton:pressed { background: %4; }"
-                        "QPushButton:focus { border: 2px solid %5; }")
+                        "QPushButton:focus { border: 2px solid %5; }"
+                        "QPushButton:disabled { color: %6; }")
       .arg(text.name(), withAlpha(Brand::ink(), 0.18).name(QColor::HexArgb), Brand::paper().name(),
-           Brand::paper().darker(106).name(), Brand::droidDeep().name());
+           Brand::paper().darker(106).name(), Brand::droidDeep().name(), tertiaryText().name(QColor::HexArgb));
 }
 }  // namespace
 

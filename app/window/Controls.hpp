@@ -23,6 +23,10 @@ QLabel* symbolLabel(const QString& symbol, int size, const QColor& tint, QWidget
 // The main action of a view: white text on ink, rounded, large
 // ("Ordner auswählen …", "Nochmal versuchen", "Erstes Projekt umwandeln").
 QPushButton* prominentButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
+// The same filled with another tint ("In Android Studio öffnen" in the dark
+// Android green, "Mit KI reparieren" in the Swift colour); paler while disabled.
+QPushButton* prominentButton(const QString& text, const QString& objectName, const QColor& tint,
+                             QWidget* parent = nullptr);
 // An ordinary button: white with a faint border.
 QPushButton* borderedButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
 // A bordered button whose text is in the Swift colour: it removes something.

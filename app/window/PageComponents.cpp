@@ -4,6 +4,7 @@
 #include "app/state/Clock.hpp"
 #include "app/state/ProjectRecord.hpp"
 #include "app/window/Formats.hpp"
+#include "app/window/Labels.hpp"
 #include "app/window/Look.hpp"
 #include "core/support/Text.hpp"
 
@@ -25,12 +26,6 @@ constexpr double panelRadius = 18;
 
 // Symbols stand as tall as a line of the text style they go with.
 int symbolSize(TextStyle style) { return QFontMetrics(app::font(style)).height(); }
-
-QLabel* symbolLabel(const QString& symbol, TextStyle style, const QColor& tint, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setPixmap(iconPixmap(symbol, symbolSize(style), tint, parent->devicePixelRatioF()));
-  return label;
-}
 
 // The project row: items 12 apart, the initial square, the coverage slot.
 constexpr int rowSpacing = 12;
@@ -88,6 +83,8 @@ StatTile::StatTile(const QString& value, const QString& label, const QString& ic
   // A narrow tile wraps a long label rather than cutting it.
   what->setWordWrap(true);
   column()->addWidget(what);
+  // In a row of taller tiles the content stays at the top, level with its neighbours'.
+  column()->addStretch(1);
 }
 
 QString StatTile::value() const { return value_->text(); }

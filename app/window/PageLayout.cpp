@@ -33,8 +33,9 @@ ScrollingPage::ScrollingPage(int spacing, QWidget* parent) : QScrollArea(parent)
   column_ = new QVBoxLayout(content);
   column_->setContentsMargins(pageMargin, pageMargin, pageMargin, pageMargin);
   column_->setSpacing(spacing);
-  // The blocks stay at the top of a page that is taller than they are.
-  column_->addStretch();
+  // The blocks stay at the top of a page that is taller than they are: the
+  // room left over goes to this stretch alone, not to a growing block.
+  column_->addStretch(1);
   setWidget(content);
 }
 
@@ -87,7 +88,16 @@ QSize AdaptiveGridLayout::sizeHint() const {
   return {width, heightForWidth(width)};
 }
 
-QSize AdaptiveGridLayout::minimumSize() const { return {minimumColumnWidth_, heightForWidth(minimumColumnWidth_)}; }
+// The height follows the width; the least height is the tallest item's,
+// not that of every item in one column, which a box layout would take as
+// the grid's height at any width.
+QSize AdaptiveGridLayout::minimumSize() const {
+  int height = 0;
+  for (const QLayoutItem* item : items_) {
+    height = std::max(height, item->minimumSize().height());
+  }
+  return {minimumColumnWidth_, height};
+}
 
 int AdaptiveGridLayout::heightForWidth(int width) const { return arrange(QRect(0, 0, width, 0), false); }
 

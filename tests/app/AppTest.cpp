@@ -1,6 +1,10 @@
 #include "tests/app/AppTest.hpp"
 
+#include "app/window/LineLimitedLabel.hpp"
+
 #include <QDir>
+#include <QLabel>
+#include <QLayout>
 #include <QPixmap>
 #include <QWidget>
 #include <QtTest>
@@ -12,6 +16,31 @@ void capture(QWidget* widget, const QString& name) {
   QDir().mkpath(folder);
   const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
   QVERIFY2(widget->grab().save(path), qPrintable(QStringLiteral("could not save ") + path));
+}
+
+bool shownIn(const QWidget& root, const char* name) {
+  const QWidget* widget = root.findChild<QWidget*>(QString::fromUtf8(name));
+  return widget != nullptr && widget->isVisibleTo(&root);
+}
+
+QString labelText(const QWidget& root, const char* name) {
+  const auto* label = root.findChild<QLabel*>(QString::fromUtf8(name));
+  if (label == nullptr) {
+    return QStringLiteral("(none)");
+  }
+  if (const auto* cut = dynamic_cast<const LineLimitedLabel*>(label)) {
+    return cut->fullText();
+  }
+  return label->text();
+}
+
+void showAtWidth(QWidget& widget, int width) {
+  widget.show();
+  // Wrapped and cut texts settle their height after a resize or two.
+  for (int round = 0; round < 3; ++round) {
+    widget.resize(width, widget.layout()->totalHeightForWidth(width));
+    QCoreApplication::processEvents();
+  }
 }
 
 namespace {
@@ -42,7 +71,9 @@ QStringList focusChain(QWidget* root) {
 QStringList unnamedInteractiveWidgets(QWidget* root) {
   QStringList unnamed;
   for (QWidget* widget : root->findChildren<QWidget*>()) {
-    if (takesTabFocus(widget) && (widget->objectName().isEmpty() || widget->accessibleName().isEmpty())) {
+    // A picker's pop-up list is a window of its own, outside the Tab order.
+    if (takesTabFocus(widget) && widget->window() == root->window() &&
+        (widget->objectName().isEmpty() || widget->accessibleName().isEmpty())) {
       unnamed.append(QString::fromUtf8(widget->metaObject()->className()) + QLatin1Char(' ') + widget->objectName());
     }
   }

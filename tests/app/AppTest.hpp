@@ -22,6 +22,14 @@ int registerTest(const char* name, TestFactory factory);
 // never compared pixel by pixel.
 void capture(QWidget* widget, const QString& name);
 
+// Whether root holds a widget of that objectName that is on screen whenever root is.
+bool shownIn(const QWidget& root, const char* name);
+// The text of root's label of that objectName, whole even where the label
+// cuts it; "(none)" when there is no such label.
+QString labelText(const QWidget& root, const char* name);
+// Shows widget width wide and as tall as its content asks at that width.
+void showAtWidth(QWidget& widget, int width);
+
 // The objectNames of the widgets that Tab visits from root's first focusable
 // widget, in order, once round. Each must also have an accessible name:
 // unnamedInteractiveWidgets() lists those that lack either.
