@@ -161,10 +161,10 @@ AIRepairOptions FakeEngine::makeRepairOptions(const std::map<AIProvider, std::st
   return AIRepairOptions(keys, preferred, std::move(localModel));
 }
 
-std::vector<ModelTier> FakeEngine::ladder(const AIRepairOptions&) {
+std::vector<ModelTier> FakeEngine::ladder(const AIRepairOptions& options) {
   record("ladder");
   const std::lock_guard lock(mutex_);
-  return ladderTiers;
+  return coreLadder ? options.ladder() : ladderTiers;
 }
 
 std::string FakeEngine::fixesServiceURL() {

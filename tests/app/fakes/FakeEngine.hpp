@@ -131,6 +131,8 @@ class FakeEngine final : public Engine {
   std::deque<DeviceRunScript> deviceRuns;
   std::deque<PullScript> pulls;
   std::vector<ModelTier> ladderTiers;
+  // When set, ladder() answers with core's own ladder of the options instead of ladderTiers.
+  bool coreLadder = false;
   std::string fixesURL;
   std::vector<RecommendedLocalModel> recommended;
   std::vector<TestDevice> android;
