@@ -5,6 +5,7 @@
 #include "app/window/ConvertView.hpp"
 #include "app/window/Look.hpp"
 #include "app/window/OverviewView.hpp"
+#include "app/window/ProjectDetailView.hpp"
 #include "app/window/ProjectsView.hpp"
 #include "app/window/SettingsPage.hpp"
 
@@ -12,13 +13,6 @@
 #include <QVBoxLayout>
 
 namespace tovrane::app {
-
-namespace {
-// Until a page is built, its place says so.
-QWidget* comingPage(const QString& symbol, const QString& title) {
-  return new PagePlaceholder(symbol, title, QStringLiteral("Diese Seite folgt."));
-}
-}  // namespace
 
 QWidget* makeOverviewPage(const PageContext& context) {
   const AppServices& services = context.services;
@@ -36,8 +30,8 @@ QWidget* makeProjectsPage(const PageContext& context) {
   return new ProjectsView(services.store, context.navigation, services.platform, services.clock);
 }
 
-QWidget* makeProjectPage(const PageContext&, const ProjectRecord&) {
-  return comingPage(QStringLiteral("app.dashed"), QStringLiteral("Projekt"));
+QWidget* makeProjectPage(const PageContext& context, const ProjectRecord& record) {
+  return new ProjectDetailView(context.services, context.navigation, record);
 }
 
 QWidget* makeSettingsPage(const PageContext& context) {
