@@ -67,8 +67,11 @@ QString LineLimitedLabel::cut(int width) const {
   if (lines.size() == maxLines_) {
     shown.append(lineText(lines.last()));
   } else if (lines.size() > maxLines_) {
+    // The last line shown says that more follows: the rest of its own
+    // paragraph cut to the width, or " …" where a later paragraph is left out.
     QString rest = text.mid(lines[maxLines_ - 1].textStart());
-    rest.replace(QChar::LineSeparator, QLatin1Char(' '));
+    const qsizetype paragraphEnd = rest.indexOf(QChar::LineSeparator);
+    if (paragraphEnd >= 0) rest = rest.left(paragraphEnd) + QStringLiteral(" …");
     shown.append(QFontMetrics(font()).elidedText(rest, Qt::ElideRight, width));
   }
   return shown.join(QLatin1Char('\n'));

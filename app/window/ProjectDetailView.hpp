@@ -15,6 +15,7 @@
 #include "app/state/ProjectRecord.hpp"
 #include "app/window/PageLayout.hpp"
 
+#include <QPointer>
 #include <QStringList>
 
 #include <optional>
@@ -89,7 +90,8 @@ class ProjectDetailView : public ScrollingPage {
   std::optional<std::pair<std::optional<ProjectRecord::AIRecord>, int>> lastRepairDrawn_;
   AIRepairCard* repairCard_ = nullptr;
   DeviceTestCard* deviceCard_ = nullptr;
-  QObject* watchedWindow_ = nullptr;
+  // The window whose activation redraws the page; it may go before the page.
+  QPointer<QObject> watchedWindow_;
 };
 
 }  // namespace tovrane::app

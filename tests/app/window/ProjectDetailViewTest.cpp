@@ -232,9 +232,17 @@ class ProjectDetailViewTest : public QObject {
     QCOMPARE(unnamedInteractiveWidgets(page.view.get()), QStringList{});
   }
 
-  // The folder deleted while the page is shown: at the next redraw (here the
-  // window's activation) the notice shows, the actions are off and the cards go.
+  // The folder deleted while the page is shown: at the next redraw (a store
+  // change, the window's activation, the page shown again) the notice shows,
+  // the actions are off and the cards go.
+  void outputDeletedWhileShown_data() {
+    QTest::addColumn<QString>("redraw");
+    QTest::newRow("store change") << "store";
+    QTest::newRow("window activation") << "activation";
+    QTest::newRow("shown again") << "show";
+  }
   void outputDeletedWhileShown() {
+    QFETCH(QString, redraw);
     AppFixture fixture;
     const ProjectRecord record = wetter(std::nullopt);
     DetailPage page(fixture, record);
@@ -242,8 +250,17 @@ class ProjectDetailViewTest : public QObject {
     QVERIFY(page.view->repairCard() != nullptr);
     QDir(record.outputPath).removeRecursively();
     QVERIFY(!page.shown("missingOutput"));
-    QEvent activate(QEvent::WindowActivate);
-    QCoreApplication::sendEvent(page.view->window(), &activate);
+    if (redraw == "store") {
+      // Another project joins the history.
+      fixture.services().store.setProjects(
+          {record, historyRecord(QStringLiteral("Notizen"), temporaryHome() + QStringLiteral("/Notizen-Android"))});
+    } else if (redraw == "activation") {
+      QEvent activate(QEvent::WindowActivate);
+      QCoreApplication::sendEvent(page.view->window(), &activate);
+    } else {
+      page.view->hide();
+      page.view->show();
+    }
     QVERIFY(page.shown("missingOutput"));
     QVERIFY(!page.button("reportButton")->isEnabled());
     QCOMPARE(page.view->repairCard(), nullptr);
@@ -288,8 +305,15 @@ class ProjectDetailViewTest : public QObject {
     QVERIFY(!page.shown("aiRepairCard"));
   }
 
-  // The page (and its window) gone while the repair runs: the outcome is still stored.
+  // The page (and its window) gone while the repair runs: the outcome is
+  // still stored; a record removed meanwhile gets nothing and stays removed.
+  void repairOutlivesThePage_data() {
+    QTest::addColumn<bool>("recordRemoved");
+    QTest::newRow("record kept") << false;
+    QTest::newRow("record removed") << true;
+  }
   void repairOutlivesThePage() {
+    QFETCH(bool, recordRemoved);
     AppFixture fixture;
     Holds holds;
     const std::shared_ptr<Hold> hold = holds.make();
@@ -302,12 +326,20 @@ class ProjectDetailViewTest : public QObject {
     const ProjectRecord record = wetter(std::nullopt);
     auto page = std::make_unique<DetailPage>(fixture, record);
     page->view->show();
-    fixture.services().jobs.repair(record.outputPath.toStdString(), record.name).setBackend(Backend::api);
+    AIRepairModel& model = fixture.services().jobs.repair(record.outputPath.toStdString(), record.name);
+    model.setBackend(Backend::api);
     page->content().findChild<QPushButton*>("startRepairButton")->click();
     QTRY_VERIFY(hold->reached());
     page.reset();
+    if (recordRemoved) {
+      fixture.services().store.remove(record.id);
+    }
     hold->release();
-    QTRY_VERIFY(fixture.services().store.project(record.id)->ai.has_value());
+    QTRY_VERIFY(std::holds_alternative<repair_phase::Done>(model.phase()));
+    if (recordRemoved) {
+      QVERIFY(fixture.services().store.projects().empty());
+      return;
+    }
     const AI stored = *fixture.services().store.project(record.id)->ai;
     QCOMPARE(stored.remaining, 1);
     QCOMPARE(stored.fixed, 3);
