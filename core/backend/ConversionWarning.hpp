@@ -1,6 +1,8 @@
 #pragma once
 // One problem met while translating, as the conversion result, the warnings
 // file, the report and the project history carry it.
+#include <cstddef>
+#include <functional>
 #include <string>
 
 #include "core/support/Json.hpp"
@@ -23,3 +25,10 @@ json::OrderedJson toJson(const ConversionWarning& warning);
 ConversionWarning readConversionWarning(const json::Reader& reader);
 
 }  // namespace tovrane
+
+// Over the same three fields as equality, so equal warnings hash alike: the
+// history and the warnings list keep warnings in hashed sets.
+template <>
+struct std::hash<tovrane::ConversionWarning> {
+  std::size_t operator()(const tovrane::ConversionWarning& warning) const noexcept;
+};

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unordered_set>
+
 namespace tovrane {
 namespace {
 
@@ -19,6 +21,27 @@ TEST(ConversionWarning, JsonHasExactlyItsThreeKeys) {
     const json::Json value = json::Json::parse(text);
     EXPECT_THROW(readConversionWarning(json::Reader(value)), json::ReadError) << text;
   }
+}
+
+TEST(ConversionWarning, HashesOverAllThreeFieldsLikeEquality) {
+  const ConversionWarning warning{.file = "A.swift", .message = "Unbekannter Bezeichner 'x'", .source = "x"};
+  const std::hash<ConversionWarning> hash;
+  EXPECT_EQ(hash(warning), hash(ConversionWarning(warning)));
+  // Text moved from one field to the next, or one field changed, is another warning.
+  const ConversionWarning others[] = {
+      {.file = "A.swiftU", .message = "nbekannter Bezeichner 'x'", .source = "x"},
+      {.file = "B.swift", .message = warning.message, .source = warning.source},
+      {.file = warning.file, .message = "Unbekannter Bezeichner 'y'", .source = warning.source},
+      {.file = warning.file, .message = warning.message, .source = "y"},
+      {.file = warning.source, .message = warning.message, .source = warning.file},
+  };
+  std::unordered_set<ConversionWarning> set{warning, warning};
+  for (const ConversionWarning& other : others) {
+    EXPECT_NE(hash(other), hash(warning)) << other.file << " " << other.message << " " << other.source;
+    set.insert(other);
+  }
+  EXPECT_EQ(set.size(), std::size(others) + 1);
+  EXPECT_TRUE(set.contains(warning));
 }
 
 }  // namespace
