@@ -230,6 +230,16 @@ std::string lowercased(std::string_view text) {
 
 }  // namespace project
 
+std::string ProjectScanner::moduleIdentifier(std::string_view name) {
+  std::string identifier;
+  for (const std::string_view character : text::graphemes(name)) {
+    const bool kept = character == "_" || text::isLetter(character) || text::isNumber(character);
+    identifier += kept ? character : "_";
+  }
+  if (!identifier.empty() && text::isNumber(text::graphemes(identifier).front())) identifier.insert(0, "_");
+  return identifier;
+}
+
 std::optional<std::string> ProjectScanner::firstMatch(std::string_view text, std::string_view key) {
   const std::string needle = std::string(key) + " = ";
   const auto start = text.find(needle);
@@ -366,9 +376,11 @@ ProjectScan ProjectScanner::scan(const fs::path& root) const {
   result.swiftFiles = withoutSecondNames(std::move(result.swiftFiles));
 
   std::optional<std::string> bundleIdentifier;
+  result.moduleName = moduleIdentifier(result.appName);
   if (projectFile) {
     const std::string projectName = projectFile->parent_path().filename().string();
     result.appName = projectName.substr(0, projectName.size() - std::string_view(".xcodeproj").size());
+    result.moduleName = moduleIdentifier(result.appName);
     std::optional<std::string> content;
     try {
       content = files::readRegularFile(*projectFile, maxProjectFileBytes);
@@ -376,6 +388,8 @@ ProjectScan ProjectScanner::scan(const fs::path& root) const {
     }
     if (content && text::isValidUtf8(*content)) {
       bundleIdentifier = firstMatch(*content, "PRODUCT_BUNDLE_IDENTIFIER");
+      const auto moduleName = firstMatch(*content, "PRODUCT_MODULE_NAME");
+      if (moduleName && moduleName->find('$') == std::string::npos) result.moduleName = moduleIdentifier(*moduleName);
       const auto displayName = firstMatch(*content, "INFOPLIST_KEY_CFBundleDisplayName");
       if (displayName && displayName->find('$') == std::string::npos) result.appName = *displayName;
     }

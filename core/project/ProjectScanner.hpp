@@ -38,6 +38,11 @@ struct ProjectScan {
   std::vector<std::filesystem::path> swiftFiles;  // sorted by path
   std::string appName;
   std::string packageName;
+  // The Swift module the sources form, as the code names it («Notes.Item»):
+  // the build setting PRODUCT_MODULE_NAME when it is written out, else the
+  // Xcode project's name (the folder's without one) with every character a
+  // module name cannot hold replaced by "_", as Xcode derives it.
+  std::string moduleName;
   std::vector<ScannedColor> colors;   // in the order found
   std::vector<ScannedImage> images;   // in the order found
   std::optional<std::filesystem::path> appIcon;
@@ -65,6 +70,9 @@ class ProjectScanner {
   // The first value of a build setting in a project.pbxproj text, without
   // surrounding quotes and blanks; nullopt when the key or its ";" is missing.
   static std::optional<std::string> firstMatch(std::string_view text, std::string_view key);
+  // A name as Xcode makes a module name of it: letters, digits and "_" stay,
+  // anything else becomes "_", and a leading digit gets a "_" before it.
+  static std::string moduleIdentifier(std::string_view name);
   // A valid Android package name from the bundle identifier, falling back to
   // "com.tovrane." + appName.
   static std::string packageName(const std::optional<std::string>& bundleIdentifier,

@@ -90,6 +90,19 @@ TEST(ProjectScanner, SwiftFilesAreSortedByTheirWholePathText) {
             under(temp / "P", {"Kit-2/C.swift", "Kit.Core/A.swift", "Kit/B.swift", "kit/D.swift", "Ä/E.swift"}));
 }
 
+TEST(ProjectScanner, TheModuleNameIsTheProjectsNameAsXcodeDerivesIt) {
+  TempDir temp;
+  temp.put("P/My App 2.xcodeproj/project.pbxproj", "INFOPLIST_KEY_CFBundleDisplayName = Mein Planer;\n");
+  EXPECT_EQ(ProjectScanner().scan(temp / "P").moduleName, "My_App_2");
+  temp.put("Q/Tool.xcodeproj/project.pbxproj", "PRODUCT_MODULE_NAME = ToolKit;\n");
+  EXPECT_EQ(ProjectScanner().scan(temp / "Q").moduleName, "ToolKit");
+  // A build setting reference is no name; the project's own counts then.
+  temp.put("R/Café-Bar.xcodeproj/project.pbxproj", "PRODUCT_MODULE_NAME = $(PRODUCT_NAME:c99extidentifier);\n");
+  EXPECT_EQ(ProjectScanner().scan(temp / "R").moduleName, "Café_Bar");
+  temp.put("3D Viewer/Sources/A.swift", "");
+  EXPECT_EQ(ProjectScanner().scan(temp / "3D Viewer").moduleName, "_3D_Viewer");
+}
+
 TEST(ProjectScanner, EmptyDisplayNameIsTakenAsIs) {
   TempDir temp;
   temp.put("P/Tool.xcodeproj/project.pbxproj",
