@@ -416,8 +416,17 @@ struct IRPattern {
     std::vector<std::optional<std::string>> bindings;
   };
   struct wildcard {};
+  // `let name` alone: matches every value and binds it.
+  struct binding {
+    std::string name;
+  };
+  // A pattern of a switch case with its `where` condition.
+  struct guarded {
+    Box<IRPattern> pattern;
+    Box<IRExpr> condition;
+  };
 
-  TOVRANE_IR_UNION_BODY(IRPattern, expr, enumCase, wildcard)
+  TOVRANE_IR_UNION_BODY(IRPattern, expr, enumCase, wildcard, binding, guarded)
 };
 
 // One case of a switch; empty patterns mean `default`.

@@ -151,6 +151,9 @@ TOVRANE_IR_KEYS(IRPattern::expr, unionCase("expr", Field{"_0", &IRPattern::expr:
 TOVRANE_IR_KEYS(IRPattern::enumCase, unionCase("enumCase", Field{"_0", &IRPattern::enumCase::name},
                                                Field{"bindings", &IRPattern::enumCase::bindings}));
 TOVRANE_IR_KEYS(IRPattern::wildcard, unionCase("wildcard"));
+TOVRANE_IR_KEYS(IRPattern::binding, unionCase("binding", Field{"_0", &IRPattern::binding::name}));
+TOVRANE_IR_KEYS(IRPattern::guarded, unionCase("guarded", Field{"_0", &IRPattern::guarded::pattern},
+                                              Field{"where", &IRPattern::guarded::condition}));
 
 // IRExpr
 TOVRANE_IR_KEYS(IRExpr::ident, unionCase("ident", Field{"_0", &IRExpr::ident::name}));

@@ -238,6 +238,11 @@ std::vector<Golden> goldenCases() {
              R"({"switchStmt":{"_0":)" + X + R"(,"_1":[{"patterns":[{"expr":{"_0":)" + ONE +
                  R"(}},{"enumCase":{"_0":"done","bindings":[]}}],"body":[{"expr":{"_0":)" + X +
                  R"(}}]},{"patterns":[{"wildcard":{}}],"body":[]},{"patterns":[],"body":[{"breakStmt":{}}]}]}})"),
+      golden("switch with a binding and a where condition",
+             IRStmt(IRStmt::switchStmt{
+                 ident("x"), {IRSwitchCase{{IRPattern::guarded{IRPattern::binding{"n"}, ident("x")}}, {}}}}),
+             R"({"switchStmt":{"_0":)" + X + R"(,"_1":[{"patterns":[{"guarded":{"_0":{"binding":{"_0":"n"}},"where":)" +
+                 X + R"(}}],"body":[]}]}})"),
       golden("do without catch", IRStmt(IRStmt::doCatch{{}, std::nullopt}), R"({"doCatch":{"body":[]}})"),
       golden("do catch", IRStmt(IRStmt::doCatch{{}, std::vector<IRStmt>{}}), R"({"doCatch":{"body":[],"catchBody":[]}})"),
       golden("throwStmt", IRStmt(IRStmt::throwStmt{ident("x")}), R"({"throwStmt":{"_0":)" + X + "}}"),
