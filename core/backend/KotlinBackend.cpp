@@ -97,16 +97,21 @@ void Writer::line(std::string_view text) {
 
 void EmitScope::declare(std::string name) {
   localTypes.back().erase(name);
+  unsetLocals.back().erase(name);
   names.back().insert(std::move(name));
 }
 
-void EmitScope::declare(std::string name, const IRType& type) {
-  if (type.is<IRType::inferred>()) {
-    declare(std::move(name));
-    return;
+void EmitScope::declare(std::string name, const IRType& type, bool hasValue) {
+  declare(name);
+  if (!hasValue) unsetLocals.back().insert(name);
+  if (!type.is<IRType::inferred>()) localTypes.back().insert_or_assign(std::move(name), type);
+}
+
+bool EmitScope::isUnsetLocal(std::string_view name) const {
+  for (std::size_t i = names.size(); i-- > 0;) {
+    if (names[i].contains(name)) return unsetLocals[i].contains(name);
   }
-  localTypes.back().insert_or_assign(name, type);
-  names.back().insert(std::move(name));
+  return false;
 }
 
 std::optional<const IRType*> EmitScope::localType(std::string_view name) const {
@@ -121,12 +126,14 @@ std::optional<const IRType*> EmitScope::localType(std::string_view name) const {
 void EmitScope::push() {
   names.emplace_back();
   localTypes.emplace_back();
+  unsetLocals.emplace_back();
 }
 
 void EmitScope::pop() {
   if (names.size() > 1) {
     names.pop_back();
     localTypes.pop_back();
+    unsetLocals.pop_back();
   }
 }
 
@@ -160,45 +167,95 @@ std::string KotlinEmitter::todo(std::string_view source, std::string_view messag
 
 namespace {
 
-// The plain type name that Owner.Member stands for when Owner is a module type:
-// its own alias of that name, or for "ID" the type of its `id` property (the
-// identifier type of Identifiable). Kotlin has no member type aliases, so
-// Trip.ID has to be written as what it names. Only a simple name counts, which
-// also keeps aliases from resolving into each other endlessly.
-std::optional<std::string> memberTypeName(const ModuleSymbols& symbols, std::string_view owner,
-                                          std::string_view member) {
-  const auto type = symbols.types.find(owner);
-  if (type == symbols.types.end()) return std::nullopt;
-  const IRType* named = nullptr;
-  if (const auto alias = type->second.typealiases.find(std::string(member));
-      alias != type->second.typealiases.end()) {
-    named = &alias->second;
-  } else if (member == "ID") {
-    for (const IRProperty& property : type->second.properties) {
-      if (property.name == "id" && !property.isStatic) named = &property.type;
-    }
-  }
-  const auto* simple = named ? named->as<IRType::named>() : nullptr;
-  if (!simple || !simple->args.empty() || simple->name.find('.') != std::string::npos || simple->name == "Self") {
-    return std::nullopt;
-  }
-  return simple->name;
+// Aliases that name aliases are followed this far; an alias that names
+// itself («typealias ID = Node.ID») stops there.
+constexpr int maxAliasDepth = 8;
+
+std::string_view parentPath(std::string_view path) {
+  const std::size_t dot = path.rfind('.');
+  return dot == std::string_view::npos ? std::string_view() : path.substr(0, dot);
 }
 
 }  // namespace
 
-std::string KotlinEmitter::typeName(std::string_view name) const {
-  // Inside a type, Swift's Self is that type; Kotlin has no such name.
-  if (name == "Self" && scope.typeName) return *scope.typeName;
-  std::optional<std::string> resolved;
-  if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) {
-    // A nested module type is declared at file level under its simple name.
-    const std::string_view last = name.substr(dot + 1);
-    if (symbols.types.contains(last) || symbols.enums.contains(last) || symbols.protocols.contains(last)) {
-      name = last;
-    } else if ((resolved = memberTypeName(symbols, typeName(name.substr(0, dot)), last))) {
-      name = *resolved;
+std::optional<std::string> KotlinEmitter::typePath(std::string_view name) const {
+  if (name == "Self" && scope.typeName && symbols.isTypePath(*scope.typeName)) return scope.typeName;
+  return symbols.typePath(name, scope.typeName ? std::string_view(*scope.typeName) : std::string_view());
+}
+
+std::optional<std::string> KotlinEmitter::moduleTypeOf(const IRType& type) const {
+  const auto* named = type.as<IRType::named>();
+  return named ? typePath(named->name) : std::nullopt;
+}
+
+IRType KotlinEmitter::qualified(const IRType& type, std::string_view context) const {
+  if (const auto* named = type.as<IRType::named>()) {
+    IRType::named result{named->name, {}};
+    if (named->name == "Self" && symbols.isTypePath(context)) {
+      result.name = context;
+    } else if (std::optional<std::string> path = symbols.typePath(named->name, context)) {
+      result.name = std::move(*path);
     }
+    for (const IRType& arg : named->args) result.args.push_back(qualified(arg, context));
+    return result;
+  }
+  if (const auto* optional = type.as<IRType::optional>()) {
+    return IRType::optional{qualified(*optional->wrapped, context)};
+  }
+  if (const auto* array = type.as<IRType::array>()) return IRType::array{qualified(*array->element, context)};
+  if (const auto* dictionary = type.as<IRType::dictionary>()) {
+    return IRType::dictionary{qualified(*dictionary->key, context), qualified(*dictionary->value, context)};
+  }
+  if (const auto* tuple = type.as<IRType::tuple>()) {
+    std::vector<IRType> elements;
+    for (const IRType& element : tuple->elements) elements.push_back(qualified(element, context));
+    return IRType::tuple{std::move(elements)};
+  }
+  if (const auto* function = type.as<IRType::function>()) {
+    std::vector<IRType> params;
+    for (const IRType& param : function->params) params.push_back(qualified(param, context));
+    return IRType::function{std::move(params), qualified(*function->result, context)};
+  }
+  return type;
+}
+
+std::optional<IRType> KotlinEmitter::memberType(std::string_view name) const {
+  // The type that declares the member, and the member's name.
+  std::optional<std::string> owner;
+  std::string_view member = name;
+  if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) {
+    owner = typePath(name.substr(0, dot));
+    if (!owner) return std::nullopt;
+    member = name.substr(dot + 1);
+  }
+  // A simple name is an alias of the type being written or of a type
+  // around it, innermost first.
+  std::string_view context = owner ? std::string_view(*owner)
+                                   : scope.typeName ? std::string_view(*scope.typeName) : std::string_view();
+  for (; !context.empty(); context = owner ? std::string_view() : parentPath(context)) {
+    const auto type = symbols.types.find(context);
+    if (type == symbols.types.end()) continue;
+    if (const auto alias = type->second.typealiases.find(std::string(member));
+        alias != type->second.typealiases.end()) {
+      return qualified(alias->second, context);
+    }
+    // Identifiable's ID is the type of `id`.
+    if (member == "ID") {
+      for (const IRProperty& property : type->second.properties) {
+        if (property.name == "id" && !property.isStatic) return qualified(property.type, context);
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::string KotlinEmitter::typeName(std::string_view name) const { return typeNameAt(name, 0); }
+
+std::string KotlinEmitter::typeNameAt(std::string_view name, int depth) const {
+  if (std::optional<std::string> path = typePath(name)) return kwNested(*path);
+  if (name == "Self" && scope.typeName) return kwPath(*scope.typeName);
+  if (depth < maxAliasDepth) {
+    if (const std::optional<IRType> aliased = memberType(name)) return ktAt(*aliased, depth + 1);
   }
   for (const auto& [swift, kotlin] : kotlinTypeNames) {
     if (swift == name) return std::string(kotlin);
@@ -206,11 +263,14 @@ std::string KotlinEmitter::typeName(std::string_view name) const {
   return kwPath(name);
 }
 
-std::string KotlinEmitter::kt(const IRType& type) const {
+std::string KotlinEmitter::kt(const IRType& type) const { return ktAt(type, 0); }
+
+std::string KotlinEmitter::ktAt(const IRType& type, int depth) const {
+  const auto kt = [this, depth](const IRType& inner) { return ktAt(inner, depth); };
   if (const auto* named = type.as<IRType::named>()) {
     if (const IRType* element = setElement(type)) return "MutableSet<" + kt(*element) + ">";
     if (named->name == "Result" && !named->args.empty()) return "Result<" + kt(named->args.front()) + ">";
-    std::string text = typeName(named->name);
+    std::string text = typeNameAt(named->name, depth);
     if (named->args.empty()) return text;
     std::vector<std::string> args;
     for (const IRType& arg : named->args) args.push_back(kt(arg));

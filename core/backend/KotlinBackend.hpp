@@ -64,6 +64,9 @@ class EmitScope {
   std::vector<NameSet> names{NameSet{}};
   // Per frame, in step with names: the written types of typed locals.
   std::vector<std::map<std::string, IRType, std::less<>>> localTypes{{}};
+  // Per frame, in step with names: locals declared without a value, which
+  // Kotlin must see definitely assigned before they are read.
+  std::vector<NameSet> unsetLocals{{}};
   // Per open closure: Swift parameter name to Kotlin name.
   std::vector<std::map<std::string, std::string, std::less<>>> closureRename;
   // The last entry decides how `return` is written: plain, or "return@" + label.
@@ -86,8 +89,11 @@ class EmitScope {
   std::optional<IRType> valueType;
 
   void declare(std::string name);
-  // Declares a local with its written type, which assignments to it use.
-  void declare(std::string name, const IRType& type);
+  // Declares a local with its written type, which assignments to it use;
+  // hasValue false: declared without a value.
+  void declare(std::string name, const IRType& type, bool hasValue = true);
+  // Whether the innermost local `name` was declared without a value.
+  bool isUnsetLocal(std::string_view name) const;
   // For the innermost local `name` declared after the outermost frame: its
   // written type, or null when it has none; nullopt when there is no such local.
   std::optional<const IRType*> localType(std::string_view name) const;
@@ -185,7 +191,13 @@ class KotlinEmitter {
   // A generated Kotlin name: prefix + the next value of labelCounter.
   std::string freshName(std::string_view prefix);
   int unsupportedCount = 0;
-  std::vector<IRTypeDecl> hoisted;
+  // A nested or local type waiting to be written at file level, with the
+  // path the module symbols know it by (a local type's is its name).
+  struct HoistedType {
+    IRTypeDecl decl;
+    std::string path;
+  };
+  std::vector<HoistedType> hoisted;
 
   // Placeholder for code that cannot be translated: records a warning with
   // the first 300 characters of source, counts one untranslated place and
@@ -196,6 +208,15 @@ class KotlinEmitter {
   void warn(std::string_view source, std::string message);
 
   // --- Type mapping (KotlinBackend.cpp)
+  // The path of the module type that a Swift type name names where the
+  // current type is being written (scope.typeName), as Swift resolves it.
+  std::optional<std::string> typePath(std::string_view name) const;
+  // The type with every module type it names replaced by that type's path,
+  // resolved where `context` (a type's path) declares it: a type read from
+  // another declaration keeps its meaning wherever it is used.
+  IRType qualified(const IRType& type, std::string_view context) const;
+  // The path of the module type a named type names, if it does.
+  std::optional<std::string> moduleTypeOf(const IRType& type) const;
   std::string typeName(std::string_view name) const;
   // Kotlin type text; empty for an inferred type.
   std::string kt(const IRType& type) const;
@@ -210,10 +231,12 @@ class KotlinEmitter {
   // One warning for each name the file declares that kw replaces.
   void warnReplacedNames(const IRFile& file);
   void emitDecl(const IRDecl& decl, Writer& writer);
-  void emitType(const IRTypeDecl& decl, Writer& writer);
+  // path: the type's path in the module symbols; empty for a top-level or
+  // local type, whose path is its name. The same for the type emitters.
+  void emitType(const IRTypeDecl& decl, Writer& writer, std::string_view path = {});
 
   // --- Structs and classes (KotlinDeclsTypes.cpp)
-  void emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct);
+  void emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct, std::string_view path = {});
   std::vector<std::string> kotlinSupertypes(const IRTypeDecl& decl);
   NameSet protocolMembers(const IRTypeDecl& decl);
   std::vector<std::string> inheritedMembers(const IRTypeDecl& decl);
@@ -221,8 +244,8 @@ class KotlinEmitter {
   void emitCompanion(const IRTypeDecl& decl, Writer& writer);
 
   // --- Enumerations and protocols (KotlinDeclsTypes.cpp)
-  void emitEnum(const IRTypeDecl& decl, Writer& writer);
-  void emitProtocol(const IRTypeDecl& decl, Writer& writer);
+  void emitEnum(const IRTypeDecl& decl, Writer& writer, std::string_view path = {});
+  void emitProtocol(const IRTypeDecl& decl, Writer& writer, std::string_view path = {});
 
   // --- Functions and properties (KotlinDeclsMembers.cpp)
   void emitFunction(const IRFunction& function, Writer& writer, const std::optional<std::string>& receiver,
@@ -248,7 +271,9 @@ class KotlinEmitter {
   std::optional<std::string> charLiteral(const IRExpr& value);
 
   // --- Closures (KotlinExpressions.cpp)
-  std::string closureExpr(const IRClosure& closure, bool viewMode);
+  // paramTypes: the parameters' types when Kotlin cannot learn them from
+  // where the lambda stands (written into its head).
+  std::string closureExpr(const IRClosure& closure, bool viewMode, const std::vector<IRType>* paramTypes = nullptr);
 
   // --- Identifiers and members (KotlinExpressions.cpp)
   std::string identExpr(std::string_view name);
@@ -264,6 +289,8 @@ class KotlinEmitter {
   std::optional<std::string> enumTypeOfProperty(std::string_view name);
   // The property `name` of the type being written, when that is a module type.
   const IRProperty* currentTypeProperty(std::string_view name) const;
+  // Its first method (not an initializer) of that name, likewise.
+  const IRFunction* currentTypeMethod(std::string_view name) const;
   std::optional<std::string> elementClass(const IRExpr& value);
   bool isPropertyOfCurrentType(std::string_view name);
   // The written type of what `target` names: a typed local, or a stored
@@ -279,7 +306,15 @@ class KotlinEmitter {
                        const Hint& hint);
   std::vector<std::string> argList(const std::vector<IRArg>& args, const std::optional<std::string>& callee,
                                    const std::vector<std::optional<IRType>>& typeHints);
-  std::vector<std::optional<IRType>> paramTypes(const IRExpr& callee, const std::vector<IRArg>& args);
+  // The declared types of the arguments, wherever the callee is a known
+  // declaration: an initializer (memberwise or written) of a module type, a
+  // case of a module enumeration (also «.case(…)» under the hint's type), a
+  // method of a module type or a top-level function. Empty otherwise.
+  std::vector<std::optional<IRType>> paramTypes(const IRExpr& callee, const std::vector<IRArg>& args,
+                                                const Hint& hint = {});
+  // The path of the module type an expression names: «Item», «Outer.Item»;
+  // none for a local or parameter.
+  std::optional<std::string> typePathOf(const IRExpr& value) const;
 
   // --- Statements (KotlinStatements.cpp)
   void emitStmt(const IRStmt& stmt, Writer& writer);
@@ -289,6 +324,10 @@ class KotlinEmitter {
   CondParts conditionParts(const std::vector<IRCondition>& conds);
   PatternTest patternTest(const IRPattern& pattern, const std::string& subject,
                           const std::optional<std::string>& enumHint);
+  // The pattern as a Boolean test of subject (what an `if case` and a
+  // switch case with a `where` condition need), with its binding lines.
+  PatternTest patternCondition(const IRPattern& pattern, const std::string& subject,
+                               const std::optional<std::string>& enumHint);
   std::optional<std::string> switchEnum(const IRExpr& subject, const std::vector<IRSwitchCase>& cases);
   void emitSwitch(const IRExpr& subject, const std::vector<IRSwitchCase>& cases, Writer& writer, bool view,
                   bool asExpression);
@@ -302,7 +341,7 @@ class KotlinEmitter {
   void emitExpressionBody(const std::vector<IRStmt>& stmts, Writer& writer);
 
   // --- SwiftUI view types (KotlinViewTypes.cpp)
-  void emitViewType(const IRTypeDecl& decl, Writer& writer);
+  void emitViewType(const IRTypeDecl& decl, Writer& writer, std::string_view path = {});
   ViewField classify(const IRProperty& property);
   void emitQuery(const IRProperty& property, Writer& writer);
   void emitViewBody(const std::vector<IRStmt>& stmts, Writer& writer);
@@ -312,6 +351,8 @@ class KotlinEmitter {
   void emitViewStmt(const IRStmt& stmt, Writer& writer);
   void emitView(const IRExpr& value, Writer& writer);
   bool isViewExpr(const IRExpr& value);
+  // Whether a Swift name names a view of the module where it is written.
+  bool isModuleView(std::string_view name) const;
   std::string describe(const IRExpr& value);
   void emitViewCall(const std::string& name, const std::vector<IRArg>& args, const std::vector<IRArg>& trailing,
                     const std::optional<std::string>& mod, Writer& writer, const IRExpr& source);
@@ -346,6 +387,15 @@ class KotlinEmitter {
   std::unordered_set<const IRExpr*> plainLinkSet_;
   // Open ChainMemoScopes; without one, bindingTo remembers nothing.
   int memoScopes_ = 0;
+
+  // The type a member type name stands for: «Owner.Alias» or a simple alias
+  // of the type being written or one around it, and Identifiable's «ID» (the
+  // type of `id`). Kotlin has no member type aliases, so these are written
+  // as what they name.
+  std::optional<IRType> memberType(std::string_view name) const;
+  // typeName and kt, following at most a few aliases deep.
+  std::string typeNameAt(std::string_view name, int depth) const;
+  std::string ktAt(const IRType& type, int depth) const;
 
   // The parts of emitType for an extension of a type the module does not
   // declare: extension functions and extension properties.

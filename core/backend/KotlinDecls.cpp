@@ -159,9 +159,9 @@ std::string KotlinEmitter::emitFile(const IRFile& file) {
     writer.line("");
   }
   for (int pass = 0; pass < maxHoistingPasses && !hoisted.empty(); ++pass) {
-    const std::vector<IRTypeDecl> types = std::exchange(hoisted, {});
-    for (const IRTypeDecl& type : types) {
-      emitType(type, writer);
+    const std::vector<HoistedType> types = std::exchange(hoisted, {});
+    for (const HoistedType& type : types) {
+      emitType(type.decl, writer, type.path);
       writer.line("");
     }
   }
@@ -186,19 +186,27 @@ void KotlinEmitter::emitDecl(const IRDecl& decl, Writer& writer) {
   }
 }
 
-void KotlinEmitter::emitType(const IRTypeDecl& decl, Writer& writer) {
+void KotlinEmitter::emitType(const IRTypeDecl& decl, Writer& writer, std::string_view path) {
   if (std::find(decl.inherits.begin(), decl.inherits.end(), "PreviewProvider") != decl.inherits.end()) return;
-  hoisted.insert(hoisted.end(), decl.nested.begin(), decl.nested.end());
-  if (symbols.views.contains(decl.name) || symbols.apps.contains(decl.name)) {
-    emitViewType(decl, writer);
+  const std::string own(path.empty() ? std::string_view(decl.name) : path);
+  // Types the module symbols do not know under the parent's path (declared
+  // in an extension of a foreign type, or inside a local type) keep their
+  // own name, as their uses do.
+  for (const IRTypeDecl& nested : decl.nested) {
+    std::string path = own + "." + nested.name;
+    const bool known = decl.kind != IRTypeKind::extension && symbols.isTypePath(path);
+    hoisted.push_back(HoistedType{nested, known ? std::move(path) : nested.name});
+  }
+  if (symbols.views.contains(own) || symbols.apps.contains(own)) {
+    emitViewType(decl, writer, own);
     return;
   }
   switch (decl.kind) {
-    case IRTypeKind::struct_: emitStructOrClass(decl, writer, true); break;
+    case IRTypeKind::struct_: emitStructOrClass(decl, writer, true, own); break;
     case IRTypeKind::class_:
-    case IRTypeKind::actor: emitStructOrClass(decl, writer, false); break;
-    case IRTypeKind::enum_: emitEnum(decl, writer); break;
-    case IRTypeKind::protocol: emitProtocol(decl, writer); break;
+    case IRTypeKind::actor: emitStructOrClass(decl, writer, false, own); break;
+    case IRTypeKind::enum_: emitEnum(decl, writer, own); break;
+    case IRTypeKind::protocol: emitProtocol(decl, writer, own); break;
     case IRTypeKind::extension: emitExtension(decl, writer); break;
   }
 }

@@ -43,9 +43,7 @@ std::string KotlinEmitter::paramList(const IRFunction& function) {
   for (const IRParam& param : function.params) {
     scope.declare(param.name);
     scope.declare(param.label.value_or(param.name));
-    if (const auto* named = param.type.as<IRType::named>(); named && symbols.types.contains(named->name)) {
-      scope.varClass[param.name] = named->name;
-    }
+    if (std::optional<std::string> type = moduleTypeOf(param.type)) scope.varClass[param.name] = *type;
     std::string type = kt(param.type);
     std::string text = kw(param.label.value_or(param.name)) + ": " + (type.empty() ? "Any?" : type);
     if (param.defaultValue) text += " = " + coerced(*param.defaultValue, param.type);
@@ -248,11 +246,13 @@ std::string KotlinEmitter::guessKotlinType(const IRExpr& value) {
   if (value.is<IRExpr::boolLit>()) return "Boolean";
   if (const auto* member = value.as<IRExpr::member>(); member && member->base) {
     const auto* base = (*member->base)->as<IRExpr::ident>();
-    if (base && symbols.enums.contains(base->name)) return base->name;
+    const std::optional<std::string> path = base ? typePath(base->name) : std::nullopt;
+    if (path && symbols.enums.contains(*path)) return kwNested(*path);
   }
   if (const auto* call = value.as<IRExpr::call>()) {
     const auto* callee = call->callee->as<IRExpr::ident>();
-    if (callee && symbols.types.contains(callee->name)) return callee->name;
+    const std::optional<std::string> path = callee ? typePath(callee->name) : std::nullopt;
+    if (path && symbols.types.contains(*path)) return kwNested(*path);
   }
   return "";
 }

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <utility>
 
 #include "core/backend/KotlinBackend.hpp"
@@ -115,16 +116,55 @@ void emitMethod(KotlinEmitter& emitter, const IRFunction& function, Writer& writ
   emitter.emitFunction(placeholder, writer, std::nullopt, override, open);
 }
 
+// The call a statement makes of `self.init(…)`, also behind `try` or `!`;
+// null for any other statement. forced: behind `!`.
+const IRExpr::call* selfInitCall(const IRStmt& stmt, bool* forced = nullptr) {
+  const auto* statement = stmt.as<IRStmt::expr>();
+  const IRExpr* value = statement ? &*statement->value : nullptr;
+  if (const auto* attempt = value ? value->as<IRExpr::tryExpr>() : nullptr) value = &*attempt->value;
+  const auto* unwrapped = value ? value->as<IRExpr::postfix>() : nullptr;
+  if (unwrapped && unwrapped->op == "!") value = &*unwrapped->operand;
+  if (forced) *forced = unwrapped && unwrapped->op == "!";
+  const auto* call = value ? value->as<IRExpr::call>() : nullptr;
+  const auto* callee = call ? call->callee->as<IRExpr::member>() : nullptr;
+  const bool delegates = callee && callee->base && (*callee->base)->is<IRExpr::selfRef>() && callee->name == "init";
+  return delegates ? call : nullptr;
+}
+
 // A Swift enum initializer picks its case by assigning `self`. Kotlin enum
 // and sealed classes have no such constructor, so the initializer becomes a
 // factory in the companion object that builds the value in a local named
-// "self". This rewrites the body for that: `self = v` assigns the local and
-// a plain `return` returns it. Closures and local functions keep their own
-// returns. Returns whether some path returns nil (a failable initializer).
+// "self". This rewrites the body for that: `self = v` assigns the local, a
+// plain `return` returns it, and `self.init(…)` assigns what the other
+// factory (or the raw-value constructor) makes. Closures and local functions
+// keep their own returns. Returns whether some path returns nil (a failable
+// initializer).
 bool rewriteEnumInit(std::vector<IRStmt>& stmts) {
   bool failable = false;
   const auto nested = [&failable](std::vector<IRStmt>& body) { failable = rewriteEnumInit(body) || failable; };
+  std::vector<IRStmt> rewritten;
+  rewritten.reserve(stmts.size());
   for (IRStmt& stmt : stmts) {
+    bool forced = false;
+    if (const IRExpr::call* delegation = selfInitCall(stmt, &forced)) {
+      IRExpr made = IRExpr::call{IRExpr::ident{"Self"}, delegation->args, delegation->trailing};
+      const bool rawValue = delegation->args.size() == 1 && delegation->args.front().label == "rawValue";
+      if (rawValue && !forced) {
+        // The raw-value constructor finds no case for a foreign value; the
+        // failable initializer then fails too.
+        std::vector<IRCondition> found;
+        found.emplace_back(IRCondition::optionalBinding{"delegated", std::move(made)});
+        std::vector<IRStmt> fail;
+        fail.emplace_back(IRStmt::ret{IRExpr::nilLit{}});
+        rewritten.emplace_back(IRStmt::guardStmt{std::move(found), std::move(fail)});
+        rewritten.emplace_back(IRStmt::assign{IRExpr::ident{"self"}, "=", IRExpr::ident{"delegated"}});
+        failable = true;
+        continue;
+      }
+      if (forced) made = IRExpr::postfix{std::move(made), "!"};
+      rewritten.emplace_back(IRStmt::assign{IRExpr::ident{"self"}, "=", std::move(made)});
+      continue;
+    }
     if (auto* s = stmt.as<IRStmt::assign>()) {
       if (s->target->is<IRExpr::selfRef>()) s->target = IRExpr::ident{"self"};
     } else if (auto* s = stmt.as<IRStmt::ret>()) {
@@ -152,7 +192,9 @@ bool rewriteEnumInit(std::vector<IRStmt>& stmts) {
     } else if (auto* s = stmt.as<IRStmt::defer_>()) {
       nested(s->body);
     }
+    rewritten.push_back(std::move(stmt));
   }
+  stmts = std::move(rewritten);
   return failable;
 }
 
@@ -169,12 +211,12 @@ void emitEnumFactory(KotlinEmitter& emitter, const std::string& enumName, const 
   scope.returnTypes.push_back(failable ? IRType(IRType::optional{result}) : result);
   const std::string params = emitter.paramList(initializer);
   writer.line(std::string(initializer.isPrivate ? "private " : "") + "operator fun invoke(" + params + "): " +
-              kw(enumName) + (failable ? "?" : "") + " {");
+              kwNested(enumName) + (failable ? "?" : "") + " {");
   writer.level += 1;
   for (const std::string& line : emitter.renameLines(initializer)) writer.line(line);
   scope.declare("self");
   scope.varClass["self"] = enumName;
-  writer.line("lateinit var self: " + kw(enumName));
+  writer.line("lateinit var self: " + kwNested(enumName));
   for (const IRStmt& stmt : body) emitter.emitStmt(stmt, writer);
   writer.line("return self");
   writer.level -= 1;
@@ -190,11 +232,12 @@ void emitEnumFactory(KotlinEmitter& emitter, const std::string& enumName, const 
 std::vector<std::string> KotlinEmitter::kotlinSupertypes(const IRTypeDecl& decl) {
   std::vector<std::string> supertypes;
   for (const std::string& entry : decl.inherits) {
-    std::string name = withoutAny(entry);
-    if (symbols.protocols.contains(name)) {
-      supertypes.push_back(kw(name));
-    } else if (symbols.classes.contains(name) && decl.kind == IRTypeKind::class_) {
-      supertypes.push_back(kw(name) + "()");
+    const std::optional<std::string> path = typePath(withoutAny(entry));
+    if (!path) continue;
+    if (symbols.protocols.contains(*path)) {
+      supertypes.push_back(kwNested(*path));
+    } else if (symbols.classes.contains(*path) && decl.kind == IRTypeKind::class_) {
+      supertypes.push_back(kwNested(*path) + "()");
     }
   }
   return supertypes;
@@ -203,7 +246,8 @@ std::vector<std::string> KotlinEmitter::kotlinSupertypes(const IRTypeDecl& decl)
 NameSet KotlinEmitter::protocolMembers(const IRTypeDecl& decl) {
   NameSet members;
   for (const std::string& entry : decl.inherits) {
-    const auto found = symbols.protocols.find(withoutAny(entry));
+    const std::optional<std::string> path = typePath(withoutAny(entry));
+    const auto found = path ? symbols.protocols.find(*path) : symbols.protocols.end();
     if (found != symbols.protocols.end()) members.insert(found->second.begin(), found->second.end());
   }
   return members;
@@ -213,23 +257,29 @@ std::vector<std::string> KotlinEmitter::inheritedMembers(const IRTypeDecl& decl)
   std::vector<std::string> members;
   // Types already walked: a cycle of inheritance entries (a protocol that
   // names itself, two types naming each other) ends instead of recursing.
-  NameSet walked{decl.name};
-  const auto walk = [&](const auto& self, const IRTypeDecl& type) -> void {
+  NameSet walked;
+  if (scope.typeName) walked.insert(*scope.typeName);
+  const auto walk = [&](const auto& self, const IRTypeDecl& type, std::string_view context) -> void {
     for (const std::string& entry : type.inherits) {
-      const auto found = symbols.types.find(entry);
-      if (found == symbols.types.end() || !walked.insert(entry).second) continue;
+      const std::optional<std::string> path = symbols.typePath(entry, context);
+      if (!path) continue;
+      const auto found = symbols.types.find(*path);
+      if (found == symbols.types.end() || !walked.insert(*path).second) continue;
       const IRTypeDecl& inherited = found->second;
       for (const IRProperty& property : inherited.properties) members.push_back(property.name);
       for (const IRFunction& function : inherited.functions) members.push_back(function.name);
-      self(self, inherited);
+      self(self, inherited, *path);
     }
   };
-  walk(walk, decl);
+  walk(walk, decl, scope.typeName ? std::string_view(*scope.typeName) : std::string_view());
   return members;
 }
 
-void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct) {
-  const auto observed = symbols.observable.find(decl.name);
+void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct, std::string_view path) {
+  scope = EmitScope();
+  scope.typeName = path.empty() ? decl.name : std::string(path);
+  const std::string& own = *scope.typeName;
+  const auto observed = symbols.observable.find(own);
   const bool observable = observed != symbols.observable.end();
   const NameSet members = protocolMembers(decl);
   std::vector<const IRProperty*> stored;
@@ -241,15 +291,12 @@ void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bo
   const std::vector<std::string> supertypes = kotlinSupertypes(decl);
   const std::string open = isStruct || observable ? "" : "open ";
 
-  scope = EmitScope();
-  scope.typeName = decl.name;
   declareMembers(scope, decl);
   for (std::string& name : inheritedMembers(decl)) scope.declare(std::move(name));
   collectMethodNames(scope, decl);
   if (observable) scope.stateFields = observed->second;
   for (const IRProperty* property : stored) {
-    const auto* named = property->type.as<IRType::named>();
-    if (named && symbols.types.contains(named->name)) scope.varClass[property->name] = named->name;
+    if (std::optional<std::string> type = moduleTypeOf(property->type)) scope.varClass[property->name] = *type;
   }
 
   std::vector<const IRProperty*> constructorParams;
@@ -274,7 +321,7 @@ void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bo
   }
 
   std::string header = isStruct ? (paramTexts.empty() ? "" : "data ") : open;
-  header += "class " + kw(decl.name);
+  header += "class " + kwNested(own);
   if (!paramTexts.empty()) header += "(\n" + text::join(paramTexts, ",\n") + "\n)";
   if (!supertypes.empty()) header += " : " + text::join(supertypes, ", ");
   writer.line(header + " {");
@@ -310,12 +357,27 @@ void KotlinEmitter::emitInit(const IRFunction& initializer, Writer& writer) {
   scope.push();
   const std::string params = paramList(initializer);
   auto savedLabels = std::exchange(scope.returnLabels, {std::nullopt});
-  writer.line("constructor(" + params + ") {");
+  std::span<const IRStmt> body;
+  if (initializer.body) body = *initializer.body;
+  // «self.init(…)» first delegates to the other constructor in the head.
+  // Its arguments are written before the body's renaming lines, so they
+  // name the parameters by their labels, as the head declares them.
+  std::string delegation;
+  if (const IRExpr::call* call = body.empty() ? nullptr : selfInitCall(body.front())) {
+    std::map<std::string, std::string, std::less<>> labels;
+    for (const IRParam& param : initializer.params) {
+      if (param.label && *param.label != param.name) labels.emplace(param.name, kw(*param.label));
+    }
+    scope.closureRename.push_back(std::move(labels));
+    const std::vector<std::optional<IRType>> types = paramTypes(*call->callee, call->args);
+    delegation = " : this(" + text::join(argList(call->args, "init", types), ", ") + ")";
+    scope.closureRename.pop_back();
+    body = body.subspan(1);
+  }
+  writer.line("constructor(" + params + ")" + delegation + " {");
   writer.level += 1;
   for (const std::string& line : renameLines(initializer)) writer.line(line);
-  if (initializer.body) {
-    for (const IRStmt& stmt : *initializer.body) emitStmt(stmt, writer);
-  }
+  for (const IRStmt& stmt : body) emitStmt(stmt, writer);
   writer.level -= 1;
   writer.line("}");
   scope.returnLabels = std::move(savedLabels);
@@ -333,9 +395,10 @@ void KotlinEmitter::emitCompanion(const IRTypeDecl& decl, Writer& writer) {
     if (function.isStatic) functions.push_back(&function);
     if (function.isInit && decl.kind == IRTypeKind::enum_) enumInits.push_back(&function);
   }
+  const std::string own = scope.typeName.value_or(decl.name);
   std::optional<std::string> rawType;
   if (decl.kind == IRTypeKind::enum_) {
-    const auto info = symbols.enums.find(decl.name);
+    const auto info = symbols.enums.find(own);
     if (info != symbols.enums.end() && !info->second.sealed) rawType = info->second.rawType;
   }
   if (properties.empty() && functions.empty() && enumInits.empty() && !rawType) return;
@@ -343,23 +406,25 @@ void KotlinEmitter::emitCompanion(const IRTypeDecl& decl, Writer& writer) {
   writer.line("companion object {");
   writer.level += 1;
   if (rawType) {
-    writer.line("operator fun invoke(rawValue: " + typeName(*rawType) + "): " + kw(decl.name) +
+    writer.line("operator fun invoke(rawValue: " + typeName(*rawType) + "): " + kwNested(own) +
                 "? = entries.firstOrNull { it.rawValue == rawValue }");
   }
-  for (const IRFunction* initializer : enumInits) emitEnumFactory(*this, decl.name, *initializer, writer);
+  for (const IRFunction* initializer : enumInits) emitEnumFactory(*this, own, *initializer, writer);
   for (const IRProperty* property : properties) emitProperty(*property, writer, NameSet{});
   for (const IRFunction* function : functions) emitMethod(*this, *function, writer, false, "");
   writer.level -= 1;
   writer.line("}");
 }
 
-void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
-  const auto info = symbols.enums.find(decl.name);
+void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer, std::string_view path) {
+  const std::string own = path.empty() ? decl.name : std::string(path);
+  const auto info = symbols.enums.find(own);
   if (info == symbols.enums.end()) return;
   const std::optional<std::string>& rawType = info->second.rawType;
+  const std::string name = kwNested(own);
 
   scope = EmitScope();
-  scope.typeName = decl.name;
+  scope.typeName = own;
   if (rawType) scope.declare("rawValue");
   declareMembers(scope, decl);
   collectMethodNames(scope, decl);
@@ -368,7 +433,7 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
   const std::string supertypeText = supertypes.empty() ? "" : " : " + text::join(supertypes, ", ");
 
   if (decl.cases.empty()) {
-    writer.line("object " + kw(decl.name) + supertypeText + " {");
+    writer.line("object " + name + supertypeText + " {");
     writer.level += 1;
     for (const IRProperty& property : decl.properties) emitProperty(property, writer, members);
     for (const IRFunction& function : decl.functions) emitMethod(*this, function, writer, false, "");
@@ -389,18 +454,18 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
   };
 
   if (info->second.sealed) {
-    writer.line("sealed class " + kw(decl.name) + supertypeText + " {");
+    writer.line("sealed class " + name + supertypeText + " {");
     writer.level += 1;
     for (const IREnumCase& enumCase : decl.cases) {
       if (enumCase.associated.empty()) {
-        writer.line("data object " + kw(enumCase.name) + " : " + kw(decl.name) + "()");
+        writer.line("data object " + kw(enumCase.name) + " : " + name + "()");
         continue;
       }
       std::vector<std::string> values;
       for (const IRParam& value : enumCase.associated) {
         values.push_back("val " + kw(value.name) + ": " + kt(value.type));
       }
-      writer.line("data class " + kw(enumCase.name) + "(" + text::join(values, ", ") + ") : " + kw(decl.name) + "()");
+      writer.line("data class " + kw(enumCase.name) + "(" + text::join(values, ", ") + ") : " + name + "()");
     }
     writeInstanceMembers();
     emitCompanion(decl, writer);
@@ -409,7 +474,7 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
     return;
   }
 
-  std::string header = "enum class " + kw(decl.name);
+  std::string header = "enum class " + name;
   if (rawType) header += "(val rawValue: " + typeName(*rawType) + ")";
   writer.line(header + supertypeText + " {");
   writer.level += 1;
@@ -426,21 +491,23 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer) {
   const bool identifiable =
       std::ranges::find(decl.inherits, "Identifiable") != decl.inherits.end() &&
       std::ranges::none_of(decl.properties, [](const IRProperty& property) { return property.name == "id"; });
-  if (identifiable) writer.line("val id: " + kw(decl.name) + " get() = this");
+  if (identifiable) writer.line("val id: " + name + " get() = this");
   emitCompanion(decl, writer);
   writer.level -= 1;
   writer.line("}");
 }
 
-void KotlinEmitter::emitProtocol(const IRTypeDecl& decl, Writer& writer) {
+void KotlinEmitter::emitProtocol(const IRTypeDecl& decl, Writer& writer, std::string_view path) {
   scope = EmitScope();
+  const std::string own = path.empty() ? decl.name : std::string(path);
   declareMembers(scope, decl);
   collectMethodNames(scope, decl);
   std::vector<std::string> supertypes;
   for (const std::string& entry : decl.inherits) {
-    if (symbols.protocols.contains(entry)) supertypes.push_back(kw(entry));
+    const std::optional<std::string> inherited = symbols.typePath(entry, own);
+    if (inherited && symbols.protocols.contains(*inherited)) supertypes.push_back(kwNested(*inherited));
   }
-  writer.line("interface " + kw(decl.name) + (supertypes.empty() ? "" : " : " + text::join(supertypes, ", ")) + " {");
+  writer.line("interface " + kwNested(own) + (supertypes.empty() ? "" : " : " + text::join(supertypes, ", ")) + " {");
   writer.level += 1;
   for (const IRProperty& property : decl.properties) {
     if (property.isStatic) continue;

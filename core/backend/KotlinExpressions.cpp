@@ -123,8 +123,8 @@ std::string KotlinEmitter::expr(const IRExpr& value, const Hint& hint) {
         const auto found = symbols.enums.find(*enumName);
         if (found != symbols.enums.end()) {
           for (const IREnumCase& enumCase : found->second.cases) {
-            if (enumCase.name == dotMember->name) {
-              right = kw(*enumName) + "." + kw(dotMember->name);
+            if (enumCase.name == withoutBackquotes(dotMember->name)) {
+              right = kwNested(*enumName) + "." + kw(dotMember->name);
               break;
             }
           }
@@ -178,7 +178,13 @@ std::string KotlinEmitter::expr(const IRExpr& value, const Hint& hint) {
     return tupleText + ")";
   }
   if (const auto* e = value.as<IRExpr::cast>()) {
-    std::string operand = expr(*e->value, none);
+    // A cast gives Kotlin no type to learn a lambda's parameters from: the
+    // lambda is written with them.
+    const auto* function = e->type->as<IRType::function>();
+    const auto* lambda = e->value->as<IRExpr::closure>();
+    std::string operand = function && lambda && e->keyword == "as"
+                              ? closureExpr(*lambda->value, false, &function->params)
+                              : expr(*e->value, none);
     const std::string type = kt(*e->type);
     if (e->keyword == "is") return "(" + operand + " is " + type + ")";
     if (e->keyword == "as?") return "(" + operand + " as? " + type + ")";
@@ -269,15 +275,17 @@ std::string KotlinEmitter::escapeSwiftText(std::string_view text) {
   return out;
 }
 
-std::string KotlinEmitter::closureExpr(const IRClosure& closure, bool viewMode) {
+std::string KotlinEmitter::closureExpr(const IRClosure& closure, bool viewMode, const std::vector<IRType>* paramTypes) {
   const bool destructure = std::exchange(scope.tupleClosure, false);
   scope.returnTypes.emplace_back(std::nullopt);
+  // Typed parameters need a head, so a lone "$0" is named there too.
+  const bool typed = paramTypes && paramTypes->size() == closure.params.size() && !paramTypes->empty();
 
   std::vector<std::string> names;
   for (const std::string& name : closure.params) names.push_back(normalisedParam(name));
   std::map<std::string, std::string, std::less<>> renames;
   std::vector<std::string> params;
-  if (names.size() == 1 && names.front() == "$0") {
+  if (names.size() == 1 && names.front() == "$0" && !typed) {
     renames.emplace("$0", "it");
   } else if (std::find(names.begin(), names.end(), "$0") != names.end()) {
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -315,7 +323,10 @@ std::string KotlinEmitter::closureExpr(const IRClosure& closure, bool viewMode) 
   std::string header;
   if (!params.empty()) {
     std::vector<std::string> written;
-    for (const std::string& param : params) written.push_back(param == "_" ? param : kw(param));
+    for (std::size_t i = 0; i < params.size(); ++i) {
+      written.push_back(params[i] == "_" ? params[i] : kw(params[i]));
+      if (typed) written.back() += ": " + kt((*paramTypes)[i]);
+    }
     header = destructure && written.size() == 2 ? " (" + written[0] + ", " + written[1] + ") ->"
                                                  : " " + text::join(written, ", ") + " ->";
   }

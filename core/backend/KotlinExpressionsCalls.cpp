@@ -44,6 +44,32 @@ bool isIdent(const IRExpr& value, std::string_view name) {
   return ident && ident->name == name;
 }
 
+// The type an expression spells as a type: «Item», «Outer.Item», «[Item]»,
+// «[String: Int]», «Item?».
+std::optional<IRType> spelledType(const IRExpr& value) {
+  if (const auto* ident = value.as<IRExpr::ident>()) return IRType::named{ident->name, {}};
+  if (const auto* access = value.as<IRExpr::member>(); access && access->base) {
+    std::optional<IRType> owner = spelledType(**access->base);
+    const auto* named = owner ? owner->as<IRType::named>() : nullptr;
+    if (!named || !named->args.empty()) return std::nullopt;
+    return IRType::named{named->name + "." + access->name, {}};
+  }
+  if (const auto* array = value.as<IRExpr::arrayLit>(); array && array->elements.size() == 1) {
+    std::optional<IRType> element = spelledType(array->elements.front());
+    if (element) return IRType::array{std::move(*element)};
+  }
+  if (const auto* dictionary = value.as<IRExpr::dictLit>(); dictionary && dictionary->entries.size() == 1) {
+    std::optional<IRType> key = spelledType(dictionary->entries.front().key);
+    std::optional<IRType> mapped = spelledType(dictionary->entries.front().value);
+    if (key && mapped) return IRType::dictionary{std::move(*key), std::move(*mapped)};
+  }
+  if (const auto* postfix = value.as<IRExpr::postfix>(); postfix && postfix->op == "?") {
+    std::optional<IRType> wrapped = spelledType(*postfix->operand);
+    if (wrapped) return IRType::optional{std::move(*wrapped)};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string KotlinEmitter::callExpr(const IRExpr& callee, const std::vector<IRArg>& args,
@@ -78,6 +104,11 @@ std::string KotlinEmitter::callExpr(const IRExpr& callee, const std::vector<IRAr
       if (first.value.is<IRExpr::intLit>()) return "TaskStatic.sleep(" + nanoseconds + "L)";
       return "TaskStatic.sleep((" + nanoseconds + ").toLong())";
     }
+    if (base && base->is<IRExpr::selfRef>() && n == "init") {
+      // A constructor delegates in its head, before its body runs; only a
+      // first statement can move there.
+      return todo("self.init(...)", "self.init(...) ist nur als erste Anweisung eines Initialisierers übersetzbar");
+    }
     if (base && isIdent(*base, "DispatchQueue")) {
       return todo("DispatchQueue", "DispatchQueue: bitte durch Task/Coroutine ersetzen");
     }
@@ -96,9 +127,11 @@ std::string KotlinEmitter::callExpr(const IRExpr& callee, const std::vector<IRAr
       // access on a binding reference without a call is a binding to that
       // property instead.
       calleeText = *binding + "." + kw(n);
+    } else if (const std::optional<std::string> type = n == "init" ? typePathOf(*base) : std::nullopt) {
+      // «Item.init(…)» is the initialiser called by its type's name.
+      calleeText = kwNested(*type);
     } else if (const auto* type = base->as<IRExpr::ident>(); type && n == "init" && !type->name.empty() &&
                std::isupper(static_cast<unsigned char>(type->name.front()))) {
-      // «Item.init(…)» is the initialiser called by its type's name.
       calleeText = kw(type->name);
     } else {
       calleeText = memberExpr(*base, kotlinMethodName(n, !args.empty(), !trailing.empty()), none);
@@ -127,15 +160,29 @@ std::string KotlinEmitter::callExpr(const IRExpr& callee, const std::vector<IRAr
       calleeText = "strideThrough";
     } else if (!isKnownIdent(f) && !scope.methodNames.contains(f)) {
       return todo(f + "(...)", "Unbekannte Funktion '" + f + "'");
+    } else if (const std::optional<std::string> type = typePathOf(callee)) {
+      calleeText = kwNested(*type);
+      // Inside an enum class its constructor, which takes the raw value, is
+      // visible and would be chosen over the companion's factory.
+      const auto info = symbols.enums.find(*type);
+      const bool rawValue = args.size() == 1 && args.front().label == "rawValue";
+      if (rawValue && info != symbols.enums.end() && info->second.rawType && scope.typeName == *type) {
+        calleeText += ".invoke";
+      }
     } else {
       calleeText = kw(f);
     }
+  } else if (const std::optional<IRType> collection =
+                 args.empty() && trailing.empty() ? spelledType(callee) : std::nullopt) {
+    // «[Item]()», «[String: Int]()»: an empty collection of the written type.
+    if (std::optional<std::string> empty = defaultValue(*collection)) return *empty;
+    calleeText = expr(callee, none);
   } else {
     calleeText = expr(callee, none);
   }
   if (text::startsWith(calleeText, "TODO(")) return calleeText;
 
-  const std::vector<std::optional<IRType>> types = paramTypes(callee, args);
+  const std::vector<std::optional<IRType>> types = paramTypes(callee, args, hint);
   std::vector<std::string> argTexts = argList(args, calleeName, types);
 
   if (trailing.size() >= 2) {
@@ -199,21 +246,139 @@ std::vector<std::string> KotlinEmitter::argList(const std::vector<IRArg>& args, 
   return texts;
 }
 
-std::vector<std::optional<IRType>> KotlinEmitter::paramTypes(const IRExpr& callee, const std::vector<IRArg>& args) {
-  const auto* ident = callee.as<IRExpr::ident>();
-  if (!ident) return {};
-  const auto type = symbols.types.find(ident->name);
-  if (type == symbols.types.end()) return {};
-  std::vector<std::optional<IRType>> types;
+std::optional<std::string> KotlinEmitter::typePathOf(const IRExpr& value) const {
+  if (const auto* ident = value.as<IRExpr::ident>()) {
+    // A local or parameter hides a type of its name.
+    return scope.localType(ident->name) ? std::nullopt : typePath(ident->name);
+  }
+  const auto* access = value.as<IRExpr::member>();
+  if (!access || !access->base) return std::nullopt;
+  std::optional<std::string> owner = typePathOf(**access->base);
+  if (!owner) return std::nullopt;
+  *owner += '.';
+  *owner += access->name;
+  return symbols.isTypePath(*owner) ? owner : std::nullopt;
+}
+
+namespace {
+
+// One way a callee can be called: its parameters and the path of the type
+// whose declaration names their types (empty: file level).
+struct Signature {
+  const std::vector<IRParam>* params;
+  std::string context;
+};
+
+// The argument list's parameters in Swift's way: every argument takes the
+// next parameter of its label, and only parameters with a default value may
+// be passed over. nullopt when the labels do not fit.
+std::optional<std::vector<const IRParam*>> matchArgs(const std::vector<IRParam>& params,
+                                                      const std::vector<IRArg>& args) {
+  std::vector<const IRParam*> matched;
+  std::size_t next = 0;
   for (const IRArg& arg : args) {
-    std::optional<IRType> expected;
-    for (const IRProperty& property : type->second.properties) {
-      if (!property.isStatic && !property.getter && property.name == arg.label) {
-        expected = property.type;
-        break;
+    while (next < params.size() && params[next].label != arg.label && params[next].defaultValue) ++next;
+    if (next == params.size() || params[next].label != arg.label) return std::nullopt;
+    matched.push_back(&params[next++]);
+  }
+  return matched;
+}
+
+}  // namespace
+
+std::vector<std::optional<IRType>> KotlinEmitter::paramTypes(const IRExpr& callee, const std::vector<IRArg>& args,
+                                                             const Hint& hint) {
+  // What the callee may be: initializers of a module type, the cases of a
+  // module enumeration, methods of a module type, top-level functions.
+  std::optional<std::string> constructed = typePathOf(callee);
+  std::vector<Signature> signatures;
+  const auto methods = [&](const std::string& owner, std::string_view name, bool statics) {
+    const auto type = symbols.types.find(owner);
+    if (type == symbols.types.end()) return;
+    for (const IRFunction& function : type->second.functions) {
+      if (function.name == name && !function.isInit && function.isStatic == statics) {
+        signatures.push_back(Signature{&function.params, owner});
       }
     }
-    types.push_back(std::move(expected));
+  };
+  // The associated values of the case `name` of the enumeration at owner.
+  const auto enumCase = [&](const std::string& owner, std::string_view name) {
+    const auto type = symbols.types.find(owner);
+    if (type == symbols.types.end()) return;
+    for (const IREnumCase& c : type->second.cases) {
+      if (withoutBackquotes(c.name) == withoutBackquotes(name)) signatures.push_back(Signature{&c.associated, owner});
+    }
+  };
+  if (const auto* access = callee.as<IRExpr::member>()) {
+    const IRExpr* base = access->base ? &**access->base : nullptr;
+    if (!base) {
+      // «.circle(radius: 2)» where the expected type is the enumeration.
+      const IRType* expected = hint.type ? &*hint.type : nullptr;
+      if (const auto* optional = expected ? expected->as<IRType::optional>() : nullptr) expected = &*optional->wrapped;
+      if (std::optional<std::string> owner = expected ? moduleTypeOf(*expected) : std::nullopt) {
+        enumCase(*owner, access->name);
+      }
+    } else if (std::optional<std::string> owner = typePathOf(*base)) {
+      if (access->name == "init") {
+        constructed = owner;
+      } else {
+        enumCase(*owner, access->name);
+        methods(*owner, access->name, true);
+      }
+    } else if (base->is<IRExpr::selfRef>() && scope.typeName) {
+      if (access->name == "init") {
+        constructed = scope.typeName;
+      } else {
+        methods(*scope.typeName, access->name, false);
+      }
+    } else if (const auto* variable = base->as<IRExpr::ident>()) {
+      if (const auto owner = scope.varClass.find(variable->name); owner != scope.varClass.end()) {
+        methods(owner->second, access->name, false);
+      }
+    }
+  } else if (const auto* ident = callee.as<IRExpr::ident>(); ident && !constructed) {
+    if (scope.methodNames.contains(ident->name) && scope.typeName) {
+      methods(*scope.typeName, ident->name, false);
+      methods(*scope.typeName, ident->name, true);
+    } else if (const auto found = symbols.functionParams.find(ident->name); found != symbols.functionParams.end()) {
+      for (const std::vector<IRParam>& params : found->second) signatures.push_back(Signature{&params, ""});
+    }
+  }
+
+  std::vector<std::optional<IRType>> types;
+  if (constructed) {
+    const auto type = symbols.types.find(*constructed);
+    if (type == symbols.types.end()) return types;
+    const IRTypeDecl& decl = type->second;
+    const auto info = symbols.enums.find(*constructed);
+    if (info != symbols.enums.end() && info->second.rawType && args.size() == 1 && args.front().label == "rawValue") {
+      types.emplace_back(IRType::named{*info->second.rawType, {}});
+      return types;
+    }
+    for (const IRFunction& function : decl.functions) {
+      if (function.isInit) signatures.push_back(Signature{&function.params, *constructed});
+    }
+    if (signatures.empty() && info == symbols.enums.end()) {
+      // The memberwise initializer: an argument takes the type of the stored
+      // property its label names.
+      for (const IRArg& arg : args) {
+        std::optional<IRType> expected;
+        for (const IRProperty& property : decl.properties) {
+          if (!property.isStatic && !property.getter && property.name == arg.label) {
+            expected = qualified(property.type, *constructed);
+            break;
+          }
+        }
+        types.push_back(std::move(expected));
+      }
+      return types;
+    }
+  }
+  for (const Signature& signature : signatures) {
+    const std::optional<std::vector<const IRParam*>> matched = matchArgs(*signature.params, args);
+    if (!matched) continue;
+    for (const IRParam* param : *matched) types.push_back(qualified(param->type, signature.context));
+    return types;
   }
   return types;
 }

@@ -16,44 +16,50 @@ bool startsLowercase(std::string_view name) {
   return !characters.empty() && text::isLowercase(characters.front());
 }
 
-bool isModuleTypeName(const ModuleSymbols& symbols, std::string_view name) {
-  return symbols.types.contains(name) || symbols.enums.contains(name) || symbols.protocols.contains(name);
-}
-
-// The module enumeration that a property has by its declared type or by an
-// initializer such as Mode.light.
-std::optional<std::string> enumOfProperty(const ModuleSymbols& symbols, const IRProperty& property) {
+// The module enumeration that a property of the type at `owner` has by its
+// declared type or by an initializer such as Mode.light.
+std::optional<std::string> enumOfProperty(const ModuleSymbols& symbols, const IRProperty& property,
+                                          std::string_view owner) {
+  const auto enumPath = [&](const std::string& name) -> std::optional<std::string> {
+    std::optional<std::string> path = symbols.typePath(name, owner);
+    if (path && symbols.enums.contains(*path)) return path;
+    return std::nullopt;
+  };
   const IRType* type = &property.type;
   if (const auto* optional = type->as<IRType::optional>()) type = &*optional->wrapped;
-  if (const auto* named = type->as<IRType::named>(); named && symbols.enums.contains(named->name)) {
-    return named->name;
+  if (const auto* named = type->as<IRType::named>()) {
+    if (std::optional<std::string> path = enumPath(named->name)) return path;
   }
   if (property.initializer) {
     if (const auto* member = property.initializer->as<IRExpr::member>(); member && member->base) {
-      const auto* base = (*member->base)->as<IRExpr::ident>();
-      if (base && symbols.enums.contains(base->name)) return base->name;
+      if (const auto* base = (*member->base)->as<IRExpr::ident>()) return enumPath(base->name);
     }
   }
   return std::nullopt;
 }
 
-bool enumHasCase(const ModuleSymbols& symbols, std::string_view enumName, std::string_view caseName) {
-  const auto found = symbols.enums.find(enumName);
+// Whether the enumeration at enumPath has the case; Swift's backquotes
+// around either name do not count.
+bool enumHasCase(const ModuleSymbols& symbols, std::string_view enumPath, std::string_view caseName) {
+  const auto found = symbols.enums.find(enumPath);
   if (found == symbols.enums.end()) return false;
+  caseName = withoutBackquotes(caseName);
   for (const IREnumCase& enumCase : found->second.cases) {
     if (enumCase.name == caseName) return true;
   }
   return false;
 }
 
-// What a leading-dot member rule sees: the member name, the context of the
-// argument it stands in and the module's enumerations.
+// What a leading-dot member rule sees: the member name (without Swift's
+// backquotes), the context of the argument it stands in and the emitter,
+// which knows the module's enumerations and where it is writing.
 struct ImplicitContext {
   std::string_view name;
   std::string_view callee;
   std::string_view label;
   const std::optional<IRType>& type;
   const ModuleSymbols& symbols;
+  const KotlinEmitter& emitter;
 };
 
 template <std::size_t N>
@@ -89,8 +95,9 @@ std::optional<std::string> expectedEnum(const ImplicitContext& c, bool optional)
     type = &*wrapper->wrapped;
   }
   const auto* named = type->as<IRType::named>();
-  if (!named || !enumHasCase(c.symbols, named->name, c.name)) return std::nullopt;
-  return kw(named->name) + "." + kw(c.name);
+  const std::optional<std::string> path = named ? c.emitter.typePath(named->name) : std::nullopt;
+  if (!path || !enumHasCase(c.symbols, *path, c.name)) return std::nullopt;
+  return kwNested(*path) + "." + kw(c.name);
 }
 
 std::string prefixed(std::string_view prefix, std::string_view name) { return std::string(prefix) + std::string(name); }
@@ -152,7 +159,7 @@ constexpr ImplicitRule implicitRules[] = {
     [](const ImplicitContext& c) -> std::optional<std::string> {
       const auto found = c.symbols.caseIndex.find(c.name);
       if (found == c.symbols.caseIndex.end() || found->second.empty()) return std::nullopt;
-      return kw(found->second.front()) + "." + kw(c.name);
+      return kwNested(found->second.front()) + "." + kw(c.name);
     },
     [](const ImplicitContext& c) -> std::optional<std::string> {
       if (c.name == "dateTime") return "DateFormatStyle.dateTime";
@@ -207,9 +214,22 @@ std::string KotlinEmitter::identExpr(std::string_view name) {
   if (!isMethod && startsLowercase(name) && !isKnownIdent(name)) {
     return todo(name, "Unbekannter Bezeichner '" + std::string(name) + "'");
   }
-  // A method used as a value becomes a lambda, unless a parameter or local
-  // of the same name hides it.
-  if (isMethod && !(scope.knows(name) && isPropertyOfCurrentType(name))) return "{ " + kw(name) + "() }";
+  // A method used as a value becomes a lambda that passes its parameters
+  // on, unless a parameter or local of the same name hides it.
+  if (isMethod && !(scope.knows(name) && isPropertyOfCurrentType(name))) {
+    const IRFunction* method = currentTypeMethod(name);
+    std::vector<std::string> params;
+    for (std::size_t i = 0; method && i < method->params.size(); ++i) {
+      params.push_back(std::string(1, 'p').append(std::to_string(i)));
+    }
+    if (params.empty()) return "{ " + kw(name) + "() }";
+    const std::string list = text::join(params, ", ");
+    return "{ " + list + " -> " + kw(name) + "(" + list + ") }";
+  }
+  // A module type by its Swift name; a nested one has a Kotlin name of its own.
+  if (!scope.knows(name)) {
+    if (std::optional<std::string> path = typePath(name)) return kwNested(*path);
+  }
   return kw(name);
 }
 
@@ -276,9 +296,8 @@ bool KotlinEmitter::isKnownIdent(std::string_view name) {
     return name == "$0" || name == "$1" || name == "$2" || isKnownIdent(name.substr(1));
   }
   if (scope.knows(name) || knownGlobals().contains(name)) return true;
-  if (runtimeGlobals().contains(std::string(name)) || isModuleTypeName(symbols, name)) return true;
+  if (runtimeGlobals().contains(std::string(name)) || typePath(name)) return true;
   if (symbols.topLevelFunctions.contains(name) || symbols.topLevelVars.contains(name)) return true;
-  if (symbols.views.contains(name)) return true;
   for (const auto& renames : scope.closureRename) {
     if (renames.contains(name)) return true;
   }
@@ -299,12 +318,13 @@ std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name,
     // The module qualifier of the standard library («Swift.min»): the
     // runtime declares those names at top level.
     if (type == "Swift") return kw(name);
+    const std::optional<std::string> path = typePath(type);
     // «String.init» passed as a function: a lambda of its one argument.
     if (name == "init" && !type.empty() && std::isupper(static_cast<unsigned char>(type.front()))) {
-      return "{ " + kw(type) + "(it) }";
+      return "{ " + (path ? kwNested(*path) : kw(type)) + "(it) }";
     }
-    if (const auto found = symbols.enums.find(type); found != symbols.enums.end()) {
-      const std::string enumName = kw(type);
+    if (const auto found = path ? symbols.enums.find(*path) : symbols.enums.end(); found != symbols.enums.end()) {
+      const std::string enumName = kwNested(*path);
       if (name != "allCases") return enumName + "." + kw(name);
       return found->second.sealed ? "listOf<" + enumName + ">()" : enumName + ".entries.toMutableList()";
     }
@@ -315,8 +335,8 @@ std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name,
     if (type == "Int" && name == "max") return "Int.MAX_VALUE";
     if (type == "Int" && name == "min") return "Int.MIN_VALUE";
     if (type == "Date" && name == "now") return "java.util.Date()";
-    // Nested types are declared at file level under their own name.
-    if (isModuleTypeName(symbols, type) && isModuleTypeName(symbols, name)) return kw(name);
+    // A nested type named through its parent.
+    if (path && symbols.isTypePath(*path + "." + std::string(name))) return kwNested(*path + "." + std::string(name));
   }
   std::string baseText = expr(chained ? *postfix->operand : base, Hint{});
   // One unknown name gives one warning: the placeholder stands for the chain.
@@ -383,7 +403,7 @@ std::optional<std::string> KotlinEmitter::enumType(std::string_view ofProperty, 
     if (type == symbols.types.end()) continue;
     for (const IRProperty& property : type->second.properties) {
       if (property.name != ofProperty) continue;
-      if (std::optional<std::string> found = enumOfProperty(symbols, property)) return found;
+      if (std::optional<std::string> found = enumOfProperty(symbols, property, candidate)) return found;
     }
   }
   return std::nullopt;
@@ -394,11 +414,21 @@ std::optional<std::string> KotlinEmitter::enumTypeOfProperty(std::string_view na
   for (const auto& [owner, decl] : symbols.types) {
     for (const IRProperty& property : decl.properties) {
       if (property.name != name) continue;
-      if (std::optional<std::string> enumName = enumOfProperty(symbols, property)) found.insert(*enumName);
+      if (std::optional<std::string> enumName = enumOfProperty(symbols, property, owner)) found.insert(*enumName);
     }
   }
   if (found.size() != 1) return std::nullopt;
   return *found.begin();
+}
+
+const IRFunction* KotlinEmitter::currentTypeMethod(std::string_view name) const {
+  if (!scope.typeName) return nullptr;
+  const auto type = symbols.types.find(*scope.typeName);
+  if (type == symbols.types.end()) return nullptr;
+  for (const IRFunction& function : type->second.functions) {
+    if (function.name == name && !function.isInit) return &function;
+  }
+  return nullptr;
 }
 
 const IRProperty* KotlinEmitter::currentTypeProperty(std::string_view name) const {
@@ -432,7 +462,8 @@ std::optional<std::string> KotlinEmitter::elementClass(const IRExpr& value) {
   if (const auto* optional = propertyType->as<IRType::optional>()) propertyType = &*optional->wrapped;
   const auto* array = propertyType->as<IRType::array>();
   const auto* element = array ? array->element->as<IRType::named>() : nullptr;
-  if (element && symbols.types.contains(element->name)) return element->name;
+  const std::optional<std::string> path = element ? typePath(element->name) : std::nullopt;
+  if (path && symbols.types.contains(*path)) return path;
   return std::nullopt;
 }
 
@@ -463,11 +494,12 @@ bool KotlinEmitter::isPropertyOfCurrentType(std::string_view name) {
 }
 
 std::optional<std::string> KotlinEmitter::implicitMember(std::string_view name, const Hint& hint) {
-  const ImplicitContext context{.name = name,
+  const ImplicitContext context{.name = withoutBackquotes(name),
                                 .callee = hint.callee ? std::string_view(*hint.callee) : std::string_view(),
                                 .label = hint.label ? std::string_view(*hint.label) : std::string_view(),
                                 .type = hint.type,
-                                .symbols = symbols};
+                                .symbols = symbols,
+                                .emitter = *this};
   for (const ImplicitRule rule : implicitRules) {
     if (std::optional<std::string> result = rule(context)) return result;
   }

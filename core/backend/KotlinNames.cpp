@@ -154,4 +154,15 @@ std::string kwPath(std::string_view name) {
   }
 }
 
+std::string kwNested(std::string_view path) {
+  std::string joined;
+  for (std::size_t start = 0;;) {
+    const std::size_t dot = path.find('.', start);
+    joined += withoutBackquotes(path.substr(start, dot - start));
+    if (dot == std::string_view::npos) return kw(joined);
+    joined += '_';
+    start = dot + 1;
+  }
+}
+
 }  // namespace tovrane

@@ -43,4 +43,10 @@ std::string kwMade(std::string_view prefix, std::string_view swiftName, std::str
 // through kw. An empty name stays empty.
 std::string kwPath(std::string_view name);
 
+// The Kotlin name of a module type at its qualified path («Outer.Kind»).
+// Nested types are written at file level, so the path's pieces become one
+// name joined by "_" («Outer_Kind»): types of one simple name nested in
+// different types stay apart. A top-level type keeps its own name.
+std::string kwNested(std::string_view path);
+
 }  // namespace tovrane

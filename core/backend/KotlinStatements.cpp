@@ -8,6 +8,7 @@
 // Blocks follow the Writer convention: write the opening line, then raise
 // `level`; lower `level`, then write "}". Lines that continue a block
 // ("} else {") stand one level lower between the two halves.
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,12 @@ void close(Writer& writer) {
 
 void writeAll(Writer& writer, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) writer.line(line);
+}
+
+// A pattern without its `where` condition.
+const IRPattern& unguarded(const IRPattern& pattern) {
+  const auto* guarded = pattern.as<IRPattern::guarded>();
+  return guarded ? *guarded->pattern : pattern;
 }
 
 // The member call `base.name(...)`: its base and name, when the callee has
@@ -145,15 +152,11 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
     const std::string keyword = s->isLet ? "val" : "var";
     if (s->value) {
       const auto* call = (*s->value)->as<IRExpr::call>();
-      const auto* callee = call ? call->callee->as<IRExpr::ident>() : nullptr;
-      if (callee && symbols.types.contains(callee->name)) scope.varClass[s->name] = callee->name;
+      const std::optional<std::string> type = call ? typePathOf(*call->callee) : std::nullopt;
+      if (type && symbols.types.contains(*type)) scope.varClass[s->name] = *type;
     }
-    if (const auto* named = s->type->as<IRType::named>()) {
-      if (symbols.types.contains(named->name) || symbols.enums.contains(named->name)) {
-        scope.varClass[s->name] = named->name;
-      }
-    }
-    scope.declare(s->name, *s->type);
+    if (std::optional<std::string> type = moduleTypeOf(*s->type)) scope.varClass[s->name] = *type;
+    scope.declare(s->name, *s->type, s->value.has_value());
     const std::string type = kt(*s->type);
     if (s->value) {
       const std::string value = s->type->is<IRType::inferred>() ? expr(**s->value) : coerced(**s->value, *s->type);
@@ -195,9 +198,12 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
       }
     }
     const std::string lhs = expr(target);
-    // A number literal takes the written type of the variable or property
-    // it is assigned to, as in a declaration: `amount = 0` for a Double.
-    const IRType* declared = s->op == "=" && isNumberLiteral(*s->value) ? assignedType(target) : nullptr;
+    // A number or collection literal takes the written type of the variable
+    // or property it is assigned to, as in a declaration: `amount = 0` for a
+    // Double, `tags = []` for a set.
+    const bool literal =
+        isNumberLiteral(*s->value) || s->value->is<IRExpr::arrayLit>() || s->value->is<IRExpr::dictLit>();
+    const IRType* declared = s->op == "=" && literal ? assignedType(target) : nullptr;
     const std::string rhs = declared ? coerced(*s->value, *declared) : expr(*s->value, hint);
     writer.line(lhs + " " + s->op + " " + rhs);
     writeTouch(mutatedContainer(target));
@@ -280,7 +286,7 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
     scope.declare(s->function->name);
     emitFunction(*s->function, writer, std::nullopt, false, "");
   } else if (const auto* s = stmt.as<IRStmt::localType>()) {
-    hoisted.push_back(*s->decl);
+    hoisted.push_back(HoistedType{*s->decl, s->decl->name});
   } else if (const auto* s = stmt.as<IRStmt::unsupported>()) {
     writer.line(todo(s->source, "Nicht unterstützte Anweisung"));
   }
@@ -324,19 +330,36 @@ KotlinEmitter::CondParts KotlinEmitter::conditionParts(const std::vector<IRCondi
     } else if (const auto* c = cond.as<IRCondition::casePattern>()) {
       const std::string subject = freshName("sw");
       parts.prelude.push_back("val " + subject + " = " + expr(*c->value));
-      // `case _ = v` and `case let x = v` match every value; a `when`
-      // else-branch has no counterpart in an ordinary test.
-      if (c->pattern->is<IRPattern::wildcard>()) {
-        parts.predicates.push_back("true");
-        continue;
-      }
-      PatternTest pattern = patternTest(*c->pattern, subject, std::nullopt);
-      const bool keyworded = text::startsWith(pattern.test, "is ") || text::startsWith(pattern.test, "in ");
-      parts.predicates.push_back(subject + (keyworded ? " " : " == ") + pattern.test);
+      PatternTest pattern = patternCondition(*c->pattern, subject, std::nullopt);
+      parts.predicates.push_back(std::move(pattern.test));
       for (std::string& line : pattern.bindingLines) parts.bindingLines.push_back(std::move(line));
     }
   }
   return parts;
+}
+
+KotlinEmitter::PatternTest KotlinEmitter::patternCondition(const IRPattern& pattern, const std::string& subject,
+                                                           const std::optional<std::string>& enumHint) {
+  if (const auto* p = pattern.as<IRPattern::guarded>()) {
+    PatternTest inner = patternCondition(*p->pattern, subject, enumHint);
+    // The condition reads the values the pattern binds, so it computes
+    // them first, in a block of its own.
+    std::string condition = expr(*p->condition);
+    if (!inner.bindingLines.empty()) {
+      condition = "run { " + text::join(inner.bindingLines, "; ") + "; " + condition + " }";
+    }
+    inner.test = inner.test == "true" ? condition : "(" + inner.test + " && " + condition + ")";
+    return inner;
+  }
+  // `case _ = v` and `case let x = v` match every value; a `when`
+  // else-branch has no counterpart in an ordinary test.
+  if (pattern.is<IRPattern::wildcard>() || pattern.is<IRPattern::binding>()) {
+    return PatternTest{.test = "true", .bindingLines = patternTest(pattern, subject, enumHint).bindingLines};
+  }
+  PatternTest result = patternTest(pattern, subject, enumHint);
+  const bool keyworded = text::startsWith(result.test, "is ") || text::startsWith(result.test, "in ");
+  result.test = subject + (keyworded ? " " : " == ") + result.test;
+  return result;
 }
 
 KotlinEmitter::PatternTest KotlinEmitter::patternTest(const IRPattern& pattern, const std::string& subject,
@@ -345,20 +368,26 @@ KotlinEmitter::PatternTest KotlinEmitter::patternTest(const IRPattern& pattern, 
     if (p->value->is<IRExpr::range>()) return PatternTest{.test = "in " + expr(*p->value), .bindingLines = {}};
     return PatternTest{.test = expr(*p->value), .bindingLines = {}};
   }
+  if (const auto* p = pattern.as<IRPattern::binding>()) {
+    scope.declare(p->name);
+    return PatternTest{.test = "else", .bindingLines = {"val " + kw(p->name) + " = " + subject}};
+  }
+  if (const auto* p = pattern.as<IRPattern::guarded>()) return patternTest(*p->pattern, subject, enumHint);
   const auto* p = pattern.as<IRPattern::enumCase>();
   if (!p) return PatternTest{.test = "else", .bindingLines = {}};
 
+  const std::string_view caseName = withoutBackquotes(p->name);
   const ModuleSymbols::EnumInfo* info = nullptr;
   if (enumHint) {
     const auto hinted = symbols.enums.find(*enumHint);
     if (hinted != symbols.enums.end()) {
       for (const IREnumCase& c : hinted->second.cases) {
-        if (c.name == p->name) info = &hinted->second;
+        if (c.name == caseName) info = &hinted->second;
       }
     }
   }
   if (!info) {
-    const auto declaring = symbols.caseIndex.find(p->name);
+    const auto declaring = symbols.caseIndex.find(caseName);
     if (declaring != symbols.caseIndex.end() && !declaring->second.empty()) {
       const auto found = symbols.enums.find(declaring->second.front());
       if (found != symbols.enums.end()) info = &found->second;
@@ -373,22 +402,22 @@ KotlinEmitter::PatternTest KotlinEmitter::patternTest(const IRPattern& pattern, 
     return PatternTest{.test = todo(source, "Unbekannter Enum-Fall ." + p->name), .bindingLines = {}};
   }
 
-  const std::string qualified = kw(info->name) + "." + kw(p->name);
+  const std::string caseText = kwNested(info->name) + "." + kw(p->name);
   const IREnumCase* declared = nullptr;
   for (const IREnumCase& c : info->cases) {
-    if (c.name == p->name) {
+    if (c.name == caseName) {
       declared = &c;
       break;
     }
   }
   if (!info->sealed || !declared || declared->associated.empty()) {
-    return PatternTest{.test = qualified, .bindingLines = {}};
+    return PatternTest{.test = caseText, .bindingLines = {}};
   }
-  PatternTest result{.test = "is " + qualified, .bindingLines = {}};
+  PatternTest result{.test = "is " + caseText, .bindingLines = {}};
   for (std::size_t j = 0; j < p->bindings.size() && j < declared->associated.size(); ++j) {
     const std::optional<std::string> binding = p->bindings[j] ? bindingName(*p->bindings[j]) : std::nullopt;
     if (!binding) continue;
-    result.bindingLines.push_back("val " + kw(*binding) + " = (" + subject + " as " + qualified + ")." +
+    result.bindingLines.push_back("val " + kw(*binding) + " = (" + subject + " as " + caseText + ")." +
                                   kw(declared->associated[j].name));
     scope.declare(*binding);
   }
@@ -404,7 +433,9 @@ std::optional<std::string> KotlinEmitter::switchEnum(const IRExpr& subject, cons
   NameSet caseNames;
   for (const IRSwitchCase& c : cases) {
     for (const IRPattern& pattern : c.patterns) {
-      if (const auto* p = pattern.as<IRPattern::enumCase>()) caseNames.insert(p->name);
+      if (const auto* p = unguarded(pattern).as<IRPattern::enumCase>()) {
+        caseNames.insert(std::string(withoutBackquotes(p->name)));
+      }
     }
   }
   if (caseNames.empty()) return std::nullopt;
@@ -421,13 +452,55 @@ std::optional<std::string> KotlinEmitter::switchEnum(const IRExpr& subject, cons
   return match;
 }
 
+namespace {
+
+// Whether a Kotlin `when` written for these cases must not simply run on
+// when no case matches: because every case leaves (so code after it would
+// be reached where Swift's cannot be, and a function would lack its
+// result), or because a case assigns a local declared without a value,
+// which Kotlin must see assigned on every path.
+bool needsDefiniteEnd(const EmitScope& scope, const std::vector<IRSwitchCase>& cases) {
+  const auto leaves = [](const std::vector<IRStmt>& body) {
+    if (body.empty()) return false;
+    const IRStmt& last = body.back();
+    if (last.is<IRStmt::ret>() || last.is<IRStmt::throwStmt>()) return true;
+    const auto* statement = last.as<IRStmt::expr>();
+    const auto* call = statement ? statement->value->as<IRExpr::call>() : nullptr;
+    const auto* callee = call ? call->callee->as<IRExpr::ident>() : nullptr;
+    return callee && (callee->name == "fatalError" || callee->name == "preconditionFailure");
+  };
+  if (!cases.empty() && std::ranges::all_of(cases, [&](const IRSwitchCase& c) { return leaves(c.body); })) return true;
+  const auto assignsUnset = [&scope](const auto& self, const std::vector<IRStmt>& body) -> bool {
+    for (const IRStmt& stmt : body) {
+      if (const auto* s = stmt.as<IRStmt::assign>()) {
+        const auto* target = s->target->as<IRExpr::ident>();
+        if (target && s->op == "=" && scope.isUnsetLocal(target->name)) return true;
+      } else if (const auto* s = stmt.as<IRStmt::ifStmt>()) {
+        if (self(self, s->then) || (s->els && self(self, *s->els))) return true;
+      } else if (const auto* s = stmt.as<IRStmt::switchStmt>()) {
+        for (const IRSwitchCase& c : s->cases) {
+          if (self(self, c.body)) return true;
+        }
+      }
+    }
+    return false;
+  };
+  return std::ranges::any_of(cases, [&](const IRSwitchCase& c) { return assignsUnset(assignsUnset, c.body); });
+}
+
+}  // namespace
+
 void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitchCase>& cases, Writer& writer,
                                bool view, bool asExpression) {
   const std::optional<IRType> valueType = std::exchange(scope.valueType, std::nullopt);
   bool bindsValue = false;
+  bool guarded = false;
   for (const IRSwitchCase& c : cases) {
     for (const IRPattern& pattern : c.patterns) {
-      const auto* p = pattern.as<IRPattern::enumCase>();
+      guarded = guarded || pattern.is<IRPattern::guarded>();
+      const IRPattern& inner = unguarded(pattern);
+      bindsValue = bindsValue || inner.is<IRPattern::binding>();
+      const auto* p = inner.as<IRPattern::enumCase>();
       if (!p) continue;
       for (const std::optional<std::string>& binding : p->bindings) bindsValue = bindsValue || binding.has_value();
     }
@@ -436,15 +509,28 @@ void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitch
   const std::string holder = freshName("sw");
   const std::string subjectText = expr(subject);
   const std::optional<std::string> enumName = switchEnum(subject, cases);
-  open(writer, bindsValue ? "when (val " + holder + " = " + subjectText + ") {" : "when (" + subjectText + ") {");
+  const bool definiteEnd = asExpression || (!view && needsDefiniteEnd(scope, cases));
+  if (guarded) {
+    // A `when` with a subject compares values only: cases with a `where`
+    // condition need the form without one, on the subject held before.
+    if (asExpression) open(writer, "run {");
+    writer.line("val " + holder + " = " + subjectText);
+    open(writer, "when {");
+  } else {
+    open(writer, bindsValue ? "when (val " + holder + " = " + subjectText + ") {" : "when (" + subjectText + ") {");
+  }
+  const std::string& tested = bindsValue || guarded ? holder : subjectText;
 
   bool hasElse = false;
   for (const IRSwitchCase& c : cases) {
+    // A case matches everything when it has no pattern (default), or one
+    // that is a wildcard or a plain binding without a condition.
     bool isElse = c.patterns.empty();
-    for (const IRPattern& pattern : c.patterns) isElse = isElse || pattern.is<IRPattern::wildcard>();
-    // Kotlin allows one else branch, as the last one. A case after it (the
-    // default after «case let n where …», whose test is lost) can never be
-    // reached in the translation.
+    for (const IRPattern& pattern : c.patterns) {
+      isElse = isElse || pattern.is<IRPattern::wildcard>() || pattern.is<IRPattern::binding>();
+    }
+    // Kotlin allows one else branch, as the last one. A case after it can
+    // never be reached, in Swift neither.
     if (hasElse) {
       warn("switch " + subjectText, "Nicht erreichbarer Fall nach einem Fall, der alles trifft, weggelassen");
       continue;
@@ -455,9 +541,16 @@ void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitch
     if (isElse) {
       tests.push_back("else");
       hasElse = true;
+      for (const IRPattern& pattern : c.patterns) {
+        if (pattern.is<IRPattern::binding>()) {
+          bindingLines = patternTest(pattern, tested, enumName).bindingLines;
+          break;
+        }
+      }
     } else {
       for (const IRPattern& pattern : c.patterns) {
-        PatternTest test = patternTest(pattern, bindsValue ? holder : subjectText, enumName);
+        PatternTest test =
+            guarded ? patternCondition(pattern, tested, enumName) : patternTest(pattern, tested, enumName);
         tests.push_back(std::move(test.test));
         for (std::string& line : test.bindingLines) bindingLines.push_back(std::move(line));
       }
@@ -466,7 +559,7 @@ void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitch
     const std::vector<IRStmt> noStatements;
     const std::vector<IRStmt>& body = onlyBreak ? noStatements : c.body;
 
-    open(writer, text::join(tests, ", ") + " -> {");
+    open(writer, text::join(tests, guarded ? " || " : ", ") + " -> {");
     writeAll(writer, bindingLines);
     if (view) {
       for (const IRStmt& stmt : body) emitViewStmt(stmt, writer);
@@ -479,11 +572,13 @@ void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitch
     close(writer);
     scope.pop();
   }
-  // A Swift switch without default covers every value, so its else branch is
-  // never taken; failing there (outside view content) also lets Kotlin see
-  // that a value assigned in every case is definitely assigned afterwards.
-  if (!hasElse) writer.line(view ? "else -> {}" : "else -> error(\"unerwarteter Fall\")");
+  // A Swift switch without default covers every value, so the else branch
+  // is never taken unless a case was resolved wrongly; then running on is
+  // kinder than failing. Failing is right where Kotlin has to see the
+  // `when` end in every case: a value, a definite assignment, a return.
+  if (!hasElse) writer.line(definiteEnd ? "else -> error(\"unerwarteter Fall\")" : "else -> {}");
   close(writer);
+  if (guarded && asExpression) close(writer);
 }
 
 // --- If, else chains and expression bodies

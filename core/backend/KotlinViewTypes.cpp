@@ -22,13 +22,6 @@ const NameSet& ownedStateWrappers() {
   return names;
 }
 
-// The module type a named type refers to, if the module declares it.
-std::optional<std::string> moduleType(const ModuleSymbols& symbols, const IRType& type) {
-  const auto* named = type.as<IRType::named>();
-  if (named && symbols.types.contains(named->name)) return named->name;
-  return std::nullopt;
-}
-
 // The environment values the runtime provides: the holder's member is
 // declaration + name + rest; the function assigns `current` to it on every
 // recomposition unless it is empty.
@@ -84,7 +77,7 @@ KotlinEmitter::ViewField KotlinEmitter::classify(const IRProperty& property) {
   if (wrapper == "Environment") {
     const std::string argument = property.wrapperArg.value_or("");
     if (text::endsWith(argument, ".self")) {
-      return ViewField::envObject{property, kwPath(argument.substr(0, argument.size() - 5))};
+      return ViewField::envObject{property, typeName(argument.substr(0, argument.size() - 5))};
     }
     return ViewField::envValue{property, text::replaceAll(argument, "\\.", "")};
   }
@@ -97,9 +90,15 @@ KotlinEmitter::ViewField KotlinEmitter::classify(const IRProperty& property) {
   return ViewField::param{property};
 }
 
-void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
-  const bool isApp = symbols.apps.contains(decl.name);
-  const std::string holder = kwMade("", decl.name, isApp ? "Root" : "View");
+void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer, std::string_view path) {
+  const std::string own = path.empty() ? decl.name : std::string(path);
+  const bool isApp = symbols.apps.contains(own);
+  const std::string holder = kwMade("", kwNested(own), isApp ? "Root" : "View");
+
+  // Installed first: the fields' types are named from inside the view.
+  scope = EmitScope();
+  scope.typeName = own;
+  scope.isViewHolder = true;
 
   std::vector<ViewField> fields;
   std::vector<const IRProperty*> computedMembers;
@@ -112,15 +111,12 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
     }
   }
 
-  scope = EmitScope();
-  scope.typeName = decl.name;
-  scope.isViewHolder = true;
   for (const IRProperty& property : decl.properties) scope.declare(property.name);
   for (const IRFunction& function : decl.functions) {
     scope.declare(function.name);
     scope.methodNames.insert(function.name);
   }
-  if (const auto members = symbols.viewFunctions.find(decl.name); members != symbols.viewFunctions.end()) {
+  if (const auto members = symbols.viewFunctions.find(own); members != symbols.viewFunctions.end()) {
     scope.viewMembers = members->second;
   }
 
@@ -145,7 +141,7 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
       }
       params.push_back(name + ": " + type + fallback);
       constructorArgs.push_back(name);
-      if (std::optional<std::string> owner = moduleType(symbols, p.type)) scope.varClass[p.name] = *owner;
+      if (std::optional<std::string> owner = moduleTypeOf(p.type)) scope.varClass[p.name] = *owner;
       if (p.wrapper == "State") {
         // The argument only seeds the state, as in SwiftUI: the holder keeps
         // it observable, and a parent's recomposition does not overwrite
@@ -163,7 +159,7 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
       constructorArgs.push_back(name);
       updateLines.push_back("self." + kwMade("_", p.name) + " = " + name);
       scope.bindingFields.insert(p.name);
-      if (std::optional<std::string> owner = moduleType(symbols, p.type)) scope.varClass[p.name] = *owner;
+      if (std::optional<std::string> owner = moduleTypeOf(p.type)) scope.varClass[p.name] = *owner;
     }
   }
   if (!isApp) {
@@ -175,7 +171,7 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
     params.insert(trailingContent ? params.end() - 1 : params.end(), "mod: Mod = Mod()");
   }
 
-  writeComposableHead(writer, "fun " + kw(decl.name) + "(" + text::join(params, ", ") + ")");
+  writeComposableHead(writer, "fun " + kwNested(own) + "(" + text::join(params, ", ") + ")");
   writer.level += 1;
   writer.line("val self = remember { " + holder + "(" + text::join(constructorArgs, ", ") + ") }");
   for (const std::string& line : updateLines) writer.line(line);
@@ -213,10 +209,10 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
     } else if (field.is<ViewField::state>()) {
       scope.stateFields.insert(p.name);
       if (const auto* call = p.initializer ? p.initializer->as<IRExpr::call>() : nullptr) {
-        const auto* callee = call->callee->as<IRExpr::ident>();
-        if (callee && symbols.types.contains(callee->name)) scope.varClass[p.name] = callee->name;
+        const std::optional<std::string> type = typePathOf(*call->callee);
+        if (type && symbols.types.contains(*type)) scope.varClass[p.name] = *type;
       }
-      if (std::optional<std::string> owner = moduleType(symbols, p.type)) scope.varClass[p.name] = *owner;
+      if (std::optional<std::string> owner = moduleTypeOf(p.type)) scope.varClass[p.name] = *owner;
       const std::string wrapper = p.wrapper.value_or("");
       if (wrapper == "Namespace") {
         writer.line("val " + name + " = Any()");
@@ -243,7 +239,10 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
       writer.line("var " + name + " by mutableStateOf" + typeArg + "(" + initial + ", neverEqualPolicy())");
     } else if (const auto* object = field.as<ViewField::envObject>()) {
       writer.line("lateinit var " + name + ": " + object->typeName);
-      scope.varClass[p.name] = object->typeName;
+      const std::string argument = p.wrapperArg.value_or("");
+      const std::optional<std::string> type =
+          p.wrapper == "Environment" ? typePath(argument.substr(0, argument.size() - 5)) : moduleTypeOf(p.type);
+      if (type) scope.varClass[p.name] = *type;
     } else if (const auto* value = field.as<ViewField::envValue>()) {
       if (const EnvironmentKey* known = environmentKey(value->key)) {
         writer.line(std::string(known->declaration) + name + std::string(known->rest));
@@ -292,7 +291,7 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer) {
   }
 
   if (std::any_of(decl.functions.begin(), decl.functions.end(), [](const IRFunction& f) { return f.isInit; })) {
-    warn("init(...)", "Eigene init() in View " + decl.name + " wird ignoriert – bitte prüfen");
+    warn("init(...)", "Eigene init() in View " + own + " wird ignoriert – bitte prüfen");
   }
   emitCompanion(decl, writer);
   writer.level -= 1;

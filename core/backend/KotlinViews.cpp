@@ -86,8 +86,8 @@ bool isViewType(const IRType& type) {
   return named && named->name == "View";
 }
 
-// The stored property of a module view that a single trailing closure
-// fills: the last one holding a function or a view.
+// The stored property of the module view at `view` that a single trailing
+// closure fills: the last one holding a function or a view.
 const IRProperty* contentProperty(const ModuleSymbols& symbols, const std::string& view) {
   if (!symbols.views.contains(view)) return nullptr;
   const auto type = symbols.types.find(view);
@@ -198,7 +198,7 @@ bool KotlinEmitter::isViewExpr(const IRExpr& value) {
   const auto* call = value.as<IRExpr::call>();
   if (!call) return false;
   if (const std::string* name = identName(*call->callee)) {
-    return runtimeViews().contains(*name) || symbols.views.contains(*name) || unsupportedViews().contains(*name) ||
+    return runtimeViews().contains(*name) || isModuleView(*name) || unsupportedViews().contains(*name) ||
            scope.viewMembers.contains(*name);
   }
   const auto* member = call->callee->as<IRExpr::member>();
@@ -207,6 +207,11 @@ bool KotlinEmitter::isViewExpr(const IRExpr& value) {
     return isViewExpr(**member->base);
   }
   return scope.viewMembers.contains(member->name);
+}
+
+bool KotlinEmitter::isModuleView(std::string_view name) const {
+  const std::optional<std::string> path = typePath(name);
+  return path && symbols.views.contains(*path);
 }
 
 std::string KotlinEmitter::describe(const IRExpr& value) {
@@ -228,7 +233,7 @@ void KotlinEmitter::emitViewCall(const std::string& name, const std::vector<IRAr
     writer.line(unsupportedView(*this, name, name + " wird noch nicht unterstützt (Platzhalter eingefügt)", name, mod));
     return;
   }
-  if (!runtimeViews().contains(name) && !symbols.views.contains(name)) {
+  if (!runtimeViews().contains(name) && !isModuleView(name)) {
     writer.line(unsupportedView(*this, name, "Unbekannter View " + name, name, mod));
     return;
   }
@@ -290,8 +295,10 @@ void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRAr
                                  const std::optional<std::string>& mod, Writer& writer, bool trailingIsView) {
   // Pointers into the symbols: this runs for every view call, and copying
   // each property type of the view cost more than the lookups.
+  const std::optional<std::string> path = typePath(name);
+  const std::string written = path ? kwNested(*path) : kw(name);
   std::map<std::string_view, const IRType*> propertyTypes;
-  if (const auto type = symbols.types.find(name); type != symbols.types.end()) {
+  if (const auto type = path ? symbols.types.find(*path) : symbols.types.end(); type != symbols.types.end()) {
     for (const IRProperty& property : type->second.properties) propertyTypes.insert_or_assign(property.name, &property.type);
   }
 
@@ -304,7 +311,7 @@ void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRAr
       text = viewLambda(*this, arg.value);
     } else if (const auto type = arg.label ? propertyTypes.find(*arg.label) : propertyTypes.end();
                type != propertyTypes.end()) {
-      text = coerced(arg.value, *type->second);
+      text = coerced(arg.value, qualified(*type->second, *path));
     } else {
       text = expr(arg.value, Hint{.callee = name, .label = arg.label, .type = std::nullopt});
     }
@@ -322,14 +329,14 @@ void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRAr
   std::string trailingText;
   const IRClosure* single = trailing.size() == 1 ? closureOf(trailing.front().value) : nullptr;
   if (single) {
-    if (const IRProperty* content = contentProperty(symbols, name)) {
+    if (const IRProperty* content = path ? contentProperty(symbols, *path) : nullptr) {
       // The closure fills the module view's content property by name; the
       // modifier chain stays last.
       std::erase_if(parts, [](const std::string& part) { return text::startsWith(part, "mod = "); });
       const bool viewMode = isViewBuilder(*content) || isViewType(content->type);
       parts.push_back(kw(content->name) + " = " + closureExpr(*single, viewMode));
       if (mod) parts.push_back(*mod);
-      writer.line(kw(name) + "(" + text::join(parts, ", ") + ")");
+      writer.line(written + "(" + text::join(parts, ", ") + ")");
       return;
     }
     const auto& params = single->params;
@@ -347,9 +354,9 @@ void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRAr
   }
 
   if (parts.empty() && !trailingText.empty()) {
-    writer.line(kw(name) + trailingText);
+    writer.line(written + trailingText);
   } else {
-    writer.line(kw(name) + "(" + text::join(parts, ", ") + ")" + trailingText);
+    writer.line(written + "(" + text::join(parts, ", ") + ")" + trailingText);
   }
 }
 
@@ -369,6 +376,14 @@ std::string KotlinEmitter::modString(const std::vector<ModifierEntry>& modifiers
       std::size_t params = 0;
       if (const IRClosure* closure = entry.trailing.empty() ? nullptr : closureOf(entry.trailing.front().value)) {
         params = std::min<std::size_t>(closure->params.size(), 2);
+      }
+      // «perform: handle»: the method's parameters decide, as they do for
+      // the lambda that passes them on.
+      for (const IRArg& arg : entry.args) {
+        const std::string* method = arg.label == "perform" ? identName(arg.value) : nullptr;
+        const IRFunction* function =
+            method && scope.methodNames.contains(*method) ? currentTypeMethod(*method) : nullptr;
+        if (function) params = std::min<std::size_t>(function->params.size(), 2);
       }
       name += std::to_string(params);
     }

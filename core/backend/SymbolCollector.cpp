@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <string_view>
 
-namespace tovrane::SymbolCollector {
+#include "core/backend/KotlinNames.hpp"
+
+namespace tovrane {
+namespace SymbolCollector {
 namespace {
 
 using ExtensionMap = std::map<std::string, std::vector<IRTypeDecl>, std::less<>>;
@@ -12,26 +15,25 @@ bool contains(const std::vector<std::string>& list, std::string_view value) {
   return std::find(list.begin(), list.end(), value) != list.end();
 }
 
-// The qualified path an extension names: its dotted pieces without empty
-// ones ("Outer..Inner" and "Outer.Inner" name the same type). A name made of
-// dots only is taken whole.
-std::string extensionPath(const std::string& name) {
+// The path an extension's name spells: its dotted pieces without empty ones
+// ("Outer..Inner" and "Outer.Inner" name the same type) and without a first
+// piece that names the module, when moduleName is given. A name made of dots
+// only is taken whole.
+std::string extensionPath(std::string_view name, std::string_view moduleName) {
   std::string path;
   std::size_t start = 0;
   while (start <= name.size()) {
     std::size_t dot = name.find('.', start);
-    if (dot == std::string::npos) dot = name.size();
-    if (dot > start) {
+    if (dot == std::string_view::npos) dot = name.size();
+    const std::string_view piece = name.substr(start, dot - start);
+    const bool module = path.empty() && dot < name.size() && !moduleName.empty() && piece == moduleName;
+    if (!piece.empty() && !module) {
       if (!path.empty()) path += '.';
-      path.append(name, start, dot - start);
+      path += piece;
     }
     start = dot + 1;
   }
-  return path.empty() ? name : path;
-}
-
-std::string topLevelPath(const IRTypeDecl& decl) {
-  return decl.kind == IRTypeKind::extension ? extensionPath(decl.name) : decl.name;
+  return path.empty() ? std::string(name) : path;
 }
 
 // Qualified paths of every type the module declares. Types declared inside
@@ -89,8 +91,9 @@ NameSet observedProperties(const IRTypeDecl& decl) {
   return observed;
 }
 
-ModuleSymbols::EnumInfo enumInfo(const IRTypeDecl& decl) {
-  ModuleSymbols::EnumInfo info{.name = decl.name, .cases = decl.cases, .sealed = false, .rawType = std::nullopt};
+ModuleSymbols::EnumInfo enumInfo(const IRTypeDecl& decl, const std::string& path) {
+  ModuleSymbols::EnumInfo info{.name = path, .cases = decl.cases, .sealed = false, .rawType = std::nullopt};
+  for (IREnumCase& c : info.cases) c.name = std::string(withoutBackquotes(c.name));
   info.sealed = std::any_of(decl.cases.begin(), decl.cases.end(),
                             [](const IREnumCase& c) { return !c.associated.empty(); });
   if (info.sealed || decl.inherits.empty()) return info;
@@ -108,38 +111,40 @@ ModuleSymbols::EnumInfo enumInfo(const IRTypeDecl& decl) {
   return info;
 }
 
-// The type visited last under each name; copied into ModuleSymbols::types
-// once at the end, so a name declared many times costs one deep copy.
-using LatestTypes = std::map<std::string_view, const IRTypeDecl*>;
+// The type visited last under each path; copied into ModuleSymbols::types
+// once at the end, so a path declared many times costs one deep copy.
+using LatestTypes = std::map<std::string, const IRTypeDecl*, std::less<>>;
 
-void visit(const IRTypeDecl& decl, ModuleSymbols& symbols, LatestTypes& latest) {
+void visit(const IRTypeDecl& decl, const std::string& path, ModuleSymbols& symbols, LatestTypes& latest) {
   if (decl.kind != IRTypeKind::extension) {
-    latest.insert_or_assign(decl.name, &decl);
+    latest.insert_or_assign(path, &decl);
     switch (decl.kind) {
       case IRTypeKind::struct_:
         if (contains(decl.inherits, "View")) {
-          symbols.views.insert(decl.name);
+          symbols.views.insert(path);
         } else if (contains(decl.inherits, "App")) {
-          symbols.apps.insert(decl.name);
+          symbols.apps.insert(path);
         } else {
-          symbols.structs.insert(decl.name);
+          symbols.structs.insert(path);
         }
         break;
-      case IRTypeKind::enum_:
-        symbols.enums.insert_or_assign(decl.name, enumInfo(decl));
-        for (const IREnumCase& c : decl.cases) symbols.caseIndex[c.name].push_back(decl.name);
+      case IRTypeKind::enum_: {
+        ModuleSymbols::EnumInfo info = enumInfo(decl, path);
+        for (const IREnumCase& c : info.cases) symbols.caseIndex[c.name].push_back(path);
+        symbols.enums.insert_or_assign(path, std::move(info));
         break;
+      }
       case IRTypeKind::protocol: {
         NameSet members;
         for (const IRProperty& property : decl.properties) members.insert(property.name);
         for (const IRFunction& function : decl.functions) members.insert(function.name);
-        symbols.protocols.insert_or_assign(decl.name, std::move(members));
+        symbols.protocols.insert_or_assign(path, std::move(members));
         break;
       }
       case IRTypeKind::class_:
       case IRTypeKind::actor:
-        symbols.classes.insert(decl.name);
-        if (isObservable(decl)) symbols.observable.insert_or_assign(decl.name, observedProperties(decl));
+        symbols.classes.insert(path);
+        if (isObservable(decl)) symbols.observable.insert_or_assign(path, observedProperties(decl));
         break;
       case IRTypeKind::extension:
         break;
@@ -148,16 +153,22 @@ void visit(const IRTypeDecl& decl, ModuleSymbols& symbols, LatestTypes& latest) 
   for (const IRFunction& function : decl.functions) {
     if (function.isMutating) symbols.mutatingFunctions.insert(function.name);
   }
-  for (const IRTypeDecl& nested : decl.nested) visit(nested, symbols, latest);
+  // Types declared in an extension of a foreign type are written at file
+  // level beside its members, under their own name, which the members use.
+  for (const IRTypeDecl& nested : decl.nested) {
+    visit(nested, decl.kind == IRTypeKind::extension ? nested.name : path + "." + nested.name, symbols, latest);
+  }
 }
 
-// Members of a view or app that produce view content.
-NameSet viewMembers(const IRTypeDecl& decl, const NameSet& viewNames) {
+// Members of the view or app at `path` that produce view content.
+NameSet viewMembers(const IRTypeDecl& decl, const std::string& path, const ModuleSymbols& symbols) {
   const auto isViewType = [&](const IRType& type) {
     const auto* named = type.as<IRType::named>();
     if (!named) return false;
     const std::string& n = named->name;
-    return n == "View" || n == "some View" || n == "AnyView" || n == "Scene" || viewNames.contains(n);
+    if (n == "View" || n == "some View" || n == "AnyView" || n == "Scene") return true;
+    const std::optional<std::string> typePath = symbols.typePath(n, path);
+    return typePath && (symbols.views.contains(*typePath) || symbols.apps.contains(*typePath));
   };
   NameSet members;
   for (const IRProperty& property : decl.properties) {
@@ -175,11 +186,28 @@ NameSet viewMembers(const IRTypeDecl& decl, const NameSet& viewNames) {
 
 }  // namespace
 
-IRModule mergeExtensions(IRModule module) {
+IRModule mergeExtensions(IRModule module, std::string_view moduleName) {
+  // The module's own types first, then the types declared in extensions,
+  // under the path of the type each extension names.
   NameSet names;
   for (const IRFile& file : module.files) {
     for (const IRDecl& decl : file.decls) {
-      if (const IRTypeDecl* type = typeDecl(decl)) collectNames(*type, topLevelPath(*type), names);
+      const IRTypeDecl* type = typeDecl(decl);
+      if (type && type->kind != IRTypeKind::extension) collectNames(*type, type->name, names);
+    }
+  }
+  // A first piece naming the module is left out only where the whole name
+  // is no type of the module: a type named like its module comes first, as
+  // in Swift.
+  const auto extended = [&](const IRTypeDecl& type) {
+    if (type.kind != IRTypeKind::extension) return type.name;
+    std::string path = extensionPath(type.name, {});
+    return names.contains(path) ? path : extensionPath(type.name, moduleName);
+  };
+  for (const IRFile& file : module.files) {
+    for (const IRDecl& decl : file.decls) {
+      const IRTypeDecl* type = typeDecl(decl);
+      if (type && type->kind == IRTypeKind::extension) collectNames(*type, extended(*type), names);
     }
   }
 
@@ -190,7 +218,7 @@ IRModule mergeExtensions(IRModule module) {
     for (IRDecl& decl : file.decls) {
       const IRTypeDecl* type = typeDecl(decl);
       if (type && type->kind == IRTypeKind::extension) {
-        std::string path = extensionPath(type->name);
+        std::string path = extended(*type);
         if (names.contains(path)) {
           extensions[path].push_back(std::move(decl.as<IRDecl::type>()->decl.get()));
           continue;
@@ -203,36 +231,70 @@ IRModule mergeExtensions(IRModule module) {
 
   for (IRFile& file : module.files) {
     for (IRDecl& decl : file.decls) {
-      if (auto* type = decl.as<IRDecl::type>()) apply(type->decl.get(), topLevelPath(type->decl.get()), extensions);
+      if (auto* type = decl.as<IRDecl::type>()) apply(type->decl.get(), extended(type->decl.get()), extensions);
     }
   }
   return module;
 }
 
-ModuleSymbols collect(const IRModule& module) {
+ModuleSymbols collect(const IRModule& module, std::string_view moduleName) {
   ModuleSymbols symbols;
+  symbols.moduleName = moduleName;
   LatestTypes latest;
   for (const IRFile& file : module.files) {
     for (const IRDecl& decl : file.decls) {
       if (const auto* function = decl.as<IRDecl::function>()) {
         symbols.topLevelFunctions.insert(function->decl->name);
+        symbols.functionParams[function->decl->name].push_back(function->decl->params);
       } else if (const auto* variable = decl.as<IRDecl::variable>()) {
         symbols.topLevelVars.insert(variable->property->name);
       } else if (const IRTypeDecl* type = typeDecl(decl)) {
-        visit(*type, symbols, latest);
+        visit(*type, type->name, symbols, latest);
       }
     }
   }
-  for (const auto& [name, decl] : latest) symbols.types.emplace_hint(symbols.types.end(), name, *decl);
+  for (const auto& [path, decl] : latest) symbols.types.emplace_hint(symbols.types.end(), path, *decl);
 
   NameSet viewNames = symbols.views;
   viewNames.insert(symbols.apps.begin(), symbols.apps.end());
-  for (const std::string& name : viewNames) {
-    if (auto found = symbols.types.find(name); found != symbols.types.end()) {
-      symbols.viewFunctions.insert_or_assign(name, viewMembers(found->second, viewNames));
+  for (const std::string& path : viewNames) {
+    if (auto found = symbols.types.find(path); found != symbols.types.end()) {
+      symbols.viewFunctions.insert_or_assign(path, viewMembers(found->second, path, symbols));
     }
   }
   return symbols;
 }
 
-}  // namespace tovrane::SymbolCollector
+}  // namespace SymbolCollector
+
+bool ModuleSymbols::isTypePath(std::string_view path) const {
+  return types.contains(path) || enums.contains(path) || protocols.contains(path);
+}
+
+std::optional<std::string> ModuleSymbols::typePath(std::string_view name, std::string_view context) const {
+  if (name.empty()) return std::nullopt;
+  const std::size_t dot = name.find('.');
+  const std::string_view first = name.substr(0, dot);
+  const std::string_view rest = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+  // From the innermost enclosing type outwards; an outer match still counts
+  // when the inner one has no such member type.
+  for (std::string_view scope = context;;) {
+    std::string candidate(scope);
+    if (!candidate.empty()) candidate += '.';
+    candidate += first;
+    if (isTypePath(candidate)) {
+      candidate += rest;
+      if (isTypePath(candidate)) return candidate;
+    }
+    if (scope.empty()) break;
+    const std::size_t parent = scope.rfind('.');
+    scope = parent == std::string_view::npos ? std::string_view() : scope.substr(0, parent);
+  }
+  // «App.Item» where no type is named like the module: its own Item.
+  if (!moduleName.empty() && first == moduleName && !rest.empty() && isTypePath(rest.substr(1))) {
+    return std::string(rest.substr(1));
+  }
+  return std::nullopt;
+}
+
+}  // namespace tovrane

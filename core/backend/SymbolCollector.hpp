@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/ir/IR.hpp"
@@ -19,14 +20,17 @@ namespace tovrane {
 // a std::string_view without building a string.
 using NameSet = std::set<std::string, std::less<>>;
 
-// The module's symbols. All names are simple Swift names as the IR holds
-// them. Keys are simple names, so two types of one simple name at different
-// nesting levels share an entry in `types` and `enums`; the one visited
-// later wins (files in order, declarations in order, a type before its
-// nested types).
+// The module's symbols. Types are keyed by their qualified path: a
+// top-level type by its name, a nested one by its enclosing types' names and
+// its own joined by "." («Outer.Kind»), so types of one simple name nested in
+// different types keep apart. Member names are simple names as the IR holds
+// them.
 struct ModuleSymbols {
   struct EnumInfo {
+    // The enumeration's path.
     std::string name;
+    // Its cases, their names without Swift's backquotes («default» for
+    // «`default`»), since uses write them bare («.default»).
     std::vector<IREnumCase> cases;
     // Some case carries associated values.
     bool sealed = false;
@@ -35,6 +39,9 @@ struct ModuleSymbols {
     std::optional<std::string> rawType;
   };
 
+  // The Swift module the project's files form: a type written with it in
+  // front («App.Item») is the module's own.
+  std::string moduleName;
   // Structs that inherit "View".
   NameSet views;
   // Structs that inherit "App" and not "View".
@@ -42,7 +49,7 @@ struct ModuleSymbols {
   // Observable class or actor to its observed stored properties.
   std::map<std::string, NameSet, std::less<>> observable;
   std::map<std::string, EnumInfo, std::less<>> enums;
-  // Case name to the enumerations declaring it, in visiting order.
+  // Case name (bare) to the enumerations declaring it, in visiting order.
   std::map<std::string, std::vector<std::string>, std::less<>> caseIndex;
   // Structs that are neither views nor apps.
   NameSet structs;
@@ -59,9 +66,24 @@ struct ModuleSymbols {
   // `append` does, so a state value that receives the call must be touched.
   NameSet mutatingFunctions;
   NameSet topLevelFunctions;
+  // The parameter lists of the top-level functions by name, one per
+  // overload in declaration order: calls type their arguments by them.
+  std::map<std::string, std::vector<std::vector<IRParam>>, std::less<>> functionParams;
   NameSet topLevelVars;
   // View or app to its members that produce view content.
   std::map<std::string, NameSet, std::less<>> viewFunctions;
+
+  // Whether `path` is the path of a module type: a key of types, enums or
+  // protocols.
+  bool isTypePath(std::string_view path) const;
+  // The path of the module type that `name`, as written in Swift (possibly
+  // dotted), names inside the type at path `context` (empty: at file level).
+  // As in Swift, the first piece is looked for among the types nested in the
+  // context, then in each enclosing type, then at the top level, and the rest
+  // of a dotted name descends from there; a first piece naming the module
+  // (where no type of that name is meant) starts at the top level. nullopt
+  // when no module type has that name.
+  std::optional<std::string> typePath(std::string_view name, std::string_view context = {}) const;
 };
 
 namespace SymbolCollector {
@@ -70,13 +92,14 @@ namespace SymbolCollector {
 // that type: its properties, functions, inherited names and nested types are
 // appended after the type's own. A type is identified by its qualified path
 // ("Outer.Inner"), so an extension of Outer.Inner reaches exactly that type
-// and never an unrelated Inner elsewhere. Extensions of types the module
-// does not declare stay where they are; files keep their order and paths
-// even when they end up empty.
-IRModule mergeExtensions(IRModule module);
+// and never an unrelated Inner elsewhere; a leading piece that names the
+// module (moduleName, when known) is left out first («extension App.Item»).
+// Extensions of types the module does not declare stay where they are; files
+// keep their order and paths even when they end up empty.
+IRModule mergeExtensions(IRModule module, std::string_view moduleName = {});
 
-// The symbols of a merged module.
-ModuleSymbols collect(const IRModule& module);
+// The symbols of a merged module of the given name.
+ModuleSymbols collect(const IRModule& module, std::string_view moduleName = {});
 
 }  // namespace SymbolCollector
 

@@ -164,12 +164,16 @@ TEST(KotlinBackend, WarnRecordsWithoutCounting) {
   EXPECT_EQ(emitter.unsupportedCount, 0);
 }
 
+// Outer with the nested Inner and Mode, a top-level Shape, and A.B with a
+// Shape of its own.
 ModuleSymbols symbolsWithNested() {
   ModuleSymbols symbols;
-  symbols.types.emplace("Inner", typeDecl(IRTypeKind::struct_, "Inner"));
-  symbols.enums.emplace("Mode", ModuleSymbols::EnumInfo{.name = "Mode", .cases = {}, .sealed = false,
-                                                        .rawType = std::nullopt});
+  symbols.moduleName = "Shapes";
+  for (const char* path : {"Outer", "Outer.Inner", "A", "A.B"}) symbols.types.emplace(path, typeDecl(IRTypeKind::struct_, path));
+  symbols.enums.emplace("Outer.Mode", ModuleSymbols::EnumInfo{.name = "Outer.Mode", .cases = {}, .sealed = false,
+                                                              .rawType = std::nullopt});
   symbols.protocols.emplace("Shape", NameSet{});
+  symbols.protocols.emplace("A.B.Shape", NameSet{});
   return symbols;
 }
 
@@ -191,12 +195,33 @@ TEST(KotlinTypeMapping, TypeNameMapsSwiftNamesAndResolvesNestedModuleTypes) {
       {"Data", "ByteArray"},    {"any Error", "Throwable"},
       {"Error", "Throwable"},   {"Set", "MutableSet"},
       {"some View", "@Composable () -> Unit"}, {"AnyView", "@Composable () -> Unit"},
-      {"Item", "Item"},         {"Outer.Inner", "Inner"},
-      {"Outer.Mode", "Mode"},   {"A.B.Shape", "Shape"},
+      {"Item", "Item"},         {"Outer.Inner", "Outer_Inner"},
+      {"Outer.Mode", "Outer_Mode"}, {"A.B.Shape", "A_B_Shape"},
+      {"Shape", "Shape"},       {"Shapes.Shape", "Shape"},
+      // Nested types are not visible by their simple name from outside.
+      {"Inner", "Inner"},       {"Outer.Missing", "Outer.Missing"},
       {"Foundation.Date", "Foundation.Date"}, {"Swift.Int", "Swift.Int"},
       {"Outer.", "Outer.n_811c9dc5"},  // an empty part is no name either
   };
   for (const auto& c : cases) EXPECT_EQ(emitter.typeName(c.swift), c.kotlin) << c.swift;
+}
+
+TEST(KotlinTypeMapping, ANameMeansTheTypeNearestToWhereItIsWritten) {
+  KotlinEmitter emitter(symbolsWithNested(), "app");
+  const struct {
+    const char* inside;
+    std::string_view swift;
+    std::string_view kotlin;
+  } cases[] = {
+      {"Outer", "Inner", "Outer_Inner"},       {"Outer.Inner", "Mode", "Outer_Mode"},
+      {"A.B", "Shape", "A_B_Shape"},           {"A", "Shape", "Shape"},
+      {"A.B", "Shapes.Shape", "Shape"},        {"Outer.Inner", "Self", "Outer_Inner"},
+      {"A", "B.Shape", "A_B_Shape"},
+  };
+  for (const auto& c : cases) {
+    emitter.scope.typeName = c.inside;
+    EXPECT_EQ(emitter.typeName(c.swift), c.kotlin) << c.swift << " in " << c.inside;
+  }
 }
 
 TEST(KotlinTypeMapping, SelfNamesTheTypeBeingWritten) {
@@ -218,15 +243,30 @@ TEST(KotlinTypeMapping, MemberTypesOfModuleTypesAreWrittenAsWhatTheyName) {
   IRTypeDecl node = typeDecl(IRTypeKind::class_, "Node");
   node.properties.push_back(storedVar("id", named("Node.ID")));
   symbols.types.emplace("Node", node);
-  const KotlinEmitter emitter(std::move(symbols), "app");
+  // An alias of a function type, and one naming a type nested beside it.
+  IRTypeDecl sorter = typeDecl(IRTypeKind::struct_, "Sorter");
+  sorter.typealiases.emplace("Order", functionOf({named("Int"), named("Int")}, named("Bool")));
+  sorter.typealiases.emplace("Current", named("Mode"));
+  symbols.types.emplace("Sorter", sorter);
+  symbols.types.emplace("Sorter.Mode", typeDecl(IRTypeKind::enum_, "Mode"));
+  KotlinEmitter emitter(std::move(symbols), "app");
   const struct {
     std::string_view swift;
     std::string_view kotlin;
   } cases[] = {
-      {"Trip.ID", "java.util.UUID"}, {"Trip.Tag", "String"},   {"Trip.Other", "Trip.Other"},
-      {"Node.ID", "Node.ID"},        {"Other.ID", "Other.ID"},
+      {"Trip.ID", "java.util.UUID"},  {"Trip.Tag", "String"},          {"Trip.Other", "Trip.Other"},
+      {"Node.ID", "Node.ID"},         {"Other.ID", "Other.ID"},        {"Sorter.Order", "(Int, Int) -> Boolean"},
+      {"Sorter.Current", "Sorter_Mode"}, {"Order", "Order"},
   };
   for (const auto& c : cases) EXPECT_EQ(emitter.typeName(c.swift), c.kotlin) << c.swift;
+  // Inside the type, and inside a type nested in it, the simple name is the alias.
+  for (const char* inside : {"Sorter", "Sorter.Mode"}) {
+    emitter.scope.typeName = inside;
+    EXPECT_EQ(emitter.kt(named("Order")), "(Int, Int) -> Boolean") << inside;
+    EXPECT_EQ(emitter.typeName("ID"), "ID") << inside;
+  }
+  emitter.scope.typeName = "Trip";
+  EXPECT_EQ(emitter.typeName("ID"), "java.util.UUID");
 }
 
 TEST(KotlinTypeMapping, KtWritesWholeTypes) {
@@ -254,7 +294,7 @@ TEST(KotlinTypeMapping, KtWritesWholeTypes) {
       {"dictionary of arrays", dictionaryOf(named("String"), arrayOf(intType)), "MutableMap<String, MutableList<Int>>"},
       {"Set", named("Set", {named("String")}), "MutableSet<String>"},
       {"Set with two arguments", named("Set", {intType, intType}), "MutableSet<Int, Int>"},
-      {"generic module type", named("Outer.Inner", {named("Double")}), "Inner<Double>"},
+      {"generic module type", named("Outer.Inner", {named("Double")}), "Outer_Inner<Double>"},
       {"inferred", inferred(), ""},
   };
   for (const auto& c : cases) EXPECT_EQ(emitter.kt(c.type), c.kotlin) << c.name;

@@ -10,6 +10,11 @@ using namespace statements;
 
 std::string lines(const std::vector<std::string>& texts) { return text::join(texts, "\n"); }
 
+// name > number
+IRExpr above(std::string name, std::string number) {
+  return IRExpr::binary{ident(std::move(name)), ">", intLit(std::move(number))};
+}
+
 TEST(KotlinConditions, SplitIntoPreludeTestsAndBindings) {
   Harness h;
   h.emitter.labelCounter = 4;
@@ -35,6 +40,12 @@ TEST(KotlinConditions, WildcardCaseConditionMatchesEverything) {
   EXPECT_EQ(lines(parts.prelude), h.kotlin("val sw1 = {0}", {ident("x")}));
   EXPECT_EQ(lines(parts.predicates), "true");
   EXPECT_TRUE(parts.bindingLines.empty());
+
+  // if case let v = x: the value under a name.
+  const KotlinEmitter::CondParts bound = h.emitter.conditionParts({casePattern(binding("v"), ident("x"))});
+  EXPECT_EQ(lines(bound.predicates), "true");
+  EXPECT_EQ(lines(bound.bindingLines), "val v = sw2");
+  EXPECT_TRUE(h.emitter.scope.knows("v"));
 }
 
 TEST(KotlinPatterns, EnumCasesResolveToModuleEnumerations) {
@@ -61,6 +72,8 @@ TEST(KotlinPatterns, EnumCasesResolveToModuleEnumerations) {
   check({"payload-free case of a sealed enumeration", enumCase("empty"), std::nullopt, "Shape.empty", ""});
   check({"payload case matched without bindings", enumCase("circle"), std::nullopt, "is Shape.circle", ""});
   check({"keyword case", enumCase("object"), std::nullopt, "Token.`object`", ""});
+  check({"case in backquotes", enumCase("`object`"), "Token", "Token.`object`", ""});
+  check({"binding of the whole value", binding("in"), std::nullopt, "else", "val `in` = s"});
   check({"shared case name takes the first enumeration", enumCase("on"), std::nullopt, "Light.on", ""});
   check({"hint picks among shared case names", enumCase("on"), "Power", "Power.on", ""});
   check({"hint without that case is ignored", enumCase("on"), "Direction", "Light.on", ""});
@@ -133,7 +146,7 @@ TEST(KotlinSwitch, WritesWhen) {
         "    is Shape.rect -> {\n"
         "        val h = (sw1 as Shape.rect).height\n"
         "    }\n"
-        "    else -> error(\"unerwarteter Fall\")\n"
+        "    else -> {}\n"
         "}",
         {ident("shape"), ident("x")}});
   check({"values, ranges and a wildcard beside a value",
@@ -162,7 +175,7 @@ TEST(KotlinSwitch, WritesWhen) {
         "    {1} -> {\n"
         "        {2}\n"
         "    }\n"
-        "    else -> error(\"unerwarteter Fall\")\n"
+        "    else -> {}\n"
         "}",
         {pairOf(ident("a"), ident("b")), pairOf(intLit("0"), intLit("0")), ident("x")}});
   check({"cases of the inferred enumeration",
@@ -172,16 +185,126 @@ TEST(KotlinSwitch, WritesWhen) {
         "    }\n"
         "    Power.surge -> {\n"
         "    }\n"
-        "    else -> error(\"unerwarteter Fall\")\n"
+        "    else -> {}\n"
         "}",
         {ident("x")}});
-  check({"no cases", {switchStmt(ident("x"), {})}, "when ({0}) {\n    else -> error(\"unerwarteter Fall\")\n}",
-         {ident("x")}});
+  check({"no cases", {switchStmt(ident("x"), {})}, "when ({0}) {\n    else -> {}\n}", {ident("x")}});
+}
+
+TEST(KotlinSwitch, WithoutDefaultFailsOnlyWhereKotlinMustSeeTheEnd) {
+  // A statement switch runs on when no case matches (a case resolved
+  // wrongly must not end the app); it fails where Kotlin needs the `when`
+  // to end in every case: each case leaves, or assigns a local that has no
+  // value yet.
+  const std::string runsOn = "    else -> {}\n}";
+  const std::string fails = "    else -> error(\"unerwarteter Fall\")\n}";
+  const auto cases = [](std::vector<IRStmt> north, std::vector<IRStmt> south) {
+    return std::vector<IRSwitchCase>{caseOf({enumCase("north")}, std::move(north)),
+                                     caseOf({enumCase("south")}, std::move(south))};
+  };
+  const struct {
+    const char* name;
+    std::vector<IRStmt> input;
+    const std::string& end;
+  } rows[] = {
+      {"every case returns", {switchStmt(ident("dir"), cases({ret(intLit("1"))}, {ret(intLit("2"))}))}, fails},
+      {"one case returns", {switchStmt(ident("dir"), cases({ret(intLit("1"))}, {exprStmt(ident("x"))}))}, runsOn},
+      {"the other case stops the app",
+       {switchStmt(ident("dir"), cases({ret(intLit("1"))}, {exprStmt(call(ident("fatalError")))}))}, fails},
+      {"assigns a local without value",
+       {local("label", named("String"), true, std::nullopt),
+        switchStmt(ident("dir"), cases({assign(ident("label"), "=", stringLit("n"))},
+                                       {ifStmt({test(ident("a"))}, {assign(ident("label"), "=", stringLit("s"))},
+                                               std::vector<IRStmt>{assign(ident("label"), "=", stringLit("t"))})}))},
+       fails},
+      {"assigns a local that has a value",
+       {local("label", named("String"), false, stringLit("")),
+        switchStmt(ident("dir"), cases({assign(ident("label"), "=", stringLit("n"))}, {}))},
+       runsOn},
+      {"adds to a local without value", {local("total", named("Int"), false, std::nullopt),
+                                         switchStmt(ident("dir"), cases({assign(ident("total"), "+=", intLit("1"))}, {}))},
+       runsOn},
+  };
+  for (const auto& row : rows) {
+    Harness h;
+    const std::string written = h.emit(row.input);
+    EXPECT_TRUE(text::endsWith(written, row.end)) << row.name << "\n" << written;
+  }
+  // In view content the branch stays empty.
+  Harness h;
+  Writer writer;
+  h.emitter.emitSwitch(ident("dir"), cases({ret(intLit("1"))}, {ret(intLit("2"))}), writer, true, false);
+  EXPECT_TRUE(text::endsWith(text::join(writer.lines, "\n"), runsOn));
+}
+
+TEST(KotlinSwitch, CasesWithConditionsAndWholeValueBindings) {
+  // switch n { case 0: x  case let v where v > 5: v  default: y }
+  Harness h;
+  EXPECT_EQ(h.emit({switchStmt(ident("n"), {caseOf({valuePattern(intLit("0"))}, {exprStmt(ident("x"))}),
+                                           caseOf({guarded(binding("v"), above("v", "5"))},
+                                                  {exprStmt(ident("v"))}),
+                                           caseOf({}, {exprStmt(ident("y"))})})}),
+            h.kotlin("val sw1 = {0}\n"
+                     "when {\n"
+                     "    sw1 == {1} -> {\n"
+                     "        {2}\n"
+                     "    }\n"
+                     "    run { val v = sw1; (v > 5) } -> {\n"
+                     "        val v = sw1\n"
+                     "        v\n"
+                     "    }\n"
+                     "    else -> {\n"
+                     "        {3}\n"
+                     "    }\n"
+                     "}",
+                     {ident("n"), intLit("0"), ident("x"), ident("y")}));
+  EXPECT_TRUE(h.emitter.warnings.empty());
+  EXPECT_EQ(h.emitter.scope.names.size(), 1u);
+
+  // A payload case with a condition, another item of the same case, and a
+  // binding that takes the rest; as a value the whole stands in a block.
+  Harness e;
+  const IRStmt shapes = switchStmt(
+      ident("shape"),
+      {caseOf({guarded(enumCase("circle", {"r"}), above("r", "1")), enumCase("empty")},
+              {exprStmt(intLit("1"))}),
+       caseOf({enumCase("circle")}, {exprStmt(intLit("2"))}), caseOf({binding("other")}, {exprStmt(ident("other"))})});
+  EXPECT_EQ(e.emitAsExpression(shapes),
+            e.kotlin("run {\n"
+                     "    val sw1 = {0}\n"
+                     "    when {\n"
+                     "        (sw1 is Shape.circle && run { val r = (sw1 as Shape.circle).radius; (r > 1) }) || "
+                     "sw1 == Shape.empty -> {\n"
+                     "            val r = (sw1 as Shape.circle).radius\n"
+                     "            1\n"
+                     "        }\n"
+                     "        sw1 is Shape.circle -> {\n"
+                     "            2\n"
+                     "        }\n"
+                     "        else -> {\n"
+                     "            val other = sw1\n"
+                     "            other\n"
+                     "        }\n"
+                     "    }\n"
+                     "}",
+                     {ident("shape")}));
+
+  // Without conditions a binding is the branch for everything else.
+  Harness b;
+  EXPECT_EQ(b.emit({switchStmt(ident("dir"), {caseOf({enumCase("north")}, {}), caseOf({binding("d")}, {exprStmt(ident("d"))})})}),
+            b.kotlin("when (val sw1 = {0}) {\n"
+                     "    Direction.north -> {\n"
+                     "    }\n"
+                     "    else -> {\n"
+                     "        val d = sw1\n"
+                     "        d\n"
+                     "    }\n"
+                     "}",
+                     {ident("dir")}));
 }
 
 TEST(KotlinSwitch, CasesAfterACatchAllAreLeftOutWithAWarning) {
-  // Swift: case 7: x  case let n where n > 0: y  default: z — the binding
-  // case arrives as a wildcard, so the default can no longer be reached.
+  // Swift: case 7: x  case _: y  default: z — the default can never be reached.
   Harness h;
   const std::string expected = h.kotlin(
       "when ({0}) {\n"
@@ -209,7 +332,7 @@ TEST(KotlinSwitch, CaseOfNoModuleEnumerationStaysVisible) {
       "when (val sw1 = {0}) {\n"
       "    TODO(\"tovrane: .some(v)\") -> {\n"
       "    }\n"
-      "    else -> error(\"unerwarteter Fall\")\n"
+      "    else -> {}\n"
       "}",
       {ident("x")});
   EXPECT_EQ(h.emit({switchStmt(ident("x"), {caseOf({enumCase("some", {"v"})}, {})})}), expected);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/backend/KotlinBackend.hpp"
+#include "core/backend/SymbolCollector.hpp"
 #include "core/support/Text.hpp"
 #include "tests/support/IRBuilders.hpp"
 
@@ -125,6 +126,43 @@ TEST(KotlinDecls, NestedTypesAreHoistedPassByPassAfterTheFileLevel) {
                                                         "val First.one: Int\n"
                                                         "val Second.two: Int\n"
                                                         "val Deep.three: Int\n");
+}
+
+TEST(KotlinDecls, NestedTypesOfOneSimpleNameAreWrittenUnderTheirOwnNames) {
+  // struct A { enum Kind: String { case x, y }; var kind: Kind = .x }
+  // struct B { enum Kind { case p(Int), q }; var kind: Kind = .q }
+  // struct Outer { struct Item { var count: Int }; var items: [Item] }, struct Item { var title: String }
+  IRTypeDecl kindA = typeDecl(IRTypeKind::enum_, "Kind");
+  kindA.inherits = {"String"};
+  kindA.cases = {IREnumCase{.name = "x", .associated = {}}, IREnumCase{.name = "y", .associated = {}}};
+  IRTypeDecl a = typeDecl(IRTypeKind::struct_, "A", {withInit(storedVar("kind", named("Kind")), dot("x"))});
+  a.nested = {kindA};
+  IRTypeDecl kindB = typeDecl(IRTypeKind::enum_, "Kind");
+  kindB.cases = {IREnumCase{.name = "p", .associated = {IRParam{.name = "value0", .type = named("Int")}}},
+                 IREnumCase{.name = "q", .associated = {}}};
+  IRTypeDecl b = typeDecl(IRTypeKind::struct_, "B", {withInit(storedVar("kind", named("Kind")), dot("q"))});
+  b.nested = {kindB};
+  IRTypeDecl outer = typeDecl(IRTypeKind::struct_, "Outer", {storedVar("items", arrayOf(named("Item")))});
+  outer.nested = {typeDecl(IRTypeKind::struct_, "Item", {storedVar("count")})};
+  IRFile file{.path = "Kinds.swift",
+              .decls = {declOf(a), declOf(b), declOf(outer),
+                        declOf(typeDecl(IRTypeKind::struct_, "Item", {storedVar("title", named("String"))}))}};
+  KotlinEmitter emitter(SymbolCollector::collect(IRModule{.files = {file}}), "com.example.app");
+  const std::string kotlin = emitter.emitFile(file);
+  EXPECT_EQ(fileLevelLines(kotlin), fileLevelLines(header("Kinds.swift")) +
+                                        "data class A(\n) {\n}\n"
+                                        "data class B(\n) {\n}\n"
+                                        "data class Outer(\n) {\n}\n"
+                                        "data class Item(\n) {\n}\n"
+                                        "enum class A_Kind(val rawValue: String) {\n}\n"
+                                        "sealed class B_Kind {\n}\n"
+                                        "data class Outer_Item(\n) {\n}\n");
+  for (const char* line : {"\n    var kind: A_Kind = A_Kind.x", "\n    var kind: B_Kind = B_Kind.q",
+                           "\n    data class p(val value0: Int) : B_Kind()", "\n    data object q : B_Kind()",
+                           "\n    var items: MutableList<Outer_Item>\n", "\n    var title: String\n"}) {
+    EXPECT_NE(kotlin.find(line), std::string::npos) << line;
+  }
+  EXPECT_TRUE(emitter.warnings.empty());
 }
 
 TEST(KotlinDecls, HoistingStopsAfterTwentyPassesAndForgetsTheRest) {

@@ -379,6 +379,81 @@ TEST(KotlinDeclsTypes, EnumInitializersBecomeCompanionFactories) {
             "}");
 }
 
+TEST(KotlinDeclsTypes, InitializersThatDelegateDoSoInTheConstructorHead) {
+  // struct Size { init(width: Double, height: Double) { … }
+  //   init(side s: Double) { self.init(width: s, height: s) }  init() { self.init(width: 1, height: 2); flag = true } }
+  const auto delegation = [](std::vector<IRArg> args) {
+    return IRStmt(IRStmt::expr{call(member(IRExpr::selfRef{}, "init"), std::move(args))});
+  };
+  IRFunction full = withBody(function("init"));
+  full.isInit = true;
+  full.params = {IRParam{.label = "width", .name = "width", .type = named("Double")},
+                 IRParam{.label = "height", .name = "height", .type = named("Double")}};
+  IRFunction square = withBody(function("init"), {delegation({arg("width", ident("s")), arg("height", ident("s"))})});
+  square.isInit = true;
+  square.params = {IRParam{.label = "side", .name = "s", .type = named("Double")}};
+  IRFunction unit = withBody(function("init"), {delegation({arg("width", intLit("1")), arg("height", intLit("2"))}),
+                                                IRStmt::assign{ident("flag"), "=", IRExpr::boolLit{true}}});
+  unit.isInit = true;
+  IRTypeDecl size = typeDecl(IRTypeKind::struct_, "Size");
+  size.properties = {storedVar("width", named("Double")), storedVar("height", named("Double")),
+                     storedVar("flag", named("Bool"))};
+  size.functions = {full, square, unit};
+  EXPECT_EQ(emitted(symbolsFor({size}), size),
+            "class Size {\n"
+            "    var width: Double = 0.0\n"
+            "    var height: Double = 0.0\n"
+            "    var flag: Boolean = false\n"
+            "    constructor(width: Double, height: Double) {\n"
+            "    }\n"
+            "    constructor(side: Double) : this(width = side, height = side) {\n"
+            "        val s = side\n"
+            "    }\n"
+            "    constructor() : this(width = 1.0, height = 2.0) {\n"
+            "        flag = true\n"
+            "    }\n"
+            "}");
+
+  // An enum initializer assigns what the other factory makes; the raw-value
+  // constructor may find no case, and then this one fails as well.
+  IRFunction byLabel = withBody(
+      function("init"),
+      {IRStmt::expr{call(member(IRExpr::selfRef{}, "init"),
+                         {arg("rawValue", IRExpr::ternary{ident("high"), intLit("2"), intLit("1")})})}});
+  byLabel.isInit = true;
+  byLabel.params = {IRParam{.label = "high", .name = "high", .type = named("Bool")}};
+  IRFunction low = withBody(
+      function("init"),
+      {IRStmt::expr{IRExpr::postfix{call(member(IRExpr::selfRef{}, "init"), {arg("rawValue", intLit("1"))}), "!"}}});
+  low.isInit = true;
+  IRTypeDecl level = typeDecl(IRTypeKind::enum_, "Level");
+  level.inherits = {"Int"};
+  level.cases = {enumCase("low", intLit("1")), enumCase("high", intLit("2"))};
+  level.functions = {byLabel, low};
+  EXPECT_EQ(emitted(symbolsFor({level}), level),
+            "enum class Level(val rawValue: Int) {\n"
+            "    low(1),\n"
+            "    high(2);\n"
+            "    companion object {\n"
+            "        operator fun invoke(rawValue: Int): Level? = entries.firstOrNull { it.rawValue == rawValue }\n"
+            "        operator fun invoke(high: Boolean): Level? {\n"
+            "            lateinit var self: Level\n"
+            "            val delegated = Level.invoke(rawValue = (if (high) 2 else 1))\n"
+            "            if (!(delegated != null)) {\n"
+            "                return null\n"
+            "            }\n"
+            "            self = delegated\n"
+            "            return self\n"
+            "        }\n"
+            "        operator fun invoke(): Level {\n"
+            "            lateinit var self: Level\n"
+            "            self = Level.invoke(rawValue = 1)!!\n"
+            "            return self\n"
+            "        }\n"
+            "    }\n"
+            "}");
+}
+
 TEST(KotlinDeclsTypes, RawValuesCountOnFromTheLastIntegerLiteral) {
   const auto hugeNegative = negated(intLit("9223372036854775808"));
   struct Case {

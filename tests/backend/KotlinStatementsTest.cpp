@@ -128,7 +128,7 @@ TEST(KotlinStatements, LocalsRememberTheirModuleClass) {
   EXPECT_EQ(h.emit({assign(ident("heading"), "=", implicitNorth)}), expected);
 }
 
-TEST(KotlinStatements, NumberLiteralsAssignedToOwnPropertiesTakeTheirType) {
+TEST(KotlinStatements, LiteralsAssignedToOwnPropertiesTakeTheirType) {
   Harness h;
   h.emitter.scope.typeName = "Store";
   const IRExpr total = ident("total");
@@ -150,6 +150,15 @@ TEST(KotlinStatements, NumberLiteralsAssignedToOwnPropertiesTakeTheirType) {
   EXPECT_EQ(h.emit({assign(total, "=", intLit("6"))}), h.kotlin("{0} = {1}", {total, intLit("6")}));
   h.emitter.scope.pop();
   EXPECT_EQ(h.emit({assign(total, "=", intLit("2"))}), h.text(total) + " = 2f");
+
+  // Collection literals alike: an empty one gets the element types Kotlin
+  // cannot see, and a set stays a set.
+  const IRExpr tags = member(IRExpr::selfRef{}, "tags");
+  EXPECT_EQ(h.emit({assign(tags, "=", arrayLit({})), assign(ident("tags"), "=", arrayLit({stringLit("a")}))}),
+            h.text(tags) + " = mutableSetOf<String>()\n" + h.text(ident("tags")) + " = mutableSetOf<String>(\"a\")");
+  EXPECT_EQ(h.emit({local("counts", dictionaryOf(named("String"), named("Int")), false, std::nullopt),
+                    assign(ident("counts"), "=", dictLit({}))}),
+            "var counts: MutableMap<String, Int>\ncounts = mutableMapOf<String, Int>()");
 }
 
 // Touch lines re-assign a Compose-observed value after an in-place change.

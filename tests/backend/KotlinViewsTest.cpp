@@ -16,6 +16,9 @@ std::vector<IRTypeDecl> module() {
   content.wrapper = "ViewBuilder";
   IRFunction save = function("save");
   save.body = std::vector<IRStmt>{};
+  IRFunction pick = function("pick");
+  pick.body = std::vector<IRStmt>{};
+  pick.params = {IRParam{.name = "value", .type = named("String")}};
   IRFunction row = function("row");
   row.params = {IRParam{.name = "item", .type = named("String")}};
   row.attributes = {"ViewBuilder"};
@@ -25,7 +28,7 @@ std::vector<IRTypeDecl> module() {
                                  asLet(storedVar("pairs", dictionaryOf(named("String"), named("Int")))),
                                  wrapped("Binding", storedVar("show", named("Bool"))), content,
                                  withGetter(storedVar("header", named("some View")), {})},
-                                {save, row});
+                                {save, pick, row});
 
   IRProperty cardContent = content;
   IRTypeDecl card = viewNamed("Card", {asLet(storedVar("title", named("String"))), cardContent});
@@ -260,6 +263,9 @@ TEST_F(ViewContent, ModifierChains) {
           {"onChange without closure",
            modifier(hi, "onChange", {arg("of", ident("title")), arg("perform", ident("save"))}),
            "Text(\"Hi\", mod = Mod().onChange0(of = title, perform = { save() }))"},
+          {"onChange with a method that takes the value",
+           modifier(hi, "onChange", {arg("of", ident("title")), arg("perform", ident("pick"))}),
+           "Text(\"Hi\", mod = Mod().onChange1(of = title, perform = { p0 -> pick(p0) }))"},
           {"a sheet's content is a view",
            modifier(hi, "sheet", {arg("isPresented", ident("$show"))}, {arg(block({view("Detail")}))}),
            "Text(\"Hi\", mod = Mod().sheet(isPresented = _show, content = { Detail() }))"},

@@ -67,6 +67,10 @@ inline IRPattern enumCase(std::string name, std::vector<std::optional<std::strin
 }
 inline IRPattern valuePattern(IRExpr value) { return IRPattern::expr{std::move(value)}; }
 inline IRPattern wildcard() { return IRPattern::wildcard{}; }
+inline IRPattern binding(std::string name) { return IRPattern::binding{std::move(name)}; }
+inline IRPattern guarded(IRPattern pattern, IRExpr condition) {
+  return IRPattern::guarded{std::move(pattern), std::move(condition)};
+}
 inline IRSwitchCase caseOf(std::vector<IRPattern> patterns, std::vector<IRStmt> body) {
   return IRSwitchCase{.patterns = std::move(patterns), .body = std::move(body)};
 }
@@ -75,8 +79,8 @@ inline IRParam value(std::string name) { return IRParam{.name = std::move(name),
 
 // Direction: a plain enumeration. Shape: payload cases (sealed). Token: a
 // case named like a Kotlin keyword. Light and Power share the cases on and
-// off. Store: an observable class with observed items and count, and the
-// numbers total (Double) and scale (Float). Some type
+// off. Store: an observable class with observed items and count, the
+// numbers total (Double) and scale (Float), and tags (a set of strings). Some type
 // declares the mutating method markDone.
 inline ModuleSymbols moduleSymbols() {
   ModuleSymbols symbols;
@@ -97,7 +101,8 @@ inline ModuleSymbols moduleSymbols() {
   addEnum("Light", {plain("on"), plain("off")});
   addEnum("Power", {plain("on"), plain("off"), plain("surge")});
   IRTypeDecl store = typeDecl(IRTypeKind::class_, "Store");
-  store.properties = {storedVar("total", named("Double")), storedVar("scale", named("Float"))};
+  store.properties = {storedVar("total", named("Double")), storedVar("scale", named("Float")),
+                      storedVar("tags", named("Set", {named("String")}))};
   symbols.types.emplace("Store", std::move(store));
   symbols.classes.insert("Store");
   symbols.observable["Store"] = NameSet{"items", "count"};

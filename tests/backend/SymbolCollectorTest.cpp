@@ -112,6 +112,28 @@ TEST(SymbolCollectorMerge, MatchesNestedTypesByTheirQualifiedPath) {
   EXPECT_TRUE(typeAt(merged, 0, 2).nested[0].functions.empty());
 }
 
+TEST(SymbolCollectorMerge, AModuleQualifiedExtensionReachesTheModulesOwnType) {
+  IRTypeDecl counter = typeDecl(IRTypeKind::struct_, "Counter");
+  counter.nested.push_back(typeDecl(IRTypeKind::enum_, "Foo"));
+  const auto extending = [](std::string name, std::string function) {
+    return declOf(withFunctions(typeDecl(IRTypeKind::extension, std::move(name)), {std::move(function)}));
+  };
+  IRModule module{.files = {IRFile{.path = "A.swift",
+                                   .decls = {declOf(typeDecl(IRTypeKind::struct_, "Foo")), declOf(counter),
+                                             extending("Planner.Foo", "top"), extending("Planner.Counter.Foo", "nested"),
+                                             extending("Counter.Foo", "inner"), extending("Swift.Array", "sum")}}}};
+  const IRModule merged = SymbolCollector::mergeExtensions(module, "Planner");
+  EXPECT_EQ(declNames(merged.files[0]),
+            (std::vector<std::string>{"struct Foo", "struct Counter", "extension Swift.Array"}));
+  EXPECT_EQ(functionNames(typeAt(merged, 0, 0)), std::vector<std::string>{"top"});
+  EXPECT_EQ(functionNames(typeAt(merged, 0, 1).nested[0]), (std::vector<std::string>{"nested", "inner"}));
+  // Without the module's name its first piece is taken for a type.
+  EXPECT_EQ(declNames(SymbolCollector::mergeExtensions(module).files[0]).size(), 5u);
+  // A type named like the module is what its name means, as in Swift.
+  const IRModule named = SymbolCollector::mergeExtensions(module, "Counter");
+  EXPECT_EQ(functionNames(typeAt(named, 0, 1).nested[0]), std::vector<std::string>{"inner"});
+}
+
 TEST(SymbolCollectorMerge, ReachesTypesDeclaredInsideExtensions) {
   IRTypeDecl declaring = typeDecl(IRTypeKind::extension, "Foo");
   declaring.nested.push_back(typeDecl(IRTypeKind::enum_, "Mode"));
@@ -182,7 +204,7 @@ TEST(SymbolCollectorCollect, EnumerationsGetRawTypeSealedFlagAndCaseIndex) {
     std::optional<std::string> rawType;
   } cases[] = {
       {"Named", false, "String"}, {"Coded", false, std::nullopt}, {"Payload", true, std::nullopt},
-      {"Empty", false, "Int"},    {"Inner", false, std::nullopt},
+      {"Empty", false, "Int"},    {"Holder.Inner", false, std::nullopt},
       // Sized integers that Kotlin writes as Int count as Int; Long ones do not.
       {"Small", false, "Int"},    {"Wide", false, std::nullopt},
   };
@@ -193,9 +215,62 @@ TEST(SymbolCollectorCollect, EnumerationsGetRawTypeSealedFlagAndCaseIndex) {
     EXPECT_EQ(info.rawType, c.rawType) << c.name;
   }
   EXPECT_EQ(symbols.enums.at("Payload").cases.size(), 2u);
-  EXPECT_EQ(symbols.caseIndex.at("none"), (std::vector<std::string>{"Named", "Inner", "Other"}));
+  EXPECT_EQ(symbols.caseIndex.at("none"), (std::vector<std::string>{"Named", "Holder.Inner", "Other"}));
   EXPECT_EQ(symbols.caseIndex.at("value"), std::vector<std::string>{"Payload"});
-  EXPECT_TRUE(symbols.types.contains("Inner"));
+  EXPECT_TRUE(symbols.types.contains("Holder.Inner"));
+}
+
+TEST(SymbolCollectorCollect, TypesOfOneSimpleNameNestedInDifferentTypesKeepApart) {
+  // struct A { enum Kind: String { case x, y } }, struct B { enum Kind { case p(Int), `default` } },
+  // struct Outer { struct Item }, a top-level Item and Kind.
+  IRTypeDecl a = typeDecl(IRTypeKind::struct_, "A");
+  a.nested.push_back(enumDecl("Kind", {"String"}, {plainCase("x"), plainCase("y")}));
+  IRTypeDecl b = typeDecl(IRTypeKind::struct_, "B");
+  b.nested.push_back(enumDecl(
+      "Kind", {}, {IREnumCase{.name = "p", .associated = {IRParam{.name = "value0", .type = named("Int")}}},
+                   plainCase("`default`")}));
+  IRTypeDecl outer = typeDecl(IRTypeKind::struct_, "Outer");
+  outer.nested.push_back(typeDecl(IRTypeKind::class_, "Item"));
+  IRModule module{.files = {IRFile{.path = "A.swift",
+                                   .decls = {declOf(a), declOf(b), declOf(outer),
+                                             declOf(typeDecl(IRTypeKind::struct_, "Item")),
+                                             declOf(enumDecl("Kind", {}, {plainCase("z")}))}}}};
+  const ModuleSymbols symbols = SymbolCollector::collect(module);
+  EXPECT_EQ(symbols.enums.at("A.Kind").rawType, "String");
+  EXPECT_EQ(symbols.enums.at("A.Kind").cases.size(), 2u);
+  EXPECT_TRUE(symbols.enums.at("B.Kind").sealed);
+  EXPECT_EQ(symbols.enums.at("Kind").cases.front().name, "z");
+  EXPECT_EQ(symbols.types.at("Outer.Item").kind, IRTypeKind::class_);
+  EXPECT_EQ(symbols.types.at("Item").kind, IRTypeKind::struct_);
+  EXPECT_EQ(symbols.classes, NameSet{"Outer.Item"});
+  // Case names are kept bare: uses write them so (`.default`).
+  EXPECT_EQ(symbols.enums.at("B.Kind").cases.back().name, "default");
+  EXPECT_EQ(symbols.caseIndex.at("default"), std::vector<std::string>{"B.Kind"});
+
+  // A name resolves from the innermost enclosing type outwards, as in Swift;
+  // the module's own name in front starts at the top level.
+  ModuleSymbols named = symbols;
+  named.moduleName = "Planner";
+  const struct {
+    const char* name;
+    const char* context;
+    std::optional<std::string> path;
+  } lookups[] = {
+      {"Kind", "", "Kind"},          {"Kind", "A", "A.Kind"},        {"Kind", "A.Kind", "A.Kind"},
+      {"Kind", "B", "B.Kind"},       {"Kind", "Outer", "Kind"},      {"Kind", "Outer.Item", "Kind"},
+      {"Item", "Outer", "Outer.Item"}, {"Item", "A", "Item"},         {"Outer.Item", "B.Kind", "Outer.Item"},
+      {"B.Kind", "A", "B.Kind"},     {"Planner.Item", "Outer", "Item"}, {"Planner.Kind", "A", "Kind"},
+      {"Outer.Kind", "", std::nullopt}, {"Missing", "A", std::nullopt}, {"", "", std::nullopt},
+  };
+  for (const auto& lookup : lookups) {
+    EXPECT_EQ(named.typePath(lookup.name, lookup.context), lookup.path) << lookup.name << " in " << lookup.context;
+  }
+  // A type named like the module is what the name means; only where no
+  // type fits does the module's name lead to the top level.
+  named.types.emplace("Planner", typeDecl(IRTypeKind::struct_, "Planner"));
+  named.types.emplace("Planner.Item", typeDecl(IRTypeKind::struct_, "Item"));
+  EXPECT_EQ(named.typePath("Planner.Item", "A"), "Planner.Item");
+  EXPECT_EQ(named.typePath("Planner.Kind", "A"), "Kind");
 }
 
 TEST(SymbolCollectorCollect, SortsStructsViewsAppsClassesAndTopLevelMembers) {
@@ -204,7 +279,7 @@ TEST(SymbolCollectorCollect, SortsStructsViewsAppsClassesAndTopLevelMembers) {
     decl.inherits = std::move(inherits);
     return declOf(decl);
   };
-  // A later type of the same simple name replaces the earlier in `types`.
+  // A nested type of the same simple name keeps an entry of its own.
   IRTypeDecl outer = typeDecl(IRTypeKind::struct_, "Outer");
   outer.nested.push_back(typeDecl(IRTypeKind::class_, "Item"));
   IRModule module{.files = {IRFile{.path = "A.swift",
@@ -222,9 +297,9 @@ TEST(SymbolCollectorCollect, SortsStructsViewsAppsClassesAndTopLevelMembers) {
   EXPECT_EQ(symbols.views, (NameSet{"Both", "Row"}));
   EXPECT_EQ(symbols.apps, NameSet{"Main"});
   EXPECT_EQ(symbols.structs, (NameSet{"Item", "Outer"}));
-  EXPECT_EQ(symbols.classes, (NameSet{"Cache", "Item"}));
-  EXPECT_EQ(symbols.types.at("Item").kind, IRTypeKind::class_);
-  EXPECT_EQ(symbols.types.size(), 6u);
+  EXPECT_EQ(symbols.classes, (NameSet{"Cache", "Outer.Item"}));
+  EXPECT_EQ(symbols.types.at("Item").kind, IRTypeKind::struct_);
+  EXPECT_EQ(symbols.types.size(), 7u);
   EXPECT_EQ(symbols.topLevelFunctions, NameSet{"format"});
   EXPECT_EQ(symbols.topLevelVars, NameSet{"counter"});
   EXPECT_TRUE(symbols.observable.empty());

@@ -102,7 +102,7 @@ class HabitEditorViewView(habit: Habit, var onSave: (Habit) -> Unit) {
                 kind = ScheduleKind.interval
                 count = days
             }
-            else -> error("unerwarteter Fall")
+            else -> {}
         }
         run {
             val note = habit.note
