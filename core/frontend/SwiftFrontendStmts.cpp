@@ -253,8 +253,13 @@ IRStmt SwiftLowering::lowerSwitch(NodeId switchNode) const {
     IRSwitchCase switchCase{.patterns = {}, .body = lowerBlock(tree.node(element, sx::SwitchCase::statements))};
     NodeId label = tree.node(element, sx::SwitchCase::label);
     if (tree.is(label, SyntaxKind::switchCaseLabel)) {
-      for (NodeId item : tree.elements(tree.node(label, sx::SwitchCaseLabel::caseItems)))
-        switchCase.patterns.push_back(lowerPattern(tree.node(item, sx::SwitchCaseItem::pattern)));
+      for (NodeId item : tree.elements(tree.node(label, sx::SwitchCaseLabel::caseItems))) {
+        IRPattern pattern = lowerPattern(tree.node(item, sx::SwitchCaseItem::pattern));
+        if (NodeId where = tree.node(item, sx::SwitchCaseItem::whereClause)) {
+          pattern = IRPattern::guarded{std::move(pattern), lowerExpr(tree.node(where, sx::WhereClause::condition))};
+        }
+        switchCase.patterns.push_back(std::move(pattern));
+      }
     }
     cases.push_back(std::move(switchCase));
   }
@@ -289,8 +294,13 @@ IRPattern SwiftLowering::lowerPattern(NodeId pattern) const {
   if (tree.is(pattern, SyntaxKind::wildcardPattern)) return IRPattern::wildcard{};
   if (tree.is(pattern, SyntaxKind::expressionPattern))
     return lowerExpressionPattern(*this, tree.node(pattern, sx::ExpressionPattern::expression));
-  if (tree.is(pattern, SyntaxKind::valueBindingPattern))
-    return lowerPattern(tree.node(pattern, sx::ValueBindingPattern::pattern));
+  if (tree.is(pattern, SyntaxKind::valueBindingPattern)) {
+    NodeId bound = tree.node(pattern, sx::ValueBindingPattern::pattern);
+    // «let x»: the whole value under a name.
+    if (tree.is(bound, SyntaxKind::identifierPattern))
+      return IRPattern::binding{std::string(tree.tokenText(bound, sx::IdentifierPattern::identifier))};
+    return lowerPattern(bound);
+  }
   return IRPattern::wildcard{};
 }
 

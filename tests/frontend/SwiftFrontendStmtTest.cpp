@@ -145,13 +145,18 @@ TEST(SwiftFrontendStmt, JumpsAndErrors) {
 TEST(SwiftFrontendStmt, SwitchCasesAndPatterns) {
   expectRows({
       {"switch s { case .a, .b: f() case .c(let v) where v > 0: g(v) case let .d(x, _): h(x) @unknown default: break }",
-       R"~(switchStmt(ident("s"), [{patterns: [enumCase("a", bindings: []), enumCase("b", bindings: [])], body: [expr(call(ident("f"), [], trailing: []))]}, {patterns: [enumCase("c", bindings: ["v"])], body: [expr(call(ident("g"), [{value: ident("v")}], trailing: []))]}, {patterns: [enumCase("d", bindings: ["x", null])], body: [expr(call(ident("h"), [{value: ident("x")}], trailing: []))]}, {patterns: [], body: [breakStmt]}]))~"},
+       R"~(switchStmt(ident("s"), [{patterns: [enumCase("a", bindings: []), enumCase("b", bindings: [])], body: [expr(call(ident("f"), [], trailing: []))]}, {patterns: [guarded(enumCase("c", bindings: ["v"]), where: binary(ident("v"), ">", intLit("0")))], body: [expr(call(ident("g"), [{value: ident("v")}], trailing: []))]}, {patterns: [enumCase("d", bindings: ["x", null])], body: [expr(call(ident("h"), [{value: ident("x")}], trailing: []))]}, {patterns: [], body: [breakStmt]}]))~"},
       {"switch n { case 1...5: a() case let n: b(n) case is String: c() case _: d() }",
-       R"~(switchStmt(ident("n"), [{patterns: [expr(range(intLit("1"), "...", intLit("5")))], body: [expr(call(ident("a"), [], trailing: []))]}, {patterns: [wildcard], body: [expr(call(ident("b"), [{value: ident("n")}], trailing: []))]}, {patterns: [wildcard], body: [expr(call(ident("c"), [], trailing: []))]}, {patterns: [wildcard], body: [expr(call(ident("d"), [], trailing: []))]}]))~"},
+       R"~(switchStmt(ident("n"), [{patterns: [expr(range(intLit("1"), "...", intLit("5")))], body: [expr(call(ident("a"), [], trailing: []))]}, {patterns: [binding("n")], body: [expr(call(ident("b"), [{value: ident("n")}], trailing: []))]}, {patterns: [wildcard], body: [expr(call(ident("c"), [], trailing: []))]}, {patterns: [wildcard], body: [expr(call(ident("d"), [], trailing: []))]}]))~"},
       {"switch r { case .success(let (a, b)): x() case Result.failure(var e): y() case .c(label: 1, .none, z): w() }",
        R"~(switchStmt(ident("r"), [{patterns: [enumCase("success", bindings: ["(a, b)"])], body: [expr(call(ident("x"), [], trailing: []))]}, {patterns: [enumCase("failure", bindings: ["e"])], body: [expr(call(ident("y"), [], trailing: []))]}, {patterns: [enumCase("c", bindings: ["1", ".none", "z"])], body: [expr(call(ident("w"), [], trailing: []))]}]))~"},
       {"switch p { case (let a, 1): x() case Kind.plain: y() case name: z() }",
        R"~(switchStmt(ident("p"), [{patterns: [expr(tuple([{value: ident("let a")}, {value: intLit("1")}]))], body: [expr(call(ident("x"), [], trailing: []))]}, {patterns: [expr(member(ident("Kind"), "plain"))], body: [expr(call(ident("y"), [], trailing: []))]}, {patterns: [expr(ident("name"))], body: [expr(call(ident("z"), [], trailing: []))]}]))~"},
+      // A binding with its condition, and a condition on every item of its own.
+      {"switch n { case let x where x > 5, 0: a(x) case var y: b(y) }",
+       R"~(switchStmt(ident("n"), [{patterns: [guarded(binding("x"), where: binary(ident("x"), ">", intLit("5"))), expr(intLit("0"))], body: [expr(call(ident("a"), [{value: ident("x")}], trailing: []))]}, {patterns: [binding("y")], body: [expr(call(ident("b"), [{value: ident("y")}], trailing: []))]}]))~"},
+      {"if case let v = f() { g(v) }",
+       R"~(ifStmt(conds: [casePattern(binding("v"), call(ident("f"), [], trailing: []))], then: [expr(call(ident("g"), [{value: ident("v")}], trailing: []))]))~"},
       {"switch k {\ncase .a: f()\n#if DEBUG\ncase .b: g()\n#endif\ndefault: break\n}",
        R"~(switchStmt(ident("k"), [{patterns: [enumCase("a", bindings: [])], body: [expr(call(ident("f"), [], trailing: []))]}, {patterns: [], body: [breakStmt]}]))~"},
   });

@@ -44,26 +44,29 @@ sealed class Schedule {
     data class everyNDays(val value0: Int) : Schedule()
     val summary: String
         get() {
-            return when (val sw2 = this) {
-                Schedule.daily -> {
-                    "Every day"
+            return run {
+                val sw2 = this
+                when {
+                    sw2 == Schedule.daily -> {
+                        "Every day"
+                    }
+                    sw2 == Schedule.weekdays -> {
+                        "Monday to Friday"
+                    }
+                    (sw2 is Schedule.timesPerWeek && run { val count = (sw2 as Schedule.timesPerWeek).value0; (count == 1) }) -> {
+                        val count = (sw2 as Schedule.timesPerWeek).value0
+                        "Once a week"
+                    }
+                    sw2 is Schedule.timesPerWeek -> {
+                        val count = (sw2 as Schedule.timesPerWeek).value0
+                        "${count} times a week"
+                    }
+                    sw2 is Schedule.everyNDays -> {
+                        val days = (sw2 as Schedule.everyNDays).value0
+                        (if ((days == 2)) "Every other day" else "Every ${days} days")
+                    }
+                    else -> error("unerwarteter Fall")
                 }
-                Schedule.weekdays -> {
-                    "Monday to Friday"
-                }
-                is Schedule.timesPerWeek -> {
-                    val count = (sw2 as Schedule.timesPerWeek).value0
-                    "Once a week"
-                }
-                is Schedule.timesPerWeek -> {
-                    val count = (sw2 as Schedule.timesPerWeek).value0
-                    "${count} times a week"
-                }
-                is Schedule.everyNDays -> {
-                    val days = (sw2 as Schedule.everyNDays).value0
-                    (if ((days == 2)) "Every other day" else "Every ${days} days")
-                }
-                else -> error("unerwarteter Fall")
             }
         }
     val expectedPerWeek: Int
