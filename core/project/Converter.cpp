@@ -65,6 +65,24 @@ std::string activityName(const ModuleSymbols& symbols) {
   return name;
 }
 
+// The composable the activity shows: the App marked @main, else of several
+// App types the smallest path (so repeated runs agree), else ContentView or
+// the smallest view; written as the backend names the type.
+std::optional<std::string> entryComposable(const ModuleSymbols& symbols) {
+  std::optional<std::string> entry;
+  for (const std::string& app : symbols.apps) {
+    const auto type = symbols.types.find(app);
+    const bool main = type != symbols.types.end() &&
+                      std::ranges::find(type->second.attributes, "main") != type->second.attributes.end();
+    if (main || !entry) entry = app;
+    if (main) break;
+  }
+  if (!entry && symbols.views.contains("ContentView")) entry = "ContentView";
+  if (!entry && !symbols.views.empty()) entry = *symbols.views.begin();
+  if (entry) entry = kwNested(*entry);
+  return entry;
+}
+
 // The path relative to the project folder: the folder's prefix is removed
 // once, at the start (the scan only returns files below it).
 std::string relativePath(const fs::path& file, const fs::path& project) {
@@ -174,8 +192,8 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   // merged: encoding it now lets the merge take the module over instead of
   // working on a deep copy.
   const std::optional<std::string> parsedJson = irJson(parsed, warnings);
-  const IRModule merged = SymbolCollector::mergeExtensions(std::move(parsed));
-  const ModuleSymbols symbols = SymbolCollector::collect(merged);
+  const IRModule merged = SymbolCollector::mergeExtensions(std::move(parsed), scan.moduleName);
+  const ModuleSymbols symbols = SymbolCollector::collect(merged, scan.moduleName);
   KotlinEmitter emitter(symbols, packageName);
 
   std::vector<KotlinSourceFile> kotlinFiles;
@@ -193,15 +211,8 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   }
 
   report({ConversionStage::writingProject{}});
-  // Several App types: the smallest name, so repeated runs agree.
-  std::optional<std::string> entry;
+  const std::optional<std::string> entry = entryComposable(symbols);
   const bool entryIsApp = !symbols.apps.empty();
-  if (entryIsApp)
-    entry = *symbols.apps.begin();
-  else if (symbols.views.contains("ContentView"))
-    entry = "ContentView";
-  else if (!symbols.views.empty())
-    entry = *symbols.views.begin();
 
   const AndroidProjectWriter writer(appName, packageName, output, activityName(symbols));
   const std::vector<ConversionWarning> writerWarnings = writer.write(kotlinFiles, entry, entryIsApp, scan);

@@ -195,6 +195,30 @@ TEST(Converter, ConvertsAProjectEndToEnd) {
   EXPECT_EQ(encodeIRJson(parsed), ir);
 }
 
+TEST(Converter, TheAppMarkedMainIsTheEntryAndTheModuleNameQualifiesItsTypes) {
+  TempDir temp;
+  const fs::path project = temp / "Shop";
+  files::writeFile(project / "Shop.xcodeproj/project.pbxproj", "PRODUCT_BUNDLE_IDENTIFIER = com.example.shop;\n");
+  files::writeFile(project / "Shop/Apps.swift",
+                   "import SwiftUI\n"
+                   "struct AlphaApp: App {\n    var body: some Scene { WindowGroup { Text(\"A\") } }\n}\n"
+                   "@main\nstruct ZedApp: App {\n    var body: some Scene { WindowGroup { Text(\"Z\") } }\n}\n");
+  files::writeFile(project / "Shop/Item.swift",
+                   "struct Item {\n    var name: String\n}\n"
+                   "extension Shop.Item {\n    var label: String { name }\n}\n");
+  const fs::path output = temp / "Out";
+  TovraneConverter().convert(project, output, {}, nullptr);
+  const fs::path package = output / "app/src/main/java/com/example/shop";
+  const std::string activity = files::readFile(package / "MainActivity.kt");
+  EXPECT_NE(activity.find("ZedApp()"), std::string::npos) << activity;
+  EXPECT_EQ(activity.find("AlphaApp()"), std::string::npos) << activity;
+  // The extension is merged: its property is the type's own, not an
+  // extension property of a type named «Shop.Item».
+  const std::string item = files::readFile(package / "Item.kt");
+  EXPECT_NE(item.find("\n    val label: String\n"), std::string::npos) << item;
+  EXPECT_EQ(item.find("Shop.Item"), std::string::npos) << item;
+}
+
 TEST(Converter, ProjectWithoutSwiftFilesFailsBeforeWriting) {
   TempDir temp;
   files::writeFile(temp / "Empty/readme.txt", "");
