@@ -102,6 +102,10 @@ using StatusCallback = std::function<void(const std::string&)>;
 // the build has ended).
 void runAndroid(const std::filesystem::path& project, const std::string& avd, const StatusCallback& status,
                 std::stop_token stop = {}, const Host& host = Host::system());
+// Whether this machine can run the iOS simulator: macOS with Xcode itself,
+// whose xcrun finds xcodebuild (the command-line tools alone do not do).
+// Starts nothing elsewhere; never throws.
+bool hasXcode(const Host& host = Host::system());
 // Puts the Swift app of the Xcode project in xcodeProjectFolder on the iOS
 // simulator udid: boots the simulator and shows the Simulator application
 // (both left running), picks a scheme, builds the app for the simulator (once

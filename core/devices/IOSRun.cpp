@@ -69,17 +69,6 @@ std::optional<Container> findContainer(const fs::path& folder) {
   return std::nullopt;
 }
 
-// Xcode itself, not only its command-line tools: they bring an xcrun that
-// cannot find xcodebuild.
-bool hasXcode(const fs::path& xcrun, const Host& host) {
-  if (host.platform() != Platform::macOS || !toollookup::isExecutableFile(xcrun.string())) return false;
-  try {
-    return shell(xcrun, {"--find", "xcodebuild"}, std::nullopt, std::nullopt, host).code == 0;
-  } catch (const std::system_error&) {
-    return false;
-  }
-}
-
 // The schemes of "xcodebuild -list -json": the output from its first "{" is
 // one JSON document (log lines may come before it); the workspace's list if
 // there is a workspace, else the project's. Empty on any other shape.
@@ -189,12 +178,24 @@ std::optional<std::string> bundleIdentifier(const fs::path& app) {
 
 }  // namespace
 
+// Xcode itself, not only its command-line tools: they bring an xcrun that
+// cannot find xcodebuild.
+bool hasXcode(const Host& host) {
+  const fs::path xcrun = host.path("/usr/bin/xcrun");
+  if (host.platform() != Platform::macOS || !toollookup::isExecutableFile(xcrun.string())) return false;
+  try {
+    return shell(xcrun, {"--find", "xcodebuild"}, std::nullopt, std::nullopt, host).code == 0;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+
 void runIOS(const fs::path& xcodeProjectFolder, const std::string& udid, const StatusCallback& status,
             const Host& host) {
   const std::optional<Container> container = findContainer(xcodeProjectFolder);
   if (!container) throw LaunchError::missing("Im Original-Ordner liegt kein Xcode-Projekt.");
+  if (!hasXcode(host)) throw LaunchError::missing(noXcodeText);
   const fs::path xcrun = host.path("/usr/bin/xcrun");
-  if (!hasXcode(xcrun, host)) throw LaunchError::missing(noXcodeText);
   const auto run = [&](const fs::path& program, const std::vector<std::string>& args,
                        const std::optional<fs::path>& cwd = std::nullopt) {
     return shell(program, args, cwd, std::nullopt, host);

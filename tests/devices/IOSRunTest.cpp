@@ -311,7 +311,11 @@ TEST(IOSRunXcode, WithoutXcodeTheRunSaysSoAndRunsNothingElse) {
     EXPECT_TRUE(project.statuses.empty());
     EXPECT_EQ(project.xcrunCalls(), expectedCalls);
     EXPECT_TRUE(project.xcode.open.calls().empty());
+    // The application asks the same question before it offers the simulator.
+    EXPECT_FALSE(DeviceLauncher::hasXcode(project.machine.host())) << static_cast<int>(kind);
   }
+  IOSProject withXcode;
+  EXPECT_TRUE(DeviceLauncher::hasXcode(withXcode.machine.host()));
 }
 
 TEST(IOSRunScheme, ChoosesTheFolderNameElseTheFirstThatIsNoTestScheme) {
