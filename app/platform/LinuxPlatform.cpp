@@ -134,6 +134,5 @@ void LinuxPlatform::setReduceMotion(bool reduced) {
   }
 }
 
-bool LinuxPlatform::hasIosTooling() { return false; }
 
 }  // namespace tovrane::app

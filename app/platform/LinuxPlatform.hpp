@@ -26,7 +26,6 @@ class LinuxPlatform final : public Platform {
   bool moveToTrash(const QString& path) override;
   void openInAndroidStudio(const QString& folder) override;
   bool reduceMotion() override;
-  bool hasIosTooling() override;
 
  private slots:
   void portalSettingChanged(const QString& nameSpace, const QString& key, const QDBusVariant& value);

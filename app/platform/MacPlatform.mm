@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QUrl>
 
 #import <AppKit/AppKit.h>
@@ -80,11 +79,6 @@ class MacPlatform final : public Platform {
   }
 
   bool reduceMotion() override { return reduceMotion_; }
-
-  bool hasIosTooling() override {
-    return QFileInfo(QStringLiteral("/usr/bin/xcrun")).isExecutable() &&
-           QFileInfo(QStringLiteral("/Applications/Xcode.app")).isDir();
-  }
 
  private:
   void followReduceMotion() {

@@ -32,8 +32,6 @@ class Platform : public QObject {
   // The user asked the system for less motion. Kept up to date from the
   // system's change notices, so that asking while painting costs nothing.
   virtual bool reduceMotion() = 0;
-  // Xcode's tools for the iOS simulator are present.
-  virtual bool hasIosTooling() = 0;
 
   // The implementation for this system; programs and pages are opened through launcher.
   static std::unique_ptr<Platform> create(Launcher& launcher);

@@ -1,28 +1,67 @@
 #include "app/state/CoreEngine.hpp"
 
+#include "core/devices/DeviceLauncher.hpp"
 #include "core/project/StagedConversion.hpp"
-#include "core/support/Files.hpp"
+#include "core/repair/AIRepairer.hpp"
+#include "core/repair/ClaudeCodeRepair.hpp"
+#include "core/repair/CodexRepair.hpp"
+#include "core/support/Cancelled.hpp"
+#include "core/support/Process.hpp"
+
+#include <utility>
 
 namespace tovrane::app {
 
 namespace {
 
-// The texts the repair engine and the device launcher give when their tools are missing.
-const char* const noProviderText = "Kein API-Schlüssel hinterlegt.";
-const char* const noAndroidSdkText = "Android Studio bzw. das Android-SDK wurde nicht gefunden.";
-const char* const noXcodeText =
-    "Xcode wurde nicht gefunden – die iOS-App lässt sich nur auf einem Mac mit installiertem Xcode im Simulator "
-    "starten.";
-const char* const noLocalServerText = "Ollama läuft nicht";
+// Runs one call of core and throws its failure as EngineError with the text
+// the user reads.
+template <typename Call>
+auto translated(Call&& call) -> decltype(call()) {
+  try {
+    return call();
+  } catch (const EngineError&) {
+    throw;
+  } catch (const Cancelled& cancelled) {
+    throw EngineError(EngineError::Kind::cancelled, cancelled.what());
+  } catch (const DeviceLauncher::LaunchError& error) {
+    throw EngineError(error.kind() == DeviceLauncher::LaunchError::Kind::missing ? EngineError::Kind::missing
+                                                                                  : EngineError::Kind::failed,
+                      error.what());
+  } catch (const AIRepairError& error) {
+    throw EngineError(error.kind() == AIRepairError::Kind::noProvider ? EngineError::Kind::missing
+                                                                       : EngineError::Kind::failed,
+                      error.what());
+  } catch (const process::StartError& error) {
+    // The system's own text is English and names no program the user knows.
+    throw EngineError(EngineError::Kind::failed,
+                      "Das Programm " + error.path().string() + " ließ sich nicht starten.");
+  } catch (const std::exception& error) {
+    // ConversionError, the file, HTTP and Claude Code errors: their texts are German.
+    throw EngineError(EngineError::Kind::failed, error.what());
+  }
+}
 
-// A repairer with nothing to run: its ladder is empty.
-class NoToolRepairer final : public Repairer {
+// One repair run of core behind the application's seam.
+template <typename CoreRepairer>
+class RepairerOf final : public Repairer {
  public:
-  AIRepairResult run() override { throw EngineError(EngineError::Kind::missing, noProviderText); }
-  void cancel() override {}
+  template <typename... Args>
+  explicit RepairerOf(Args&&... args) : repairer_(std::forward<Args>(args)...) {}
+  CoreRepairer& core() { return repairer_; }
+
+  AIRepairResult run() override {
+    return translated([this] { return repairer_.run(); });
+  }
+  void cancel() override { repairer_.cancel(); }
+
+ private:
+  CoreRepairer repairer_;
 };
 
 }  // namespace
+
+CoreEngine::CoreEngine(const Host& host, Endpoints endpoints) : host_(host), endpoints_(std::move(endpoints)) {}
 
 ConversionResult CoreEngine::convert(const std::filesystem::path& project, const std::filesystem::path& output,
                                      const ConversionOptions& options,
@@ -32,13 +71,7 @@ ConversionResult CoreEngine::convert(const std::filesystem::path& project, const
   // is given back first (a folder with anything in it stays and is refused).
   std::error_code ignored;
   std::filesystem::remove(output, ignored);
-  try {
-    return convertIntoNewFolder(project, output, options, progress);
-  } catch (const ConversionError& error) {
-    throw EngineError(EngineError::Kind::failed, error.what());
-  } catch (const files::FileError& error) {
-    throw EngineError(EngineError::Kind::failed, error.what());
-  }
+  return translated([&] { return convertIntoNewFolder(project, output, options, progress); });
 }
 
 AIRepairOptions CoreEngine::makeRepairOptions(const std::map<AIProvider, std::string>& keys,
@@ -51,37 +84,58 @@ std::vector<ModelTier> CoreEngine::ladder(const AIRepairOptions& options) { retu
 
 std::string CoreEngine::fixesServiceURL() { return FixKnowledge::defaultURL(); }
 
-std::unique_ptr<Repairer> CoreEngine::ladderRepairer(const std::filesystem::path&, const AIRepairOptions&,
-                                                     RepairEvents) {
-  return std::make_unique<NoToolRepairer>();
+std::unique_ptr<Repairer> CoreEngine::ladderRepairer(const std::filesystem::path& project,
+                                                     const AIRepairOptions& options, RepairEvents events) {
+  return std::make_unique<RepairerOf<AIRepairer>>(project, options, std::move(events), host_, endpoints_);
 }
 
-std::unique_ptr<Repairer> CoreEngine::codexRepairer(const std::filesystem::path&, const std::string&,
-                                                    const FixKnowledge&, RepairEvents) {
-  return std::make_unique<NoToolRepairer>();
+std::unique_ptr<Repairer> CoreEngine::codexRepairer(const std::filesystem::path& project, const std::string& codexPath,
+                                                    const FixKnowledge& knowledge, RepairEvents events) {
+  auto repairer = std::make_unique<RepairerOf<CodexRepairer>>(project, codexPath, std::move(events), host_);
+  repairer->core().knowledge = knowledge;
+  return repairer;
 }
 
-std::vector<TestDevice> CoreEngine::androidDevices() { return {}; }
-std::vector<TestDevice> CoreEngine::iosDevices() { return {}; }
+std::vector<TestDevice> CoreEngine::androidDevices() { return DeviceLauncher::androidDevices(host_); }
+std::vector<TestDevice> CoreEngine::iosDevices() { return DeviceLauncher::iosDevices(host_); }
 
-void CoreEngine::runAndroid(const std::filesystem::path&, const std::string&, const StatusCallback&) {
-  throw EngineError(EngineError::Kind::missing, noAndroidSdkText);
+void CoreEngine::runAndroid(const std::filesystem::path& project, const std::string& avd,
+                            const StatusCallback& status) {
+  std::stop_token stop;
+  {
+    const std::lock_guard lock(deviceStopMutex_);
+    stop = deviceStop_.get_token();
+  }
+  translated([&] { DeviceLauncher::runAndroid(project, avd, status, stop, host_); });
 }
 
-void CoreEngine::runIOS(const std::filesystem::path&, const std::string&, const StatusCallback&) {
-  throw EngineError(EngineError::Kind::missing, noXcodeText);
+void CoreEngine::runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid,
+                        const StatusCallback& status) {
+  translated([&] { DeviceLauncher::runIOS(xcodeProjectFolder, udid, status, host_); });
 }
 
-std::vector<RecommendedLocalModel> CoreEngine::recommendedLocalModels() { return {}; }
-bool CoreEngine::localModelsInstalled() { return false; }
-bool CoreEngine::ensureLocalModelsRunning() { return false; }
-std::vector<LocalModel> CoreEngine::installedLocalModels() { return {}; }
-
-void CoreEngine::pullLocalModel(const std::string&, const std::function<void(double, const std::string&)>&) {
-  throw EngineError(EngineError::Kind::failed, noLocalServerText);
+void CoreEngine::cancelDeviceRuns() {
+  const std::lock_guard lock(deviceStopMutex_);
+  deviceStop_.request_stop();
+  deviceStop_ = std::stop_source();
 }
 
-std::optional<std::string> CoreEngine::locateClaudeCode() { return std::nullopt; }
-std::optional<std::string> CoreEngine::locateCodex() { return std::nullopt; }
+bool CoreEngine::canRunIOSSimulator() { return DeviceLauncher::hasXcode(host_); }
+
+std::vector<RecommendedLocalModel> CoreEngine::recommendedLocalModels() {
+  return {LocalModels::recommended.begin(), LocalModels::recommended.end()};
+}
+
+bool CoreEngine::localModelsInstalled() { return LocalModels(endpoints_, host_).isInstalled(); }
+bool CoreEngine::ensureLocalModelsRunning() { return LocalModels(endpoints_, host_).ensureRunning(); }
+std::vector<LocalModel> CoreEngine::installedLocalModels() { return LocalModels(endpoints_, host_).installed(); }
+
+void CoreEngine::pullLocalModel(const std::string& name,
+                                const std::function<void(double, const std::string&)>& progress) {
+  translated([&] { LocalModels(endpoints_, host_).pull(name, progress); });
+}
+
+std::optional<std::string> CoreEngine::locateClaudeCode() { return ClaudeCode::locate(host_); }
+std::optional<std::string> CoreEngine::locateCodex() { return CodexCLI::locate(host_); }
 
 }  // namespace tovrane::app

@@ -1,20 +1,26 @@
 #pragma once
 // The engine the application runs on: core's conversion into a new folder,
-// on a thread with a stack large enough for deeply nested sources; the repair
-// options, their ladder and the fixes service's address are core's. Until
-// the device launcher, the repairers, the local model manager and the tool
-// look-ups are part of core, their calls answer as on a machine where none of
-// their tools is installed: no devices, no local model (none suggested), no
-// command-line tool, and a run that is started anyway fails with the text
-// the real one gives for a missing tool.
+// on a thread with a stack large enough for deeply nested sources; core's
+// repair options, ladder and fixes service; the ladder and Codex repairers;
+// the local model runtime; the look-ups of the two coding tools; and the
+// device launcher. Core's errors become EngineError with their German text: a
+// cancellation `cancelled`, a missing tool or project `missing`, everything
+// else `failed`.
 #include "app/state/Engine.hpp"
+#include "core/repair/APIClient.hpp"
+#include "core/support/Host.hpp"
+
+#include <mutex>
+#include <stop_token>
 
 namespace tovrane::app {
 
 class CoreEngine final : public Engine {
  public:
-  // Core's ConversionError and the writer's file errors become EngineError
-  // `failed` with the same German text.
+  // Programs are looked up and started on host, model providers and the
+  // local runtime reached at endpoints; host must outlive the engine.
+  explicit CoreEngine(const Host& host = Host::system(), Endpoints endpoints = Endpoints::standard());
+
   ConversionResult convert(const std::filesystem::path& project, const std::filesystem::path& output,
                            const ConversionOptions& options,
                            const std::function<void(const ConversionStage&)>& progress) override;
@@ -34,6 +40,8 @@ class CoreEngine final : public Engine {
   void runAndroid(const std::filesystem::path& project, const std::string& avd, const StatusCallback& status) override;
   void runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid,
               const StatusCallback& status) override;
+  void cancelDeviceRuns() override;
+  bool canRunIOSSimulator() override;
 
   std::vector<RecommendedLocalModel> recommendedLocalModels() override;
   bool localModelsInstalled() override;
@@ -44,6 +52,14 @@ class CoreEngine final : public Engine {
 
   std::optional<std::string> locateClaudeCode() override;
   std::optional<std::string> locateCodex() override;
+
+ private:
+  const Host& host_;
+  const Endpoints endpoints_;
+  // The device runs under way stop at the current source's request; a
+  // cancel replaces it, so later runs start unstopped.
+  std::mutex deviceStopMutex_;
+  std::stop_source deviceStop_;
 };
 
 }  // namespace tovrane::app

@@ -1,9 +1,9 @@
 #include "app/state/DeviceTestModel.hpp"
 
-#include "app/platform/Platform.hpp"
 #include "app/state/MainThread.hpp"
 #include "app/state/Observable.hpp"
 #include "app/state/Settings.hpp"
+#include "app/state/ToolLookup.hpp"
 #include "app/state/Workers.hpp"
 
 #include <QPointer>
@@ -40,13 +40,13 @@ struct DeviceTestModel::Listing {
   bool androidAssigned = false;
 };
 
-DeviceTestModel::DeviceTestModel(Engine& engine, Workers& workers, Settings& settings, Platform& platform,
+DeviceTestModel::DeviceTestModel(Engine& engine, Workers& workers, Settings& settings, const ToolLookup& tools,
                                  QObject* parent)
     : QObject(parent),
       engine_(engine),
       workers_(workers),
       settings_(settings),
-      platform_(platform),
+      tools_(tools),
       androidID_(settings.androidDevice()),
       iosID_(settings.iosDevice()) {}
 
@@ -84,7 +84,7 @@ void DeviceTestModel::load(bool force) {
     });
   };
   list(&Engine::androidDevices, &Listing::android);
-  if (platform_.hasIosTooling()) {
+  if (tools_.iosSimulator()) {
     list(&Engine::iosDevices, &Listing::ios);
   } else {
     listing->ios.emplace();
@@ -122,7 +122,7 @@ void DeviceTestModel::startAndroid(const fs::path& project) {
 }
 
 void DeviceTestModel::startIOS(const fs::path& xcodeProjectFolder) {
-  if (iosID_.isEmpty() || !platform_.hasIosTooling()) {
+  if (iosID_.isEmpty() || !tools_.iosSimulator()) {
     return;
   }
   settings_.setIosDevice(iosID_);

@@ -6,9 +6,9 @@
 //
 // Invariants: every field lives on the UI thread and notifies only a real
 // change. A choice is written to the settings when its run starts, never
-// while loading. Without the iOS tools (always on Linux) the model lists no
-// simulator and starts no iOS run, so neither side shows a failure for a
-// tool this machine cannot have.
+// while loading. Where the iOS simulator cannot run (always on Linux) the
+// model lists no simulator and starts no iOS run, so neither side shows a
+// failure for a tool this machine cannot have.
 #include "app/state/Engine.hpp"
 
 #include <QObject>
@@ -21,8 +21,8 @@
 
 namespace tovrane::app {
 
-class Platform;
 class Settings;
+class ToolLookup;
 class Workers;
 
 namespace device_run {
@@ -51,7 +51,8 @@ class DeviceTestModel : public QObject {
   using State = DeviceRunState;
 
   // Reads the remembered choices ("androidDevice", "iosDevice") once.
-  DeviceTestModel(Engine& engine, Workers& workers, Settings& settings, Platform& platform,
+  // Whether the iOS simulator can run here is the tool lookup's answer.
+  DeviceTestModel(Engine& engine, Workers& workers, Settings& settings, const ToolLookup& tools,
                   QObject* parent = nullptr);
 
   const std::vector<TestDevice>& androidDevices() const { return androidDevices_; }
@@ -100,7 +101,7 @@ class DeviceTestModel : public QObject {
   Engine& engine_;
   Workers& workers_;
   Settings& settings_;
-  Platform& platform_;
+  const ToolLookup& tools_;
   std::vector<TestDevice> androidDevices_;
   std::vector<TestDevice> iosDevices_;
   QString androidID_;

@@ -52,10 +52,17 @@ class Engine {
 
   virtual std::vector<TestDevice> androidDevices() = 0;
   virtual std::vector<TestDevice> iosDevices() = 0;
+  // A run that is cancelled while it waits for the emulator's boot throws
+  // EngineError `cancelled` once its build has ended.
   virtual void runAndroid(const std::filesystem::path& project, const std::string& avd,
                           const StatusCallback& status) = 0;
   virtual void runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid,
                       const StatusCallback& status) = 0;
+  // Cancels every device run under way; later runs are not affected.
+  virtual void cancelDeviceRuns() = 0;
+  // Whether this machine can run the iOS simulator (Xcode on a Mac). May
+  // start a short child process; call it on a worker.
+  virtual bool canRunIOSSimulator() = 0;
 
   virtual std::vector<RecommendedLocalModel> recommendedLocalModels() = 0;
   virtual bool localModelsInstalled() = 0;

@@ -4,6 +4,7 @@
 #include "core/devices/DeviceLauncher.hpp"
 #include "core/project/ConversionContract.hpp"
 #include "core/repair/AIRepair.hpp"
+#include "core/repair/LocalModels.hpp"
 
 #include <filesystem>
 #include <map>
@@ -32,18 +33,10 @@ using tovrane::FixKnowledge;
 using tovrane::ModelTier;
 namespace repair_event = tovrane::repair_event;
 
-struct LocalModel {
-  std::string name;
-  double sizeGB = 0;
-  bool operator==(const LocalModel&) const = default;
-};
-
-// A local model worth downloading, with a German note on what it needs.
-struct RecommendedLocalModel {
-  std::string name;
-  std::string note;
-  bool operator==(const RecommendedLocalModel&) const = default;
-};
+// The local model runtime's records: an installed model, and a suggested
+// one with a German note on what it needs.
+using LocalModel = tovrane::LocalModels::Model;
+using RecommendedLocalModel = tovrane::LocalModels::Suggestion;
 
 // The device record is the launcher's own.
 using tovrane::TestDevice;

@@ -55,7 +55,7 @@ DeviceTestModel& JobCenter::devices(const fs::path& project) {
   std::unique_ptr<DeviceTestModel>& model = devices_[project.string()];
   if (!model) {
     model = std::make_unique<DeviceTestModel>(services_.engine, services_.workers, services_.settings,
-                                              services_.platform);
+                                              services_.tools);
     for (const DeviceSide& side : deviceSides) {
       connect(model.get(), side.changed, this, &JobCenter::update);
     }
@@ -100,6 +100,7 @@ bool JobCenter::shutdown(std::chrono::milliseconds deadline) {
       model->cancel();
     }
   }
+  services_.engine.cancelDeviceRuns();
   return services_.workers.waitForAll(deadline);
 }
 

@@ -61,8 +61,9 @@ class JobCenter : public QObject {
   // kind by folder path.
   const std::vector<Job>& running() const { return running_; }
 
-  // Quitting: cancels every running repair (device runs are left alone) and
-  // waits for the background calls until the deadline; true when none runs.
+  // Quitting: cancels every running repair and the device runs' wait for an
+  // emulator (the emulator itself keeps running), then waits for the
+  // background calls until the deadline; true when none runs.
   bool shutdown(std::chrono::milliseconds deadline);
 
  signals:

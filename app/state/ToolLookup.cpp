@@ -32,22 +32,22 @@ void ToolLookup::refresh() {
   const QPointer<QObject> guard(this);
   ToolLookup* lookup = this;
   workers_.run([guard, lookup, &engine = engine_] {
-    std::optional<QString> claudeCode = located(&Engine::locateClaudeCode, engine);
-    std::optional<QString> codex = located(&Engine::locateCodex, engine);
-    postToMain(guard, [lookup, claudeCode = std::move(claudeCode), codex = std::move(codex)]() mutable {
-      lookup->found(std::move(claudeCode), std::move(codex));
-    });
+    Answers answers{located(&Engine::locateClaudeCode, engine), located(&Engine::locateCodex, engine)};
+    try {
+      answers.iosSimulator = engine.canRunIOSSimulator();
+    } catch (const std::exception&) {
+    }
+    postToMain(guard, [lookup, answers = std::move(answers)]() mutable { lookup->found(std::move(answers)); });
   });
 }
 
-void ToolLookup::found(std::optional<QString> claudeCode, std::optional<QString> codex) {
+void ToolLookup::found(Answers answers) {
   looking_ = false;
-  if (known_ && claudeCode == claudeCode_ && codex == codex_) {
+  if (known_ && answers == answers_) {
     return;
   }
   known_ = true;
-  claudeCode_ = std::move(claudeCode);
-  codex_ = std::move(codex);
+  answers_ = std::move(answers);
   emit changed();
 }
 

@@ -232,6 +232,14 @@ void FakeEngine::runIOS(const std::filesystem::path& xcodeProjectFolder, const s
   playDeviceRun(next(deviceRuns), status);
 }
 
+void FakeEngine::cancelDeviceRuns() { record("cancelDeviceRuns"); }
+
+bool FakeEngine::canRunIOSSimulator() {
+  record("canRunIOSSimulator");
+  const std::lock_guard lock(mutex_);
+  return iosSimulator;
+}
+
 std::vector<RecommendedLocalModel> FakeEngine::recommendedLocalModels() {
   record("recommendedLocalModels");
   const std::lock_guard lock(mutex_);

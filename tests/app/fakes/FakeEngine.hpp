@@ -108,6 +108,8 @@ class FakeEngine final : public Engine {
   void runAndroid(const std::filesystem::path& project, const std::string& avd, const StatusCallback& status) override;
   void runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid,
               const StatusCallback& status) override;
+  void cancelDeviceRuns() override;
+  bool canRunIOSSimulator() override;
   std::vector<RecommendedLocalModel> recommendedLocalModels() override;
   bool localModelsInstalled() override;
   bool ensureLocalModelsRunning() override;
@@ -137,6 +139,7 @@ class FakeEngine final : public Engine {
   std::vector<RecommendedLocalModel> recommended;
   std::vector<TestDevice> android;
   std::vector<TestDevice> ios;
+  bool iosSimulator = false;
   // When set, the Android listing waits for it before it answers.
   std::shared_ptr<Hold> androidListingHold;
   std::vector<LocalModel> localModels;

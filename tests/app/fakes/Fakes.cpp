@@ -61,9 +61,5 @@ void FakePlatform::setReducedMotion(bool reduced) {
     emit reduceMotionChanged(reduced);
   }
 }
-bool FakePlatform::hasIosTooling() {
-  calls.append(QStringLiteral("iosTooling"));
-  return iosTooling;
-}
 
 }  // namespace tovrane::app::test

@@ -66,7 +66,6 @@ class FakePlatform final : public Platform {
   bool moveToTrash(const QString& path) override;
   void openInAndroidStudio(const QString& folder) override;
   bool reduceMotion() override;
-  bool hasIosTooling() override;
 
   // Changes reducedMotion and sends the change notice when it differs.
   void setReducedMotion(bool reduced);
@@ -75,7 +74,6 @@ class FakePlatform final : public Platform {
   QStringList calls;
   bool trashSucceeds = true;
   bool reducedMotion = false;
-  bool iosTooling = false;
 };
 
 }  // namespace tovrane::app::test

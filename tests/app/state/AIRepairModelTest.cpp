@@ -609,7 +609,7 @@ class AIRepairModelTest : public QObject {
     QTRY_COMPARE(model.claudePath(), std::optional(claudeCode));
     QCOMPARE(model.codexPath(), std::optional(codex));
     QCOMPARE(QString::fromUtf8(rawValue(model.backend())), backend);
-    QCOMPARE(fixture.engine.calls(), (QStringList{"localModelsInstalled", "locateClaudeCode", "locateCodex"}));
+    QCOMPARE(fixture.engine.calls(), (QStringList{"localModelsInstalled", "locateClaudeCode", "locateCodex", "canRunIOSSimulator"}));
     QCOMPARE(fixture.engine.uiThreadCalls(), QStringList{"localModelsInstalled"});
 
     // A later lookup that finds something else reaches the model; the back-end stays.

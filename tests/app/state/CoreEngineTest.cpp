@@ -7,7 +7,9 @@
 #include "app/state/Settings.hpp"
 #include "app/state/ToolLookup.hpp"
 #include "app/state/Workers.hpp"
+#include "core/support/Files.hpp"
 #include "tests/app/AppTest.hpp"
+#include "tests/app/fakes/EngineWorld.hpp"
 #include "tests/app/fakes/Fakes.hpp"
 
 #include <QFile>
@@ -16,12 +18,71 @@
 #include <QtTest>
 
 #include <fstream>
+#include <mutex>
 
 using namespace tovrane::app;
 namespace fs = std::filesystem;
 
 namespace {
 const fs::path counter = fs::path(TOVRANE_SOURCE_DIR) / "examples/Counter";
+
+// The kind and text of the EngineError that call throws; "none" when it returns.
+template <typename Call>
+QString thrown(Call&& call) {
+  try {
+    call();
+  } catch (const EngineError& error) {
+    const char* kinds[] = {"failed", "missing", "cancelled"};
+    return QString::fromUtf8(kinds[static_cast<int>(error.kind())]) + QStringLiteral(": ") +
+           QString::fromStdString(error.what());
+  }
+  return QStringLiteral("none");
+}
+
+// What a repair or a device run reported, from any thread.
+class Reports {
+ public:
+  RepairEvents events() {
+    return [this](const AIRepairEvent& event) {
+      const std::lock_guard lock(mutex_);
+      events_.push_back(event);
+    };
+  }
+  StatusCallback statuses() {
+    return [this](const std::string& status) {
+      const std::lock_guard lock(mutex_);
+      statuses_.push_back(QString::fromStdString(status));
+    };
+  }
+  template <typename Event>
+  std::vector<Event> only() const {
+    const std::lock_guard lock(mutex_);
+    std::vector<Event> found;
+    for (const AIRepairEvent& event : events_) {
+      if (const auto* wanted = std::get_if<Event>(&event)) {
+        found.push_back(*wanted);
+      }
+    }
+    return found;
+  }
+  QStringList statusTexts() const {
+    const std::lock_guard lock(mutex_);
+    return statuses_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<AIRepairEvent> events_;
+  QStringList statuses_;
+};
+
+// Trips converted below root: its AddTripView.kt holds two placeholders.
+fs::path convertedTrips(CoreEngine& engine, const fs::path& root) {
+  const fs::path output = root / "Trips-Android";
+  engine.convert(fs::path(TOVRANE_SOURCE_DIR) / "examples/Trips", output, {}, [](const ConversionStage&) {});
+  return output;
+}
+const fs::path addTripView = "app/src/main/java/com/example/trips_planner/AddTripView.kt";
 }  // namespace
 
 class CoreEngineTest : public QObject {
@@ -149,6 +210,154 @@ class CoreEngineTest : public QObject {
     }
     QCOMPARE(labels, ladder);
     QCOMPARE(model.canStart(), !ladder.isEmpty());
+  }
+
+  // The ladder repairer on a generated project: the provider's answer is
+  // written, the build checked, the report's section appended; a cancel
+  // before the first model call and a refused key end as the model expects.
+  void theLadderRepairerIsCores_data() {
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("repaired") << "none";
+    QTest::newRow("cancelled") << "cancelled: Abgebrochen.";
+    QTest::newRow("refused key")
+        << "failed: Der API-Schlüssel ist ungültig oder hat keine Berechtigung.";
+  }
+  void theLadderRepairerIsCores() {
+    QFETCH(QString, outcome);
+    test::EngineWorld world;
+    const fs::path project = convertedTrips(world.engine, world.machine.root());
+    world.useBuilds(project, {});
+    const std::string repaired = test::EngineWorld::repaired(tovrane::files::readFile(project / addTripView));
+    tovrane::fakes::FakeReply answer = test::EngineWorld::geminiAnswer(repaired);
+    if (outcome.startsWith("failed")) {
+      answer.status = 401;
+    }
+    world.server.on(test::EngineWorld::flashPath, answer);
+    world.server.on(test::EngineWorld::proPath, answer);
+    Reports reports;
+    std::unique_ptr<Repairer> repairer =
+        world.engine.ladderRepairer(project, AIRepairOptions("g-key", AIProvider::gemini), reports.events());
+    if (outcome.startsWith("cancelled")) {
+      repairer->cancel();
+    }
+    AIRepairResult result;
+    QCOMPARE(thrown([&] { result = repairer->run(); }), outcome);
+    if (outcome != "none") {
+      QVERIFY(world.gradleTasks().empty());
+      return;
+    }
+    QCOMPARE(result.filesRepaired, 1);
+    QCOMPARE(result.compiled, std::optional(true));
+    QCOMPARE(tovrane::files::readFile(project / addTripView), repaired);
+    const std::vector<std::string> builds = world.gradleTasks();
+    QCOMPARE(builds.size(), std::size_t(1));
+    QVERIFY2(builds.front().starts_with("compileDebugKotlin"), builds.front().c_str());
+    QVERIFY((reports.only<repair_event::CompileRound>() == std::vector{repair_event::CompileRound{1, 0}}));
+    QVERIFY(tovrane::files::readFile(project / "TOVRANE_BERICHT.md").find("KI-Reparatur") != std::string::npos);
+  }
+
+  // The Codex agent runs the located tool; its failures and a cancel before
+  // its start reach the model as EngineError.
+  void theCodexRepairerIsCores_data() {
+    QTest::addColumn<int>("status");  // -1: the tool cannot start
+    QTest::addColumn<bool>("cancelFirst");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("runs") << 0 << false << "none";
+    QTest::newRow("fails") << 3 << false << "failed: KI-API-Fehler 3: kaputt";
+    QTest::newRow("cancelled before its start") << 0 << true << "cancelled: Abgebrochen.";
+    QTest::newRow("cannot start") << -1 << false << "failed: Das Programm {codex} ließ sich nicht starten.";
+  }
+  void theCodexRepairerIsCores() {
+    QFETCH(int, status);
+    QFETCH(bool, cancelFirst);
+    QFETCH(QString, outcome);
+    test::EngineWorld world;
+    const fs::path project = convertedTrips(world.engine, world.machine.root());
+    world.useBuilds(project, {});
+    const std::optional<std::string> codex = world.engine.locateCodex();
+    QCOMPARE(codex, std::optional((world.machine.root() / "usr/local/bin/codex").string()));
+    tovrane::testsupport::FakeTool tool;
+    tool.status = std::max(status, 0);
+    tool.errorOutput = "kaputt";
+    tool.install(*codex);
+    if (status < 0) {
+      tovrane::files::writeAtomic(*codex, "#!/nonexistent/sh\n", 0755);
+    }
+    Reports reports;
+    std::unique_ptr<Repairer> repairer =
+        world.engine.codexRepairer(project, *codex, FixKnowledge(false, false, ""), reports.events());
+    if (cancelFirst) {
+      repairer->cancel();
+    }
+    QCOMPARE(thrown([&] { repairer->run(); }), outcome.replace("{codex}", QString::fromStdString(*codex)));
+    QCOMPARE(world.gradleTasks().size(), std::size_t(outcome == "none" ? 1 : 0));
+  }
+
+  // Devices, the Android run with its statuses, a cancel that stops only the
+  // runs under way, and no iOS simulator on Linux.
+  void theDeviceLauncherIsCores() {
+    test::EngineWorld world;
+    const fs::path project = world.machine.root() / "Demo-Android";
+    tovrane::files::writeFile(project / ".tovrane/manifest.json",
+                              R"({"packageName": "com.example.demo", "sourceRoot": "/src/Demo", "files": {}})");
+    world.useBuilds(project, {});
+    QVERIFY((world.engine.androidDevices() ==
+             std::vector{TestDevice{"Pixel_8_API_35", "Pixel 8 API 35", TestDevice::Kind::android, "API 35"}}));
+
+    Reports first;
+    QCOMPARE(thrown([&] { world.engine.runAndroid(project, world.avd, first.statuses()); }), QStringLiteral("none"));
+    QCOMPARE(first.statusTexts(), (QStringList{"Starte Pixel 8 API 35 …", "Baue die Android-App …",
+                                               "Installiere auf dem Emulator …", "Läuft auf Pixel 8 API 35"}));
+
+    world.holdBoot();
+    Workers workers;
+    Reports held;
+    QString heldOutcome;
+    workers.run([&] { heldOutcome = thrown([&] { world.engine.runAndroid(project, world.avd, held.statuses()); }); });
+    QTRY_VERIFY(held.statusTexts().contains("Baue die Android-App …"));
+    world.engine.cancelDeviceRuns();
+    QVERIFY(workers.waitForAll(std::chrono::seconds(20)));
+    QCOMPARE(heldOutcome, QStringLiteral("cancelled: Abgebrochen."));
+
+    // A run after the cancel is not stopped (and fails on a project that cannot be built).
+    world.holdBoot(false);
+    world.useBuilds(project, {{"FAILURE: Build failed.\n", 1}});
+    QVERIFY(thrown([&] { world.engine.runAndroid(project, world.avd, [](const std::string&) {}); })
+                .startsWith("failed: Build fehlgeschlagen:"));
+
+    QVERIFY(!world.engine.canRunIOSSimulator());
+    QVERIFY(world.engine.iosDevices().empty());
+    QCOMPARE(thrown([&] { world.engine.runIOS(counter, "A1B2", [](const std::string&) {}); }),
+             QStringLiteral("missing: Xcode wurde nicht gefunden – die iOS-App lässt sich nur auf einem Mac mit "
+                            "installiertem Xcode im Simulator starten."));
+  }
+
+  // The tool look-ups and the local model runtime are core's.
+  void toolsAndLocalModelsAreCores() {
+    test::EngineWorld world;
+    QCOMPARE(world.engine.locateClaudeCode(), std::optional((world.machine.root() / "usr/local/bin/claude").string()));
+    QCOMPARE(world.engine.recommendedLocalModels().size(), std::size_t(3));
+    QCOMPARE(world.engine.recommendedLocalModels().front().name, std::string_view("qwen2.5-coder:7b"));
+    QVERIFY(!world.engine.localModelsInstalled());
+    world.machine.tool("/usr/local/bin/ollama");
+    QVERIFY(world.engine.localModelsInstalled());
+
+    tovrane::fakes::FakeReply tags;
+    tags.body = R"({"models": [{"name": "nomic-embed-text", "size": 1}, {"name": "qwen2.5-coder:7b", "size": 4700000000}]})";
+    world.server.on("/api/tags", tags);
+    QVERIFY(world.engine.ensureLocalModelsRunning());
+    QVERIFY((world.engine.installedLocalModels() == std::vector{LocalModel{"qwen2.5-coder:7b", 4.7}}));
+
+    tovrane::fakes::FakeReply pull;
+    pull.body = "{\"status\": \"pulling\", \"total\": 10, \"completed\": 5}\n{\"error\": \"kein Platz\"}\n";
+    world.server.on("/api/pull", pull);
+    std::vector<double> fractions;
+    QCOMPARE(thrown([&] {
+               world.engine.pullLocalModel("qwen2.5-coder:14b",
+                                           [&fractions](double fraction, const std::string&) { fractions.push_back(fraction); });
+             }),
+             QStringLiteral("failed: KI-API-Fehler 0: kein Platz"));
+    QVERIFY((fractions == std::vector{0.5}));
   }
 };
 

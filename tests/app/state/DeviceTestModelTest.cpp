@@ -1,5 +1,6 @@
 #include "app/state/DeviceTestModel.hpp"
 #include "app/state/Settings.hpp"
+#include "app/state/ToolLookup.hpp"
 #include "app/state/Workers.hpp"
 #include "tests/app/AppTest.hpp"
 #include "tests/app/fakes/FakeEngine.hpp"
@@ -64,11 +65,18 @@ struct Fixture {
     }
   }
 
+  // This machine runs the iOS simulator, as the tool lookup has heard from the engine.
+  void withIosSimulator() {
+    engine.iosSimulator = true;
+    tools.refresh();
+    QTRY_VERIFY(tools.known());
+  }
+
   FakeEngine engine;
-  FakePlatform platform;
   Settings settings;
-  // Last, so it is destroyed first: it waits for the runs, which use the services above.
+  // It waits for the runs, which use the services above.
   Workers workers;
+  ToolLookup tools{engine, workers};
   QStringList log;
 };
 
@@ -80,10 +88,10 @@ class DeviceTestModelTest : public QObject {
  private slots:
   void loadsOnceUnlessForced() {
     Fixture fixture;
-    fixture.platform.iosTooling = true;
+    fixture.withIosSimulator();
     fixture.engine.android = {pixel};
     fixture.engine.ios = {iphone};
-    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.platform);
+    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.tools);
     model.load(false);
     QTRY_VERIFY(model.loaded());
     QCOMPARE(model.androidDevices(), fixture.engine.android);
@@ -91,12 +99,12 @@ class DeviceTestModelTest : public QObject {
 
     model.load(false);
     QCOMPARE(fixture.workers.running(), 0);
-    QCOMPARE(fixture.engine.calls().size(), 2);
+    QCOMPARE(fixture.engine.calls().filter("Devices").size(), 2);
 
     fixture.engine.android = {tablet};
     model.load(true);
     QVERIFY(fixture.workers.waitForAll(std::chrono::seconds(5)));
-    QCOMPARE(fixture.engine.calls().size(), 4);
+    QCOMPARE(fixture.engine.calls().filter("Devices").size(), 4);
     QTRY_COMPARE(model.androidID(), QStringLiteral("Tablet_API_34"));
     QCOMPARE(model.androidDevices(), fixture.engine.android);
   }
@@ -117,12 +125,12 @@ class DeviceTestModelTest : public QObject {
     QFETCH(QStringList, listed);
     QFETCH(QString, chosen);
     Fixture fixture;
-    fixture.platform.iosTooling = true;
+    fixture.withIosSimulator();
     fixture.settings.setAndroidDevice(stored);
     fixture.settings.setIosDevice(stored);
     fixture.engine.android = devicesNamed(listed);
     fixture.engine.ios = devicesNamed(listed);
-    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.platform);
+    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.tools);
     model.load(false);
     QTRY_VERIFY(model.loaded());
     QCOMPARE(model.androidID(), chosen);
@@ -133,12 +141,12 @@ class DeviceTestModelTest : public QObject {
 
   void androidListIsAssignedFirst() {
     Fixture fixture;
-    fixture.platform.iosTooling = true;
+    fixture.withIosSimulator();
     fixture.engine.android = {pixel};
     fixture.engine.ios = {iphone};
     fixture.engine.androidListingHold = std::make_shared<Hold>();
     const auto releaseOnExit = qScopeGuard([&fixture] { fixture.engine.androidListingHold->release(); });
-    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.platform);
+    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.tools);
     fixture.watch(model);
 
     model.load(false);
@@ -161,14 +169,14 @@ class DeviceTestModelTest : public QObject {
                                           {milliseconds(0), "Baue die Android-App …"},
                                           {milliseconds(0), "Installiere auf dem Emulator …"},
                                           {milliseconds(0), "Läuft auf Pixel 8 API 35"}}});
-    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.platform);
+    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.tools);
     fixture.watch(model);
     model.setAndroidID(QStringLiteral("Pixel_8_API_35"));
 
     model.startAndroid("/p/Demo-Android");
     QTRY_VERIFY(hold->reached());
     QCOMPARE(fixture.settings.androidDevice(), QStringLiteral("Pixel_8_API_35"));
-    QCOMPARE(DeviceTestModel(fixture.engine, fixture.workers, fixture.settings, fixture.platform).androidID(),
+    QCOMPARE(DeviceTestModel(fixture.engine, fixture.workers, fixture.settings, fixture.tools).androidID(),
              QStringLiteral("Pixel_8_API_35"));
     hold->release();
     QTRY_VERIFY(std::holds_alternative<device_run::Ok>(model.android()));
@@ -200,7 +208,7 @@ class DeviceTestModelTest : public QObject {
     QFETCH(QString, error);
     QFETCH(QString, expected);
     Fixture fixture;
-    fixture.platform.iosTooling = true;
+    fixture.withIosSimulator();
     fixture.engine.android = {pixel};
     fixture.engine.ios = {iphone};
     DeviceRunScript script{{{milliseconds(0), ios ? "Läuft im Simulator" : "Baue die Android-App …"}}};
@@ -208,7 +216,7 @@ class DeviceTestModelTest : public QObject {
       script.error = EngineError(EngineError::Kind::failed, error.toStdString());
     }
     fixture.engine.deviceRuns.push_back(script);
-    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.platform);
+    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.tools);
     model.load(false);
     QTRY_VERIFY(model.loaded());
 
@@ -230,7 +238,7 @@ class DeviceTestModelTest : public QObject {
     fixture.settings.setAndroidDevice(QStringLiteral("Pixel_8_API_35"));
     fixture.settings.setIosDevice(QStringLiteral("A1B2-UDID"));
     fixture.engine.ios = {iphone};
-    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.platform);
+    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.tools);
     fixture.watch(model);
 
     model.startIOS("/p/Demo");  // no iOS tools

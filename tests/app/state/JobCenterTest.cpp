@@ -38,7 +38,8 @@ class JobCenterTest : public QObject {
  private slots:
   void listsTheRunningJobs() {
     JobFixture fixture;
-    fixture.platform.iosTooling = true;
+    fixture.engine.iosSimulator = true;
+    fixture.lookUpTools();
     Holds holds;
     QCOMPARE(describe(fixture.jobs.running()), QStringList{});
 
@@ -100,7 +101,8 @@ class JobCenterTest : public QObject {
 
   void aFailedSideLeavesTheOtherRunning() {
     JobFixture fixture;
-    fixture.platform.iosTooling = true;
+    fixture.engine.iosSimulator = true;
+    fixture.lookUpTools();
     Holds holds;
     const auto ios = holds.make();
     fixture.engine.deviceRuns.push_back(
@@ -168,7 +170,8 @@ class JobCenterTest : public QObject {
     QCOMPARE(changed.count(), 3);
   }
 
-  // Quitting cancels the repairs and waits for the workers, but no longer than the deadline.
+  // Quitting cancels the repairs and the device runs and waits for the
+  // workers, but no longer than the deadline.
   void shutdownCancelsRepairsAndWaitsUntilTheDeadline() {
     JobFixture fixture;
     Holds holds;
@@ -188,7 +191,7 @@ class JobCenterTest : public QObject {
     QTRY_VERIFY(stuck->reached());
 
     QVERIFY(!fixture.jobs.shutdown(milliseconds(50)));
-    QCOMPARE(fixture.engine.calls().filter("cancel"), (QStringList{"cancel", "cancel"}));
+    QCOMPARE(fixture.engine.calls().filter("cancel"), (QStringList{"cancel", "cancel", "cancelDeviceRuns"}));
     QTRY_COMPARE(fixture.workers.running(), 1);
     stuck->release();
     QVERIFY(fixture.jobs.shutdown(std::chrono::seconds(30)));

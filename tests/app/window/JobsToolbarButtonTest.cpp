@@ -81,7 +81,8 @@ class JobsToolbarButtonTest : public QObject {
   // which changes with the count only.
   void showsTheRunningJobs() {
     JobFixture fixture;
-    fixture.platform.iosTooling = true;
+    fixture.engine.iosSimulator = true;
+    fixture.lookUpTools();
     Holds holds;
     Shown shown(fixture);
     JobsToolbarButton& button = *shown.button;
