@@ -23,9 +23,13 @@ constexpr double cardRadius = 16;
 constexpr double borderWidth = 1.5;
 
 // Done: the outcome, the open placeholders with the cost, and the ways on.
+// A build that failed without Kotlin errors (no network for Gradle, a
+// missing SDK platform) leaves no error to count: the run's last status line
+// says why.
 class DoneView : public AIRepairView {
  public:
-  DoneView(const AIRepairResult& result, std::function<void()> again, std::function<void()> choose, QWidget* parent)
+  DoneView(const AIRepairResult& result, const QString& lastStatus, std::function<void()> again,
+           std::function<void()> choose, QWidget* parent)
       : AIRepairView(parent) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -51,6 +55,13 @@ class DoneView : public AIRepairView {
     QLabel* outcomeSymbol = new QLabel;
     outcomeSymbol->setPixmap(iconPixmap(symbol, QFontMetrics(textFont).height(), colour, devicePixelRatioF()));
     column->addWidget(symbolRow(outcomeSymbol, outcome));
+    if (result.compiled == false && result.remainingErrors == 0 && !lastStatus.isEmpty()) {
+      QLabel* why = plainLabel(lastStatus, app::font(TextStyle::callout), Brand::swift());
+      why->setObjectName(QStringLiteral("repairLastStatus"));
+      why->setWordWrap(true);
+      why->setTextInteractionFlags(Qt::TextSelectableByMouse);
+      column->addWidget(why);
+    }
 
     QString open = QStringLiteral("Offene Platzhalter: ") + QString::number(result.remainingPlaceholders);
     if (result.costUSD > 0) {
@@ -186,7 +197,7 @@ void AIRepairCard::refresh() {
   } else if (std::holds_alternative<repair_phase::Running>(phase)) {
     view_ = new AIRepairRunningView(model_, services_, *this);
   } else if (done && hasResult) {
-    view_ = new DoneView(*model_.result(), [this] { start(); }, toSetup, nullptr);
+    view_ = new DoneView(*model_.result(), model_.status(), [this] { start(); }, toSetup, nullptr);
   } else if (const auto* failed = std::get_if<repair_phase::Failed>(&phase)) {
     view_ = new FailedView(failed->text, toSetup, nullptr);
   }

@@ -282,8 +282,9 @@ QWidget* AIRepairSetupView::localModelSection() {
   pullMenu_ = borderedButton(QStringLiteral("Modell laden …"), QStringLiteral("pullMenuButton"), localDetail_);
   auto* menu = new QMenu(pullMenu_);
   for (const RecommendedLocalModel& recommended : services_.engine.recommendedLocalModels()) {
-    const QString name = QString::fromStdString(recommended.name);
-    menu->addAction(name + QStringLiteral(" – ") + QString::fromStdString(recommended.note), this,
+    const QString name = QString::fromUtf8(recommended.name.data(), recommended.name.size());
+    menu->addAction(name + QStringLiteral(" – ") + QString::fromUtf8(recommended.note.data(), recommended.note.size()),
+                    this,
                     [this, name] { model_.pull(name); });
   }
   pullMenu_->setMenu(menu);

@@ -1,8 +1,8 @@
 #include "app/cards/DeviceTestCard.hpp"
 
-#include "app/platform/Platform.hpp"
 #include "app/state/Brand.hpp"
 #include "app/state/DeviceTestModel.hpp"
+#include "app/state/ToolLookup.hpp"
 #include "app/window/Controls.hpp"
 #include "app/window/Labels.hpp"
 #include "app/window/LineLimitedLabel.hpp"
@@ -167,11 +167,11 @@ class DeviceColumn : public QWidget {
   LineLimitedLabel* failed_;
 };
 
-DeviceTestCard::DeviceTestCard(DeviceTestModel& model, Platform& platform, fs::path androidProject,
+DeviceTestCard::DeviceTestCard(DeviceTestModel& model, const ToolLookup& tools, fs::path androidProject,
                                fs::path iosProject, QWidget* parent)
     : QWidget(parent),
       model_(model),
-      platform_(platform),
+      tools_(tools),
       androidProject_(std::move(androidProject)),
       iosProject_(std::move(iosProject)) {
   setObjectName(QStringLiteral("deviceTestCard"));
@@ -222,14 +222,15 @@ DeviceTestCard::DeviceTestCard(DeviceTestModel& model, Platform& platform, fs::p
                       &DeviceTestModel::loadedChanged}) {
     connect(&model_, signal, this, &DeviceTestCard::refresh);
   }
+  connect(&tools_, &ToolLookup::changed, this, &DeviceTestCard::refresh);
   refresh();
 }
 
-bool DeviceTestCard::iosAvailable() const { return platform_.hasIosTooling() && itemExists(iosProject_); }
+bool DeviceTestCard::iosAvailable() const { return tools_.iosSimulator() && itemExists(iosProject_); }
 
 void DeviceTestCard::refresh() {
   static const std::vector<TestDevice> none;
-  const bool tools = platform_.hasIosTooling();
+  const bool tools = tools_.iosSimulator();
   const bool xcodeFolder = itemExists(iosProject_);
   android_->show({model_.androidDevices(), model_.androidID(), model_.android(), model_.loaded(),
                   QString::fromUtf8(androidEmptyText), std::nullopt});

@@ -22,26 +22,27 @@ namespace tovrane::app {
 
 class DeviceColumn;
 class DeviceTestModel;
-class Platform;
+class ToolLookup;
 
 class DeviceTestCard : public QWidget {
   Q_OBJECT
 
  public:
-  DeviceTestCard(DeviceTestModel& model, Platform& platform, std::filesystem::path androidProject,
+  // Whether the iPhone simulator can run here is the tool lookup's answer.
+  DeviceTestCard(DeviceTestModel& model, const ToolLookup& tools, std::filesystem::path androidProject,
                  std::filesystem::path iosProject, QWidget* parent = nullptr);
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  // The iPhone side can run here: the iOS tools are present and something is at the Xcode folder's path.
+  // The iPhone side can run here: the simulator can and something is at the Xcode folder's path.
   bool iosAvailable() const;
   void refresh();
   void startBoth();
 
   DeviceTestModel& model_;
-  Platform& platform_;
+  const ToolLookup& tools_;
   const std::filesystem::path androidProject_;
   const std::filesystem::path iosProject_;
   DeviceColumn* android_;

@@ -326,7 +326,7 @@ void ProjectDetailView::drawCards(bool outputExists) {
   }
   if (outputExists && deviceCard_ == nullptr) {
     DeviceTestModel& model = services_.jobs.devices(output);
-    deviceCard_ = new DeviceTestCard(model, services_.platform, output, record_.inputPath.toStdString());
+    deviceCard_ = new DeviceTestCard(model, services_.tools, output, record_.inputPath.toStdString());
     for (auto side : {&DeviceTestModel::androidChanged, &DeviceTestModel::iosChanged}) {
       connect(&model, side, deviceCard_, [this] { refresh(); });
     }

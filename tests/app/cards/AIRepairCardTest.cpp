@@ -393,30 +393,47 @@ class AIRepairCardTest : public QObject {
     QVERIFY(!shownIn(*card, "repairFiles"));
   }
 
-  // The three outcomes of a finished run; either button leads on.
+  // The three outcomes of a finished run; either button leads on. A build
+  // that failed without Kotlin errors shows the run's last status line too.
   void done_data() {
     QTest::addColumn<std::optional<bool>>("compiled");
+    QTest::addColumn<int>("errors");
     QTest::addColumn<double>("cost");
     QTest::addColumn<QString>("outcome");
     QTest::addColumn<QString>("placeholders");
-    QTest::newRow("compiled") << std::optional<bool>(true) << 1.5
+    QTest::addColumn<bool>("lastStatus");
+    QTest::newRow("compiled") << std::optional<bool>(true) << 0 << 1.5
                               << "Das Projekt kompiliert – bereit für Android Studio."
-                              << "Offene Platzhalter: 2 · Kosten ≈ 1.50 $";
+                              << "Offene Platzhalter: 2 · Kosten ≈ 1.50 $" << false;
     QTest::newRow("not compiled")
-        << std::optional<bool>(false) << 0.004
+        << std::optional<bool>(false) << 3 << 0.004
         << "3 Kompilierfehler übrig – nochmal starten oder in Android Studio ansehen."
-        << "Offene Platzhalter: 2 · Kosten ≈ 0.00 $";
-    QTest::newRow("no compile check") << std::optional<bool>() << 0.0
+        << "Offene Platzhalter: 2 · Kosten ≈ 0.00 $" << false;
+    QTest::newRow("build failed without Kotlin errors")
+        << std::optional<bool>(false) << 0 << 0.0
+        << "0 Kompilierfehler übrig – nochmal starten oder in Android Studio ansehen." << "Offene Platzhalter: 2"
+        << true;
+    QTest::newRow("no compile check") << std::optional<bool>() << 0 << 0.0
                                       << "Fertig. (Android Studio fehlt, daher keine Kompilierprüfung.)"
-                                      << "Offene Platzhalter: 2";
+                                      << "Offene Platzhalter: 2" << false;
   }
   void done() {
     QFETCH(std::optional<bool>, compiled);
+    QFETCH(int, errors);
     QFETCH(double, cost);
     QFETCH(QString, outcome);
     QFETCH(QString, placeholders);
+    QFETCH(bool, lastStatus);
     Fixture fixture;
-    fixture.engine.repairs.push_back({{}, result(2, compiled, 3, cost)});
+    const QString why = QStringLiteral("Gradle-Build fehlgeschlagen: Could not resolve com.android.tools.build:gradle.");
+    RepairScript script{{}, result(2, compiled, errors, cost)};
+    if (compiled) {
+      script.events = {{milliseconds(0), repair_event::CompileRound{1, errors}}};
+    }
+    if (lastStatus) {
+      script.events.push_back({milliseconds(0), repair_event::Status{why.toStdString()}});
+    }
+    fixture.engine.repairs.push_back(script);
     const auto card = fixture.card(5);
     place(*card);
     fixture.model().setBackend(Backend::codex);
@@ -425,6 +442,10 @@ class AIRepairCardTest : public QObject {
     QCOMPARE(card->title(), "KI-Reparatur");
     QCOMPARE(labelText(*card, "repairOutcome"), outcome);
     QCOMPARE(labelText(*card, "repairPlaceholders"), placeholders);
+    QCOMPARE(shownIn(*card, "repairLastStatus"), lastStatus);
+    if (lastStatus) {
+      QCOMPARE(labelText(*card, "repairLastStatus"), why);
+    }
     snap(*card, "ai-card-done-" + QString::fromUtf8(QTest::currentDataTag()).replace(' ', '-'));
 
     // Another run hands the finish action over again, like the start button.

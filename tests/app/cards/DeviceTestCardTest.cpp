@@ -1,6 +1,7 @@
 #include "app/cards/DeviceTestCard.hpp"
 #include "app/state/DeviceTestModel.hpp"
 #include "app/state/Settings.hpp"
+#include "app/state/ToolLookup.hpp"
 #include "app/state/Workers.hpp"
 #include "tests/app/AppTest.hpp"
 #include "tests/app/fakes/FakeEngine.hpp"
@@ -38,21 +39,27 @@ struct Fixture {
 
   DeviceTestModel& model() {
     if (!model_) {
-      model_ = std::make_unique<DeviceTestModel>(engine, workers, settings, platform);
+      model_ = std::make_unique<DeviceTestModel>(engine, workers, settings, tools);
     }
     return *model_;
   }
   std::unique_ptr<DeviceTestCard> card() {
-    return std::make_unique<DeviceTestCard>(model(), platform, android(), xcode());
+    return std::make_unique<DeviceTestCard>(model(), tools, android(), xcode());
+  }
+  // Whether the engine says this machine runs the iOS simulator, as the tool lookup has heard it.
+  void iosSimulator(bool can) {
+    engine.iosSimulator = can;
+    tools.refresh();
+    QTRY_VERIFY(tools.known());
   }
   // The device runs and listings the card started, without the listings.
   QStringList runs() const { return engine.calls().filter(QStringLiteral("run")); }
 
   QTemporaryDir folder;
   FakeEngine engine;
-  FakePlatform platform;
   Settings settings;
   Workers workers;
+  ToolLookup tools{engine, workers};
   std::unique_ptr<DeviceTestModel> model_;
   // Released before the workers wait for the held runs.
   Holds holds;
@@ -86,7 +93,7 @@ class DeviceTestCardTest : public QObject {
   // remembered choices already let both sides start.
   void loadingKeepsTheRememberedChoices() {
     Fixture fixture;
-    fixture.platform.iosTooling = true;
+    fixture.iosSimulator(true);
     fixture.settings.setAndroidDevice(QStringLiteral("Pixel_8_API_35"));
     fixture.settings.setIosDevice(QStringLiteral("A1B2-UDID"));
     fixture.engine.android = {pixel};
@@ -135,7 +142,7 @@ class DeviceTestCardTest : public QObject {
     QFETCH(bool, simulators);
     QFETCH(QString, ios);
     Fixture fixture;
-    fixture.platform.iosTooling = tools;
+    fixture.iosSimulator(tools);
     if (simulators) fixture.engine.ios = {iphone};
     if (!xcodeFolder) fixture.removeXcodeFolder();
     const auto card = fixture.card();
@@ -207,7 +214,7 @@ class DeviceTestCardTest : public QObject {
     QFETCH(bool, enabled);
     QFETCH(QStringList, starts);
     Fixture fixture;
-    fixture.platform.iosTooling = tools;
+    fixture.iosSimulator(tools);
     if (!xcodeFolder) fixture.removeXcodeFolder();
     DeviceTestModel& model = fixture.model();
     // A running side stays running until the end of the test.
@@ -268,7 +275,7 @@ class DeviceTestCardTest : public QObject {
   // the Swift colour, selectable and cut to eight lines.
   void stateLines() {
     Fixture fixture;
-    fixture.platform.iosTooling = true;
+    fixture.iosSimulator(true);
     fixture.engine.android = {pixel};
     fixture.engine.ios = {iphone};
     const auto hold = fixture.holds.make();
