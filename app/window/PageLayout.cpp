@@ -51,36 +51,35 @@ void ScrollingPage::replace(QWidget* old, QWidget* block) {
   old->deleteLater();
 }
 
-AdaptiveGridLayout::AdaptiveGridLayout(int minimumColumnWidth, int spacing, QWidget* parent)
-    : QLayout(parent), minimumColumnWidth_(minimumColumnWidth), spacing_(spacing) {
-  setContentsMargins(0, 0, 0, 0);
-}
-
-AdaptiveGridLayout::~AdaptiveGridLayout() {
+ItemListLayout::~ItemListLayout() {
   for (QLayoutItem* item : items_) {
     delete item;
   }
 }
 
-int AdaptiveGridLayout::columns(int width) const {
-  return std::max(1, (width + spacing_) / (minimumColumnWidth_ + spacing_));
-}
-
-void AdaptiveGridLayout::addItem(QLayoutItem* item) { items_.push_back(item); }
-
-int AdaptiveGridLayout::count() const { return static_cast<int>(items_.size()); }
-
-QLayoutItem* AdaptiveGridLayout::itemAt(int index) const {
+QLayoutItem* ItemListLayout::itemAt(int index) const {
   return index >= 0 && index < count() ? items_[static_cast<std::size_t>(index)] : nullptr;
 }
 
-QLayoutItem* AdaptiveGridLayout::takeAt(int index) {
+QLayoutItem* ItemListLayout::takeAt(int index) {
   if (index < 0 || index >= count()) {
     return nullptr;
   }
   QLayoutItem* item = items_[static_cast<std::size_t>(index)];
   items_.erase(items_.begin() + index);
   return item;
+}
+
+void ItemListLayout::setGeometry(const QRect& rect) {
+  QLayout::setGeometry(rect);
+  arrange(rect, true);
+}
+
+AdaptiveGridLayout::AdaptiveGridLayout(int minimumColumnWidth, int spacing, QWidget* parent)
+    : ItemListLayout(parent), minimumColumnWidth_(minimumColumnWidth), spacing_(spacing) {}
+
+int AdaptiveGridLayout::columns(int width) const {
+  return std::max(1, (width + spacing_) / (minimumColumnWidth_ + spacing_));
 }
 
 QSize AdaptiveGridLayout::sizeHint() const {
@@ -97,13 +96,6 @@ QSize AdaptiveGridLayout::minimumSize() const {
     height = std::max(height, item->minimumSize().height());
   }
   return {minimumColumnWidth_, height};
-}
-
-int AdaptiveGridLayout::heightForWidth(int width) const { return arrange(QRect(0, 0, width, 0), false); }
-
-void AdaptiveGridLayout::setGeometry(const QRect& rect) {
-  QLayout::setGeometry(rect);
-  arrange(rect, true);
 }
 
 int AdaptiveGridLayout::arrange(const QRect& rect, bool place) const {
@@ -125,6 +117,65 @@ int AdaptiveGridLayout::arrange(const QRect& rect, bool place) const {
       }
     }
     top += rowHeight + (last < count() ? spacing_ : 0);
+  }
+  return top - rect.y();
+}
+
+FlowLayout::FlowLayout(int spacing, bool lastAtEnd, QWidget* parent)
+    : ItemListLayout(parent), spacing_(spacing), lastAtEnd_(lastAtEnd) {}
+
+QSize FlowLayout::sizeHint() const {
+  int width = 0;
+  int height = 0;
+  for (const QLayoutItem* item : items_) {
+    width += item->sizeHint().width() + (width > 0 ? spacing_ : 0);
+    height = std::max(height, item->sizeHint().height());
+  }
+  return {width, height};
+}
+
+QSize FlowLayout::minimumSize() const {
+  QSize size;
+  for (const QLayoutItem* item : items_) {
+    size = size.expandedTo(item->minimumSize());
+  }
+  return size;
+}
+
+int FlowLayout::arrange(const QRect& rect, bool place) const {
+  // The lines as runs of items, each as wide as its items and gaps.
+  struct Line {
+    int first;
+    int last;  // one past
+    int height;
+  };
+  std::vector<Line> lines;
+  int lineWidth = 0;
+  for (int index = 0; index < count(); ++index) {
+    const QSize size = items_[static_cast<std::size_t>(index)]->sizeHint();
+    if (lines.empty() || (lineWidth > 0 && lineWidth + spacing_ + size.width() > rect.width())) {
+      lines.push_back({index, index, 0});
+      lineWidth = 0;
+    }
+    Line& line = lines.back();
+    lineWidth += (lineWidth > 0 ? spacing_ : 0) + size.width();
+    line.last = index + 1;
+    line.height = std::max(line.height, size.height());
+  }
+  int top = rect.y();
+  for (const Line& line : lines) {
+    int x = rect.x();
+    for (int index = line.first; place && index < line.last; ++index) {
+      QLayoutItem* item = items_[static_cast<std::size_t>(index)];
+      QSize size = item->sizeHint();
+      size.setWidth(std::min(size.width(), rect.width()));
+      if (lastAtEnd_ && lines.size() == 1 && index == count() - 1 && index > 0) {
+        x = rect.right() + 1 - size.width();
+      }
+      item->setGeometry(QRect(x, top + (line.height - size.height()) / 2, size.width(), size.height()));
+      x += size.width() + spacing_;
+    }
+    top += line.height + (&line != &lines.back() ? spacing_ : 0);
   }
   return top - rect.y();
 }

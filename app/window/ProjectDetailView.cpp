@@ -161,9 +161,8 @@ ProjectDetailView::ProjectDetailView(const AppServices& services, Navigation& na
 
   // Actions on the Android project; disabled while its folder is gone.
   auto* actions = new QWidget;
-  auto* actionRow = new QHBoxLayout(actions);
-  actionRow->setContentsMargins(0, 0, 0, 0);
-  actionRow->setSpacing(12);
+  // "Neu umwandeln" at the row's end; on a narrow page the row wraps.
+  auto* actionRow = new FlowLayout(12, true, actions);
   QPushButton* studio = prominentButton(QStringLiteral("In Android Studio öffnen"),
                                         QStringLiteral("openInStudioButton"), Brand::droidDeep(), actions);
   studio->setIcon(icon(QStringLiteral("play.fill"), Qt::white));
@@ -188,10 +187,7 @@ ProjectDetailView::ProjectDetailView(const AppServices& services, Navigation& na
       // The large size of the prominent button (32 inside a 2-pixel border) for the whole row.
       action->setStyleSheet(action->styleSheet() + QStringLiteral("QPushButton { min-height: 34px; }"));
     }
-    actionRow->addWidget(action, 0, Qt::AlignVCenter);
-    if (action == report) {
-      actionRow->addStretch();
-    }
+    actionRow->addWidget(action);
   }
   add(actions);
 
@@ -287,9 +283,7 @@ void ProjectDetailView::drawLastRepair() {
   }
   const ProjectRecord::AIRecord& ai = *record_.ai;
   auto* figures = new QWidget;
-  auto* row = new QHBoxLayout(figures);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(24);
+  auto* row = new FlowLayout(24, false, figures);
   row->addWidget(figure(QStringLiteral("lastRepairDate"), QStringLiteral("Wann"), abbreviatedDateTime(ai.date)));
   row->addWidget(figure(QStringLiteral("lastRepairBackend"), QStringLiteral("Womit"), ai.backend));
   row->addWidget(figure(QStringLiteral("lastRepairSolved"), QStringLiteral("Gelöst"),
@@ -299,7 +293,6 @@ void ProjectDetailView::drawLastRepair() {
     row->addWidget(figure(QStringLiteral("lastRepairCost"), QStringLiteral("Kosten"),
                           QStringLiteral("≈ ") + fixedDecimals(ai.costUSD, 2) + QStringLiteral(" $")));
   }
-  row->addStretch();
   auto* card = new Card(QStringLiteral("Letzte KI-Reparatur"), figures);
   card->setObjectName(QStringLiteral("lastRepairCard"));
   fillSlot(lastRepairSlot_, card);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
+#include <QMimeData>
 #include <QPixmap>
 #include <QWidget>
 #include <QtTest>
@@ -32,6 +33,15 @@ QString labelText(const QWidget& root, const char* name) {
     return cut->fullText();
   }
   return label->text();
+}
+
+void dropFolder(QWidget* zone, const QString& folder) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(folder)});
+  QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(zone, &enter);
+  QDropEvent drop(QPointF(40, 40), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(zone, &drop);
 }
 
 void showAtWidth(QWidget& widget, int width) {

@@ -29,6 +29,8 @@ bool shownIn(const QWidget& root, const char* name);
 QString labelText(const QWidget& root, const char* name);
 // Shows widget width wide and as tall as its content asks at that width.
 void showAtWidth(QWidget& widget, int width);
+// Drops the folder onto zone as the file manager would.
+void dropFolder(QWidget* zone, const QString& folder);
 
 // The objectNames of the widgets that Tab visits from root's first focusable
 // widget, in order, once round. Each must also have an accessible name:

@@ -15,7 +15,9 @@ void clearStoredState() {
   QFile::remove(AppPaths::folder() + QStringLiteral("/projekte.json"));
 }
 
-AppFixture::AppFixture(bool guideSeen)
+AppFixture::AppFixture(bool guideSeen) : AppFixture(engine, guideSeen) {}
+
+AppFixture::AppFixture(Engine& runOn, bool guideSeen)
     : installer(std::make_shared<FakeInstaller>((temporaryHome() + QStringLiteral("/updates")).toStdString())) {
   clearStoredState();
   Settings().setGuideSeen(guideSeen);
@@ -27,7 +29,7 @@ AppFixture::AppFixture(bool guideSeen)
   updates.feedURL = QString::fromStdString(feed.url("/version.json"));
   updates.installer = installer;
   app = std::make_unique<TovraneAndroidApp>(
-      AppSeams{engine, platform, dialogs, launcher, clock, uuids, std::move(updates)});
+      AppSeams{runOn, platform, dialogs, launcher, clock, uuids, std::move(updates)});
 }
 
 AppFixture::~AppFixture() { app.reset(); }

@@ -1,6 +1,6 @@
 #pragma once
 // The application on fakes, made as the entry makes it: the scripted
-// engine, a recording platform and launcher, dialogs that answer from a
+// engine (or one the test brings), a recording platform and launcher, dialogs that answer from a
 // queue, a clock that stands still, sequential ids, a loopback release feed
 // that offers nothing newer, and a recording installer. Settings, key file
 // and history are emptied first, and "guideSeen" set as asked.
@@ -20,6 +20,8 @@ void clearStoredState();
 
 struct AppFixture {
   explicit AppFixture(bool guideSeen = true);
+  // The application on another engine (the real one); `engine` goes unused.
+  AppFixture(Engine& runOn, bool guideSeen);
   ~AppFixture();
 
   const AppServices& services() const { return app->services(); }

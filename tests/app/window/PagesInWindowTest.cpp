@@ -10,7 +10,6 @@
 #include "tests/app/fakes/PageServices.hpp"
 
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,19 +17,6 @@
 using namespace tovrane::app;
 using namespace tovrane::app::test;
 namespace fs = std::filesystem;
-
-namespace {
-
-void dropFolder(QWidget* zone, const QString& folder) {
-  QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(folder)});
-  QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(zone, &enter);
-  QDropEvent drop(QPointF(40, 40), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(zone, &drop);
-}
-
-}  // namespace
 
 // The pages as the windows route them: each made afresh when selected, all
 // windows showing the one history.
