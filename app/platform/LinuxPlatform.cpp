@@ -134,5 +134,4 @@ void LinuxPlatform::setReduceMotion(bool reduced) {
   }
 }
 
-
 }  // namespace tovrane::app
