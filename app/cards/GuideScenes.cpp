@@ -2,10 +2,10 @@
 
 #include "app/state/Brand.hpp"
 #include "app/window/Animations.hpp"
+#include "app/window/Controls.hpp"
 #include "app/window/Look.hpp"
 
 #include <QEasingCurve>
-#include <QFontDatabase>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -26,12 +26,6 @@ const QColor systemYellow(254, 188, 46);
 const QColor systemGreen(40, 200, 64);
 const QColor systemBlue(0, 122, 255);
 const QColor systemGrey(142, 142, 147);
-
-QFont monospaced(TextStyle style) {
-  QFont result = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  result.setPixelSize(app::font(style).pixelSize());
-  return result;
-}
 
 // Draws the symbol with its centre at centre.
 void drawSymbol(QPainter& painter, const QString& symbol, int size, const QColor& tint, QPointF centre,
@@ -62,7 +56,7 @@ class FinderScene::Window : public QWidget {
   };
 
   explicit Window(QWidget* parent) : QWidget(parent) {
-    const QFontMetrics metrics(monospaced(TextStyle::body));
+    const QFontMetrics metrics(monospacedFont(TextStyle::body));
     const int rowHeight = metrics.height() + 2 * rowPadding.height();
     setFixedSize(340, titleBarHeight + 2 * listInset + 4 * rowHeight + 3 * rowSpacing);
     auto* shadow = new QGraphicsDropShadowEffect(this);
@@ -91,7 +85,7 @@ class FinderScene::Window : public QWidget {
       x += 11 + 6;
     }
 
-    const QFont nameFont = monospaced(TextStyle::body);
+    const QFont nameFont = monospacedFont(TextStyle::body);
     const QFontMetrics metrics(nameFont);
     const int symbolSize = metrics.height();
     const int rowHeight = metrics.height() + 2 * rowPadding.height();
@@ -235,7 +229,7 @@ void StudioScene::showEvent(QShowEvent* event) {
 void StudioScene::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  const QFont nameFont = monospaced(TextStyle::callout);
+  const QFont nameFont = monospacedFont(TextStyle::callout);
   const QFontMetrics metrics(nameFont);
   const QString name = QStringLiteral("MeineApp-Android");
   const int folderWidth = std::max(50, metrics.horizontalAdvance(name));
