@@ -1,5 +1,7 @@
 #include "app/window/LineLimitedLabel.hpp"
 
+#include "app/window/Labels.hpp"
+
 #include <QFontMetricsF>
 #include <QTextLayout>
 
@@ -13,9 +15,7 @@ LineLimitedLabel::LineLimitedLabel(const QString& name, const QString& text, con
   setObjectName(name);
   setTextFormat(Qt::PlainText);
   setFont(font);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  setPalette(palette);
+  setTextColour(this, colour);
   setToolTip(text);
   // The width comes from the parent's layout; the height from the lines shown.
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);

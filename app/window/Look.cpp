@@ -1,6 +1,7 @@
 #include "app/window/Look.hpp"
 
 #include "app/state/Brand.hpp"
+#include "app/window/Labels.hpp"
 
 #include <QApplication>
 #include <QFile>
@@ -65,9 +66,7 @@ QLabel* plainLabel(const QString& text, const QFont& font, const QColor& colour,
   label->setTextFormat(Qt::PlainText);
   label->setText(text);
   label->setFont(font);
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  label->setPalette(palette);
+  setTextColour(label, colour);
   return label;
 }
 
