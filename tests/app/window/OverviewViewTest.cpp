@@ -52,14 +52,14 @@ QString tileValue(const QWidget& page, const QString& name) {
   return tile ? tile->value() : QStringLiteral("(none)");
 }
 
-QString labelText(const QWidget& page, const QString& name) {
+QString shownLabelText(const QWidget& page, const QString& name) {
   const auto* label = shown<QLabel>(page, name);
   return label ? label->text() : QStringLiteral("(none)");
 }
 
 // "Stellen von KI gelöst", "Projekte, die kompilieren", "Kotlin-Dateien erzeugt".
 QStringList aiTotals(const QWidget& page) {
-  return {labelText(page, "aiFixed"), labelText(page, "compiledCount"), labelText(page, "kotlinFiles")};
+  return {shownLabelText(page, "aiFixed"), shownLabelText(page, "compiledCount"), shownLabelText(page, "kotlinFiles")};
 }
 
 QStringList visibleTexts(const QWidget& page) {
@@ -140,7 +140,7 @@ class OverviewViewTest : public QObject {
     QCOMPARE((QStringList{tileValue(page, "projectsTile"), tileValue(page, "linesTile"),
                           tileValue(page, "coverageTile"), tileValue(page, "hoursTile")}),
              (QStringList{"0", "0", "0 %", "≈ 0 h"}));
-    QCOMPARE(labelText(page, "chartEmpty"), QStringLiteral("Noch keine Daten."));
+    QCOMPARE(shownLabelText(page, "chartEmpty"), QStringLiteral("Noch keine Daten."));
     QVERIFY(!page.findChild<CoverageChart*>());
     QCOMPARE(aiTotals(page), (QStringList{"0", "0", "0"}));
     QVERIFY(visibleTexts(page).contains(QStringLiteral("Hier erscheinen deine Projekte.")));
