@@ -11,12 +11,9 @@
 #include <QtTest>
 
 using namespace tovrane::app;
+using tovrane::app::test::labelText;
 
 namespace {
-
-QString labelText(const QWidget& guide, const char* name) {
-  return guide.findChild<QLabel*>(QString::fromUtf8(name))->text();
-}
 
 QPushButton* button(const QWidget& guide, const char* name) {
   return guide.findChild<QPushButton*>(QString::fromUtf8(name));
