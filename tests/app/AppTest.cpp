@@ -24,6 +24,14 @@ bool shownIn(const QWidget& root, const char* name) {
   return widget != nullptr && widget->isVisibleTo(&root);
 }
 
+int visibleCount(const QWidget& root, const QString& name) {
+  int count = 0;
+  for (const QWidget* widget : root.findChildren<QWidget*>(name)) {
+    count += widget->isVisibleTo(&root) ? 1 : 0;
+  }
+  return count;
+}
+
 QString labelText(const QWidget& root, const char* name) {
   const auto* label = root.findChild<QLabel*>(QString::fromUtf8(name));
   if (label == nullptr) {

@@ -24,6 +24,8 @@ void capture(QWidget* widget, const QString& name);
 
 // Whether root holds a widget of that objectName that is on screen whenever root is.
 bool shownIn(const QWidget& root, const char* name);
+// How many of root's widgets of that objectName are on screen whenever root is.
+int visibleCount(const QWidget& root, const QString& name);
 // The text of root's label of that objectName, whole even where the label
 // cuts it; "(none)" when there is no such label.
 QString labelText(const QWidget& root, const char* name);

@@ -72,14 +72,6 @@ QStringList visibleTexts(const QWidget& page) {
   return texts;
 }
 
-int visibleCount(const QWidget& page, const QString& name) {
-  int count = 0;
-  for (const QWidget* widget : page.findChildren<QWidget*>(name)) {
-    count += widget->isVisibleTo(&page) ? 1 : 0;
-  }
-  return count;
-}
-
 int rowCount(const QWidget& page) { return int(rowNames(page).size()); }
 
 struct ChartSeen {

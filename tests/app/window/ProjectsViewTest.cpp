@@ -13,14 +13,6 @@ using namespace tovrane::app::test;
 
 namespace {
 
-int visibleCount(const QWidget& page, const QString& objectName) {
-  int count = 0;
-  for (const QWidget* widget : page.findChildren<QWidget*>(objectName)) {
-    count += widget->isVisibleTo(&page) ? 1 : 0;
-  }
-  return count;
-}
-
 QString emptyText(const QWidget& page) {
   for (const QLabel* label : page.findChildren<QLabel*>(QStringLiteral("emptyText"))) {
     if (label->isVisibleTo(&page)) {
