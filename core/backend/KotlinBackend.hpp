@@ -232,11 +232,12 @@ class KotlinEmitter {
   void warnReplacedNames(const IRFile& file);
   void emitDecl(const IRDecl& decl, Writer& writer);
   // path: the type's path in the module symbols; empty for a top-level or
-  // local type, whose path is its name. The same for the type emitters.
+  // local type, whose path is its name. The type emitters are given the
+  // path emitType settled on.
   void emitType(const IRTypeDecl& decl, Writer& writer, std::string_view path = {});
 
   // --- Structs and classes (KotlinDeclsTypes.cpp)
-  void emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct, std::string_view path = {});
+  void emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct, std::string_view path);
   std::vector<std::string> kotlinSupertypes(const IRTypeDecl& decl);
   NameSet protocolMembers(const IRTypeDecl& decl);
   std::vector<std::string> inheritedMembers(const IRTypeDecl& decl);
@@ -244,8 +245,8 @@ class KotlinEmitter {
   void emitCompanion(const IRTypeDecl& decl, Writer& writer);
 
   // --- Enumerations and protocols (KotlinDeclsTypes.cpp)
-  void emitEnum(const IRTypeDecl& decl, Writer& writer, std::string_view path = {});
-  void emitProtocol(const IRTypeDecl& decl, Writer& writer, std::string_view path = {});
+  void emitEnum(const IRTypeDecl& decl, Writer& writer, std::string_view path);
+  void emitProtocol(const IRTypeDecl& decl, Writer& writer, std::string_view path);
 
   // --- Functions and properties (KotlinDeclsMembers.cpp)
   void emitFunction(const IRFunction& function, Writer& writer, const std::optional<std::string>& receiver,
@@ -341,7 +342,7 @@ class KotlinEmitter {
   void emitExpressionBody(const std::vector<IRStmt>& stmts, Writer& writer);
 
   // --- SwiftUI view types (KotlinViewTypes.cpp)
-  void emitViewType(const IRTypeDecl& decl, Writer& writer, std::string_view path = {});
+  void emitViewType(const IRTypeDecl& decl, Writer& writer, std::string_view path);
   ViewField classify(const IRProperty& property);
   void emitQuery(const IRProperty& property, Writer& writer);
   void emitViewBody(const std::vector<IRStmt>& stmts, Writer& writer);

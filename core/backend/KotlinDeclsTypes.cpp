@@ -277,7 +277,7 @@ std::vector<std::string> KotlinEmitter::inheritedMembers(const IRTypeDecl& decl)
 
 void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct, std::string_view path) {
   scope = EmitScope();
-  scope.typeName = path.empty() ? decl.name : std::string(path);
+  scope.typeName = std::string(path);
   const std::string& own = *scope.typeName;
   const auto observed = symbols.observable.find(own);
   const bool observable = observed != symbols.observable.end();
@@ -417,7 +417,7 @@ void KotlinEmitter::emitCompanion(const IRTypeDecl& decl, Writer& writer) {
 }
 
 void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer, std::string_view path) {
-  const std::string own = path.empty() ? decl.name : std::string(path);
+  const std::string own(path);
   const auto info = symbols.enums.find(own);
   if (info == symbols.enums.end()) return;
   const std::optional<std::string>& rawType = info->second.rawType;
@@ -499,7 +499,7 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer, std::string
 
 void KotlinEmitter::emitProtocol(const IRTypeDecl& decl, Writer& writer, std::string_view path) {
   scope = EmitScope();
-  const std::string own = path.empty() ? decl.name : std::string(path);
+  const std::string own(path);
   declareMembers(scope, decl);
   collectMethodNames(scope, decl);
   std::vector<std::string> supertypes;

@@ -91,7 +91,7 @@ KotlinEmitter::ViewField KotlinEmitter::classify(const IRProperty& property) {
 }
 
 void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer, std::string_view path) {
-  const std::string own = path.empty() ? decl.name : std::string(path);
+  const std::string own(path);
   const bool isApp = symbols.apps.contains(own);
   const std::string holder = kwMade("", kwNested(own), isApp ? "Root" : "View");
 
