@@ -315,14 +315,7 @@ std::uint32_t Parser::nextAngleCloser(std::uint32_t index) {
   // run of "<" without any ">" is scanned once, not from each "<".
   if (index >= closerScanStart_ && index <= closerScanEnd_) return closerScanEnd_;
   std::uint32_t at = index;
-  while (true) {
-    const Token& t = tokAt(at);
-    bool closer = t.kind == TokenKind::rightAngle ||
-                  ((t.kind == TokenKind::binaryOperator || t.kind == TokenKind::postfixOperator ||
-                    t.kind == TokenKind::prefixOperator) && tree_.source()[t.textStart] == '>');
-    if (closer || t.kind == TokenKind::endOfFile) break;
-    ++at;
-  }
+  while (!closesAngleAt(at) && tokAt(at).kind != TokenKind::endOfFile) ++at;
   closerScanStart_ = index;
   closerScanEnd_ = at;
   return at;

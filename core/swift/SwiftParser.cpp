@@ -123,10 +123,14 @@ TokenId Parser::consumeLeftAngle() {
   return consume();
 }
 
-bool Parser::atRightAngle() const {
-  return (at(TokenKind::binaryOperator) || at(TokenKind::postfixOperator) || at(TokenKind::prefixOperator) ||
-          at(TokenKind::rightAngle)) &&
-         tree_.text(TokenId{pos_}).starts_with(">");
+bool Parser::closesAngleAt(std::uint32_t index) const {
+  switch (tokAt(index).kind) {
+    case TokenKind::binaryOperator: case TokenKind::postfixOperator: case TokenKind::prefixOperator:
+    case TokenKind::rightAngle:
+      return tree_.text(TokenId{index}).starts_with(">");
+    default:
+      return false;
+  }
 }
 
 bool Parser::splitToken(std::uint32_t length, TokenKind firstKind) {

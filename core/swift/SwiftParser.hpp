@@ -57,7 +57,9 @@ private:
     return (at(TokenKind::binaryOperator) || at(TokenKind::prefixOperator) || at(TokenKind::postfixOperator)) &&
            tok().textEnd - tok().textStart == 1 && tree_.source()[tok().textStart] == '<';
   }
-  bool atRightAngle() const;
+  bool atRightAngle() const { return closesAngleAt(pos_); }
+  // Whether the token at index starts with a ">" that can close a generic clause.
+  bool closesAngleAt(std::uint32_t index) const;
   // Splits the current token after `length` bytes into room the lexer left
   // behind it (">>" closing two generic clauses, "?>" after a split ">?>").
   // False when there is no room.
