@@ -336,7 +336,10 @@ std::string KotlinEmitter::memberExpr(const IRExpr& base, std::string_view name,
     if (type == "Int" && name == "min") return "Int.MIN_VALUE";
     if (type == "Date" && name == "now") return "java.util.Date()";
     // A nested type named through its parent.
-    if (path && symbols.isTypePath(*path + "." + std::string(name))) return kwNested(*path + "." + std::string(name));
+    if (path) {
+      const std::string nested = *path + "." + std::string(name);
+      if (symbols.isTypePath(nested)) return kwNested(nested);
+    }
   }
   std::string baseText = expr(chained ? *postfix->operand : base, Hint{});
   // One unknown name gives one warning: the placeholder stands for the chain.
