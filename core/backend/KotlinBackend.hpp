@@ -130,10 +130,12 @@ class KotlinEmitter {
     struct state {
       IRProperty property;
     };
-    // typeName: the Kotlin type name of the environment object.
+    // typeName: the Kotlin type name of the environment object; path: the
+    // module type it is, if it is one.
     struct envObject {
       IRProperty property;
       std::string typeName;
+      std::optional<std::string> path;
     };
     // key: the key path's name ("dismiss" for \.dismiss).
     struct envValue {

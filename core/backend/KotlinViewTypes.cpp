@@ -73,11 +73,14 @@ KotlinEmitter::ViewField KotlinEmitter::classify(const IRProperty& property) {
     return ViewField::param{property};
   }
   if (ownedStateWrappers().contains(wrapper)) return ViewField::state{property};
-  if (wrapper == "EnvironmentObject") return ViewField::envObject{property, kt(property.type)};
+  if (wrapper == "EnvironmentObject") {
+    return ViewField::envObject{property, kt(property.type), moduleTypeOf(property.type)};
+  }
   if (wrapper == "Environment") {
     const std::string argument = property.wrapperArg.value_or("");
     if (text::endsWith(argument, ".self")) {
-      return ViewField::envObject{property, typeName(argument.substr(0, argument.size() - 5))};
+      const std::string type = argument.substr(0, argument.size() - 5);
+      return ViewField::envObject{property, typeName(type), typePath(type)};
     }
     return ViewField::envValue{property, text::replaceAll(argument, "\\.", "")};
   }
@@ -239,10 +242,7 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer, std::st
       writer.line("var " + name + " by mutableStateOf" + typeArg + "(" + initial + ", neverEqualPolicy())");
     } else if (const auto* object = field.as<ViewField::envObject>()) {
       writer.line("lateinit var " + name + ": " + object->typeName);
-      const std::string argument = p.wrapperArg.value_or("");
-      const std::optional<std::string> type =
-          p.wrapper == "Environment" ? typePath(argument.substr(0, argument.size() - 5)) : moduleTypeOf(p.type);
-      if (type) scope.varClass[p.name] = *type;
+      if (object->path) scope.varClass[p.name] = *object->path;
     } else if (const auto* value = field.as<ViewField::envValue>()) {
       if (const EnvironmentKey* known = environmentKey(value->key)) {
         writer.line(std::string(known->declaration) + name + std::string(known->rest));
