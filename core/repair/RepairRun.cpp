@@ -37,7 +37,7 @@ AIRepairResult AIRepairer::run() {
 
   const fs::path folder = packageFolder();
   initialPlaceholders_ = countPlaceholders(folder);
-  emit(Progress{std::max(0, initialPlaceholders_ - countPlaceholders(folder)), initialPlaceholders_});
+  emit(Progress{0, initialPlaceholders_});
 
   // The package's own files; the activity is generated anew and subfolders are not ours.
   std::vector<fs::path> candidates;
