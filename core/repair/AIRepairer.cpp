@@ -8,7 +8,6 @@
 #include "core/support/Text.hpp"
 
 #include <algorithm>
-#include <cassert>
 
 namespace tovrane {
 
@@ -239,13 +238,12 @@ void AIRepairer::record(const APIClient::Reply& reply, const ModelTier& tier) {
   emit(cost);
 }
 
-void AIRepairer::escalateLevels(const std::vector<std::string>& names, const std::unique_lock<std::mutex>& held) {
-  assert(held.owns_lock() && held.mutex() == &mutex_);
-  (void)held;
+void AIRepairer::escalateLevels(const std::vector<std::string>& names, int steps) {
   const int top = static_cast<int>(ladder_.size()) - 1;
+  std::lock_guard lock(mutex_);
   for (const std::string& name : names) {
     if (const auto found = level_.find(name); found != level_.end())
-      found->second = std::max(0, std::min(found->second + 1, top));
+      found->second = std::max(0, std::min(found->second + steps, top));
   }
 }
 

@@ -118,9 +118,9 @@ class AIRepairer {
   void emit(const AIRepairEvent& event) const;
   bool isCancelled() const;
   void appendLog(std::string line);
-  // Raises the remembered rung of each named file that has one by one,
+  // Raises the remembered rung of each named file that has one by steps,
   // capped at the top rung.
-  void escalateLevels(const std::vector<std::string>& names, const std::unique_lock<std::mutex>& held);
+  void escalateLevels(const std::vector<std::string>& names, int steps);
   std::string userText(const std::string& name, const std::string& code, const std::vector<std::string>& errors) const;
   void accept(const std::string& name, int rung, const std::string& code, const std::string& repaired,
               const std::vector<std::string>& errors);

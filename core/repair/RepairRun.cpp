@@ -135,19 +135,14 @@ void AIRepairer::compileRounds(AIRepairResult& result) {
 
     std::vector<std::string> names;
     for (const auto& [path, lines] : check.errors) names.push_back(fs::path(path).filename().string());
-    {
-      std::unique_lock lock(mutex_);
-      escalateLevels(names, lock);
+    const bool noProgress = errors >= previous;
+    if (noProgress && stalled) {
+      emit(Status{"Kein Fortschritt mehr – Abbruch, um Kosten zu sparen."});
+      return stop(false, errors);
     }
-    if (errors >= previous) {
-      if (stalled) {
-        emit(Status{"Kein Fortschritt mehr – Abbruch, um Kosten zu sparen."});
-        return stop(false, errors);
-      }
-      std::unique_lock lock(mutex_);
-      escalateLevels(names, lock);
-      stalled = true;
-    }
+    // A round without progress sends its files one rung higher still.
+    escalateLevels(names, noProgress ? 2 : 1);
+    stalled = stalled || noProgress;
     emit(Status{"Behebt " + number(errors) + " Kompilierfehler in " +
                 number(static_cast<long long>(check.errors.size())) + " Dateien …"});
 
