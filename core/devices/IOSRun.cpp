@@ -101,11 +101,7 @@ std::optional<std::string> chooseScheme(const std::vector<std::string>& schemes,
 }
 
 // The folder's own name, also when the path ends with a separator or ".".
-std::string folderName(const fs::path& folder) {
-  fs::path normal = fs::absolute(folder).lexically_normal();
-  if (!normal.has_filename()) normal = normal.parent_path();
-  return normal.filename().string();
-}
+std::string folderName(const fs::path& folder) { return files::normalPath(folder).filename().string(); }
 
 // The same folder for the same project while this process runs, so that
 // later builds are incremental, and a new one after the next start: the hash
