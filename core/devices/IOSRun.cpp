@@ -146,17 +146,14 @@ using PlistNode = std::unique_ptr<std::remove_pointer_t<plist_t>, PlistFree>;
 
 // "CFBundleIdentifier" of the bundle's Info.plist, XML or binary.
 std::optional<std::string> bundleIdentifier(const fs::path& app) {
-  const fs::path info = app / "Info.plist";
-  std::error_code error;
-  // Only a regular file: a FIFO by that name would block the run.
-  if (!fs::is_regular_file(info, error)) return std::nullopt;
   std::string bytes;
   try {
-    bytes = files::readFile(info);
+    // Only a regular file (a FIFO by that name would block the run), and no
+    // more than libplist takes.
+    bytes = files::readRegularFile(app / "Info.plist", std::numeric_limits<std::uint32_t>::max());
   } catch (const files::FileError&) {
     return std::nullopt;
   }
-  if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
   const auto length = static_cast<std::uint32_t>(bytes.size());
   plist_t parsed = nullptr;
   // plist_from_memory gained a parameter in libplist 2.3; these kept theirs.
