@@ -265,9 +265,5 @@ int score(std::string_view name) {
 }  // namespace tovrane
 
 std::size_t std::hash<tovrane::TestDevice>::operator()(const tovrane::TestDevice& device) const noexcept {
-  std::size_t seed = 0;
-  for (std::string_view part : {std::string_view(device.id), std::string_view(device.name),
-                                tovrane::rawValue(device.kind), std::string_view(device.detail)})
-    seed ^= std::hash<std::string_view>{}(part) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-  return seed;
+  return tovrane::text::hashOfParts({device.id, device.name, tovrane::rawValue(device.kind), device.detail});
 }

@@ -144,9 +144,5 @@ AIRepairError AIRepairError::noProvider() { return {Kind::noProvider, 0, {}}; }
 
 std::size_t std::hash<tovrane::ModelTier>::operator()(const tovrane::ModelTier& tier) const noexcept {
   // Provider's raw value, model, effort: the fields equality looks at, in this order.
-  std::size_t seed = 0;
-  for (std::string_view part : {tovrane::rawValue(tier.provider), std::string_view(tier.model),
-                                std::string_view(tier.effort)})
-    seed ^= std::hash<std::string_view>{}(part) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-  return seed;
+  return tovrane::text::hashOfParts({tovrane::rawValue(tier.provider), tier.model, tier.effort});
 }

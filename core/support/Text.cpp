@@ -365,4 +365,12 @@ std::string join(const std::vector<std::string>& parts, std::string_view separat
   return out;
 }
 
+std::size_t hashOfParts(std::initializer_list<std::string_view> parts) noexcept {
+  std::size_t seed = 0;
+  for (std::string_view part : parts)
+    seed ^= std::hash<std::string_view>{}(part) + static_cast<std::size_t>(0x9e3779b97f4a7c15ULL) + (seed << 6) +
+            (seed >> 2);
+  return seed;
+}
+
 }  // namespace tovrane::text

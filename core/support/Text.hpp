@@ -4,6 +4,7 @@
 // or code points; every cut goes through prefixGraphemes.
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -81,5 +82,8 @@ bool endsWith(std::string_view text, std::string_view suffix);
 // Replaces every non-overlapping occurrence of from (non-empty) with to.
 std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
 std::string join(const std::vector<std::string>& parts, std::string_view separator);
+// One hash over several texts, each mixed into the running value in turn, so
+// moving text from one part to the next changes the result.
+std::size_t hashOfParts(std::initializer_list<std::string_view> parts) noexcept;
 
 }  // namespace tovrane::text
