@@ -36,27 +36,6 @@ bool retiresProvider(const AIRepairError& error) {
          (status == 429 && holds("Abo-Limit"));
 }
 
-// The length of the last Unicode scalar of a non-empty text.
-std::size_t lastScalarLength(std::string_view text) {
-  std::size_t start = text.size() - 1;
-  while (start > 0 && text.size() - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
-  std::size_t length = 0;
-  text::firstScalar(text.substr(start), &length);
-  return length == text.size() - start ? length : 1;
-}
-
-// Line breaks (and nothing else) trimmed at both ends.
-std::string_view trimLineBreaks(std::string_view text) {
-  std::size_t length = 0;
-  while (!text.empty() && text::isNewline(text::firstScalar(text, &length))) text.remove_prefix(length);
-  while (!text.empty()) {
-    length = lastScalarLength(text);
-    if (!text::isNewline(text::firstScalar(text.substr(text.size() - length)))) break;
-    text.remove_suffix(length);
-  }
-  return text;
-}
-
 }  // namespace
 
 AIRepairer::AIRepairer(fs::path project, AIRepairOptions options, Events events, const Host& host,
@@ -277,7 +256,7 @@ std::optional<std::string> AIRepairer::extractKotlin(std::string_view answer) {
   const std::string_view rest = answer.substr(marker + markerLength);
   const std::size_t close = rest.rfind("\n```");
   if (close == std::string_view::npos) return std::nullopt;
-  return std::string(trimLineBreaks(rest.substr(0, close))) + "\n";
+  return std::string(text::trimNewlines(rest.substr(0, close))) + "\n";
 }
 
 std::optional<std::string> AIRepairer::packageLine(std::string_view text) {

@@ -323,6 +323,10 @@ std::string_view trimWhitespaceAndNewlines(std::string_view text) {
   return trimBy(text, [](char32_t c) { return isBlank(c) || isNewline(c); });
 }
 
+std::string_view trimNewlines(std::string_view text) {
+  return trimBy(text, [](char32_t c) { return isNewline(c); });
+}
+
 std::vector<std::string_view> splitLines(std::string_view text, LineEnds ends) {
   std::vector<std::string_view> lines;
   forEachLine(text, ends, [&](std::string_view line) { lines.push_back(line); });

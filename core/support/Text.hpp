@@ -55,6 +55,7 @@ bool isBlank(char32_t c);
 bool isNewline(char32_t c);
 std::string_view trimBlanks(std::string_view text);
 std::string_view trimWhitespaceAndNewlines(std::string_view text);
+std::string_view trimNewlines(std::string_view text);
 
 enum class LineEnds { lf, crlfAsOne };
 // Splits at line ends; n line ends give n + 1 lines (a final line end gives a

@@ -109,6 +109,7 @@ TEST(Text, TrimmingBlanksAndNewlines) {
   EXPECT_EQ(trimBlanks("\nx\n"), "\nx\n");  // newlines are not blanks
   EXPECT_EQ(trimWhitespaceAndNewlines("\r\n\t x \xE2\x80\xA9"), "x");
   EXPECT_EQ(trimWhitespaceAndNewlines(" \n "), "");
+  EXPECT_EQ(trimNewlines("\r\n\xE2\x80\xA9 x\t\n"), " x\t");  // blanks are not newlines
   EXPECT_EQ(trimBlanks("\xC3\xA4"), "\xC3\xA4");
 }
 
