@@ -49,27 +49,25 @@ class AsOtherUser {
   bool root_ = ::geteuid() == 0;
 };
 
-// Folders below `base` nested `depth` times, made by descriptors so that the
-// whole may pass the system's path limit; returns the relative path.
-fs::path deepFolders(const fs::path& base, int depth, const std::string& name) {
-  fs::path relative;
+// Folders named `name` below `base`, nested `depth` times, with a Swift file
+// at the bottom; made by descriptors, so that the whole may pass the
+// system's path limit.
+void makeDeepFolders(const fs::path& base, int depth, const std::string& name) {
   int parent = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   for (int level = 0; level < depth && parent >= 0; ++level) {
     ::mkdirat(parent, name.c_str(), 0755);
     const int child = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ::close(parent);
     parent = child;
-    relative /= name;
   }
   if (parent >= 0) {
     const int file = ::openat(parent, "Deep.swift", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (file >= 0) ::close(file);
     ::close(parent);
   }
-  return relative;
 }
 
-// Removes a tree by descriptors, as a path-based removal stops at the limit.
+// Removes a tree by descriptors, as a removal by path stops at the limit.
 void removeTree(int parent, const char* name) {
   const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr) {
@@ -175,7 +173,6 @@ TEST(HostileInput, NamesInCommentsHeadingsAndTheActivityStayInPlace) {
 // Whatever holds part of the app but cannot be read is reported, and a Swift
 // file among it counts as lost: against the coverage, and in the summary.
 TEST(HostileInput, SpecialUnreadableAndForeignFiles) {
-  const std::string fffd = "\xEF\xBF\xBD";
   const std::string notTaken = " \xE2\x80\x93 nicht \xC3\xBC" "bernommen";
   const std::string missing = " \xE2\x80\x93 ihr Inhalt fehlt in der Konvertierung";
   const std::string tooLong(250, 'd');
@@ -224,7 +221,7 @@ TEST(HostileInput, SpecialUnreadableAndForeignFiles) {
        },
        {"A.kt"}, {"Ordner nicht lesbar \xE2\x80\x93 sein Inhalt fehlt in der Konvertierung"}, 1, 0, true},
       {"a folder deeper than the path limit",
-       [&](const fs::path& p) { deepFolders(p, 4096 / tooLong.size() + 1, tooLong); },
+       [&](const fs::path& p) { makeDeepFolders(p, 4096 / tooLong.size() + 1, tooLong); },
        {"A.kt"}, {"Pfad ist l\xC3\xA4nger, als das System erlaubt \xE2\x80\x93 der Ordner fehlt in der Konvertierung"},
        1, 0},
       {"a name at the file-name limit", [](const fs::path& p) { files::writeFile(p / (std::string(242, 'L') + ".swift"), ""); },
@@ -262,11 +259,9 @@ TEST(HostileInput, SpecialUnreadableAndForeignFiles) {
     const int found = row.lostFiles + 1;
     EXPECT_DOUBLE_EQ(run.result.coverage, 1.0 / found);
     EXPECT_FALSE(fs::exists(run.output / "app/src/main/res/drawable-nodpi"));
-    if (row.name == std::string_view("a folder deeper than the path limit")) {
-      const int fd = ::open((temp / "App").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      removeTree(fd, tooLong.c_str());
-      ::close(fd);
-    }
+    const int project = ::open((temp / "App").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    removeTree(project, tooLong.c_str());
+    ::close(project);
   }
 }
 
