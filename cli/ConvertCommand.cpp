@@ -1,6 +1,7 @@
 #include "cli/ConvertCommand.hpp"
 
 #include "core/project/StagedConversion.hpp"
+#include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Text.hpp"
 
@@ -14,9 +15,6 @@ namespace tovrane::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Thrown by the progress callback when a signal asks the run to stop.
-struct Interrupted {};
 
 // Project data (names of files and folders, the app name) on the terminal:
 // control characters could rewrite the screen.
@@ -36,8 +34,12 @@ std::pair<std::string, double> describe(const ConversionStage& stage) {
   return {"Fertig", 1.0};
 }
 
+void printUsage(std::ostream& stream) {
+  stream << "Aufruf: tovrane convert [--out <Ordner>] [--] <Xcode-Projektordner, .xcodeproj oder .xcworkspace>\n";
+}
+
 int usage(std::ostream& err) {
-  err << "Aufruf: tovrane convert [--out <Ordner>] [--] <Xcode-Projektordner, .xcodeproj oder .xcworkspace>\n";
+  printUsage(err);
   return 2;
 }
 
@@ -92,22 +94,27 @@ std::string failureText(const std::exception_ptr& failure) {
 
 fs::path freeOutputFolder(const fs::path& project) {
   const fs::path root = files::normalPath(project);
-  const std::string base = root.filename().string() + "-Android";
+  const std::string name = root.filename().string();
   for (int n = 1;; ++n) {
-    const fs::path candidate = root.parent_path() / (n == 1 ? base : base + "-" + std::to_string(n));
+    const fs::path candidate =
+        root.parent_path() / files::fittedName(name, n == 1 ? "-Android" : "-Android-" + std::to_string(n));
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
   }
 }
 
 int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal,
-               const std::atomic<int>* interrupt) {
+               Interruption* interruption) {
   std::optional<std::string> item, outFolder;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
+    } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+      // Asked for, the usage is the answer, whatever else stands there.
+      printUsage(out);
+      return 0;
     } else if (!optionsEnded && arg == "--out") {
       if (outFolder || i + 1 == args.size()) return usage(err);
       outFolder = args[++i];
@@ -128,9 +135,7 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
   const fs::path& folder = std::get<fs::path>(project);
   const fs::path output = outFolder ? files::normalPath(*outFolder) : freeOutputFolder(folder);
 
-  const auto interrupted = [interrupt] { return interrupt ? interrupt->load() : 0; };
   const auto progress = [&](const ConversionStage& stage) {
-    if (interrupted()) throw Interrupted{};
     if (!terminal) return;
     const auto [text, fraction] = describe(stage);
     err << "\r\033[K[" << static_cast<int>(fraction * 100) << " %] " << text << std::flush;
@@ -138,8 +143,9 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
   std::optional<ConversionResult> result;
   std::exception_ptr failure;
   try {
-    result = convertIntoNewFolder(folder, output, {}, progress);
-  } catch (const Interrupted&) {
+    result = convertIntoNewFolder(folder, output, {}, progress,
+                                  interruption ? interruption->stop.get_token() : std::stop_token());
+  } catch (const Cancelled&) {
   } catch (...) {
     failure = std::current_exception();
   }
@@ -147,7 +153,7 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
 
   if (!result && !failure) {
     err << "Abgebrochen \xE2\x80\x93 es wurde kein Projekt angelegt.\n";
-    return 128 + interrupted();
+    return 128 + interruption->signal.load();
   }
   if (failure) {
     err << failureText(failure) << "\n";
@@ -158,6 +164,7 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
       << "  Kotlin-Dateien:           " << result->kotlinFiles << "\n"
       << "  Gesch\xC3\xA4tzte Abdeckung:     " << static_cast<long long>(result->coverage * 100) << " %\n"
       << "  Nicht \xC3\xBC" "bersetzte Stellen: " << result->unsupportedCount << "\n"
+      << "  Verlorene Swift-Dateien:  " << result->lostFiles << "\n"
       << "  Hinweise:                 " << result->warnings.size() << "\n";
   if (!readManifest(output))
     err << "Warnung: .tovrane/manifest.json konnte nicht geschrieben werden \xE2\x80\x93 KI-Reparatur und "

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,9 @@ std::optional<std::filesystem::path> projectFolder(const std::filesystem::path& 
 
 // The output folder beside the project when none is given: its name with
 // "-Android", else "-Android-2", "-Android-3", … the first whose name is
-// free. Creates nothing; the conversion makes the folder appear complete.
+// free, the project's name shortened where the whole would pass the file
+// system's limit. Creates nothing; the conversion makes the folder appear
+// complete.
 std::filesystem::path freeOutputFolder(const std::filesystem::path& project);
 
 // The German text for a failed run: the conversion's own errors as they are,
@@ -25,11 +28,23 @@ std::filesystem::path freeOutputFolder(const std::filesystem::path& project);
 // permission was missing), never a bare exception name.
 std::string failureText(const std::exception_ptr& failure);
 
+// How a signal reaches a running command: the stop request that the
+// conversion checks at every step, and the signal's number.
+struct Interruption {
+  std::stop_source stop;
+  std::atomic<int> signal{0};
+  // The first signal counts; later ones change nothing.
+  void request(int number) {
+    int none = 0;
+    if (signal.compare_exchange_strong(none, number)) stop.request_stop();
+  }
+};
+
 // Runs the command with the arguments after "convert"; returns the exit code
-// (0 done, 1 failed, 2 usage). `interrupt` holds the number of a signal that
-// asks the run to stop (0: none); the run then stops at its next step,
-// removes what it wrote and returns 128 + that number.
+// (0 done or help shown, 1 failed, 2 usage). When `interruption` is requested
+// the run stops at its next step, removes what it wrote and returns 128 + the
+// signal's number.
 int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal,
-               const std::atomic<int>* interrupt = nullptr);
+               Interruption* interruption = nullptr);
 
 }  // namespace tovrane::cli

@@ -2,11 +2,12 @@
 #include "cli/ConvertCommand.hpp"
 #include "core/support/Process.hpp"
 
-#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <pthread.h>
 #include <string_view>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -14,21 +15,27 @@ namespace {
 
 // The signal that asked the run to stop. The conversion stops at its next
 // step and cleans up; a second signal ends the process at once, leaving at
-// most the hidden folder of the unfinished project.
-std::atomic<int> interruption{0};
-static_assert(std::atomic<int>::is_always_lock_free);
+// most the hidden folder of the unfinished project, which the next run into
+// the same folder removes. Never destroyed: the thread that takes the
+// signals may still use it while the process exits.
+tovrane::cli::Interruption& interruption = *new tovrane::cli::Interruption;
 
-extern "C" void onInterrupt(int signal) {
-  if (interruption.exchange(signal) != 0) ::_exit(128 + signal);
-}
-
+// SIGINT and SIGTERM are blocked in every thread and taken by one thread that
+// waits for them, so the stop is requested by ordinary code rather than in a
+// signal handler. Called before any other thread starts, so that all of them
+// inherit the mask.
 void handleInterrupts() {
-  struct sigaction action {};
-  action.sa_handler = onInterrupt;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  static sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  std::thread([] {
+    int signal = 0;
+    if (sigwait(&signals, &signal) != 0) return;
+    interruption.request(signal);
+    if (sigwait(&signals, &signal) == 0) ::_exit(128 + signal);
+  }).detach();
 }
 
 // Ends the process by the signal that stopped the run, so that a calling
@@ -36,6 +43,10 @@ void handleInterrupts() {
 [[noreturn]] void endBy(int signal) {
   std::cout.flush();
   std::signal(signal, SIG_DFL);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
   std::raise(signal);
   ::_exit(128 + signal);
 }
@@ -66,7 +77,7 @@ int main(int argc, char** argv) {
     handleInterrupts();
     const std::vector<std::string> args(argv + 2, argv + argc);
     const int code = tovrane::cli::runConvert(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0, &interruption);
-    if (code > 128 && interruption.load() != 0) endBy(interruption.load());
+    if (code > 128 && interruption.signal.load() != 0) endBy(interruption.signal.load());
     return code;
   }
   printUsage(argc >= 2 ? std::cerr : std::cout);

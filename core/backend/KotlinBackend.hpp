@@ -17,6 +17,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -193,6 +194,9 @@ class KotlinEmitter {
   // A generated Kotlin name: prefix + the next value of labelCounter.
   std::string freshName(std::string_view prefix);
   int unsupportedCount = 0;
+  // When requested, emitFile writes no further top-level declaration and
+  // returns what it has; the caller, which asked for the stop, drops it.
+  std::stop_token stop;
   // A nested or local type waiting to be written at file level, with the
   // path the module symbols know it by (a local type's is its name).
   struct HoistedType {

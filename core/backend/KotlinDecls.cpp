@@ -155,12 +155,14 @@ std::string KotlinEmitter::emitFile(const IRFile& file) {
   warnReplacedNames(file);
   Writer writer;
   for (const IRDecl& decl : file.decls) {
+    if (stop.stop_requested()) break;
     emitDecl(decl, writer);
     writer.line("");
   }
   for (int pass = 0; pass < maxHoistingPasses && !hoisted.empty(); ++pass) {
     const std::vector<HoistedType> types = std::exchange(hoisted, {});
     for (const HoistedType& type : types) {
+      if (stop.stop_requested()) break;
       emitType(type.decl, writer, type.path);
       writer.line("");
     }

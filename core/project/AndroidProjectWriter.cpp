@@ -1,10 +1,12 @@
 #include "core/project/AndroidProjectWriter.hpp"
 
 #include "core/backend/KotlinStringLiteral.hpp"
+#include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Resources.hpp"
 #include "core/support/Text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -108,13 +110,15 @@ constexpr std::array<CopiedResource, 3> wrapperFiles{{
 constexpr std::array<std::string_view, 2> runtimeSources{"SwiftStdlib.kt", "SwiftUI.kt"};
 constexpr std::string_view runtimeFolder = "app/src/main/java/tovrane/runtime/";
 
-// Built by appending: GCC 12 reports a false -Wrestrict for "literal" + a
-// temporary std::string, so this file never uses that form.
-std::string inQuotes(std::string_view text) {
-  std::string out(1, '"');
-  out.append(text).push_back('"');
-  return out;
-}
+// Words that are no Java identifier, which Android's resource compiler
+// refuses as resource names: the keywords, the literals, and "_".
+constexpr std::array<std::string_view, 54> javaReservedWords{
+    "abstract", "assert", "boolean", "break", "byte", "case", "catch", "char", "class", "const",
+    "continue", "default", "do", "double", "else", "enum", "extends", "final", "finally", "float",
+    "for", "goto", "if", "implements", "import", "instanceof", "int", "interface", "long", "native",
+    "new", "package", "private", "protected", "public", "return", "short", "static", "strictfp", "super",
+    "switch", "synchronized", "this", "throw", "throws", "transient", "try", "void", "volatile", "while",
+    "true", "false", "null", "_"};
 
 // Letters, numbers, blanks and hyphens, so the name needs no escaping inside
 // the Kotlin string of settings.gradle.kts.
@@ -144,14 +148,18 @@ dependencyResolutionManagement {
     }
 }
 rootProject.name = )";
-  return out.append(inQuotes(rootProjectName(appName))).append("\ninclude(\":app\")\n");
+  return out.append(stringLiteral(rootProjectName(appName))).append("\ninclude(\":app\")\n");
 }
 
 std::string appBuildGradle(std::string_view packageName) {
+  // A package name given by the caller is not checked: as a Kotlin string
+  // of the build script it can still neither end the string nor start a
+  // template, and holds no control character.
+  const std::string package = stringLiteral(text::printable(packageName));
   std::string out(appBuildGradleHead);
-  out += "    namespace = " + inQuotes(packageName) + "\n";
+  out += "    namespace = " + package + "\n";
   out += "    compileSdk = 35\n\n    defaultConfig {\n";
-  out += "        applicationId = " + inQuotes(packageName) + "\n";
+  out += "        applicationId = " + package + "\n";
   out += "        minSdk = 26\n        targetSdk = 35\n";
   out += appBuildGradleTail;
   return out;
@@ -186,10 +194,12 @@ std::string manifest(bool hasIcon, std::string_view activityName) {
 
 // The app name as the text of an Android string resource: XML-escaped, and
 // with the characters that Android's resource compiler reads as escapes,
-// quoting or references taken literally. Backslashes go first so the
-// backslashes added afterwards are not doubled.
+// quoting or references taken literally. Control characters and bytes that
+// are not UTF-8 have no place in XML; they become U+FFFD, which shows the
+// user that something was there. Backslashes go first so the backslashes
+// added afterwards are not doubled.
 std::string stringResource(std::string_view appName) {
-  std::string out = text::replaceAll(appName, "\\", "\\\\");
+  std::string out = text::replaceAll(text::printable(appName), "\\", "\\\\");
   out = text::replaceAll(out, "&", "&amp;");
   out = text::replaceAll(out, "<", "&lt;");
   // ">" is fine in XML text except as the end of "]]>".
@@ -240,32 +250,43 @@ class )").append(activityName).append(R"( : ComponentActivity() {
   return out;
 }
 
-// One image set written as a drawable: its set name and its resource name.
+// One image set written as a drawable: its set, its resource name and the
+// extension of its file.
 struct ImageResource {
   const ScannedImage* image;
   std::string name;
+  std::string extension;  // lowercased, "jpeg" as "jpg"
 };
 
 // The drawable name of every image set, in scan order. Android allows one
 // resource per name whatever the extension, so when two sets clean to the
 // same name (Logo and logo, or two names of only non-Latin letters) the later
-// one gets the first free "_2", "_3", … and a warning names both.
+// one gets the first free "_2", "_3", … and a warning names both. A name is
+// shortened so that the file's name fits the file system's limit.
 std::vector<ImageResource> imageResources(const ProjectScan& scan, std::vector<ConversionWarning>& warnings) {
   std::vector<ImageResource> resources;
   std::map<std::string, const ScannedImage*> taken;
   for (const ScannedImage& image : scan.images) {
+    std::string extension = image.file.extension().string();
+    if (!extension.empty()) extension = project::lowercased(extension.substr(1));
+    if (extension == "jpeg") extension = "jpg";
     const std::string base = AndroidProjectWriter::assetName(image.name);
-    std::string name = base;
-    for (int k = 2; taken.contains(name); ++k) name = base + "_" + std::to_string(k);
-    if (name != base) {
+    const auto withSuffix = [&](const std::string& suffix) {
+      std::string name = files::fittedName(base, suffix + "." + extension);
+      return name.erase(name.size() - extension.size() - 1);
+    };
+    const std::string first = withSuffix("");
+    std::string name = first;
+    for (int k = 2; taken.contains(name); ++k) name = withSuffix("_" + std::to_string(k));
+    if (name != first) {
       warnings.push_back(ConversionWarning{
           .file = image.file.parent_path().lexically_relative(scan.root).string(),
-          .message = "Bildname ergibt denselben Android-Namen «" + base + "» wie «" + taken.at(base)->name +
+          .message = "Bildname ergibt denselben Android-Namen «" + first + "» wie «" + taken.at(first)->name +
                      "»; dieses Bild hei\xC3\x9Ft daher «" + name + "»",
           .source = image.name});
     }
     taken.emplace(name, &image);
-    resources.push_back({&image, std::move(name)});
+    resources.push_back({&image, std::move(name), std::move(extension)});
   }
   return resources;
 }
@@ -318,7 +339,10 @@ std::string AndroidProjectWriter::assetName(std::string_view name) {
     out += keep ? character[0] : '_';
     return true;
   });
-  if (out.empty() || (out[0] >= '0' && out[0] <= '9')) out.insert(0, "img_");
+  // A resource name becomes a field of the generated R class: it must be a
+  // Java identifier.
+  const bool reserved = std::find(javaReservedWords.begin(), javaReservedWords.end(), out) != javaReservedWords.end();
+  if (out.empty() || (out[0] >= '0' && out[0] <= '9') || reserved) out.insert(0, "img_");
   return out;
 }
 
@@ -362,7 +386,11 @@ void AndroidProjectWriter::write(std::string_view text, std::string_view relativ
 
 std::vector<ConversionWarning> AndroidProjectWriter::write(const std::vector<KotlinSourceFile>& kotlinFiles,
                                                            const std::optional<std::string>& entryComposable,
-                                                           bool entryIsApp, const ProjectScan& scan) const {
+                                                           bool entryIsApp, const ProjectScan& scan,
+                                                           std::stop_token stop) const {
+  const auto checkStop = [&] {
+    if (stop.stop_requested()) throw Cancelled();
+  };
   std::vector<ConversionWarning> warnings;
   files::createDirectories(output_);
   // The project's files are flushed together at the end.
@@ -385,7 +413,10 @@ std::vector<ConversionWarning> AndroidProjectWriter::write(const std::vector<Kot
   writeBytes(activity(packageName_, activityName_, entryComposable, entryIsApp), package / "MainActivity.kt", 0644);
   // In list order, so a later file of the same name (MainActivity.kt
   // included) replaces an earlier one.
-  for (const KotlinSourceFile& file : kotlinFiles) writeBytes(file.text, package / file.name, 0644);
+  for (const KotlinSourceFile& file : kotlinFiles) {
+    checkStop();
+    writeBytes(file.text, package / file.name, 0644);
+  }
 
   for (const std::string_view name : runtimeSources) {
     auto source = resource(std::string("runtime/").append(name));
@@ -397,11 +428,9 @@ std::vector<ConversionWarning> AndroidProjectWriter::write(const std::vector<Kot
   write(assetCatalog(scan.colors, images), std::string(runtimeFolder) + "AssetCatalog.kt");
 
   for (const ImageResource& image : images) {
-    std::string extension = image.image->file.extension().string();
-    if (!extension.empty()) extension = project::lowercased(extension.substr(1));
-    if (extension == "jpeg") extension = "jpg";
+    checkStop();
     writeBytes(files::readRegularFile(image.image->file, ProjectScanner::maxImageBytes),
-               fs::path("app/src/main/res/drawable-nodpi") / (image.name + "." + extension), 0644);
+               fs::path("app/src/main/res/drawable-nodpi") / (image.name + "." + image.extension), 0644);
   }
   // The icon's bytes are copied unchanged, whatever its format.
   if (scan.appIcon)

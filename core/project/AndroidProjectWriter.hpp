@@ -16,6 +16,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -41,10 +42,11 @@ class AndroidProjectWriter {
   // first screen (nullopt: the project has none); entryIsApp tells whether it
   // is the app declaration itself or a view. Of the scan, only colors, images
   // and appIcon are read. Returns warnings about what it had to change: image
-  // sets whose resource names collided.
+  // sets whose resource names collided. Throws Cancelled when stop is
+  // requested, checked before each Kotlin file and image.
   std::vector<ConversionWarning> write(const std::vector<KotlinSourceFile>& kotlinFiles,
                                        const std::optional<std::string>& entryComposable, bool entryIsApp,
-                                       const ProjectScan& scan) const;
+                                       const ProjectScan& scan, std::stop_token stop = {}) const;
 
   // Writes text as UTF-8 to a path relative to the output folder, atomically,
   // creating missing parent folders.

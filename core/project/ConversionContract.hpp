@@ -48,6 +48,10 @@ struct ConversionResult {
   int swiftFiles = 0;
   int swiftLines = 0;
   int kotlinFiles = 0;
+  // Swift files whose content is missing from the conversion: unreadable or
+  // not text, or named *.swift but no file of the project (a FIFO, a device,
+  // a link leading out of the project). Each has its warning.
+  int lostFiles = 0;
   std::vector<ConversionWarning> warnings;
   int unsupportedCount = 0;
   int images = 0;
@@ -56,21 +60,26 @@ struct ConversionResult {
   bool operator==(const ConversionResult&) const = default;
 };
 
-// 1 without lines, else 1 - 3 × untranslated places / lines, never below 0.
-double coverageEstimate(int swiftLines, int unsupportedCount);
+// 1 without lines, else 1 - 3 × untranslated places / lines, never below 0;
+// then scaled by the share of the foundFiles Swift files that were not lost,
+// as nothing of a lost file was translated.
+double coverageEstimate(int swiftLines, int unsupportedCount, int foundFiles = 0, int lostFiles = 0);
 
 // The conversion's own failures; the message is the German text for the user.
 class ConversionError : public std::runtime_error {
  public:
-  enum class Kind { noSwiftFiles, outputExists };
+  enum class Kind { noSwiftFiles, projectTooLarge, outputExists };
   // The driver's: the scan found no Swift file in the project folder.
   static ConversionError noSwiftFiles(const std::filesystem::path& project);
+  // The driver's: the Swift files together exceed what one run holds.
+  static ConversionError projectTooLarge(const std::filesystem::path& project, std::size_t limitBytes);
   // Its callers': the chosen output folder exists already. The driver itself
   // never checks for that.
   static ConversionError outputExists(const std::filesystem::path& output);
 
   Kind kind() const { return kind_; }
-  // The project folder (noSwiftFiles) or the output folder (outputExists).
+  // The project folder (noSwiftFiles, projectTooLarge) or the output folder
+  // (outputExists).
   const std::filesystem::path& folder() const { return folder_; }
 
  private:

@@ -38,6 +38,8 @@ std::string AndroidProjectWriter::reportText(const ConversionResult& result, std
   line("| | |");
   line("|---|---|");
   line("| Swift-Dateien | " + n(result.swiftFiles) + " (" + n(result.swiftLines) + " Zeilen) |");
+  // Only when there are any: the table of a whole conversion stays as it was.
+  if (result.lostFiles > 0) line("| Verlorene Swift-Dateien | " + n(result.lostFiles) + " |");
   line("| Kotlin-Dateien | " + n(result.kotlinFiles) + " |");
   line("| Paketname | `" + text::printable(result.packageName) + "` |");
   line("| Bilder / Farben | " + n(result.images) + " / " + n(result.colors) + " |");

@@ -6,6 +6,7 @@
 #include "core/ir/IRJson.hpp"
 #include "core/project/AndroidProjectWriter.hpp"
 #include "core/project/ProjectScanner.hpp"
+#include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Json.hpp"
 #include "core/support/Regex.hpp"
@@ -29,25 +30,37 @@ ConversionWarning warning(std::string file, std::string message, std::string_vie
                            .source = std::string(text::prefixGraphemes(source, 300))};
 }
 
-// The file's text. One that cannot be read (a special file, too large, no
-// permission) or is not text is converted as an empty file, with a warning:
-// its source is missing from the result. UTF-16 with a byte order mark, as
+// The file's text; nullopt, with a warning, when its content is lost: one
+// that cannot be read (a special file, too large, no permission) or is not
+// text is converted as an empty file. UTF-16 with a byte order mark, as
 // editors can save it, is decoded rather than lost.
-std::string readSwiftFile(const fs::path& path, const std::string& relative,
-                          std::vector<ConversionWarning>& warnings) {
+std::optional<std::string> readSwiftFile(const fs::path& path, const std::string& relative,
+                                         std::vector<ConversionWarning>& warnings) {
   constexpr std::string_view lost = " \xE2\x80\x93 ihr Inhalt fehlt in der Konvertierung";
   std::string bytes;
   try {
     bytes = files::readRegularFile(path, ProjectScanner::maxSwiftFileBytes);
   } catch (const files::FileError& e) {
     warnings.push_back(warning(relative, std::string("Swift-Datei nicht lesbar").append(lost), e.reason()));
-    return {};
+    return std::nullopt;
   }
   if (text::isValidUtf8(bytes)) return bytes;
-  if (std::optional<std::string> decoded = text::utf8FromUtf16(bytes)) return std::move(*decoded);
+  if (std::optional<std::string> decoded = text::utf8FromUtf16(bytes)) return decoded;
   warnings.push_back(
       warning(relative, std::string("Swift-Datei ist weder UTF-8 noch UTF-16 mit Byte-Order-Mark").append(lost), ""));
-  return {};
+  return std::nullopt;
+}
+
+// The bytes the Swift files will hold in memory, as their sizes tell before
+// they are read; files above the per-file limit are refused unread.
+std::size_t sourceBytes(const std::vector<fs::path>& swiftFiles) {
+  std::size_t total = 0;
+  for (const fs::path& file : swiftFiles) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(file, ec);
+    if (!ec && size <= ProjectScanner::maxSwiftFileBytes) total += static_cast<std::size_t>(size);
+  }
+  return total;
 }
 
 // Whether the module declares `name` at the top level of the Kotlin package.
@@ -94,6 +107,8 @@ std::string relativePath(const fs::path& file, const fs::path& project) {
 
 // The first free name of "<base>.kt", "<base>_2.kt", … where `isTaken` is
 // asked about the lowercased candidate ("MainActivity.kt" is always taken).
+// The base is shortened where a candidate would pass the file system's
+// limit, as a Swift file's name may take all of it.
 template <class IsTaken>
 std::string uniqueKotlinFileName(std::string_view swiftPath, IsTaken isTaken) {
   std::string base(swiftPath.substr(swiftPath.rfind('/') + 1));  // npos + 1 == 0
@@ -103,8 +118,8 @@ std::string uniqueKotlinFileName(std::string_view swiftPath, IsTaken isTaken) {
     const std::string lowered = project::lowercased(candidate);
     return lowered == "mainactivity.kt" || isTaken(lowered);
   };
-  std::string candidate = cleaned + ".kt";
-  for (int k = 2; taken(candidate); ++k) candidate = cleaned + "_" + std::to_string(k) + ".kt";
+  std::string candidate = files::fittedName(cleaned, ".kt");
+  for (int k = 2; taken(candidate); ++k) candidate = files::fittedName(cleaned, "_" + std::to_string(k) + ".kt");
   return candidate;
 }
 
@@ -153,13 +168,22 @@ std::string TovraneConverter::kotlinFileName(std::string_view swiftPath, const s
 }
 
 ConversionResult TovraneConverter::convert(const fs::path& project, const fs::path& output,
-                                           const ConversionOptions& options, const Progress& progress) const {
+                                           const ConversionOptions& options, const Progress& progress,
+                                           std::stop_token stop) const {
   const auto report = [&](ConversionStage stage) {
     if (progress) progress(stage);
   };
+  const auto checkStop = [&] {
+    if (stop.stop_requested()) throw Cancelled();
+  };
   report({ConversionStage::scanning{}});
-  const ProjectScan scan = ProjectScanner().scan(project);
+  const ProjectScan scan = ProjectScanner().scan(project, stop);
+  checkStop();
   if (scan.swiftFiles.empty()) throw ConversionError::noSwiftFiles(project);
+  // Checked before the first file is read, and again as files are read, in
+  // case one grew meanwhile.
+  if (sourceBytes(scan.swiftFiles) > maxProjectSourceBytes)
+    throw ConversionError::projectTooLarge(project, maxProjectSourceBytes);
 
   const std::string appName = options.appName.value_or(scan.appName);
   const std::string packageName = options.packageName.value_or(scan.packageName);
@@ -169,13 +193,20 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   // writer's follow.
   std::vector<ConversionWarning> warnings = scan.warnings;
   int skippedCount = 0;
+  int lostFiles = scan.lostSwiftFiles;
   IRModule parsed;
   int swiftLines = 0;
+  std::size_t bytesRead = 0;
   const int total = static_cast<int>(scan.swiftFiles.size());
   for (int index = 0; index < total; ++index) {
+    checkStop();
     const std::string relative = relativePath(scan.swiftFiles[index], project);
     report({ConversionStage::parsing{relative, index, total}});
-    const std::string source = readSwiftFile(scan.swiftFiles[index], relative, warnings);
+    const std::optional<std::string> read = readSwiftFile(scan.swiftFiles[index], relative, warnings);
+    lostFiles += !read;
+    const std::string_view source = read ? std::string_view(*read) : std::string_view();
+    bytesRead += source.size();
+    if (bytesRead > maxProjectSourceBytes) throw ConversionError::projectTooLarge(project, maxProjectSourceBytes);
     swiftLines += countLines(source);
     std::vector<SkippedSource> skipped;
     parsed.files.push_back(SwiftFrontend().parse(source, relative, skipped));
@@ -187,14 +218,17 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
     }
   }
 
+  checkStop();
   report({ConversionStage::generating{}});
   // ".tovrane/ir.json" shows the module as parsed, before extensions are
   // merged: encoding it now lets the merge take the module over instead of
   // working on a deep copy.
   const std::optional<std::string> parsedJson = irJson(parsed, warnings);
+  checkStop();
   const IRModule merged = SymbolCollector::mergeExtensions(std::move(parsed), scan.moduleName);
   const ModuleSymbols symbols = SymbolCollector::collect(merged, scan.moduleName);
   KotlinEmitter emitter(symbols, packageName);
+  emitter.stop = stop;
 
   std::vector<KotlinSourceFile> kotlinFiles;
   // Lowercased, so that each new name is checked in constant time: many
@@ -202,7 +236,9 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   std::unordered_set<std::string> kotlinNames;
   ProjectManifest manifest{packageName, project.string(), {}};
   for (std::size_t i = 0; i < merged.files.size(); ++i) {
+    checkStop();
     std::string text = emitter.emitFile(merged.files[i]);
+    checkStop();
     std::string name = uniqueKotlinFileName(merged.files[i].path,
                                             [&](const std::string& lowered) { return kotlinNames.contains(lowered); });
     kotlinNames.insert(project::lowercased(name));
@@ -215,7 +251,7 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   const bool entryIsApp = !symbols.apps.empty();
 
   const AndroidProjectWriter writer(appName, packageName, output, activityName(symbols));
-  const std::vector<ConversionWarning> writerWarnings = writer.write(kotlinFiles, entry, entryIsApp, scan);
+  const std::vector<ConversionWarning> writerWarnings = writer.write(kotlinFiles, entry, entryIsApp, scan, stop);
 
   ConversionResult result;
   result.outputDirectory = output;
@@ -224,6 +260,7 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   result.swiftFiles = total;
   result.swiftLines = swiftLines;
   result.kotlinFiles = static_cast<int>(kotlinFiles.size());
+  result.lostFiles = lostFiles;
   result.warnings = std::move(warnings);
   result.warnings.insert(result.warnings.end(), emitter.warnings.begin(), emitter.warnings.end());
   result.warnings.insert(result.warnings.end(), writerWarnings.begin(), writerWarnings.end());
@@ -231,7 +268,8 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   result.unsupportedCount = emitter.unsupportedCount + skippedCount;
   result.images = static_cast<int>(scan.images.size());
   result.colors = static_cast<int>(scan.colors.size());
-  result.coverage = coverageEstimate(swiftLines, result.unsupportedCount);
+  result.coverage = coverageEstimate(swiftLines, result.unsupportedCount, total + scan.lostSwiftFiles, lostFiles);
+  checkStop();
   writer.writeReport(result);
 
   writeMetadata(output, manifest, parsedJson);
@@ -291,9 +329,10 @@ std::map<std::string, std::string> trustedFiles(const ProjectManifest& manifest)
   return trusted;
 }
 
-double coverageEstimate(int swiftLines, int unsupportedCount) {
-  if (swiftLines == 0) return 1;
-  return std::max(0.0, 1.0 - 3.0 * unsupportedCount / swiftLines);
+double coverageEstimate(int swiftLines, int unsupportedCount, int foundFiles, int lostFiles) {
+  const double converted = foundFiles > 0 ? static_cast<double>(foundFiles - lostFiles) / foundFiles : 1.0;
+  if (swiftLines == 0) return converted;
+  return std::max(0.0, 1.0 - 3.0 * unsupportedCount / swiftLines) * converted;
 }
 
 std::string folderName(const fs::path& folder) {
@@ -305,6 +344,13 @@ std::string folderName(const fs::path& folder) {
 ConversionError ConversionError::noSwiftFiles(const fs::path& project) {
   return ConversionError(Kind::noSwiftFiles, project,
                          "Im Ordner " + folderName(project) + " wurden keine Swift-Dateien gefunden.");
+}
+
+ConversionError ConversionError::projectTooLarge(const fs::path& project, std::size_t limitBytes) {
+  return ConversionError(Kind::projectTooLarge, project,
+                         "Die Swift-Dateien im Ordner " + folderName(project) + " sind zusammen gr\xC3\xB6\xC3\x9F" "er als " +
+                             std::to_string(limitBytes >> 20) +
+                             " MB \xE2\x80\x93 so viel Quelltext kann eine Konvertierung nicht auf einmal bearbeiten.");
 }
 
 ConversionError ConversionError::outputExists(const fs::path& output) {

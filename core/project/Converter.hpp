@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 namespace tovrane {
@@ -18,10 +19,20 @@ class TovraneConverter {
  public:
   using Progress = std::function<void(const ConversionStage&)>;
 
-  // Throws ConversionError when the project holds no Swift file (nothing is
-  // written then), and the writer's files::FileError unchanged.
+  // What one run holds of a project's sources in all. The trees and Kotlin
+  // texts of every file stay in memory until the project is written, about
+  // a hundred bytes for each byte of source; this bound keeps a run within a
+  // few gigabytes, far above the size of real apps.
+  static constexpr std::size_t maxProjectSourceBytes = std::size_t{32} << 20;
+
+  // Throws ConversionError when the project holds no Swift file or more
+  // source than maxProjectSourceBytes (nothing is written then), the writer's
+  // files::FileError unchanged, and Cancelled when `stop` is requested: it is
+  // checked before each file is read, emitted and written and between the
+  // stages, and the code generator looks at it before each declaration.
   ConversionResult convert(const std::filesystem::path& project, const std::filesystem::path& output,
-                           const ConversionOptions& options, const Progress& progress) const;
+                           const ConversionOptions& options, const Progress& progress,
+                           std::stop_token stop = {}) const;
 
   // The non-empty lines of a text; a CR LF pair ends a line like a lone LF.
   static int countLines(std::string_view text);

@@ -32,8 +32,17 @@ bool contains(const std::array<std::string_view, N>& table, std::string_view wor
 
 using text::endsWith;
 
-// How the walks see one directory entry.
-enum class Kind { file, folder, skipped };
+// How the walks see one directory entry. Links count as what they point
+// at while that lies inside the boundary; links to folders are never entered
+// (their target is walked under its own path).
+enum class Kind {
+  file,
+  folder,
+  special,     // a FIFO, socket or device: reading one could block or never end
+  linkOut,     // a link whose target lies outside the boundary
+  linkBroken,  // a link whose target cannot be reached
+  passed,      // a link to a folder inside the boundary
+};
 
 struct Entry {
   fs::path path;
@@ -55,59 +64,182 @@ bool isFileWithin(const fs::path& path, const fs::path& canonicalBoundary) {
          fs::is_regular_file(target, ec);
 }
 
-// A link counts as the file it points at while that file lies inside the
-// boundary; links to folders are never entered (their target is walked under
-// its own path) and links leaving the boundary are not looked at at all.
-// FIFOs, sockets and devices are passed over: reading one could block or
-// never end. An entry whose kind cannot be told counts as a file.
+// The kind as the folder listing tells it, which needs no further look at
+// the entry: a folder whose path passes the system's limit is still known
+// as a folder (and reported when it cannot be listed). An entry whose kind
+// cannot be told counts as a file.
+Kind classify(const fs::directory_entry& entry, const fs::path& canonicalBoundary) {
+  std::error_code ec;
+  if (entry.is_symlink(ec)) {
+    const fs::path target = canonicalOrEmpty(entry.path());
+    if (target.empty()) return Kind::linkBroken;
+    if (canonicalBoundary.empty() || !files::isWithin(canonicalBoundary, target)) return Kind::linkOut;
+    const fs::file_status status = fs::status(target, ec);
+    if (ec) return Kind::linkBroken;
+    if (fs::is_directory(status)) return Kind::passed;
+    return fs::is_regular_file(status) ? Kind::file : Kind::special;
+  }
+  if (entry.is_directory(ec)) return Kind::folder;
+  if (entry.is_regular_file(ec) || ec) return Kind::file;
+  return Kind::special;
+}
+
 Kind classify(const fs::path& path, const fs::path& canonicalBoundary) {
   std::error_code ec;
-  const fs::file_status status = fs::symlink_status(path, ec);
-  if (ec) return Kind::file;
-  if (fs::is_symlink(status)) return isFileWithin(path, canonicalBoundary) ? Kind::file : Kind::skipped;
-  if (fs::is_directory(status)) return Kind::folder;
-  return fs::is_regular_file(status) ? Kind::file : Kind::skipped;
+  return classify(fs::directory_entry(path, ec), canonicalBoundary);
 }
 
 // The folder's entries, sorted by name: the file system's own order is
 // arbitrary (hash order on ext4), and a fixed order makes the first project
 // folder, the order of colours and images and the last app icon set the same
-// on every run. nullopt when the folder cannot be listed.
+// on every run. nullopt, with the system's reason in `error`, when the folder
+// cannot be listed.
 std::optional<std::vector<Entry>> listFolder(const fs::path& folder, const fs::path& canonicalBoundary,
-                                             bool includeHidden) {
-  std::error_code ec;
-  fs::directory_iterator it(folder, ec), end;
-  if (ec) return std::nullopt;
+                                             bool includeHidden, std::error_code& error) {
+  fs::directory_iterator it(folder, error), end;
+  if (error) return std::nullopt;
   std::vector<Entry> entries;
-  for (; it != end; it.increment(ec)) {
-    if (ec) return std::nullopt;
+  for (; it != end; it.increment(error)) {
+    if (error) return std::nullopt;
     std::string name = it->path().filename().string();
     if (!includeHidden && name.starts_with('.')) continue;
-    const Kind kind = classify(it->path(), canonicalBoundary);
-    if (kind != Kind::skipped) entries.push_back({it->path(), std::move(name), kind});
+    const Kind kind = classify(*it, canonicalBoundary);
+    entries.push_back({it->path(), std::move(name), kind});
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
   return entries;
 }
 
 // Depth-first, pre-order walk below root. visit returns whether to enter a
-// folder entry. Iterative, so a deep tree cannot exhaust the stack; folders
-// that cannot be listed are passed over.
-template <typename Visit>
-void walk(const fs::path& root, const fs::path& canonicalBoundary, bool includeHidden, Visit visit) {
+// folder entry; unlisted(folder, error) hears of each folder that cannot be
+// listed, which is passed over. Iterative, so a deep tree cannot exhaust the
+// stack. Ends early, with what it has, when stop is requested.
+template <typename Visit, typename Unlisted>
+void walk(const fs::path& root, const fs::path& canonicalBoundary, bool includeHidden, const std::stop_token& stop,
+          Visit visit, Unlisted unlisted) {
   std::vector<std::pair<std::vector<Entry>, std::size_t>> stack;
-  if (auto top = listFolder(root, canonicalBoundary, includeHidden)) stack.emplace_back(std::move(*top), 0);
-  while (!stack.empty()) {
+  const auto enter = [&](const fs::path& folder) {
+    std::error_code error;
+    if (auto entries = listFolder(folder, canonicalBoundary, includeHidden, error))
+      stack.emplace_back(std::move(*entries), 0);
+    else
+      unlisted(folder, error);
+  };
+  enter(root);
+  while (!stack.empty() && !stop.stop_requested()) {
     auto& [entries, next] = stack.back();
     if (next == entries.size()) {
       stack.pop_back();
       continue;
     }
     const Entry entry = entries[next++];
-    if (!visit(entry) || entry.kind != Kind::folder) continue;
-    if (auto inner = listFolder(entry.path, canonicalBoundary, includeHidden))
-      stack.emplace_back(std::move(*inner), 0);
+    if (visit(entry) && entry.kind == Kind::folder) enter(entry.path);
   }
+}
+
+// Builds the scan's warnings about what it passed over, each naming the
+// entry relative to the project folder.
+struct PassedOver {
+  const fs::path& root;
+  std::vector<ConversionWarning>& warnings;
+
+  void add(const fs::path& path, std::string message, std::string source) {
+    std::string file = path.lexically_relative(root).string();
+    if (file.empty() || file == ".") file = path.filename().string();
+    warnings.push_back({std::move(file), std::move(message), std::move(source)});
+  }
+  void folder(const fs::path& path, const std::error_code& error) {
+    add(path,
+        error == std::errc::filename_too_long
+            ? "Pfad ist l\xC3\xA4nger, als das System erlaubt \xE2\x80\x93 der Ordner fehlt in der Konvertierung"
+            : "Ordner nicht lesbar \xE2\x80\x93 sein Inhalt fehlt in der Konvertierung",
+        error.message());
+  }
+  // A link that leads out of the project or nowhere; its target is the source.
+  void link(const Entry& entry) {
+    std::error_code ec;
+    add(entry.path,
+        entry.kind == Kind::linkOut ? "Link f\xC3\xBChrt aus dem Projekt hinaus \xE2\x80\x93 nicht \xC3\xBC" "bernommen"
+                                    : "Link ohne erreichbares Ziel \xE2\x80\x93 nicht \xC3\xBC" "bernommen",
+        fs::read_symlink(entry.path, ec).string());
+  }
+  void special(const Entry& entry) {
+    add(entry.path,
+        "Swift-Datei ist keine gew\xC3\xB6hnliche Datei (FIFO, Socket oder Ger\xC3\xA4t) \xE2\x80\x93 "
+        "nicht \xC3\xBC" "bernommen",
+        entry.name);
+  }
+};
+
+bool isLink(Kind kind) { return kind == Kind::linkOut || kind == Kind::linkBroken; }
+
+// The content of a quoted value of a project.pbxproj file (an old-style
+// property list) from `pos`, just after its opening quote, with its escapes
+// decoded: \n and the other C escapes, \U and up to four hexadecimal digits
+// (a UTF-16 unit; pairs are joined), a backslash and up to three octal digits
+// (taken as the Latin-1 character), and a backslash before any other
+// character standing for that character. `pos` ends just after the closing
+// quote, or at the end of the text when there is none.
+std::string decodeQuoted(std::string_view text, std::size_t& pos) {
+  std::string out;
+  const auto digits = [&](int base, std::size_t most) {
+    std::uint32_t value = 0;
+    std::size_t taken = 0;
+    for (; taken < most && pos < text.size(); ++taken, ++pos) {
+      const char c = text[pos];
+      const int digit = c >= '0' && c <= '9'                 ? c - '0'
+                        : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                             : base;
+      if (digit >= base) break;
+      value = value * static_cast<std::uint32_t>(base) + static_cast<std::uint32_t>(digit);
+    }
+    return taken == 0 ? std::optional<std::uint32_t>() : value;
+  };
+  char32_t highSurrogate = 0;
+  const auto flushSurrogate = [&] {
+    if (highSurrogate != 0) text::appendUtf8(out, U'\uFFFD');
+    highSurrogate = 0;
+  };
+  while (pos < text.size()) {
+    const char c = text[pos++];
+    if (c == '"') break;
+    if (c != '\\' || pos == text.size()) {
+      flushSurrogate();
+      out += c;
+      continue;
+    }
+    const char escaped = text[pos++];
+    if (escaped == 'U') {
+      const std::optional<std::uint32_t> unit = digits(16, 4);
+      if (!unit) {
+        flushSurrogate();
+        out += 'U';
+      } else if (*unit >= 0xD800 && *unit <= 0xDBFF) {
+        flushSurrogate();
+        highSurrogate = static_cast<char32_t>(*unit);
+      } else if (*unit >= 0xDC00 && *unit <= 0xDFFF) {
+        if (highSurrogate == 0) text::appendUtf8(out, U'\uFFFD');
+        else text::appendUtf8(out, 0x10000 + ((highSurrogate - 0xD800) << 10) + (*unit - 0xDC00));
+        highSurrogate = 0;
+      } else {
+        flushSurrogate();
+        text::appendUtf8(out, static_cast<char32_t>(*unit));
+      }
+      continue;
+    }
+    flushSurrogate();
+    if (escaped >= '0' && escaped <= '7') {
+      --pos;
+      text::appendUtf8(out, static_cast<char32_t>(*digits(8, 3)));
+      continue;
+    }
+    constexpr std::string_view named = "abfnrtv", meaning = "\a\b\f\n\r\t\v";
+    const auto at = named.find(escaped);
+    out += at == std::string_view::npos ? escaped : meaning[at];
+  }
+  flushSurrogate();
+  return out;
 }
 
 // The Swift files (sorted by path) with every second path of one file left
@@ -244,10 +376,18 @@ std::optional<std::string> ProjectScanner::firstMatch(std::string_view text, std
   const std::string needle = std::string(key) + " = ";
   const auto start = text.find(needle);
   if (start == std::string_view::npos) return std::nullopt;
-  const auto valueStart = start + needle.size();
-  const auto semicolon = text.find(';', valueStart);
+  const auto valueStart = text.find_first_not_of(' ', start + needle.size());
+  if (valueStart != std::string_view::npos && text[valueStart] == '"') {
+    // A quoted value ends at its closing quote, whatever it holds (";"
+    // included), and its escapes stand for the characters they name.
+    std::size_t end = valueStart + 1;
+    std::string value = decodeQuoted(text, end);
+    if (text.find(';', end) == std::string_view::npos) return std::nullopt;
+    return value;
+  }
+  const auto semicolon = text.find(';', start + needle.size());
   if (semicolon == std::string_view::npos) return std::nullopt;
-  std::string_view value = text.substr(valueStart, semicolon - valueStart);
+  std::string_view value = text.substr(start + needle.size(), semicolon - start - needle.size());
   const auto isTrimmed = [](char c) { return c == '"' || c == ' '; };
   while (!value.empty() && isTrimmed(value.front())) value.remove_prefix(1);
   while (!value.empty() && isTrimmed(value.back())) value.remove_suffix(1);
@@ -318,7 +458,8 @@ std::optional<std::uint32_t> ProjectScanner::readColor(const fs::path& colorSet,
 std::optional<fs::path> ProjectScanner::bestImage(const fs::path& set, const fs::path& boundary,
                                                   std::vector<fs::path>* oversized) {
   const fs::path canonicalBoundary = canonicalOrEmpty(boundary.empty() ? set : boundary);
-  const auto entries = listFolder(set, canonicalBoundary, true);
+  std::error_code error;
+  const auto entries = listFolder(set, canonicalBoundary, true, error);
   if (!entries) return std::nullopt;
   std::optional<fs::path> best;
   std::uintmax_t bestSize = 0;
@@ -343,19 +484,41 @@ std::optional<fs::path> ProjectScanner::bestImage(const fs::path& set, const fs:
   return best;
 }
 
-ProjectScan ProjectScanner::scan(const fs::path& root) const {
+ProjectScan ProjectScanner::scan(const fs::path& root, std::stop_token stop) const {
   ProjectScan result;
   result.root = root;
   result.appName = lastComponent(root);
   const fs::path canonicalRoot = canonicalOrEmpty(root);
+  PassedOver passedOver{root, result.warnings};
+  const auto unlisted = [&](const fs::path& folder, const std::error_code& error) { passedOver.folder(folder, error); };
 
   std::vector<fs::path> catalogues;
   std::optional<fs::path> projectFile;
   if (!canonicalRoot.empty()) {
-    walk(root, canonicalRoot, false, [&](const Entry& entry) {
-      if (entry.kind == Kind::file) {
-        if (isSwiftSource(entry.name)) result.swiftFiles.push_back(entry.path);
-        return false;
+    walk(root, canonicalRoot, false, stop, [&](const Entry& entry) {
+      switch (entry.kind) {
+        case Kind::file:
+          if (isSwiftSource(entry.name)) result.swiftFiles.push_back(entry.path);
+          return false;
+        case Kind::special:
+          if (!isSwiftSource(entry.name)) return false;
+          passedOver.special(entry);
+          ++result.lostSwiftFiles;
+          return false;
+        case Kind::linkOut:
+        case Kind::linkBroken: {
+          // Reported where it stands for a source or a folder the walk would
+          // have entered.
+          std::error_code ec;
+          const bool swift = isSwiftSource(entry.name);
+          if (swift || (fs::is_directory(entry.path, ec) && !isSkippedFolder(entry.name))) passedOver.link(entry);
+          result.lostSwiftFiles += swift;
+          return false;
+        }
+        case Kind::passed:
+          return false;
+        case Kind::folder:
+          break;
       }
       if (isSkippedFolder(entry.name)) return false;
       if (endsWith(entry.name, ".xcassets")) {
@@ -364,11 +527,15 @@ ProjectScan ProjectScanner::scan(const fs::path& root) const {
       }
       if (endsWith(entry.name, ".xcodeproj")) {
         const fs::path candidate = entry.path / "project.pbxproj";
-        if (!projectFile && isFileWithin(candidate, canonicalRoot)) projectFile = candidate;
+        if (projectFile) return false;
+        if (isFileWithin(candidate, canonicalRoot))
+          projectFile = candidate;
+        else if (const Kind kind = classify(candidate, canonicalRoot); isLink(kind))
+          passedOver.link({candidate, "project.pbxproj", kind});
         return false;
       }
       return true;
-    });
+    }, unlisted);
   }
   // Compared as UTF-8 bytes, which orders like Unicode scalar values.
   std::sort(result.swiftFiles.begin(), result.swiftFiles.end(),
@@ -398,8 +565,10 @@ ProjectScan ProjectScanner::scan(const fs::path& root) const {
 
   std::vector<fs::path> oversized;
   for (const fs::path& catalogue : catalogues) {
-    walk(catalogue, canonicalRoot, true, [&](const Entry& entry) {
+    walk(catalogue, canonicalRoot, true, stop, [&](const Entry& entry) {
       const std::string_view name = entry.name;
+      if (isLink(entry.kind)) passedOver.link(entry);
+      if (entry.kind != Kind::folder) return false;
       if (endsWith(name, ".colorset")) {
         if (const auto argb = readColor(entry.path, canonicalRoot)) {
           result.colors.push_back({std::string(name.substr(0, name.size() - 9)), *argb});
@@ -414,13 +583,11 @@ ProjectScan ProjectScanner::scan(const fs::path& root) const {
       }
       if (endsWith(name, ".appiconset")) result.appIcon = bestImage(entry.path, canonicalRoot, &oversized);
       return true;
-    });
+    }, unlisted);
   }
   for (const fs::path& image : oversized) {
-    result.warnings.push_back(ConversionWarning{
-        .file = image.lexically_relative(root).string(),
-        .message = "Bild ist größer als " + std::to_string(maxImageBytes >> 20) + " MB und wurde nicht übernommen",
-        .source = image.filename().string()});
+    passedOver.add(image, "Bild ist größer als " + std::to_string(maxImageBytes >> 20) + " MB und wurde nicht übernommen",
+                   image.filename().string());
   }
   return result;
 }

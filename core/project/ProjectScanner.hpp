@@ -8,13 +8,16 @@
 // project folder, so a project cannot make the conversion read (and the writer
 // then copy) files from elsewhere on the machine. Only regular files count:
 // a FIFO or a device never becomes a Swift file, an image or a description,
-// and every file read from the project has a size limit.
+// and every file read from the project has a size limit. What it passes over
+// that could hold part of the app (an unreadable folder, a link leading out,
+// a special file named like a Swift source) it reports as a warning.
 #include "core/backend/ConversionWarning.hpp"
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,9 +49,14 @@ struct ProjectScan {
   std::vector<ScannedColor> colors;   // in the order found
   std::vector<ScannedImage> images;   // in the order found
   std::optional<std::filesystem::path> appIcon;
-  // What the scan passed over that the user should know of (images above
-  // the size limit); `file` is relative to root.
+  // What the scan passed over that the user should know of (folders it could
+  // not read, links leading out of the project, Swift files that are no
+  // regular files, images above the size limit); `file` is relative to root.
   std::vector<ConversionWarning> warnings;
+  // Entries named like Swift sources that the scan could not take (a FIFO
+  // or device, a link leading out of the project or nowhere): their content
+  // is lost to the conversion. Each has its warning.
+  int lostSwiftFiles = 0;
 };
 
 class ProjectScanner {
@@ -65,10 +73,13 @@ class ProjectScanner {
       "build", "DerivedData", ".build", "Pods", "Carthage", ".git",
       "node_modules", ".swiftpm", "xcuserdata", "Tests", "UITests", "fastlane"};
 
-  ProjectScan scan(const std::filesystem::path& root) const;
+  // Ends early, with what it has found, when stop is requested.
+  ProjectScan scan(const std::filesystem::path& root, std::stop_token stop = {}) const;
 
-  // The first value of a build setting in a project.pbxproj text, without
-  // surrounding quotes and blanks; nullopt when the key or its ";" is missing.
+  // The first value of a build setting in a project.pbxproj text: a quoted
+  // value with its escapes decoded (\" gives a quote), an unquoted one
+  // without surrounding quotes and blanks; nullopt when the key or its ";" is
+  // missing.
   static std::optional<std::string> firstMatch(std::string_view text, std::string_view key);
   // A name as Xcode makes a module name of it: letters, digits and "_" stay,
   // anything else becomes "_", and a leading digit gets a "_" before it.

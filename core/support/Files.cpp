@@ -36,12 +36,24 @@ void writeAll(int fd, std::string_view bytes, const fs::path& path) {
   }
 }
 
+constexpr std::size_t randomLength = 12;
+constexpr std::string_view randomDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
+
 std::string randomSuffix() {
   static thread_local std::mt19937_64 generator{std::random_device{}()};
-  static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::string s;
-  for (int i = 0; i < 12; ++i) s += digits[generator() % 36];
+  for (std::size_t i = 0; i < randomLength; ++i) s += randomDigits[generator() % randomDigits.size()];
   return s;
+}
+
+// What temporarySibling puts before the random letters.
+std::string siblingPrefix(const fs::path& path, std::string_view tag) {
+  std::string suffix(1, '.');
+  suffix.append(tag).append("-");
+  std::string hidden(1, '.');
+  std::string name = fittedName(hidden.append(path.filename().string()), suffix + std::string(randomLength, '0'));
+  name.resize(name.size() - randomLength);
+  return name;
 }
 
 bool isHidden(const fs::path& p) {
@@ -84,20 +96,27 @@ void createDirectories(const fs::path& path) {
   if (ec) throw FileError(path, ec.message(), ec.value());
 }
 
-fs::path temporarySibling(const fs::path& path, std::string_view tag) {
-  constexpr std::size_t nameMax = 255;
-  std::string suffix(1, '.');
-  suffix.append(tag).append("-").append(randomSuffix());
-  std::string name = path.filename().string();
-  const std::size_t room = nameMax > suffix.size() + 1 ? nameMax - suffix.size() - 1 : 0;
+std::string fittedName(std::string_view name, std::string_view suffix) {
+  const std::size_t room = maxNameBytes > suffix.size() ? maxNameBytes - suffix.size() : 0;
   if (name.size() > room) {
     std::size_t cut = room;
     // Back up to the first byte of a UTF-8 character.
     while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
-    name.resize(cut);
+    name = name.substr(0, cut);
   }
-  std::string hidden(1, '.');
-  return path.parent_path() / hidden.append(name).append(suffix);
+  std::string out(name);
+  return out.append(suffix);
+}
+
+fs::path temporarySibling(const fs::path& path, std::string_view tag) {
+  return path.parent_path() / (siblingPrefix(path, tag) + randomSuffix());
+}
+
+bool isTemporarySibling(const fs::path& candidate, const fs::path& path, std::string_view tag) {
+  const std::string name = candidate.filename().string();
+  const std::string prefix = siblingPrefix(path, tag);
+  return name.size() == prefix.size() + randomLength && name.starts_with(prefix) &&
+         name.find_first_not_of(randomDigits, prefix.size()) == std::string::npos;
 }
 
 void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode, Flush flush) {

@@ -32,11 +32,19 @@ class FileError : public std::runtime_error {
 // (`deferred`): a whole generated project then costs one flush, not one per file.
 enum class Flush { now, deferred };
 
+// The file systems' limit for one name (one path component), in bytes.
+inline constexpr std::size_t maxNameBytes = 255;
+// name + suffix, name shortened (between two UTF-8 characters) so that the
+// whole fits maxNameBytes; suffix is kept whole. Names made from project
+// data go through it, so that no generated name is refused by the system.
+std::string fittedName(std::string_view name, std::string_view suffix);
+
 // A hidden name beside path for work that is renamed onto it later:
 // "." + path's name + "." + tag + "-" + random letters. The name part is
-// shortened (at a character boundary) so that the whole stays within the
-// file-system limit of 255 bytes whenever path's own name does.
+// shortened (fittedName) so that the whole stays within maxNameBytes.
 fs::path temporarySibling(const fs::path& path, std::string_view tag);
+// Whether candidate is a name that temporarySibling(path, tag) could give.
+bool isTemporarySibling(const fs::path& candidate, const fs::path& path, std::string_view tag);
 
 // Writes bytes so that a reader sees either the old file or the new one whole:
 // a temporary sibling (temporarySibling), created with `mode` before any byte

@@ -176,7 +176,7 @@ std::string decodeLossy(std::string_view bytes) {
 std::string printable(std::string_view bytes) {
   return decodeReplacing(bytes, [](char32_t c) {
     return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069);
+           (c >= 0x2066 && c <= 0x2069) || c == 0xFFFE || c == 0xFFFF;
   });
 }
 

@@ -28,8 +28,9 @@ std::string decodeLossy(std::string_view bytes);
 // Text from outside (a file or folder name, an app name) made safe to show
 // on a terminal or inside one line of a comment or Markdown: as decodeLossy,
 // and every control character (C0 with line breaks and tabs, DEL, C1), the
-// Unicode line and paragraph separators and the bidirectional overrides and
-// isolates are replaced by U+FFFD.
+// Unicode line and paragraph separators, the bidirectional overrides and
+// isolates and the noncharacters U+FFFE and U+FFFF are replaced by U+FFFD.
+// What remains is also valid XML character data once "&" and "<" are escaped.
 std::string printable(std::string_view bytes);
 // The UTF-8 form of UTF-16 text that starts with its byte order mark
 // (FF FE little-endian, FE FF big-endian), without the mark; nullopt when

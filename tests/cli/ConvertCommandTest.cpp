@@ -39,6 +39,12 @@ TEST(ConvertCommand, FreeOutputFolderBesideTheProjectCreatesNothing) {
   fs::create_directories(temp / "App-Android");
   files::writeFile(temp / "App-Android-2", "a file takes the name too");
   EXPECT_EQ(freeOutputFolder(temp / "App"), temp / "App-Android-3");
+  // A project name that takes the whole limit is shortened to make room.
+  const std::string longest(255, 'P');
+  fs::create_directories(temp / longest);
+  EXPECT_EQ(freeOutputFolder(temp / longest), temp / (std::string(247, 'P') + "-Android"));
+  fs::create_directories(temp / (std::string(247, 'P') + "-Android"));
+  EXPECT_EQ(freeOutputFolder(temp / longest), temp / (std::string(245, 'P') + "-Android-2"));
 }
 
 struct CommandRun {
@@ -60,6 +66,7 @@ TEST(ConvertCommand, ConvertsAnExampleAndSummarises) {
   EXPECT_EQ(first.err, "");
   EXPECT_NE(first.out.find("nach " + (temp / "Counter-Android").string()), std::string::npos) << first.out;
   EXPECT_NE(first.out.find("Kotlin-Dateien:"), std::string::npos);
+  EXPECT_NE(first.out.find("\n  Verlorene Swift-Dateien:  0\n"), std::string::npos) << first.out;
   EXPECT_TRUE(fs::exists(temp / "Counter-Android/TOVRANE_BERICHT.md"));
   EXPECT_EQ(run({(temp / "Counter").string()}).code, 0);
   EXPECT_TRUE(fs::exists(temp / "Counter-Android-2/.tovrane/manifest.json"));
@@ -125,6 +132,26 @@ TEST(ConvertCommand, PathsAndArgumentsTable) {
   }
 }
 
+// Asked for help anywhere among the options, the command shows its usage
+// on standard output and succeeds, and converts nothing; after "--" the word
+// is a folder's name.
+TEST(ConvertCommand, HelpAmongTheArgumentsShowsTheUsage) {
+  TempDir temp;
+  files::writeFile(temp / "App/A.swift", "struct A {}\n");
+  const std::string app = (temp / "App").string();
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {app, "--help"}, {"--help"}, {"-h", app}, {app, "--out", (temp / "Out").string(), "--help"}}) {
+    const CommandRun result = run(args);
+    EXPECT_EQ(result.code, 0) << args.front();
+    EXPECT_TRUE(result.out.starts_with("Aufruf: tovrane convert")) << result.out;
+    EXPECT_EQ(result.err, "");
+  }
+  EXPECT_EQ(temp.entries(), (std::vector<std::string>{"App", "App/A.swift"}));
+  const CommandRun afterEnd = run({"--", "--help"});
+  EXPECT_EQ(afterEnd.code, 1);
+  EXPECT_NE(afterEnd.err.find("--help gibt es nicht"), std::string::npos) << afterEnd.err;
+}
+
 TEST(ConvertCommand, ProjectDataReachesTheTerminalWithoutControlCharacters) {
   TempDir temp;
   const std::string name = "Evil\x1B]0;owned\x07\nApp";
@@ -132,7 +159,7 @@ TEST(ConvertCommand, ProjectDataReachesTheTerminalWithoutControlCharacters) {
   const CommandRun result = run({(temp / name).string(), "--out", (temp / "Out").string()});
   ASSERT_EQ(result.code, 0) << result.err;
   for (const char control : {'\x1B', '\x07'}) EXPECT_EQ(result.out.find(control), std::string::npos);
-  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 6) << result.out;
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 7) << result.out;
 }
 
 TEST(ConvertCommand, FailuresAreGermanSentences) {
@@ -150,9 +177,11 @@ TEST(ConvertCommand, FailuresAreGermanSentences) {
 TEST(ConvertCommand, InterruptedRunLeavesNothing) {
   TempDir temp;
   files::writeFile(temp / "App/A.swift", "struct A {}\n");
-  std::atomic<int> interrupt{SIGINT};
+  Interruption interruption;
+  interruption.request(SIGINT);
+  interruption.request(SIGTERM);  // the first signal counts
   std::ostringstream out, err;
-  EXPECT_EQ(runConvert({(temp / "App").string(), "--out", (temp / "a/b/Out").string()}, out, err, false, &interrupt),
+  EXPECT_EQ(runConvert({(temp / "App").string(), "--out", (temp / "a/b/Out").string()}, out, err, false, &interruption),
             128 + SIGINT);
   EXPECT_NE(err.str().find("Abgebrochen"), std::string::npos);
   EXPECT_EQ(temp.entries(), (std::vector<std::string>{"App", "App/A.swift"}));

@@ -1,5 +1,6 @@
 // Ctrl-C and SIGTERM at several points of a running `tovrane convert`: what
 // is left is a complete project or nothing at all, and a retry succeeds.
+#include "cli/ConvertCommand.hpp"
 #include "core/project/Converter.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Host.hpp"
@@ -8,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <functional>
+#include <sstream>
 #include <thread>
 
 namespace tovrane::cli {
@@ -34,13 +37,14 @@ fs::path largeProject(const TempDir& temp) {
   return project;
 }
 
-// The hidden work folder of a run that writes `output`, if one stands there.
-std::optional<fs::path> workFolder(const fs::path& output) {
+// The hidden work folder of a run that writes `output`, if one stands there
+// (other than `besides`).
+std::optional<fs::path> workFolder(const fs::path& output, const std::optional<fs::path>& besides = {}) {
   std::string prefix(1, '.');
   prefix.append(output.filename().string()).append(".tovrane-");
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(output.parent_path(), ec))
-    if (entry.path().filename().string().starts_with(prefix)) return entry.path();
+    if (entry.path().filename().string().starts_with(prefix) && entry.path() != besides) return entry.path();
   return std::nullopt;
 }
 
@@ -118,6 +122,56 @@ TEST(ConvertSignals, AnInterruptedRunLeavesAWholeProjectOrNothing) {
   }
   // The points are chosen so that most runs are really interrupted.
   EXPECT_GE(interrupted, 4);
+}
+
+// SIGKILL leaves the hidden work folder behind; the next run into the same
+// folder removes it, but never the folder of a run that is still alive.
+TEST(ConvertSignals, AKilledRunsFolderIsRemovedByTheNextButALiveOneIsKept) {
+  TempDir temp;
+  const fs::path project = largeProject(temp);
+  const fs::path output = temp / "Out";
+  std::optional<fs::path> killedFolder;
+  while (!killedFolder) {
+    fs::remove_all(output);
+    process::Detached killed = process::startDetached(convertSpec(project, output));
+    std::optional<process::ExitStatus> status;
+    while (!workFolder(output) && !(status = killed.exited())) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    if (status) continue;  // finished before it could be killed: try again
+    ::kill(killed.pid(), SIGKILL);
+    EXPECT_TRUE(waitFor(killed).signaled);
+    if (!fs::exists(output)) killedFolder = workFolder(output);
+  }
+
+  // A live run: the next one removes the killed run's folder first.
+  std::optional<process::Result> live;
+  std::atomic<bool> liveEnded{false};
+  std::thread liveRun([&] {
+    live = process::Child(convertSpec(project, output)).run();
+    liveEnded = true;
+  });
+  std::optional<fs::path> liveFolder;
+  while (!liveEnded && !(liveFolder = workFolder(output, killedFolder)))
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  EXPECT_FALSE(fs::exists(*killedFolder));
+  if (!liveFolder) {
+    liveRun.join();
+    GTEST_SKIP() << "the live run ended before it was seen at work";
+  }
+  // A second run while it works: small, so it finishes first and takes the
+  // output folder.
+  files::writeFile(temp / "Small/A.swift", "struct A {}\n");
+  std::ostringstream out, err;
+  const int code = runConvert({(temp / "Small").string(), "--out", output.string()}, out, err, false);
+  liveRun.join();
+  ASSERT_TRUE(live);
+  if (code == 0) {
+    // The live run's work was left alone: it ended at its final rename,
+    // finding the output taken, not at a missing folder.
+    EXPECT_EQ(live->status, 1);
+    EXPECT_NE(live->output.find("existiert bereits"), std::string::npos) << live->output;
+  }
+  EXPECT_FALSE(fs::exists(*liveFolder));
+  EXPECT_FALSE(workFolder(output));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <regex>
 #include <sys/stat.h>
 
 namespace tovrane {
@@ -325,6 +326,69 @@ TEST_F(AndroidProjectWriterTest, AppNameIsEscapedForEachFile) {
   }
 }
 
+// Whether text may stand as the content of an XML element: valid UTF-8 of
+// XML characters only, no "<", and "&" only as a predefined or character
+// reference.
+bool isXmlCharacterData(std::string_view text) {
+  if (!text::isValidUtf8(text)) return false;
+  for (std::string_view rest = text; !rest.empty();) {
+    std::size_t length = 0;
+    const char32_t c = text::firstScalar(rest, &length);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0xFFFE || c == 0xFFFF) return false;
+    rest.remove_prefix(length);
+  }
+  static const std::regex reference("&(amp|lt|gt|quot|apos|#[0-9]+|#x[0-9A-Fa-f]+);");
+  const std::string without = std::regex_replace(std::string(text), reference, "");
+  return without.find_first_of("&<") == std::string::npos;
+}
+
+// Names from the project, and a package name given by the caller, end up in
+// XML and in Gradle's Kotlin scripts: whatever they hold, those files stay
+// well-formed and no text leaves its string.
+TEST_F(AndroidProjectWriterTest, TextsFromOutsideStayValidInXmlAndGradle) {
+  const struct {
+    std::string appName;
+    std::string packageName;
+    std::string_view stringResource;
+  } cases[] = {
+      {"Evil\x01\x1B[2JApp", "com.example.notes", "Evil\xEF\xBF\xBD\xEF\xBF\xBD[2JApp"},
+      {"Tab\tNew\nLine", "com.example.notes", "Tab\xEF\xBF\xBDNew\xEF\xBF\xBDLine"},
+      {"Broken \xFF\xFE UTF-8", "com.example.notes", "Broken \xEF\xBF\xBD\xEF\xBF\xBD UTF-8"},
+      {"Nonchar \xEF\xBF\xBF", "com.example.notes", "Nonchar \xEF\xBF\xBD"},
+      {"</string><string name=\"x\">", "com.example.notes", "&lt;/string>&lt;string name=\\\"x\\\">"},
+      {"Notes", "com.x\"\n}\nval y = \"${System.exit(1)}", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.appName);
+    fs::remove_all(out());
+    writer(c.appName, c.packageName).write({}, std::nullopt, false, {});
+    // The one element whose content comes from outside holds XML text.
+    const std::string strings = read(out() / "app/src/main/res/values/strings.xml");
+    constexpr std::string_view head = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resources>\n"
+                                      "    <string name=\"app_name\">";
+    constexpr std::string_view tail = "</string>\n</resources>\n";
+    ASSERT_TRUE(strings.starts_with(head) && strings.ends_with(tail)) << strings;
+    const std::string_view content = std::string_view(strings).substr(head.size(), strings.size() - head.size() - tail.size());
+    EXPECT_TRUE(isXmlCharacterData(content)) << content;
+    if (!c.stringResource.empty()) EXPECT_EQ(content, c.stringResource);
+    // The build scripts keep their shape: every inserted text stays on its
+    // line and inside its string, with no template in it.
+    const std::string gradleText = read(out() / "app/build.gradle.kts");
+    const auto gradle = text::splitLines(gradleText);
+    ASSERT_EQ(gradle.size(), 47u);
+    for (const std::size_t line : {7, 11}) {
+      const std::string_view value = gradle[line].substr(gradle[line].find('"'));
+      EXPECT_TRUE(value.ends_with('"') && value.size() >= 2) << gradle[line];
+      const std::string_view inner = value.substr(1, value.size() - 2);
+      for (std::size_t i = 0; i < inner.size(); ++i) {
+        if (inner[i] == '\\') ++i;
+        else EXPECT_TRUE(inner[i] != '"' && inner[i] != '$') << gradle[line];
+      }
+    }
+    EXPECT_EQ(text::splitLines(read(out() / "settings.gradle.kts")).size(), 17u);
+  }
+}
+
 TEST_F(AndroidProjectWriterTest, AssetNamesAreAndroidResourceNames) {
   const struct {
     std::string_view name;
@@ -333,6 +397,8 @@ TEST_F(AndroidProjectWriterTest, AssetNamesAreAndroidResourceNames) {
       {"AppLogo", "applogo"}, {"hero-image 2", "hero_image_2"}, {"1st place", "img_1st_place"},
       {"Café", "caf_"},       {"", "img_"},                    {"🙂x", "_x"},
       {"../../etc", "______etc"}, {"Straße", "stra_e"},
+      // Names that are no Java identifier, as the R class needs them.
+      {"★", "img__"}, {"_", "img__"}, {"Class", "img_class"}, {"null", "img_null"}, {"__", "__"},
   };
   for (const auto& c : cases) EXPECT_EQ(AndroidProjectWriter::assetName(c.name), c.asset) << c.name;
 }
@@ -371,20 +437,39 @@ TEST_F(AndroidProjectWriterTest, ImageSetsWhoseNamesCleanAlikeAllStay) {
   EXPECT_EQ(read(drawables / "logo_2.png"), "second");
   EXPECT_EQ(read(drawables / "__.jpg"), "third");
   EXPECT_EQ(read(drawables / "___2.webp"), "fourth");
-  EXPECT_EQ(read(drawables / "_.png"), "fifth");
+  EXPECT_EQ(read(drawables / "img__.png"), "fifth");
   EXPECT_THAT(read(out() / "app/src/main/java/tovrane/runtime/AssetCatalog.kt"),
               ::testing::EndsWith("val assetImages: Map<String, String> = mapOf(\n"
                                   "    \"Logo\" to \"logo\",\n"
                                   "    \"logo\" to \"logo_2\",\n"
                                   "    \"..\" to \"__\",\n"
                                   "    \"\xE6\x97\xA5\xE6\x9C\xAC\" to \"___2\",\n"
-                                  "    \"\xF0\x9F\x90\xB6\" to \"_\",\n"
+                                  "    \"\xF0\x9F\x90\xB6\" to \"img__\",\n"
                                   ")\n"));
   ASSERT_EQ(warnings.size(), 2u);
   EXPECT_EQ(warnings[0].file, "A.xcassets/logo.imageset");
   EXPECT_EQ(warnings[0].source, "logo");
   EXPECT_THAT(warnings[0].message, ::testing::HasSubstr("«Logo»"));
   EXPECT_THAT(warnings[1].message, ::testing::HasSubstr("«..»"));
+}
+
+// Image set names that take the whole name limit: the drawable's name is
+// shortened so that its file can be written, and still differs from the
+// other's.
+TEST_F(AndroidProjectWriterTest, LongImageNamesFitTheNameLimit) {
+  ProjectScan scan;
+  scan.root = temp.path();
+  std::string name(246, 'a');
+  name[0] = '1';
+  scan.images = {{name, temp.put("A.xcassets/a.imageset/a.webp", "first")},
+                 {name, temp.put("A.xcassets/b.imageset/b.webp", "second")}};
+  writer().write({}, std::nullopt, false, scan);
+  std::vector<std::string> drawables;
+  for (const auto& entry : fs::directory_iterator(out() / "app/src/main/res/drawable-nodpi"))
+    drawables.push_back(entry.path().filename().string());
+  std::sort(drawables.begin(), drawables.end());
+  EXPECT_EQ(drawables, (std::vector<std::string>{std::string("img_1").append(243, 'a').append("_2.webp"),
+                                                 std::string("img_1").append(245, 'a').append(".webp")}));
 }
 
 TEST_F(AndroidProjectWriterTest, RuntimeSourcesComeFromTheStoreWhenPresent) {

@@ -2,6 +2,7 @@
 
 #include "core/ir/IRJson.hpp"
 #include "core/project/AndroidProjectWriter.hpp"
+#include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Text.hpp"
 #include "tests/support/TempDir.hpp"
@@ -44,12 +45,22 @@ TEST(Converter, NamesKotlinFilesUniquelyIgnoringCase) {
       {{}, "Makefile", "Makefile.kt"},
   };
   for (const auto& c : cases) EXPECT_EQ(TovraneConverter::kotlinFileName(c.swift, c.taken), c.kotlin) << c.swift;
+  // Shortened where a name would pass the file system's limit, still unique.
+  const std::string longest(252, 'L');
+  EXPECT_EQ(TovraneConverter::kotlinFileName(longest + ".swift", {}), longest + ".kt");
+  EXPECT_EQ(TovraneConverter::kotlinFileName(longest + "L.swift", {}), longest + ".kt");
+  EXPECT_EQ(TovraneConverter::kotlinFileName("B/" + longest + ".swift", {longest + ".kt"}),
+            std::string(250, 'L') + "_2.kt");
 }
 
 TEST(Converter, CoverageAndErrorText) {
   EXPECT_DOUBLE_EQ(coverageEstimate(100, 10), 0.7);
   EXPECT_EQ(coverageEstimate(100, 40), 0.0);
   EXPECT_EQ(coverageEstimate(0, 7), 1.0);
+  // A lost file counts as wholly untranslated.
+  EXPECT_DOUBLE_EQ(coverageEstimate(100, 10, 4, 1), 0.7 * 0.75);
+  EXPECT_EQ(coverageEstimate(0, 0, 1, 1), 0.0);
+  EXPECT_EQ(coverageEstimate(0, 0, 2, 0), 1.0);
   EXPECT_STREQ(ConversionError::noSwiftFiles("/x/MyApp/").what(), "Im Ordner MyApp wurden keine Swift-Dateien gefunden.");
 }
 
@@ -243,6 +254,37 @@ TEST(Converter, WriterFailureEndsTheRunWithoutMetadataOrDone) {
                                           [&](const ConversionStage& s) { stages.push_back(stageName(s)); }),
                files::FileError);
   EXPECT_EQ(stages.back(), "writingProject");
+}
+
+// A stop asked for while a stage works takes effect inside that stage: no
+// later stage is reported, and no file of the project is written after it.
+TEST(Converter, AStopTakesEffectInsideTheStage) {
+  const struct {
+    const char* stopAt;
+    std::vector<std::string> stages;
+  } cases[] = {
+      {"scanning", {"scanning"}},
+      {"parsing A.swift 0/2", {"scanning", "parsing A.swift 0/2"}},
+      {"generating", {"scanning", "parsing A.swift 0/2", "parsing B.swift 1/2", "generating"}},
+      {"writingProject", {"scanning", "parsing A.swift 0/2", "parsing B.swift 1/2", "generating", "writingProject"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stopAt);
+    TempDir temp;
+    files::writeFile(temp / "App/A.swift", "struct A {}\n");
+    files::writeFile(temp / "App/B.swift", "struct B {}\n");
+    std::stop_source stop;
+    std::vector<std::string> stages;
+    EXPECT_THROW(TovraneConverter().convert(temp / "App", temp / "Out", {},
+                                            [&](const ConversionStage& s) {
+                                              stages.push_back(stageName(s));
+                                              if (stages.back() == c.stopAt) stop.request_stop();
+                                            },
+                                            stop.get_token()),
+                 Cancelled);
+    EXPECT_EQ(stages, c.stages);
+    EXPECT_FALSE(fs::exists(temp / "Out/app/src/main/java/com/tovrane/app/A.kt"));
+  }
 }
 
 TEST(Converter, OptionsOverrideNamesUnchanged) {

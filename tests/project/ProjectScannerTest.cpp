@@ -144,6 +144,24 @@ TEST(ProjectScanner, LinksAreFollowedOnlyInsideTheProject) {
   EXPECT_TRUE(scan.colors.empty());
   EXPECT_EQ(scan.images, (std::vector<ScannedImage>{{"Logo", assets / "Logo.imageset/small.png"}}));
   EXPECT_EQ(scan.appIcon, std::nullopt);
+  // Each link leading out is reported, with where it leads; the two links
+  // named like Swift sources are lost to the conversion.
+  std::vector<std::string> reported;
+  for (const ConversionWarning& warning : scan.warnings) {
+    EXPECT_EQ(warning.message, "Link f\xC3\xBChrt aus dem Projekt hinaus \xE2\x80\x93 nicht \xC3\xBC" "bernommen");
+    reported.push_back(warning.file + " -> " + warning.source);
+  }
+  EXPECT_EQ(reported, (std::vector<std::string>{
+                          "App/Leak.swift -> " + (outside / "Secret.swift").string(),
+                          "App/Linked -> " + outside.string(),
+                          "App/Relative.swift -> ../../outside/Secret.swift",
+                          "App.xcodeproj/project.pbxproj -> " + (outside / "project.pbxproj").string(),
+                          "App/Assets.xcassets/AppIcon.appiconset/icon.png -> " + (outside / "secret.png").string(),
+                          "App/Assets.xcassets/Logo.imageset/large.png -> " + (outside / "secret.png").string(),
+                          "App/Assets.xcassets/Outer.imageset -> " + outside.string(),
+                          "App/Assets.xcassets/Tint.colorset/Contents.json -> " + (outside / "Contents.json").string(),
+                      }));
+  EXPECT_EQ(scan.lostSwiftFiles, 2);
 }
 
 TEST(ProjectScanner, FirstMatchReadsTheFirstSettingValue) {
@@ -156,8 +174,15 @@ TEST(ProjectScanner, FirstMatchReadsTheFirstSettingValue) {
       // The key may end a longer word.
       {"MY_PRODUCT_BUNDLE_IDENTIFIER = inner;", "inner"},
       {"PRODUCT_BUNDLE_IDENTIFIER = \"\";", ""},
-      // Only quotes and blanks are trimmed; tabs stay.
-      {"PRODUCT_BUNDLE_IDENTIFIER = \" \"\tx\t\" \";", "\tx\t"},
+      // Unquoted, only quotes and blanks are trimmed; tabs stay.
+      {"PRODUCT_BUNDLE_IDENTIFIER = \tx\t\" ;", "\tx\t"},
+      // A quoted value ends at its closing quote and has its escapes decoded.
+      {R"(PRODUCT_BUNDLE_IDENTIFIER = "Say \"Hi\"";)", "Say \"Hi\""},
+      {R"(PRODUCT_BUNDLE_IDENTIFIER = "A;B \\ C";)", "A;B \\ C"},
+      {R"(PRODUCT_BUNDLE_IDENTIFIER = " Tab\there\nLine ";)", " Tab\there\nLine "},
+      {R"(PRODUCT_BUNDLE_IDENTIFIER = "Caf\U00e9 \UD83D\UDE00 \UDE00 \101\q";)",
+       "Caf\xC3\xA9 \xF0\x9F\x98\x80 \xEF\xBF\xBD A" "q"},
+      {R"(PRODUCT_BUNDLE_IDENTIFIER = "unterminated;)", std::nullopt},
       // The value runs to the first ";", across lines.
       {"PRODUCT_BUNDLE_IDENTIFIER = a\nb;", "a\nb"},
       {"PRODUCT_BUNDLE_IDENTIFIER = com.x", std::nullopt},

@@ -86,6 +86,37 @@ TEST_F(Files, TemporaryNamesFitTheNameLimit) {
   EXPECT_EQ(entries().size(), 5u);  // the five files, no temporary one
 }
 
+TEST(FilesNames, FittedNamesKeepTheirSuffixAndWholeCharacters) {
+  const struct {
+    std::string name;
+    std::string suffix;
+    std::string fitted;
+  } cases[] = {
+      {"Item", ".kt", "Item.kt"},
+      {std::string(252, 'n'), ".kt", std::string(252, 'n') + ".kt"},
+      {std::string(253, 'n'), ".kt", std::string(252, 'n') + ".kt"},
+      {std::string(300, 'n'), "_100.kt", std::string(248, 'n') + "_100.kt"},
+      // 127 two-byte letters are 254 bytes: the cut backs up to a whole one.
+      {[] { std::string s; for (int i = 0; i < 127; ++i) s += "\xC3\xA4"; return s; }(), ".kt",
+       [] { std::string s; for (int i = 0; i < 126; ++i) s += "\xC3\xA4"; return s + ".kt"; }()},
+      {"n", std::string(300, 's'), std::string(300, 's')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(fittedName(c.name, c.suffix), c.fitted) << c.name.size();
+}
+
+TEST(FilesNames, TemporarySiblingsAreKnownByTheirName) {
+  for (const std::string& name : {std::string("Out"), std::string(255, 'o')}) {
+    const fs::path target = fs::path("/p") / name;
+    const fs::path sibling = temporarySibling(target, "tovrane");
+    EXPECT_TRUE(isTemporarySibling(sibling, target, "tovrane")) << sibling;
+    EXPECT_FALSE(isTemporarySibling(sibling, target, "tmp"));
+  }
+  for (const char* other : {".Out.tovrane-short", ".Out.tovrane-0123456789AB", ".Out.tovrane-0123456789abc",
+                            "Out.tovrane-0123456789ab", ".Outer.tovrane-0123456789ab"})
+    EXPECT_FALSE(isTemporarySibling(fs::path("/p") / other, "/p/Out", "tovrane")) << other;
+  EXPECT_TRUE(isTemporarySibling("/p/.Out.tovrane-0123456789ab", "/p/Out", "tovrane"));
+}
+
 TEST_F(Files, RegularFileReadsRefuseSpecialAndHugeFiles) {
   writeFile(dir / "small.swift", "struct A {}");
   EXPECT_EQ(readRegularFile(dir / "small.swift", 11), "struct A {}");

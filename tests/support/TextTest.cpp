@@ -72,6 +72,7 @@ TEST(Text, PrintableReplacesEveryControlCharacter) {
       {"abc\xE2\x80\xAE" "evil", "abc" + fffd + "evil"},  // right-to-left override
       {std::string("nul\0", 4), "nul" + fffd},
       {"bad\xFF", "bad" + fffd},
+      {"non\xEF\xBF\xBE\xEF\xBF\xBF", "non" + fffd + fffd},  // noncharacters, no XML characters either
   };
   for (const auto& c : cases) EXPECT_EQ(printable(c.text), c.shown) << c.text;
 }
