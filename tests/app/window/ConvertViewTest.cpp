@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -213,7 +214,8 @@ class ConvertViewTest : public QObject {
       drop(zoneOf(*page), *alpha);
 
       // The running view follows every step in place, the logo swinging.
-      auto* running = qobject_cast<RunningView*>(page->phaseView());
+      // Guarded: a view made after this one was deleted may take its address.
+      QPointer<RunningView> running = qobject_cast<RunningView*>(page->phaseView());
       QVERIFY(running);
       QTRY_VERIFY(parsing->reached());
       QCOMPARE(running->step(), QStringLiteral("Projekt wird gelesen …"));
@@ -225,7 +227,8 @@ class ConvertViewTest : public QObject {
       parsing->release();
       QTRY_COMPARE(running->step(), QStringLiteral("Android-Studio-Projekt wird geschrieben …"));
       QCOMPARE(running->progress(), 0.95);
-      QCOMPARE(page->phaseView(), running);
+      QVERIFY(running);
+      QCOMPARE(page->phaseView(), running.data());
       done->release();
 
       QTRY_COMPARE(services.store->projects().size(), std::size_t(2));

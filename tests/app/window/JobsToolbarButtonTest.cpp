@@ -5,6 +5,7 @@
 #include "tests/app/fakes/JobFixture.hpp"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -125,7 +126,8 @@ class JobsToolbarButtonTest : public QObject {
     QCOMPARE(fixture.platform.calls.filter(QStringLiteral("badge")), (QStringList{"badge 1", "badge 2", "badge 3"}));
 
     QTest::keyClick(&button, Qt::Key_Return);
-    JobsPopover* popover = button.popover();
+    // Guarded: a popover opened after this one was deleted may take its address.
+    QPointer<JobsPopover> popover = button.popover();
     QVERIFY(popover != nullptr);
     QCOMPARE(cards(*popover),
              (QStringList{"KI-Reparatur · Wetter | Repariert Main.kt … | 25 % | Öffnen Abbrechen",
@@ -143,7 +145,8 @@ class JobsToolbarButtonTest : public QObject {
     cardButton(*popover, 0, "jobCancel")->click();
     moved->release();
     QTRY_COMPARE(cards(*popover).size(), 2);
-    QCOMPARE(button.popover(), popover);
+    QVERIFY(popover);
+    QCOMPARE(button.popover(), popover.data());
     QCOMPARE(button.label(), QStringLiteral("2 Prozesse"));
 
     // "Öffnen" closes it and hands over the job's folder.
