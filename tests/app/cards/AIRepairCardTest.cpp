@@ -227,7 +227,6 @@ class AIRepairCardTest : public QObject {
   // The keys shown are those stored when the setup appears; one key makes a ladder and allows the start.
   void oneKeyMakesALadder() {
     Fixture fixture;
-    fixture.engine.coreLadder = true;
     fixture.lookUpTools();
     fixture.model().setBackend(Backend::api);
     fixture.model().setUseLocal(false);
@@ -322,6 +321,10 @@ class AIRepairCardTest : public QObject {
       QCOMPARE(picker->currentText(), "qwen2.5-coder:7b · 4.7 GB");
     }
     QCOMPARE(find(*card, "pullMenuButton")->isEnabled(), menu);
+    // No key: only an installed local model makes a ladder, as the engine builds it.
+    QCOMPARE(shownIn(*card, "ladderLine"), installed);
+    QCOMPARE(find(*card, "startRepairButton")->isEnabled(), installed);
+    if (installed) QCOMPARE(labelText(*card, "ladderLine"), "Modell-Leiter: Lokal qwen2.5-coder:7b");
     snap(*card, "ai-card-local-" + QString::fromUtf8(QTest::currentDataTag()).replace(' ', '-'));
   }
 

@@ -164,7 +164,7 @@ AIRepairOptions FakeEngine::makeRepairOptions(const std::map<AIProvider, std::st
 std::vector<ModelTier> FakeEngine::ladder(const AIRepairOptions& options) {
   record("ladder");
   const std::lock_guard lock(mutex_);
-  return coreLadder ? options.ladder() : ladderTiers;
+  return ladderTiers.empty() ? options.ladder() : ladderTiers;
 }
 
 std::string FakeEngine::fixesServiceURL() {
