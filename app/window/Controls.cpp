@@ -3,6 +3,7 @@
 #include "app/state/Brand.hpp"
 #include "app/window/Look.hpp"
 
+#include <QMenu>
 
 namespace tovrane::app {
 
@@ -76,6 +77,10 @@ QPushButton* destructiveButton(const QString& text, const QString& objectName, Q
   QPushButton* button = namedButton(text, objectName, parent);
   button->setStyleSheet(borderedStyle(Brand::swift()));
   return button;
+}
+
+QAction* addDestructiveAction(QMenu* menu, const QString& text) {
+  return menu->addAction(icon(QStringLiteral("trash"), Brand::swift()), text);
 }
 
 }  // namespace tovrane::app

@@ -6,6 +6,7 @@
 #include "app/state/JobCenter.hpp"
 #include "app/state/Updater.hpp"
 #include "app/window/AppServices.hpp"
+#include "app/window/Controls.hpp"
 #include "app/window/FocusOrder.hpp"
 #include "app/window/Look.hpp"
 #include "app/window/Page.hpp"
@@ -255,8 +256,7 @@ QMenu* Sidebar::recentMenu(const ProjectRecord& record) {
   QAction* remove = menu->addAction(QStringLiteral("Aus Liste entfernen"));
   remove->setObjectName(QStringLiteral("removeAction"));
   connect(remove, &QAction::triggered, this, [this, record] { actions_.remove(record, false); });
-  QAction* trash = menu->addAction(icon(QStringLiteral("trash"), Brand::swift()),
-                                   QStringLiteral("Entfernen und Android-Ordner in den Papierkorb"));
+  QAction* trash = addDestructiveAction(menu, QStringLiteral("Entfernen und Android-Ordner in den Papierkorb"));
   trash->setObjectName(QStringLiteral("trashAction"));
   // A running repair or device run keeps its project.
   trash->setEnabled(present && !jobRunsOn(services_.jobs, record));

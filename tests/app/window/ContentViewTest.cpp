@@ -218,6 +218,8 @@ class ContentViewTest : public QObject {
     QCOMPARE(menuItem(*menu, "revealAction")->isEnabled(), revealEnabled);
     QVERIFY(menuItem(*menu, "removeAction")->isEnabled());
     QCOMPARE(menuItem(*menu, "trashAction")->isEnabled(), trashEnabled);
+    QVERIFY(markedDestructive(*menuItem(*menu, "trashAction")));
+    QVERIFY(!markedDestructive(*menuItem(*menu, "removeAction")));
     menuItem(*menu, "revealAction")->trigger();
     QCOMPARE(fixture.platform.calls.filter(QStringLiteral("reveal")),
              revealEnabled ? QStringList{"reveal " + record.outputPath} : QStringList{});
