@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -172,6 +173,7 @@ Sidebar::Sidebar(const AppServices& services, Navigation& navigation, Actions ac
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list_->viewport()->setAutoFillBackground(false);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  list_->viewport()->installEventFilter(this);
   column->addWidget(list_, 1);
 
   auto* bottom = new QVBoxLayout;
@@ -218,6 +220,24 @@ Sidebar::Sidebar(const AppServices& services, Navigation& navigation, Actions ac
     }
   });
   showNavigation();
+}
+
+bool Sidebar::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_->viewport()) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+        // The menu request follows the press on its own; a selection would open the page first.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+          return true;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void Sidebar::showNavigation() {

@@ -10,6 +10,7 @@
 #include "tests/app/fakes/AppFixture.hpp"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QDir>
 #include <QListView>
 #include <QMenu>
@@ -182,6 +183,29 @@ class ContentViewTest : public QObject {
       QCOMPARE(content.navigation().page(), page);
     }
     QTest::keyClick(&list, Qt::Key_Up);
+    QCOMPARE(content.navigation().page(), Page::project(records[1].id));
+  }
+
+  // A right-click on a recent project opens its menu and nothing else; a left-click opens its page.
+  void rightClickOpensOnlyTheMenu() {
+    AppFixture fixture;
+    const std::vector<ProjectRecord> records = history(2);
+    fixture.services().store.setProjects(records);
+    MainWindow& window = fixture.app->start();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ContentView& content = window.content();
+    QListView& list = *content.sidebar().list();
+    const QModelIndex row = list.model()->index(*content.sidebar().model().rowOf(Page::project(records[1].id)), 0);
+    // Through the window, as the system delivers a click: the press, then the menu request.
+    const QPoint at = list.viewport()->mapTo(&window, list.visualRect(row).center());
+    QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, at);
+    QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+    QCOMPARE(QApplication::activePopupWidget()->objectName(), QStringLiteral("recentMenu"));
+    QCOMPARE(content.navigation().page(), Page::overview());
+    QVERIFY(!list.selectionModel()->isSelected(row));
+    QApplication::activePopupWidget()->close();
+
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, at);
     QCOMPARE(content.navigation().page(), Page::project(records[1].id));
   }
 
