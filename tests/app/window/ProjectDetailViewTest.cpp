@@ -12,11 +12,13 @@
 #include "tests/app/AppTest.hpp"
 #include "tests/app/fakes/AppFixture.hpp"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace tovrane::app;
@@ -230,6 +232,42 @@ class ProjectDetailViewTest : public QObject {
     page.content().findChild<QPushButton*>("startRepairButton")->click();
     QCOMPARE(focusChain(page.view.get()), actions + QStringList{"cancelRepairButton"} + last);
     QCOMPARE(unnamedInteractiveWidgets(page.view.get()), QStringList{});
+  }
+
+  // Starting a repair from the keyboard leaves the focus in the card, on
+  // its "Abbrechen", and the card's header in view: the next Space or Return
+  // reaches nothing outside the card.
+  void startingKeepsTheFocusInTheCard() {
+    AppFixture fixture;
+    Holds holds;
+    fixture.engine.ladderTiers = {ModelTier::ladder(AIProvider::gemini).front()};
+    fixture.engine.repairs.push_back({{{milliseconds(0), repair_event::Usage{}, holds.make()}}});
+    const ProjectRecord record = wetter(std::nullopt);
+    DetailPage page(fixture, record);
+    fixture.services().jobs.repair(record.outputPath.toStdString(), record.name).setBackend(Backend::api);
+    // As low as the page of the smallest window.
+    page.view->resize(760, 560);
+    page.view->show();
+    page.view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(page.view.get()));
+    QPushButton* start = page.button("startRepairButton");
+    start->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), start);
+    // As Tab scrolls to it: the start button at the bottom of the view, the card's header above it.
+    QTRY_VERIFY(page.view->verticalScrollBar()->maximum() > 0);
+    page.view->ensureWidgetVisible(start, 0, 0);
+    QTest::keyClick(start, Qt::Key_Space);
+    QTRY_VERIFY(page.shown("repairRunning"));
+    QTRY_COMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cancelRepairButton"));
+    QVERIFY(page.view->repairCard()->isAncestorOf(QApplication::focusWidget()));
+    const auto inView = [&page](const char* name) {
+      const QWidget* widget = page.content().findChild<QWidget*>(QString::fromUtf8(name));
+      const QRect placed(widget->mapTo(page.view->viewport(), QPoint()), widget->size());
+      return page.view->viewport()->rect().contains(placed);
+    };
+    QTRY_VERIFY(inView("repairTitle"));
+    QVERIFY(inView("cancelRepairButton"));
+    capture(page.view.get(), QStringLiteral("detail-repair-started"));
   }
 
   // The folder deleted while the page is shown: at the next redraw (a store
