@@ -130,12 +130,18 @@ ProjectDetailView::ProjectDetailView(const AppServices& services, Navigation& na
   headerRow->setSpacing(12);
   symbol_ = new QLabel(header);
   symbol_->setObjectName(QStringLiteral("headerSymbol"));
-  // Level with the name's first line.
-  symbol_->setFixedSize(headerSymbolSize, QFontMetrics(heavyFont(32)).height());
-  symbol_->setAlignment(Qt::AlignCenter);
+  symbol_->setFixedWidth(headerSymbolSize);
+  symbol_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   headerRow->addWidget(symbol_, 0, Qt::AlignTop);
   auto* titles = new QVBoxLayout;
   titles->setSpacing(4);
+  // The symbol centred on the name's capitals, as a symbol beside a text
+  // sits, not on its line box, whose room above and below differs by font:
+  // whichever of the two would start higher moves down.
+  const QFontMetricsF title(heavyFont(32));
+  const int symbolTop = qRound(title.ascent() - title.capHeight() / 2 - headerSymbolSize / 2.0);
+  symbol_->setContentsMargins(0, std::max(0, symbolTop), 0, 0);
+  titles->setContentsMargins(0, std::max(0, -symbolTop), 0, 0);
   name_ = plainLabel(QString(), heavyFont(32), Brand::ink(), header);
   name_->setObjectName(QStringLiteral("projectName"));
   name_->setWordWrap(true);

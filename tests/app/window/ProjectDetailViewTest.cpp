@@ -1,6 +1,7 @@
 #include "app/cards/AIRepairCard.hpp"
 #include "app/cards/DeviceTestCard.hpp"
 #include "app/platform/PlatformTexts.hpp"
+#include "app/state/Brand.hpp"
 #include "app/state/JobCenter.hpp"
 #include "app/state/ProjectStore.hpp"
 #include "app/window/AppServices.hpp"
@@ -18,6 +19,7 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -232,6 +234,56 @@ class ProjectDetailViewTest : public QObject {
     page.content().findChild<QPushButton*>("startRepairButton")->click();
     QCOMPARE(focusChain(page.view.get()), actions + QStringList{"cancelRepairButton"} + last);
     QCOMPARE(unnamedInteractiveWidgets(page.view.get()), QStringList{});
+  }
+
+  // The header's symbol stands centred on the title's capitals, whatever the
+  // font's line box (the math font's is far taller than its letters).
+  void headerSymbolCentredOnTheTitle_data() {
+    QTest::addColumn<QString>("family");
+    QTest::newRow("application font") << QString();
+    QTest::newRow("tall line box") << QStringLiteral("DejaVu Math TeX Gyre");
+  }
+  void headerSymbolCentredOnTheTitle() {
+    QFETCH(QString, family);
+    const QFont before = QApplication::font();
+    if (!family.isEmpty()) {
+      QFont other = before;
+      other.setFamilies({family});
+      QApplication::setFont(other);
+    }
+    const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
+    AppFixture fixture;
+    for (const std::optional<AI>& ai : {std::optional<AI>(), std::optional<AI>(repair(0, true, 0, 0))}) {
+      DetailPage page(fixture, wetter(ai));
+      page.snap(QStringLiteral("detail-header-") + (family.isEmpty() ? "app-font" : "tall-line-box") +
+                (ai ? "-compiled" : ""));
+      const auto* symbol = page.content().findChild<QLabel*>("headerSymbol");
+      const auto* name = page.content().findChild<QLabel*>("projectName");
+      // The rows painted in the symbol's column, and in the name's first letter "W" (no descender).
+      const QImage shot = page.content().grab().toImage();
+      const auto paintedRows = [&shot](QRect area, const QColor& colour) {
+        int top = shot.height(), bottom = -1;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+          for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel = shot.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
+                    std::abs(pixel.blue() - colour.blue()) < 60) {
+              top = std::min(top, y);
+              bottom = std::max(bottom, y);
+            }
+          }
+        }
+        return (top + bottom) / 2.0;
+      };
+      const QRect symbolArea(symbol->mapTo(&page.content(), QPoint()), symbol->size());
+      const QPoint nameAt = name->mapTo(&page.content(), QPoint());
+      const QRect firstLetter(nameAt, QSize(QFontMetrics(name->font()).horizontalAdvance(QLatin1Char('W')),
+                                            QFontMetrics(name->font()).height()));
+      const double symbolCentre = paintedRows(symbolArea.adjusted(0, -8, 0, 8), Brand::droidDeep());
+      const double capitalsCentre = paintedRows(firstLetter, Brand::ink());
+      QVERIFY2(std::abs(symbolCentre - capitalsCentre) <= 1,
+               qPrintable(QStringLiteral("symbol %1, capitals %2").arg(symbolCentre).arg(capitalsCentre)));
+    }
   }
 
   // Starting a repair from the keyboard leaves the focus in the card, on
