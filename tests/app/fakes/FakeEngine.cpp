@@ -1,5 +1,7 @@
 #include "tests/app/fakes/FakeEngine.hpp"
 
+#include "core/support/Files.hpp"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -144,6 +146,9 @@ ConversionResult FakeEngine::convert(const std::filesystem::path& project, const
   ConversionResult result = std::get<ConversionResult>(script.outcome);
   if (result.outputDirectory.empty()) {
     result.outputDirectory = output;
+  }
+  for (const auto& [path, text] : script.files) {
+    files::writeFile(result.outputDirectory / path, text);
   }
   return result;
 }

@@ -68,6 +68,9 @@ struct Step {
 struct ConversionScript {
   std::vector<Step<ConversionStage>> stages;
   std::variant<ConversionResult, EngineError> outcome = ConversionResult{};
+  // What a successful run writes into its output folder, as the engine
+  // writes the project: path inside the folder → text.
+  std::map<std::string, std::string> files{};
 };
 
 struct RepairScript {

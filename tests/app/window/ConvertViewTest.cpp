@@ -94,6 +94,7 @@ std::vector<Step<ConversionStage>> oneFileStages(const std::shared_ptr<Hold>& be
 ConversionResult alphaResult() {
   ConversionResult result;
   result.appName = "Alpha";
+  result.packageName = "com.example.alpha";
   result.swiftFiles = 1;
   result.swiftLines = 12;
   result.kotlinFiles = 2;
@@ -208,7 +209,12 @@ class ConvertViewTest : public QObject {
         parsing->release();
         done->release();
       });
-      services.engine.conversions.push_back({oneFileStages(parsing, done), alphaResult()});
+      // Two placeholders in the package's Kotlin, where the repairers look; none counts elsewhere.
+      services.engine.conversions.push_back(
+          {oneFileStages(parsing, done), alphaResult(),
+           {{"app/src/main/java/com/example/alpha/ContentView.kt",
+             "fun load() = TODO(\"tovrane: fetch()\")\n@Composable fun Map() { Unsupported(\"Map()\") }\n"},
+            {"app/src/main/java/tovrane/runtime/SwiftUI.kt", "// TODO(\"tovrane: example\")\n"}}});
       const auto page = convertPage(services);
       const std::unique_ptr<QMimeData> alpha(urls({projects.url("Alpha")}));
       drop(zoneOf(*page), *alpha);
@@ -234,6 +240,7 @@ class ConvertViewTest : public QObject {
       QTRY_COMPARE(services.store->projects().size(), std::size_t(2));
       const ProjectRecord& added = services.store->projects().front();
       QCOMPARE(added.name, QStringLiteral("Alpha"));
+      QCOMPARE(added.placeholders, std::optional(2));
       const QString output = QString::fromStdString((projects.root / "Alpha-Android").string());
       QCOMPARE(added.outputPath, output);
       QCOMPARE(services.platform.calls.filter(QStringLiteral("studio")),

@@ -194,6 +194,43 @@ class ProjectDetailViewTest : public QObject {
     page.snap("detail-" + QString::fromUtf8(expected.name).replace(' ', '-'));
   }
 
+  // Trips as it was measured: 4 places counted, 2 placeholders in the files.
+  // A repair that changed no file solves nothing and raises no coverage;
+  // every figure counts placeholders. A record from before they were
+  // counted keeps its figures.
+  void aiFiguresCountPlaceholders() {
+    AppFixture fixture;
+    fixture.engine.ladderTiers = {ModelTier::ladder(AIProvider::gemini).front()};
+    AIRepairResult unchanged;
+    unchanged.remainingPlaceholders = 2;
+    unchanged.compiled = false;
+    fixture.engine.repairs.push_back({{}, unchanged});
+    ProjectRecord trips = wetter(std::nullopt);
+    trips.coverage = 0.96;
+    trips.placeholders = 2;
+    DetailPage page(fixture, trips);
+    page.view->show();
+    QCOMPARE(page.tile("openTile"), "2 / Stellen offen");
+    QCOMPARE(page.tile("coverageTile"), "96 % / automatisch übersetzt");
+    QCOMPARE(page.view->repairCard()->title(), "Restliche 2 Stellen mit KI lösen");
+
+    fixture.services().jobs.repair(trips.outputPath.toStdString(), trips.name).setBackend(Backend::api);
+    page.button("startRepairButton")->click();
+    QTRY_VERIFY(fixture.services().store.project(trips.id)->ai.has_value());
+    QCOMPARE(fixture.services().store.project(trips.id)->ai->fixed, 0);
+    QCOMPARE(page.text("lastRepairSolved"), "0 Stellen");
+    QCOMPARE(page.tile("coverageTile"), "96 % / inkl. KI");
+    QCOMPARE(page.tile("openTile"), "2 / Stellen offen");
+    page.snap(QStringLiteral("detail-repair-that-changed-no-file"));
+
+    // The same outcome in a history written before placeholders were counted.
+    ProjectRecord older = *fixture.services().store.project(trips.id);
+    older.placeholders.reset();
+    const DetailPage before(fixture, older);
+    QCOMPARE(before.text("lastRepairSolved"), "2 Stellen");
+    QCOMPARE(before.tile("coverageTile"), "98 % / inkl. KI");
+  }
+
   // The actions reach the platform, the launcher and the window's selection.
   void actions() {
     AppFixture fixture;
