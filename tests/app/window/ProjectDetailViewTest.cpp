@@ -91,6 +91,12 @@ struct DetailPage {
   std::unique_ptr<ProjectDetailView> view;
 };
 
+// A ladder of one rung, and a repair on it that waits until the test ends.
+void holdTheNextRepair(AppFixture& fixture, Holds& holds) {
+  fixture.engine.ladderTiers = {ModelTier::ladder(AIProvider::gemini).front()};
+  fixture.engine.repairs.push_back({{{milliseconds(0), repair_event::Usage{}, holds.make()}}});
+}
+
 // Each case's record is made (and its folder set up) when the case runs.
 using MakeRecord = std::function<ProjectRecord()>;
 struct CaseRow {
@@ -253,8 +259,7 @@ class ProjectDetailViewTest : public QObject {
   void focusFollowsReadingOrder() {
     AppFixture fixture;
     Holds holds;
-    fixture.engine.ladderTiers = {ModelTier::ladder(AIProvider::gemini).front()};
-    fixture.engine.repairs.push_back({{{milliseconds(0), repair_event::Usage{}, holds.make()}}});
+    holdTheNextRepair(fixture, holds);
     const ProjectRecord record = wetter(std::nullopt);
     DetailPage page(fixture, record);
     fixture.services().jobs.repair(record.outputPath.toStdString(), record.name).setBackend(Backend::codex);
@@ -329,8 +334,7 @@ class ProjectDetailViewTest : public QObject {
   void startingKeepsTheFocusInTheCard() {
     AppFixture fixture;
     Holds holds;
-    fixture.engine.ladderTiers = {ModelTier::ladder(AIProvider::gemini).front()};
-    fixture.engine.repairs.push_back({{{milliseconds(0), repair_event::Usage{}, holds.make()}}});
+    holdTheNextRepair(fixture, holds);
     const ProjectRecord record = wetter(std::nullopt);
     DetailPage page(fixture, record);
     fixture.services().jobs.repair(record.outputPath.toStdString(), record.name).setBackend(Backend::api);
