@@ -6,7 +6,9 @@
 #include "app/window/Formats.hpp"
 #include "app/window/Labels.hpp"
 #include "app/window/Look.hpp"
+#include "app/window/PageLayout.hpp"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -79,6 +81,7 @@ class DoneView : public AIRepairView {
         borderedButton(QStringLiteral("Modell wählen …"), QStringLiteral("chooseModelButton"), this);
     chooseModel->setIcon(icon(QStringLiteral("slider.horizontal.3"), Brand::ink()));
     connect(chooseModel, &QPushButton::clicked, this, std::move(choose));
+    setFocusProxy(runAgain);
     buttons->addWidget(runAgain);
     buttons->addWidget(chooseModel);
     buttons->addStretch();
@@ -102,6 +105,7 @@ class FailedView : public AIRepairView {
         symbolRow(symbolLabel(QStringLiteral("exclamationmark.triangle.fill"), TextStyle::body, Brand::swift()), text));
     QPushButton* retry = borderedButton(QStringLiteral("Nochmal versuchen"), QStringLiteral("retryButton"), this);
     connect(retry, &QPushButton::clicked, this, std::move(back));
+    setFocusProxy(retry);
     column->addWidget(retry, 0, Qt::AlignLeft);
   }
   void sync() override {}
@@ -183,6 +187,9 @@ void AIRepairCard::refresh() {
   }
   shownPhase_ = phase;
   shownResult_ = hasResult;
+  // The focus in the old view (its button started the run, say) goes to the
+  // new one's main control: the next key stays in the card.
+  const bool hadFocus = view_ != nullptr && view_->isAncestorOf(QApplication::focusWidget());
   // The old view may hold the button whose click led here: it leaves the
   // card at once and is deleted once the click is over.
   if (view_ != nullptr) {
@@ -207,6 +214,11 @@ void AIRepairCard::refresh() {
     // A layout shows a widget added to a visible parent only on the next turn of the event loop.
     if (isVisible()) {
       view_->show();
+    }
+    if (hadFocus) {
+      view_->setFocus(Qt::OtherFocusReason);
+      // The card changed its height under the user's eyes: it stays in view, header first.
+      scrollIntoView(this);
     }
   }
 }

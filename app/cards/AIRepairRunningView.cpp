@@ -92,6 +92,7 @@ AIRepairRunningView::AIRepairRunningView(AIRepairModel& model, const AIRepairCar
   status->addWidget(cost_);
   QPushButton* cancel = borderedButton(QStringLiteral("Abbrechen"), QStringLiteral("cancelRepairButton"), this);
   connect(cancel, &QPushButton::clicked, this, [this] { model_.cancel(); });
+  setFocusProxy(cancel);
   status->addWidget(cancel);
   layout->addLayout(status);
 

@@ -128,6 +128,7 @@ AIRepairSetupView::AIRepairSetupView(AIRepairModel& model, const AIRepairCard::S
           [this](int index) { model_.setBackend(static_cast<Backend>(backend_->itemData(index).toInt())); });
   pickerRow->addWidget(pickerLabel);
   pickerRow->addWidget(backend_, 1);
+  setFocusProxy(backend_);
   auto* picker = new QWidget(this);
   picker->setLayout(pickerRow);
   pickerRow->setContentsMargins(0, 0, 0, 0);

@@ -1,7 +1,9 @@
 #pragma once
 // The views below the AI-repair card's header, one per phase of its model.
 // Each is made when its phase begins and shows the model's fields; sync()
-// brings it up to date after any change of the model.
+// brings it up to date after any change of the model. Focusing a view
+// focuses its main control: the back-end picker, "Abbrechen", "Nochmal
+// durchlaufen lassen" or "Nochmal versuchen".
 #include "app/cards/AIRepairCard.hpp"
 
 #include <QWidget>

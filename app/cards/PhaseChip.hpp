@@ -1,9 +1,12 @@
 #pragma once
 // One step marker of a running repair: the state's symbol and the step's
 // title on a capsule, grey while pending, orange while active, green when
-// done.
+// done. While active and shown, its symbol pulses: it fades and comes back,
+// again and again.
 #include <QString>
 #include <QWidget>
+
+class QVariantAnimation;
 
 namespace tovrane::app {
 
@@ -22,12 +25,23 @@ class PhaseChip : public QWidget {
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
+  bool pulsing() const;
+  // The symbol's opacity as the pulse stands, 1 when it does not pulse.
+  double symbolOpacity() const { return symbolOpacity_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
+  // Starts the pulse while active and shown, stops it otherwise.
+  void followState();
+
   QString title_;
   State state_;
+  QVariantAnimation* pulse_;
+  double symbolOpacity_ = 1;
 };
 
 }  // namespace tovrane::app

@@ -1,5 +1,7 @@
 #include "app/platform/Dialogs.hpp"
 
+#include "app/window/Controls.hpp"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -16,10 +18,20 @@ std::optional<QString> WidgetDialogs::pickFolder(QWidget* parent, const QString&
 
 bool WidgetDialogs::confirm(QWidget* parent, const QString& title, const QString& text,
                             const QString& confirmLabel) {
-  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
-  QPushButton* accept = box.addButton(confirmLabel, QMessageBox::AcceptRole);
-  box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-  box.setDefaultButton(accept);
+  // The question stands in the dialog too: a Linux desktop may show the
+  // title bar small or not at all.
+  QMessageBox box(QMessageBox::Warning, title, QString(), QMessageBox::NoButton, parent);
+  box.setTextFormat(Qt::RichText);
+  box.setText(QStringLiteral("<b>") + title.toHtmlEscaped() + QStringLiteral("</b>"));
+  box.setInformativeText(text);
+  QPushButton* accept = destructiveButton(confirmLabel, QStringLiteral("confirmButton"));
+  box.addButton(accept, QMessageBox::DestructiveRole);
+  QPushButton* keep = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+  keep->setObjectName(QStringLiteral("keepButton"));
+  // Return, Space and Esc keep what the other button would destroy: only a
+  // deliberate click (or Tab to it first) goes on.
+  box.setDefaultButton(keep);
+  box.setEscapeButton(keep);
   box.exec();
   return box.clickedButton() == accept;
 }

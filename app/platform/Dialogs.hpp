@@ -14,7 +14,9 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // A folder the user picked, or nullopt when the panel was cancelled.
   virtual std::optional<QString> pickFolder(QWidget* parent, const QString& title) = 0;
-  // True when the user confirmed with the button labelled confirmLabel.
+  // Asks before something is destroyed or ended: title is the question,
+  // text what it means. True only when the user chose the button labelled
+  // confirmLabel; the keys' default is to keep things as they are.
   virtual bool confirm(QWidget* parent, const QString& title, const QString& text,
                        const QString& confirmLabel) = 0;
 };

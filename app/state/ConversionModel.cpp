@@ -3,6 +3,7 @@
 #include "app/state/MainThread.hpp"
 #include "app/state/Observable.hpp"
 #include "app/state/OutputReservations.hpp"
+#include "app/state/PlaceholderCount.hpp"
 #include "app/state/Settings.hpp"
 #include "app/state/Workers.hpp"
 #include "core/support/Files.hpp"
@@ -86,6 +87,9 @@ void ConversionModel::setInput(std::optional<fs::path> input) {
 void ConversionModel::setResult(std::optional<ConversionResult> result) {
   assign(this, result_, std::move(result), &ConversionModel::resultChanged);
 }
+void ConversionModel::setPlaceholders(std::optional<int> placeholders) {
+  assign(this, placeholders_, placeholders, &ConversionModel::placeholdersChanged);
+}
 void ConversionModel::setLastInput(std::optional<fs::path> lastInput) {
   assign(this, lastInput_, std::move(lastInput), &ConversionModel::lastInputChanged);
 }
@@ -154,11 +158,13 @@ void ConversionModel::start(const fs::path& item) {
   ConversionModel* model = this;
   workers_.run([guard, model, &engine = engine_, &reservations = reservations_, folder, output] {
     std::optional<ConversionResult> result;
+    int placeholders = 0;
     QString failure;
     try {
       result = engine.convert(folder, output, ConversionOptions{}, [&guard, model](const ConversionStage& stage) {
         postToMain(guard, [model, step = stepOf(stage)] { model->setPhase(step); });
       });
+      placeholders = placeholdersIn(*result);
     } catch (const std::exception& error) {
       failure = QString::fromStdString(error.what());
     }
@@ -169,8 +175,9 @@ void ConversionModel::start(const fs::path& item) {
     }
     reservations.release(output);
     if (result) {
-      postToMain(guard, [model, result = std::move(*result)] {
+      postToMain(guard, [model, result = std::move(*result), placeholders] {
         model->setResult(result);
+        model->setPlaceholders(placeholders);
         model->setPhase(Finished{});
       });
     } else {
@@ -182,6 +189,7 @@ void ConversionModel::start(const fs::path& item) {
 void ConversionModel::reset() {
   setPhase(Idle{});
   setResult(std::nullopt);
+  setPlaceholders(std::nullopt);
   setInput(std::nullopt);
 }
 

@@ -3,7 +3,7 @@
 // start() turns a dropped item into a project folder, refuses anything that
 // is not a folder, reserves and creates a free output folder and runs the
 // conversion on a worker; each stage the engine reports becomes a step text
-// and a fraction.
+// and a fraction. A finished run's placeholders are counted on the worker too.
 //
 // Invariants: every field lives on the UI thread and notifies only a real
 // change. The worker holds only a guard of the model: its updates are posted
@@ -61,6 +61,9 @@ class ConversionModel : public QObject {
   const std::optional<std::filesystem::path>& input() const { return input_; }
   // The result of the last successful run; reset() clears it.
   const std::optional<ConversionResult>& result() const { return result_; }
+  // The placeholders in the Kotlin that run generated, counted as the
+  // repairers count them; set and cleared with result.
+  const std::optional<int>& placeholders() const { return placeholders_; }
   // Like input, but kept by reset(), so a finished run can still be recorded.
   const std::optional<std::filesystem::path>& lastInput() const { return lastInput_; }
 
@@ -80,12 +83,14 @@ class ConversionModel : public QObject {
   void phaseChanged();
   void inputChanged();
   void resultChanged();
+  void placeholdersChanged();
   void lastInputChanged();
 
  private:
   void setPhase(Phase phase);
   void setInput(std::optional<std::filesystem::path> input);
   void setResult(std::optional<ConversionResult> result);
+  void setPlaceholders(std::optional<int> placeholders);
   void setLastInput(std::optional<std::filesystem::path> lastInput);
   // Reserves a free output folder and creates it; throws files::FileError.
   std::filesystem::path claimOutputFolder(const std::filesystem::path& project);
@@ -97,6 +102,7 @@ class ConversionModel : public QObject {
   Phase phase_ = conversion_phase::Idle{};
   std::optional<std::filesystem::path> input_;
   std::optional<ConversionResult> result_;
+  std::optional<int> placeholders_;
   std::optional<std::filesystem::path> lastInput_;
 };
 

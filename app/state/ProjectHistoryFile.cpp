@@ -85,6 +85,9 @@ json::OrderedJson toJson(const ProjectRecord& record) {
   object["kotlinFiles"] = record.kotlinFiles;
   object["coverage"] = writableNumber(record.coverage);
   object["unsupported"] = record.unsupported;
+  if (record.placeholders) {
+    object["placeholders"] = *record.placeholders;
+  }
   object["images"] = record.images;
   object["colors"] = record.colors;
   object["warnings"] = std::move(warnings);
@@ -114,6 +117,7 @@ ProjectRecord readRecord(const json::Reader& reader) {
     warnings.push_back(readConversionWarning(warningsReader.at(index)));
   }
   const std::optional<json::Reader> ai = reader.optional("ai");
+  const std::optional<json::Reader> placeholders = reader.optional("placeholders");
   return ProjectRecord{
       .id = readId(reader.at("id")),
       .name = readText(reader.at("name")),
@@ -125,6 +129,7 @@ ProjectRecord readRecord(const json::Reader& reader) {
       .kotlinFiles = readCount(reader.at("kotlinFiles")),
       .coverage = reader.at("coverage").number(),
       .unsupported = readCount(reader.at("unsupported")),
+      .placeholders = placeholders ? std::optional(readCount(*placeholders)) : std::nullopt,
       .images = readCount(reader.at("images")),
       .colors = readCount(reader.at("colors")),
       .warnings = std::move(warnings),

@@ -19,7 +19,7 @@ struct ProjectRecord {
     QDateTime date{};
     // Display label of the backend that ran it.
     QString backend{};
-    // Untranslated places the repair solved, never below 0.
+    // Placeholders the repair solved, never below 0.
     int fixed = 0;
     // Placeholders left after the repair.
     int remaining = 0;
@@ -42,16 +42,31 @@ struct ProjectRecord {
   int kotlinFiles = 0;
   // The conversion's own estimate, 0 to 1.
   double coverage = 0;
-  // Untranslated places the conversion left.
+  // Untranslated places the conversion counted. Some leave no placeholder
+  // in the Kotlin (a NavigationLink with a value is left out), so no repair
+  // can solve them.
   int unsupported = 0;
+  // Placeholders in the generated Kotlin when the conversion ended; absent
+  // in records made before they were counted.
+  std::optional<int> placeholders{};
   int images = 0;
   int colors = 0;
   std::vector<ConversionWarning> warnings{};
   std::optional<AIRecord> ai{};
 
+  // Every AI figure counts placeholders in the files: those the conversion
+  // left and those the last repair left. A record without the count of the
+  // conversion's takes its untranslated places instead.
+  int convertedPlaceholders() const;
+  // What the last repair solved: the conversion's placeholders less those it
+  // left, below 0 when it left more; 0 without a repair.
+  long long aiSolved() const;
+  // Placeholders still open: those the last repair left, else the conversion's.
+  int openPlaces() const;
   // The coverage counting what the last repair solved: exactly 1 when it
   // left no placeholder and the project compiled, else the conversion's
-  // coverage raised by the share of untranslated places that are gone.
+  // coverage raised by the share of its untranslated places that the
+  // repair solved.
   double effectiveCoverage() const;
 
   bool operator==(const ProjectRecord&) const = default;

@@ -28,7 +28,8 @@ void ProjectStore::setProjects(std::vector<ProjectRecord> projects) {
   emit projectsChanged();
 }
 
-ProjectRecord ProjectStore::add(const ConversionResult& result, const std::filesystem::path& input) {
+ProjectRecord ProjectStore::add(const ConversionResult& result, const std::filesystem::path& input,
+                                std::optional<int> placeholders) {
   ProjectRecord record{
       .id = uuids_.next(),
       .name = QString::fromStdString(result.appName),
@@ -40,6 +41,7 @@ ProjectRecord ProjectStore::add(const ConversionResult& result, const std::files
       .kotlinFiles = result.kotlinFiles,
       .coverage = result.coverage,
       .unsupported = result.unsupportedCount,
+      .placeholders = placeholders,
       .images = result.images,
       .colors = result.colors,
       .warnings = result.warnings,
@@ -119,9 +121,7 @@ double ProjectStore::averageCoverage() const {
 long long ProjectStore::aiFixed() const {
   long long sum = 0;
   for (const ProjectRecord& record : projects_) {
-    if (record.ai) {
-      sum += static_cast<long long>(record.unsupported) - record.ai->remaining;
-    }
+    sum += record.aiSolved();
   }
   return sum;
 }

@@ -31,8 +31,10 @@ class ProjectStore : public QObject {
   // Replaces the list without saving (clearing the history is followed by save()).
   void setProjects(std::vector<ProjectRecord> projects);
 
-  // A new record for a finished conversion of the folder `input`, put first and saved.
-  ProjectRecord add(const ConversionResult& result, const std::filesystem::path& input);
+  // A new record for a finished conversion of the folder `input`, put first
+  // and saved; placeholders: those in the Kotlin it generated.
+  ProjectRecord add(const ConversionResult& result, const std::filesystem::path& input,
+                    std::optional<int> placeholders = std::nullopt);
   // Replaces the AI record of the record `id` and saves; nothing when no record has that id.
   void updateAI(const QUuid& id, const ProjectRecord::AIRecord& ai);
   // Removes every record `id` and saves, also when none matched.
@@ -48,7 +50,7 @@ class ProjectStore : public QObject {
   long long totalFiles() const;
   // Mean effective coverage; 0 for an empty history.
   double averageCoverage() const;
-  // Sum over records with an AI record of unsupported minus remaining; may be negative.
+  // Sum of what the repairs solved (ProjectRecord::aiSolved); may be negative.
   long long aiFixed() const;
   // Records whose AI record says the project compiled.
   int compiledCount() const;

@@ -3,6 +3,7 @@
 #include "app/state/Brand.hpp"
 #include "app/window/Look.hpp"
 
+#include <QMenu>
 
 namespace tovrane::app {
 
@@ -60,7 +61,10 @@ QString borderedStyle(const QColor& text) {
                         "QPushButton:hover { background: %3; }"
                         "QPushButton:pressed { background: %4; }"
                         "QPushButton:focus { border: 2px solid %5; }"
-                        "QPushButton:disabled { color: %6; }")
+                        "QPushButton:disabled { color: %6; }"
+                        // A button with a menu shows its arrow on the text's line, not in the corner.
+                        "QPushButton::menu-indicator { subcontrol-origin: padding;"
+                        " subcontrol-position: center right; right: 6px; }")
       .arg(text.name(), withAlpha(Brand::ink(), 0.18).name(QColor::HexArgb), Brand::paper().name(),
            Brand::paper().darker(106).name(), Brand::droidDeep().name(), tertiaryText().name(QColor::HexArgb));
 }
@@ -76,6 +80,10 @@ QPushButton* destructiveButton(const QString& text, const QString& objectName, Q
   QPushButton* button = namedButton(text, objectName, parent);
   button->setStyleSheet(borderedStyle(Brand::swift()));
   return button;
+}
+
+QAction* addDestructiveAction(QMenu* menu, const QString& text) {
+  return menu->addAction(icon(QStringLiteral("trash"), Brand::swift()), text);
 }
 
 }  // namespace tovrane::app

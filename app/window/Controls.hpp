@@ -10,6 +10,8 @@
 
 #include "app/window/Look.hpp"
 
+class QAction;
+class QMenu;
 class QWidget;
 
 namespace tovrane::app {
@@ -31,5 +33,7 @@ QPushButton* prominentButton(const QString& text, const QString& objectName, con
 QPushButton* borderedButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
 // A bordered button whose text is in the Swift colour: it removes something.
 QPushButton* destructiveButton(const QString& text, const QString& objectName, QWidget* parent = nullptr);
+// A menu item that removes something: the trash symbol in the Swift colour beside it.
+QAction* addDestructiveAction(QMenu* menu, const QString& text);
 
 }  // namespace tovrane::app

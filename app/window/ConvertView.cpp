@@ -372,7 +372,7 @@ void ConvertView::finish() {
   if (!result || !input) {
     return;
   }
-  const ProjectRecord record = store_.add(*result, *input);
+  const ProjectRecord record = store_.add(*result, *input, model_->placeholders());
   if (settings_.openStudioAfter()) {
     platform_.openInAndroidStudio(QString::fromStdString(result->outputDirectory.string()));
   }

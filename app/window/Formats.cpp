@@ -9,6 +9,10 @@
 namespace tovrane::app {
 
 namespace {
+// The interface is German whatever the machine's locale: "1.306" is a count
+// there, where an English "1,306" would read as a decimal.
+QLocale german() { return QLocale(QLocale::German, QLocale::Germany); }
+
 // One calendar unit, largest first. The named forms stand for a count of
 // 1 or 2 into the past or the future; null where German has none.
 struct UnitWords {
@@ -76,12 +80,12 @@ QString relativeDate(const QDateTime& date, const QDateTime& now) {
 }
 
 QString abbreviatedDateTime(const QDateTime& date) {
-  return QLocale(QLocale::German, QLocale::Germany).toString(date.toLocalTime(), QStringLiteral("d. MMM yyyy, HH:mm"));
+  return german().toString(date.toLocalTime(), QStringLiteral("d. MMM yyyy, HH:mm"));
 }
 
 QString fixedDecimals(double value, int decimals) { return QString::number(value, 'f', decimals); }
 
-QString groupedCount(qint64 count) { return QLocale().toString(count); }
+QString groupedCount(qint64 count) { return german().toString(count); }
 
 QString wholePercent(double fraction) {
   const double percent = fraction * 100;

@@ -1,7 +1,7 @@
 #pragma once
-// The app's formats of dates and numbers, in one place: German relative
-// dates, the abbreviated date with time, fixed decimals with a decimal point,
-// and counts with the locale's digit grouping.
+// The app's formats of dates and numbers, in one place and German whatever
+// the machine's locale: relative dates, the abbreviated date with time,
+// fixed decimals with a decimal point, and counts with German digit grouping.
 #include <QDateTime>
 #include <QString>
 
@@ -21,7 +21,7 @@ QString abbreviatedDateTime(const QDateTime& date);
 // locale (the "%.1f" of sizes, the "%.2f" of costs).
 QString fixedDecimals(double value, int decimals);
 
-// count with the digit grouping of the user's locale ("12.345" in German).
+// count with German digit grouping ("12.345").
 QString groupedCount(qint64 count);
 
 // fraction × 100 truncated toward zero, then " %" ("87 %"; 0.999 gives

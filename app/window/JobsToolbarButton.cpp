@@ -103,8 +103,9 @@ class JobCard : public QWidget {
     column->setSpacing(6);
 
     auto* top = new QHBoxLayout;
-    QLabel* title = plainLabel(job.title, semiboldFont(TextStyle::callout), Brand::ink(), this);
-    title->setObjectName(QStringLiteral("jobTitle"));
+    // A name longer than the room beside the buttons ends in "…"; hovering shows it whole.
+    auto* title = new LineLimitedLabel(QStringLiteral("jobTitle"), job.title, semiboldFont(TextStyle::callout),
+                                       Brand::ink(), 1, this);
     top->addWidget(title, 1, Qt::AlignVCenter);
     QPushButton* show = smallButton(QStringLiteral("Öffnen"), QStringLiteral("jobOpen"), job.title, this);
     connect(show, &QPushButton::clicked, this, open);

@@ -110,10 +110,10 @@ ProjectRowContent projectRowContent(const ProjectRecord& record, const QDateTime
   if (content.compiled) {
     content.status = ProjectRowContent::Status::compiled;
     content.statusText = QStringLiteral("kompiliert");
-  } else if (record.unsupported >= 1) {
+  } else if (record.convertedPlaceholders() >= 1) {
+    // Placeholders, as every AI figure counts them: the conversion left some.
     content.status = ProjectRowContent::Status::open;
-    const int open = record.ai ? record.ai->remaining : record.unsupported;
-    content.statusText = QString::number(open) + QStringLiteral(" offen");
+    content.statusText = QString::number(record.openPlaces()) + QStringLiteral(" offen");
   }
   content.coverage = wholePercent(record.effectiveCoverage());
   return content;

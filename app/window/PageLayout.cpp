@@ -1,5 +1,7 @@
 #include "app/window/PageLayout.hpp"
 
+#include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -17,6 +19,22 @@ QWidget* columnWidget(int spacing, QWidget* parent) {
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(spacing);
   return widget;
+}
+
+void scrollIntoView(QWidget* widget) {
+  QScrollArea* page = nullptr;
+  for (QWidget* above = widget->parentWidget(); above != nullptr && page == nullptr; above = above->parentWidget()) {
+    page = qobject_cast<QScrollArea*>(above);
+  }
+  if (page == nullptr) {
+    return;
+  }
+  // After the layout requests already posted, which give widget its new size.
+  QTimer::singleShot(0, page, [page, guarded = QPointer<QWidget>(widget)] {
+    if (guarded != nullptr && page->isAncestorOf(guarded)) {
+      page->ensureWidgetVisible(guarded, 0, 0);
+    }
+  });
 }
 
 ScrollingPage::ScrollingPage(int spacing, QWidget* parent) : QScrollArea(parent) {

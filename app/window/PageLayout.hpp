@@ -14,6 +14,11 @@ namespace tovrane::app {
 // A plain widget holding a column without margins, spacing apart.
 QWidget* columnWidget(int spacing, QWidget* parent = nullptr);
 
+// Scrolls the page that holds widget so that widget shows whole (its top,
+// when it is taller than the page), once the layouts have taken in what
+// changed; nothing when no page holds it.
+void scrollIntoView(QWidget* widget);
+
 // A page that scrolls vertically (never sideways): its blocks stand in one
 // column, spacing apart, from the top; the page's own background shows through.
 class ScrollingPage : public QScrollArea {

@@ -39,10 +39,8 @@ constexpr int headerSymbolSize = 30;
 
 const char* const reportFile = "TOVRANE_BERICHT.md";
 
-// The places still open: what the last repair left, else what the conversion left.
-int openPlaces(const ProjectRecord& record) { return record.ai ? record.ai->remaining : record.unsupported; }
-
-int solvedPlaces(int unsupported, int remaining) { return std::max(0, unsupported - remaining); }
+// Placeholders the last repair solved as the page shows and stores them: never below 0.
+long long solvedPlaces(const ProjectRecord& record) { return std::max(0LL, record.aiSolved()); }
 
 // The AI-repair card stays until a repair left no place open and the project compiled.
 bool repairWanted(const ProjectRecord& record) {
@@ -98,12 +96,12 @@ QString compiledText(const ProjectRecord::AIRecord& ai) {
 }
 }  // namespace
 
-ProjectRecord::AIRecord aiRecordFor(const AIRepairResult& result, Backend backend, int unsupported,
+ProjectRecord::AIRecord aiRecordFor(const AIRepairResult& result, Backend backend, int convertedPlaceholders,
                                     const QDateTime& now) {
   ProjectRecord::AIRecord ai;
   ai.date = now;
   ai.backend = QString::fromUtf8(label(backend));
-  ai.fixed = solvedPlaces(unsupported, result.remainingPlaceholders);
+  ai.fixed = std::max(0, convertedPlaceholders - result.remainingPlaceholders);
   ai.remaining = result.remainingPlaceholders;
   ai.compiled = result.compiled;
   ai.remainingErrors = result.remainingErrors;
@@ -112,9 +110,9 @@ ProjectRecord::AIRecord aiRecordFor(const AIRepairResult& result, Backend backen
 }
 
 AIRepairModel::FinishAction storeRepairOutcome(ProjectStore& store, const Clock& clock, const QUuid& id,
-                                               int unsupported) {
-  return [&store, &clock, id, unsupported](const AIRepairResult& result, Backend backend, int) {
-    store.updateAI(id, aiRecordFor(result, backend, unsupported, clock.now()));
+                                               int convertedPlaceholders) {
+  return [&store, &clock, id, convertedPlaceholders](const AIRepairResult& result, Backend backend, int) {
+    store.updateAI(id, aiRecordFor(result, backend, convertedPlaceholders, clock.now()));
   };
 }
 
@@ -130,12 +128,18 @@ ProjectDetailView::ProjectDetailView(const AppServices& services, Navigation& na
   headerRow->setSpacing(12);
   symbol_ = new QLabel(header);
   symbol_->setObjectName(QStringLiteral("headerSymbol"));
-  // Level with the name's first line.
-  symbol_->setFixedSize(headerSymbolSize, QFontMetrics(heavyFont(32)).height());
-  symbol_->setAlignment(Qt::AlignCenter);
+  symbol_->setFixedWidth(headerSymbolSize);
+  symbol_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   headerRow->addWidget(symbol_, 0, Qt::AlignTop);
   auto* titles = new QVBoxLayout;
   titles->setSpacing(4);
+  // The symbol centred on the name's capitals, as a symbol beside a text
+  // sits, not on its line box, whose room above and below differs by font:
+  // whichever of the two would start higher moves down.
+  const QFontMetricsF title(heavyFont(32));
+  const int symbolTop = qRound(title.ascent() - title.capHeight() / 2 - headerSymbolSize / 2.0);
+  symbol_->setContentsMargins(0, std::max(0, symbolTop), 0, 0);
+  titles->setContentsMargins(0, std::max(0, -symbolTop), 0, 0);
   name_ = plainLabel(QString(), heavyFont(32), Brand::ink(), header);
   name_->setObjectName(QStringLiteral("projectName"));
   name_->setWordWrap(true);
@@ -240,7 +244,7 @@ void ProjectDetailView::drawTiles() {
                           groupedCount(record_.swiftLines),
                           wholePercent(record_.effectiveCoverage()),
                           record_.ai ? QStringLiteral("inkl. KI") : QStringLiteral("automatisch übersetzt"),
-                          QString::number(openPlaces(record_)),
+                          QString::number(record_.openPlaces()),
                           QString::number(static_cast<qint64>(record_.images) + record_.colors)};
   if (texts == tilesDrawn_) {
     return;
@@ -272,7 +276,7 @@ void ProjectDetailView::drawTiles() {
 }
 
 void ProjectDetailView::drawLastRepair() {
-  const auto drawn = std::make_pair(record_.ai, record_.unsupported);
+  const auto drawn = std::make_pair(record_.ai, record_.convertedPlaceholders());
   if (lastRepairDrawn_ == drawn) {
     return;
   }
@@ -287,7 +291,7 @@ void ProjectDetailView::drawLastRepair() {
   row->addWidget(figure(QStringLiteral("lastRepairDate"), QStringLiteral("Wann"), abbreviatedDateTime(ai.date)));
   row->addWidget(figure(QStringLiteral("lastRepairBackend"), QStringLiteral("Womit"), ai.backend));
   row->addWidget(figure(QStringLiteral("lastRepairSolved"), QStringLiteral("Gelöst"),
-                        QString::number(solvedPlaces(record_.unsupported, ai.remaining)) + QStringLiteral(" Stellen")));
+                        QString::number(solvedPlaces(record_)) + QStringLiteral(" Stellen")));
   row->addWidget(figure(QStringLiteral("lastRepairCompiled"), QStringLiteral("Kompiliert"), compiledText(ai)));
   if (ai.costUSD > 0) {
     row->addWidget(figure(QStringLiteral("lastRepairCost"), QStringLiteral("Kosten"),
@@ -305,7 +309,8 @@ void ProjectDetailView::drawCards(bool outputExists) {
     AIRepairModel& model = services_.jobs.repair(output, record_.name);
     repairCard_ = new AIRepairCard(
         model, AIRepairCard::Services{services_.engine, services_.platform, services_.launcher, services_.clock},
-        openPlaces(record_), storeRepairOutcome(services_.store, services_.clock, record_.id, record_.unsupported));
+        record_.openPlaces(),
+        storeRepairOutcome(services_.store, services_.clock, record_.id, record_.convertedPlaceholders()));
     // A run's end redraws the page (the folder may be gone), and the card's
     // new view takes its place in the Tab order.
     connect(&model, &AIRepairModel::phaseChanged, repairCard_, [this] { refresh(); });
@@ -315,7 +320,7 @@ void ProjectDetailView::drawCards(bool outputExists) {
     clearSlot(repairSlot_);
   }
   if (repairCard_ != nullptr) {
-    repairCard_->setPlaceholders(openPlaces(record_));
+    repairCard_->setPlaceholders(record_.openPlaces());
   }
   if (outputExists && deviceCard_ == nullptr) {
     DeviceTestModel& model = services_.jobs.devices(output);

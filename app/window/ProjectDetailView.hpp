@@ -35,15 +35,16 @@ class ProjectStore;
 struct AppServices;
 
 // The AI record of a repair that ended with result: now, the back-end's
-// label, the places solved (never below 0), and the result's figures.
-ProjectRecord::AIRecord aiRecordFor(const AIRepairResult& result, Backend backend, int unsupported,
+// label, the placeholders solved of those the conversion left (never below
+// 0), and the result's figures.
+ProjectRecord::AIRecord aiRecordFor(const AIRepairResult& result, Backend backend, int convertedPlaceholders,
                                     const QDateTime& now);
 // What the page hands the repair model: it stores the AI record of every
 // result in the record id. It holds the process-wide store and clock, never
 // the page, so it also stores when the page or its window is gone; a record
 // removed meanwhile gets nothing.
 AIRepairModel::FinishAction storeRepairOutcome(ProjectStore& store, const Clock& clock, const QUuid& id,
-                                               int unsupported);
+                                               int convertedPlaceholders);
 
 class ProjectDetailView : public ScrollingPage {
   Q_OBJECT

@@ -3,6 +3,7 @@
 #include "app/platform/Platform.hpp"
 #include "app/platform/PlatformTexts.hpp"
 #include "app/state/ProjectStore.hpp"
+#include "app/window/Controls.hpp"
 #include "app/window/Look.hpp"
 #include "app/window/Page.hpp"
 #include "app/window/PageComponents.hpp"
@@ -98,7 +99,8 @@ QMenu* ProjectsView::rowMenu(const ProjectRecord& record, QWidget* parent) {
   const QUuid id = record.id;
   // A folder deleted meanwhile is still asked for; the file manager says what it finds.
   menu->addAction(platformText(QStringLiteral("Im Finder zeigen")), this, [this, output] { platform_.reveal(output); });
-  menu->addAction(QStringLiteral("Aus Verlauf entfernen"), this, [this, id] { store_.remove(id); });
+  connect(addDestructiveAction(menu, QStringLiteral("Aus Verlauf entfernen")), &QAction::triggered, this,
+          [this, id] { store_.remove(id); });
   return menu;
 }
 

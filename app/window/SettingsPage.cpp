@@ -271,8 +271,12 @@ QWidget* SettingsPage::repairCard(const QString& fixesServiceURL) {
     content->layout()->addWidget(keyRow(QString::fromUtf8(entry.name), placeholder, entry.service));
   }
 
-  QCheckBox* share =
-      toggle(QStringLiteral("Gelöste Stellen anonym teilen"), QStringLiteral("shareFixes"), settings_.shareFixes());
+  // Without the service's address nothing could be shared: the toggle shows
+  // that, whatever the stored setting says, and cannot be switched on.
+  const bool service = !fixesServiceURL.isEmpty();
+  QCheckBox* share = toggle(QStringLiteral("Gelöste Stellen anonym teilen"), QStringLiteral("shareFixes"),
+                            service && settings_.shareFixes());
+  share->setEnabled(service);
   connect(share, &QCheckBox::clicked, this, [this](bool on) { settings_.setShareFixes(on); });
   content->layout()->addWidget(share);
   QLabel* explanation = caption(sharingText(fixesServiceURL));
@@ -316,6 +320,9 @@ QWidget* SettingsPage::keyRow(const QString& name, const QString& placeholder, c
 }
 
 QString SettingsPage::sharingText(const QString& fixesServiceURL) {
+  if (fixesServiceURL.isEmpty()) {
+    return QStringLiteral("Dieser Build hat keinen Fix-Dienst: Es werden keine gelösten Stellen geteilt.");
+  }
   const QString host = QUrl(fixesServiceURL).host();
   const QString service = host.isEmpty() ? QStringLiteral("an den Fix-Dienst von Tovrane")
                                          : QStringLiteral("an den Fix-Dienst von Tovrane (%1)").arg(host);

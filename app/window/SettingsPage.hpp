@@ -68,7 +68,8 @@ class SettingsPage : public QWidget {
   // The rows of the card "Werkzeuge": Android Studio, the Android SDK, its
   // emulator and Xcode, as this system finds them.
   static std::vector<ToolStatus> workshop(const tovrane::Host& host, const StudioSearch& studio);
-  // The sharing explanation; it names the fixes service's host when there is one.
+  // The sharing explanation, naming the fixes service's host; for a build
+  // without the service (an empty address), the line that says so.
   static QString sharingText(const QString& fixesServiceURL);
 
  private:

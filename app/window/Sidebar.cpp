@@ -6,6 +6,7 @@
 #include "app/state/JobCenter.hpp"
 #include "app/state/Updater.hpp"
 #include "app/window/AppServices.hpp"
+#include "app/window/Controls.hpp"
 #include "app/window/FocusOrder.hpp"
 #include "app/window/Look.hpp"
 #include "app/window/Page.hpp"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -171,6 +173,7 @@ Sidebar::Sidebar(const AppServices& services, Navigation& navigation, Actions ac
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list_->viewport()->setAutoFillBackground(false);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  list_->viewport()->installEventFilter(this);
   column->addWidget(list_, 1);
 
   auto* bottom = new QVBoxLayout;
@@ -219,6 +222,24 @@ Sidebar::Sidebar(const AppServices& services, Navigation& navigation, Actions ac
   showNavigation();
 }
 
+bool Sidebar::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_->viewport()) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+        // The menu request follows the press on its own; a selection would open the page first.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+          return true;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void Sidebar::showNavigation() {
   const std::optional<int> row = model_->rowOf(navigation_.page());
   if (!row) {
@@ -255,8 +276,7 @@ QMenu* Sidebar::recentMenu(const ProjectRecord& record) {
   QAction* remove = menu->addAction(QStringLiteral("Aus Liste entfernen"));
   remove->setObjectName(QStringLiteral("removeAction"));
   connect(remove, &QAction::triggered, this, [this, record] { actions_.remove(record, false); });
-  QAction* trash = menu->addAction(icon(QStringLiteral("trash"), Brand::swift()),
-                                   QStringLiteral("Entfernen und Android-Ordner in den Papierkorb"));
+  QAction* trash = addDestructiveAction(menu, QStringLiteral("Entfernen und Android-Ordner in den Papierkorb"));
   trash->setObjectName(QStringLiteral("trashAction"));
   // A running repair or device run keeps its project.
   trash->setEnabled(present && !jobRunsOn(services_.jobs, record));

@@ -43,6 +43,10 @@ class Sidebar : public QWidget {
   // stand when it is made (that is, when it opens).
   QMenu* recentMenu(const ProjectRecord& record);
 
+ protected:
+  // Keeps right-clicks away from the list's selection: they open a row's menu, not its page.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void showNavigation();
   void rowChosen();

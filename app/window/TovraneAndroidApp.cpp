@@ -5,6 +5,7 @@
 #include "app/platform/Platform.hpp"
 #include "app/state/Clock.hpp"
 #include "app/state/CoreEngine.hpp"
+#include "app/window/GermanInterface.hpp"
 #include "app/window/Look.hpp"
 #include "app/window/MainWindow.hpp"
 
@@ -50,6 +51,7 @@ struct TovraneAndroidApp::System {
     QApplication::setApplicationName(QStringLiteral("TovraneAndroid"));
     QApplication::setDesktopFileName(QStringLiteral("tovrane-android"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/tovrane-android.svg")));
+    useGermanInterface(application);
     applyLook(application);
     return std::make_unique<System>();
   }

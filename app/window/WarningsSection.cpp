@@ -3,15 +3,14 @@
 #include "app/state/Brand.hpp"
 #include "app/window/Look.hpp"
 #include "app/window/PageComponents.hpp"
+#include "app/window/PageLayout.hpp"
 
 #include <QAbstractButton>
 #include <QAbstractListModel>
 #include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QListView>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScrollArea>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <QVBoxLayout>
@@ -336,34 +335,20 @@ WarningsSection::WarningsSection(std::vector<ConversionWarning> warnings, QWidge
     : QWidget(parent),
       warnings_(std::move(warnings)),
       model_(new WarningListModel(warnings_, this)) {
+  // The chips go on in a new line where the card ends, however many categories there are.
   auto* chipRow = new QWidget;
-  auto* chipLayout = new QHBoxLayout(chipRow);
-  chipLayout->setContentsMargins(0, 0, 0, 0);
-  chipLayout->setSpacing(8);
+  auto* chipLayout = new FlowLayout(8, false, chipRow);
   const auto addChip = [&](const QString& title, int count, const std::optional<QString>& key) {
     auto* chip = new Chip(title, count, chipRow);
     chip->setChecked(key == filter_);
     chips_.emplace_back(chip, key);
-    chipLayout->addWidget(chip, 0, Qt::AlignVCenter);
+    chipLayout->addWidget(chip);
     connect(chip, &QAbstractButton::clicked, this, [this, key] { choose(key); });
   };
   addChip(QStringLiteral("Alle"), static_cast<int>(warnings_.size()), std::nullopt);
   for (const CategoryCount& category : categories(warnings_)) {
     addChip(category.name, category.count, category.name);
   }
-  chipLayout->addStretch();
-
-  // Wider than the card, the chips scroll sideways, without scroll bars.
-  auto* chipScroller = new QScrollArea;
-  chipScroller->setWidget(chipRow);
-  chipScroller->setWidgetResizable(true);
-  chipScroller->setFrameShape(QFrame::NoFrame);
-  chipScroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  chipScroller->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  chipScroller->setFocusPolicy(Qt::NoFocus);
-  chipScroller->viewport()->setAutoFillBackground(false);
-  chipRow->setAutoFillBackground(false);
-  chipScroller->setFixedHeight(chipRow->sizeHint().height());
 
   auto* list = new WarningList(this);
   list->setObjectName(QStringLiteral("warningList"));
@@ -374,7 +359,7 @@ WarningsSection::WarningsSection(std::vector<ConversionWarning> warnings, QWidge
   auto* column = new QVBoxLayout(content);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(12);
-  column->addWidget(chipScroller);
+  column->addWidget(chipRow);
   column->addWidget(list);
 
   auto* layout = new QVBoxLayout(this);

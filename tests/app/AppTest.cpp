@@ -1,7 +1,9 @@
 #include "tests/app/AppTest.hpp"
 
+#include "app/state/Brand.hpp"
 #include "app/window/LineLimitedLabel.hpp"
 
+#include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
@@ -96,6 +98,17 @@ QStringList unnamedInteractiveWidgets(QWidget* root) {
     }
   }
   return unnamed;
+}
+
+bool markedDestructive(const QAction& action) {
+  const QImage symbol = action.icon().pixmap(16, 16).toImage();
+  for (int y = 0; y < symbol.height(); ++y) {
+    for (int x = 0; x < symbol.width(); ++x) {
+      const QColor pixel = symbol.pixelColor(x, y);
+      if (pixel.alpha() > 200 && pixel.rgb() == Brand::swift().rgb()) return true;
+    }
+  }
+  return false;
 }
 
 QString temporaryHome() { return QDir::homePath(); }

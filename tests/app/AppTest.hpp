@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QWidget;
 
 namespace tovrane::app::test {
@@ -39,6 +40,9 @@ void dropFolder(QWidget* zone, const QString& folder);
 // unnamedInteractiveWidgets() lists those that lack either.
 QStringList focusChain(QWidget* root);
 QStringList unnamedInteractiveWidgets(QWidget* root);
+
+// Whether a menu item is marked as one that destroys: its symbol in the Swift red.
+bool markedDestructive(const QAction& action);
 
 // The temporary home folder of this test program.
 QString temporaryHome();

@@ -2,15 +2,18 @@
 #include "app/platform/PlatformTexts.hpp"
 #include "app/state/Keychain.hpp"
 #include "app/window/Formats.hpp"
+#include "app/window/Look.hpp"
 #include "tests/app/AppTest.hpp"
 #include "tests/app/fakes/JobFixture.hpp"
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 using namespace tovrane::app;
@@ -141,6 +144,35 @@ class AIRepairCardTest : public QObject {
     QCOMPARE(AIRepairCard::chipStates(fraction, round, errors), chips);
   }
 
+  // The active chip's symbol pulses while it is shown; pending and done stand still.
+  void activeChipPulses() {
+    setAnimationsEnabled(true);
+    const auto off = qScopeGuard([] { setAnimationsEnabled(false); });
+    QWidget row;
+    auto* layout = new QHBoxLayout(&row);
+    PhaseChip* chips[] = {new PhaseChip(QStringLiteral("Stellen ergänzen"), PhaseChip::State::active, &row),
+                          new PhaseChip(QStringLiteral("Kompilieren"), PhaseChip::State::pending, &row),
+                          new PhaseChip(QStringLiteral("Fertig"), PhaseChip::State::done, &row)};
+    for (PhaseChip* chip : chips) layout->addWidget(chip);
+    QVERIFY(!chips[0]->pulsing());
+    row.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&row));
+    QVERIFY(chips[0]->pulsing());
+    QVERIFY(!chips[1]->pulsing() && !chips[2]->pulsing());
+    // The symbol fades and comes back.
+    QTRY_VERIFY(chips[0]->symbolOpacity() < 0.6);
+    capture(&row, QStringLiteral("phase-chips-pulsing"));
+    QTRY_VERIFY(chips[0]->symbolOpacity() > 0.9);
+    QCOMPARE(chips[1]->symbolOpacity(), 1.0);
+    chips[1]->setState(PhaseChip::State::active);
+    QVERIFY(chips[1]->pulsing());
+    chips[0]->setState(PhaseChip::State::done);
+    QVERIFY(!chips[0]->pulsing());
+    QCOMPARE(chips[0]->symbolOpacity(), 1.0);
+    row.hide();
+    QVERIFY(!chips[1]->pulsing());
+  }
+
   void lastFilesNewestFirst() {
     QCOMPARE(AIRepairCard::lastFiles({"A.kt", "B.kt"}), "Zuletzt bearbeitet: B.kt · A.kt");
     QCOMPARE(AIRepairCard::lastFiles({"1.kt", "2.kt", "3.kt", "4.kt", "5.kt", "6.kt", "7.kt", "8.kt"}),
@@ -227,7 +259,6 @@ class AIRepairCardTest : public QObject {
   // The keys shown are those stored when the setup appears; one key makes a ladder and allows the start.
   void oneKeyMakesALadder() {
     Fixture fixture;
-    fixture.engine.coreLadder = true;
     fixture.lookUpTools();
     fixture.model().setBackend(Backend::api);
     fixture.model().setUseLocal(false);
@@ -322,7 +353,41 @@ class AIRepairCardTest : public QObject {
       QCOMPARE(picker->currentText(), "qwen2.5-coder:7b · 4.7 GB");
     }
     QCOMPARE(find(*card, "pullMenuButton")->isEnabled(), menu);
+    // No key: only an installed local model makes a ladder, as the engine builds it.
+    QCOMPARE(shownIn(*card, "ladderLine"), installed);
+    QCOMPARE(find(*card, "startRepairButton")->isEnabled(), installed);
+    if (installed) QCOMPARE(labelText(*card, "ladderLine"), "Modell-Leiter: Lokal qwen2.5-coder:7b");
     snap(*card, "ai-card-local-" + QString::fromUtf8(QTest::currentDataTag()).replace(' ', '-'));
+  }
+
+  // The menu button's arrow stands on its text's line, at the right end.
+  void pullMenuArrowOnTheTextLine() {
+    Fixture fixture;
+    fixture.engine.localInstalled = true;
+    fixture.lookUpTools();
+    fixture.model().setBackend(Backend::api);
+    fixture.model().setUseLocal(true);
+    const auto card = fixture.card();
+    place(*card);
+    QPushButton* pull = find(*card, "pullMenuButton");
+    const QImage shot = pull->grab().toImage();
+    const QFontMetrics metrics(pull->font());
+    // Dark pixels right of the text, inside the border: the arrow.
+    const int textRight = (shot.width() + metrics.horizontalAdvance(pull->text())) / 2;
+    int top = shot.height(), bottom = -1;
+    for (int y = 2; y < shot.height() - 2; ++y) {
+      for (int x = textRight + 2; x < shot.width() - 2; ++x) {
+        if (qGray(shot.pixel(x, y)) < 160) {
+          top = std::min(top, y);
+          bottom = std::max(bottom, y);
+        }
+      }
+    }
+    QVERIFY2(bottom >= 0, "no arrow right of the text");
+    const double arrow = (top + bottom) / 2.0;
+    const double text = shot.height() / 2.0;
+    QVERIFY2(std::abs(arrow - text) <= 2, qPrintable(QStringLiteral("arrow at %1, text at %2").arg(arrow).arg(text)));
+    capture(pull, QStringLiteral("ai-card-pull-menu-button"));
   }
 
   // The running view from the model's fields; the cost only for the API ladder.

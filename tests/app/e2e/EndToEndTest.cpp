@@ -108,7 +108,9 @@ class EndToEndTest : public QObject {
     const ProjectRecord record = fixture.services().store.projects().front();
     const fs::path output = world.machine.root() / "Projekte/Trips-Android";
     QCOMPARE(record.outputPath.toStdString(), output.string());
+    // Four places counted; two of them are placeholders in the files (the others leave none).
     QCOMPARE(record.unsupported, 4);
+    QCOMPARE(record.placeholders, std::optional(2));
     QVERIFY(fs::is_regular_file(output / addTripView));
     QTRY_COMPARE(content.navigation().page(), Page::project(record.id));
     auto* detail = qobject_cast<ProjectDetailView*>(content.page());
@@ -173,6 +175,8 @@ class EndToEndTest : public QObject {
     // One section for each run that ended with a result.
     QVERIFY(report.find("## KI-Reparatur") != report.rfind("## KI-Reparatur"));
     QVERIFY(shownIn(*detail, "lastRepairCard"));
+    QCOMPARE(ai->fixed, 2);
+    QCOMPARE(labelText(*detail, "lastRepairSolved"), QStringLiteral("2 Stellen"));
     // Nothing makes the page wider than the window shows it, also at the narrow size.
     QCOMPARE(detail->widget()->width(), detail->viewport()->width());
     screens.take(&window, QStringLiteral("detail-repaired"));

@@ -1,5 +1,7 @@
 #include "tests/app/fakes/FakeEngine.hpp"
 
+#include "core/support/Files.hpp"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -145,6 +147,9 @@ ConversionResult FakeEngine::convert(const std::filesystem::path& project, const
   if (result.outputDirectory.empty()) {
     result.outputDirectory = output;
   }
+  for (const auto& [path, text] : script.files) {
+    files::writeFile(result.outputDirectory / path, text);
+  }
   return result;
 }
 
@@ -164,7 +169,7 @@ AIRepairOptions FakeEngine::makeRepairOptions(const std::map<AIProvider, std::st
 std::vector<ModelTier> FakeEngine::ladder(const AIRepairOptions& options) {
   record("ladder");
   const std::lock_guard lock(mutex_);
-  return coreLadder ? options.ladder() : ladderTiers;
+  return ladderTiers.empty() ? options.ladder() : ladderTiers;
 }
 
 std::string FakeEngine::fixesServiceURL() {

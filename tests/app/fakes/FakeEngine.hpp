@@ -1,5 +1,6 @@
 #pragma once
-// A scripted engine. Each blocking call takes the next script of its kind
+// A scripted engine that answers as the real one where a test sets nothing
+// else (the model ladder, the suggested local models). Each blocking call takes the next script of its kind
 // (in call order) and plays it on the calling thread, which for the run
 // models is a worker: its callbacks arrive from that thread, after the
 // scripted delays and holds. Repairs check the cancel flag between steps, as
@@ -67,6 +68,9 @@ struct Step {
 struct ConversionScript {
   std::vector<Step<ConversionStage>> stages;
   std::variant<ConversionResult, EngineError> outcome = ConversionResult{};
+  // What a successful run writes into its output folder, as the engine
+  // writes the project: path inside the folder → text.
+  std::map<std::string, std::string> files{};
 };
 
 struct RepairScript {
@@ -132,11 +136,13 @@ class FakeEngine final : public Engine {
   std::deque<RepairScript> repairs;
   std::deque<DeviceRunScript> deviceRuns;
   std::deque<PullScript> pulls;
+  // The rungs ladder() answers with when a test sets some; while empty it
+  // answers as the engine does, with core's own ladder of the options.
   std::vector<ModelTier> ladderTiers;
-  // When set, ladder() answers with core's own ladder of the options instead of ladderTiers.
-  bool coreLadder = false;
+  // Empty, as in every build the project makes.
   std::string fixesURL;
-  std::vector<RecommendedLocalModel> recommended;
+  // Core's own suggestions unless a test sets others.
+  std::vector<RecommendedLocalModel> recommended{LocalModels::recommended.begin(), LocalModels::recommended.end()};
   std::vector<TestDevice> android;
   std::vector<TestDevice> ios;
   bool iosSimulator = false;

@@ -10,9 +10,11 @@
 #include "tests/app/fakes/AppFixture.hpp"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QDir>
 #include <QListView>
 #include <QMenu>
+#include <QPointer>
 #include <QtTest>
 
 using namespace tovrane::app;
@@ -131,17 +133,20 @@ class ContentViewTest : public QObject {
     QCOMPARE(content.navigation().page(), Page::overview());
     QCOMPARE(selectedRow(), 0);
 
-    QWidget* overview = content.page();
+    // Guarded pages: a page made after another was deleted may take its address.
+    QPointer<QWidget> overview = content.page();
     fixture.services().store.remove(records[9].id);
-    QCOMPARE(content.page(), overview);
+    QVERIFY(overview);
+    QCOMPARE(content.page(), overview.data());
 
     content.navigation().setPage(Page::project(records[1].id));
-    QVERIFY(content.page() != overview);
-    QWidget* detail = content.page();
+    QTRY_VERIFY(overview.isNull());
+    QPointer<QWidget> detail = content.page();
     QVERIFY(placeholderTitle(content) != QStringLiteral("Projekt nicht gefunden"));
     QCOMPARE(selectedRow(), 5);
     fixture.services().store.remove(records[0].id);
-    QCOMPARE(content.page(), detail);
+    QVERIFY(detail);
+    QCOMPARE(content.page(), detail.data());
     QCOMPARE(selectedRow(), 4);
 
     // A record older than the six newest has no row, but its page.
@@ -181,6 +186,29 @@ class ContentViewTest : public QObject {
     QCOMPARE(content.navigation().page(), Page::project(records[1].id));
   }
 
+  // A right-click on a recent project opens its menu and nothing else; a left-click opens its page.
+  void rightClickOpensOnlyTheMenu() {
+    AppFixture fixture;
+    const std::vector<ProjectRecord> records = history(2);
+    fixture.services().store.setProjects(records);
+    MainWindow& window = fixture.app->start();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ContentView& content = window.content();
+    QListView& list = *content.sidebar().list();
+    const QModelIndex row = list.model()->index(*content.sidebar().model().rowOf(Page::project(records[1].id)), 0);
+    // Through the window, as the system delivers a click: the press, then the menu request.
+    const QPoint at = list.viewport()->mapTo(&window, list.visualRect(row).center());
+    QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, at);
+    QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+    QCOMPARE(QApplication::activePopupWidget()->objectName(), QStringLiteral("recentMenu"));
+    QCOMPARE(content.navigation().page(), Page::overview());
+    QVERIFY(!list.selectionModel()->isSelected(row));
+    QApplication::activePopupWidget()->close();
+
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, at);
+    QCOMPARE(content.navigation().page(), Page::project(records[1].id));
+  }
+
   void recentMenuStates_data() {
     QTest::addColumn<bool>("folderExists");
     QTest::addColumn<bool>("jobRuns");
@@ -214,6 +242,8 @@ class ContentViewTest : public QObject {
     QCOMPARE(menuItem(*menu, "revealAction")->isEnabled(), revealEnabled);
     QVERIFY(menuItem(*menu, "removeAction")->isEnabled());
     QCOMPARE(menuItem(*menu, "trashAction")->isEnabled(), trashEnabled);
+    QVERIFY(markedDestructive(*menuItem(*menu, "trashAction")));
+    QVERIFY(!markedDestructive(*menuItem(*menu, "removeAction")));
     menuItem(*menu, "revealAction")->trigger();
     QCOMPARE(fixture.platform.calls.filter(QStringLiteral("reveal")),
              revealEnabled ? QStringList{"reveal " + record.outputPath} : QStringList{});

@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -93,6 +94,7 @@ std::vector<Step<ConversionStage>> oneFileStages(const std::shared_ptr<Hold>& be
 ConversionResult alphaResult() {
   ConversionResult result;
   result.appName = "Alpha";
+  result.packageName = "com.example.alpha";
   result.swiftFiles = 1;
   result.swiftLines = 12;
   result.kotlinFiles = 2;
@@ -207,13 +209,19 @@ class ConvertViewTest : public QObject {
         parsing->release();
         done->release();
       });
-      services.engine.conversions.push_back({oneFileStages(parsing, done), alphaResult()});
+      // Two placeholders in the package's Kotlin, where the repairers look; none counts elsewhere.
+      services.engine.conversions.push_back(
+          {oneFileStages(parsing, done), alphaResult(),
+           {{"app/src/main/java/com/example/alpha/ContentView.kt",
+             "fun load() = TODO(\"tovrane: fetch()\")\n@Composable fun Map() { Unsupported(\"Map()\") }\n"},
+            {"app/src/main/java/tovrane/runtime/SwiftUI.kt", "// TODO(\"tovrane: example\")\n"}}});
       const auto page = convertPage(services);
       const std::unique_ptr<QMimeData> alpha(urls({projects.url("Alpha")}));
       drop(zoneOf(*page), *alpha);
 
       // The running view follows every step in place, the logo swinging.
-      auto* running = qobject_cast<RunningView*>(page->phaseView());
+      // Guarded: a view made after this one was deleted may take its address.
+      QPointer<RunningView> running = qobject_cast<RunningView*>(page->phaseView());
       QVERIFY(running);
       QTRY_VERIFY(parsing->reached());
       QCOMPARE(running->step(), QStringLiteral("Projekt wird gelesen …"));
@@ -225,12 +233,14 @@ class ConvertViewTest : public QObject {
       parsing->release();
       QTRY_COMPARE(running->step(), QStringLiteral("Android-Studio-Projekt wird geschrieben …"));
       QCOMPARE(running->progress(), 0.95);
-      QCOMPARE(page->phaseView(), running);
+      QVERIFY(running);
+      QCOMPARE(page->phaseView(), running.data());
       done->release();
 
       QTRY_COMPARE(services.store->projects().size(), std::size_t(2));
       const ProjectRecord& added = services.store->projects().front();
       QCOMPARE(added.name, QStringLiteral("Alpha"));
+      QCOMPARE(added.placeholders, std::optional(2));
       const QString output = QString::fromStdString((projects.root / "Alpha-Android").string());
       QCOMPARE(added.outputPath, output);
       QCOMPARE(services.platform.calls.filter(QStringLiteral("studio")),

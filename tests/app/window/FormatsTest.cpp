@@ -1,6 +1,8 @@
 #include "app/window/Formats.hpp"
 #include "tests/app/AppTest.hpp"
 
+#include <QLocale>
+#include <QScopeGuard>
 #include <QTimeZone>
 #include <QtTest>
 
@@ -69,18 +71,31 @@ class FormatsTest : public QObject {
              "letztes Jahr");
   }
 
+  // German formats whatever the machine's locale; the fixed formats keep their point.
+  void numbersAndDates_data() {
+    QTest::addColumn<QLocale>("system");
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
+    QTest::newRow("C") << QLocale::c();
+    QTest::newRow("French") << QLocale(QLocale::French, QLocale::France);
+  }
   void numbersAndDates() {
+    QFETCH(QLocale, system);
+    const QLocale before;
+    QLocale::setDefault(system);
+    const auto restore = qScopeGuard([&before] { QLocale::setDefault(before); });
     const QDateTime local(QDate(2025, 10, 3), QTime(14, 5), Qt::LocalTime);
     QCOMPARE(abbreviatedDateTime(local), "3. Okt. 2025, 14:05");
     QCOMPARE(abbreviatedDateTime(QDateTime(QDate(2026, 3, 14), QTime(9, 0), Qt::LocalTime)), "14. März 2026, 09:00");
     QCOMPARE(abbreviatedDateTime(local.toUTC()), "3. Okt. 2025, 14:05");
-    // The German locale is the default here: the fixed formats keep their point.
     QCOMPARE(fixedDecimals(3.14159, 2), "3.14");
     QCOMPARE(fixedDecimals(0.5, 2), "0.50");
     QCOMPARE(fixedDecimals(1234.56, 1), "1234.6");
     QCOMPARE(groupedCount(999), "999");
+    QCOMPARE(groupedCount(1306), "1.306");
     QCOMPARE(groupedCount(12345), "12.345");
     QCOMPARE(groupedCount(1234567), "1.234.567");
+    QCOMPARE(wholePercent(0.871), "87 %");
   }
 };
 

@@ -5,6 +5,7 @@
 #include "tests/app/fakes/JobFixture.hpp"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -26,7 +27,7 @@ QStringList cards(const JobsPopover& popover) {
     for (const QPushButton* button : card->findChildren<QPushButton*>()) {
       buttons << button->text();
     }
-    lines << QStringList{card->findChild<QLabel*>(QStringLiteral("jobTitle"))->text(),
+    lines << QStringList{labelText(*card, "jobTitle"),
                          card->findChild<QLabel*>(QStringLiteral("jobDetail"))->text(),
                          bar->accessibleDescription(),
                          buttons.join(QLatin1Char(' '))}
@@ -125,7 +126,8 @@ class JobsToolbarButtonTest : public QObject {
     QCOMPARE(fixture.platform.calls.filter(QStringLiteral("badge")), (QStringList{"badge 1", "badge 2", "badge 3"}));
 
     QTest::keyClick(&button, Qt::Key_Return);
-    JobsPopover* popover = button.popover();
+    // Guarded: a popover opened after this one was deleted may take its address.
+    QPointer<JobsPopover> popover = button.popover();
     QVERIFY(popover != nullptr);
     QCOMPARE(cards(*popover),
              (QStringList{"KI-Reparatur · Wetter | Repariert Main.kt … | 25 % | Öffnen Abbrechen",
@@ -143,7 +145,8 @@ class JobsToolbarButtonTest : public QObject {
     cardButton(*popover, 0, "jobCancel")->click();
     moved->release();
     QTRY_COMPARE(cards(*popover).size(), 2);
-    QCOMPARE(button.popover(), popover);
+    QVERIFY(popover);
+    QCOMPARE(button.popover(), popover.data());
     QCOMPARE(button.label(), QStringLiteral("2 Prozesse"));
 
     // "Öffnen" closes it and hands over the job's folder.
@@ -162,6 +165,32 @@ class JobsToolbarButtonTest : public QObject {
              (QStringList{"badge 1", "badge 2", "badge 3", "badge 2", "badge 0"}));
     QCOMPARE(button.label(), QString());
     QCOMPARE(button.toolTip(), QStringLiteral("Keine laufenden Prozesse"));
+  }
+
+  // A title longer than the card ends in "…" within it; hovering shows it whole.
+  void longTitlesEndInAnEllipsis() {
+    JobFixture fixture;
+    Shown shown(fixture);
+    Holds holds;
+    fixture.engine.repairs.push_back({{{milliseconds(0), repair_event::Status{"Repariert Main.kt …"}, holds.make()}}});
+    AIRepairModel& repair = fixture.jobs.repair("/p/Trip-Android", "Trip Planner für lange Wochenenden am Meer");
+    repair.setBackend(Backend::api);
+    repair.start();
+    QTRY_COMPARE(fixture.jobs.running().size(), std::size_t(1));
+    shown.button->click();
+    JobsPopover* popover = shown.button->popover();
+    QVERIFY(popover);
+    QVERIFY(QTest::qWaitForWindowExposed(popover));
+    const QString title = QStringLiteral("KI-Reparatur · Trip Planner für lange Wochenenden am Meer");
+    const auto* label = popover->findChild<QLabel*>(QStringLiteral("jobTitle"));
+    QVERIFY(label->text().endsWith(QStringLiteral("…")));
+    QVERIFY(title.startsWith(label->text().chopped(1)));
+    QVERIFY(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width());
+    // The buttons keep their room beside it.
+    const QWidget* open = cardButton(*popover, 0, "jobOpen");
+    QVERIFY(label->geometry().right() < open->geometry().left());
+    QCOMPARE(label->toolTip(), title);
+    test::capture(popover, QStringLiteral("jobs-popover-long-title"));
   }
 };
 

@@ -171,6 +171,29 @@ class OverviewViewTest : public QObject {
     QCOMPARE(tileValue(page, "coverageTile"), QStringLiteral("100 %"));
   }
 
+  // "Stellen von KI gelöst" and the "KI" bar count placeholders in the files:
+  // a repair that left the conversion's two adds nothing, whatever number of
+  // places the conversion counted. Older records keep their figures.
+  void aiFiguresCountPlaceholders() {
+    PageServices services;
+    const auto trips = [](const char* name, AI ai) {
+      ProjectRecord made = withPlaces(QString::fromUtf8(name), 0.96, ai);
+      made.placeholders = 2;
+      return made;
+    };
+    services.store->setProjects({trips("Unverändert", repair(2, false)), trips("Gefüllt", repair(0, false)),
+                                 withPlaces("Alt", 0.6, repair(2, false))});
+    OverviewView page(*services.store, services.navigation, services.clock);
+    // 0 + 2 + (4 − 2).
+    QCOMPARE(aiTotals(page), (QStringList{"4", "0", "12"}));
+    const ChartSeen seen = chartOf(page);
+    QCOMPARE(seen.categories, (QStringList{"Alt", "Gefüllt", "Unverändert"}));
+    const QList<qreal> ai{20, 2, 0};
+    for (int i = 0; i < ai.size(); ++i) {
+      QVERIFY2(qFuzzyCompare(1 + seen.ai[i], 1 + ai[i]), qPrintable(seen.categories[i]));
+    }
+  }
+
   void chartShowsTheNewestOfEachName() {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case {

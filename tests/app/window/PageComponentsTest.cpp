@@ -50,6 +50,13 @@ AI repair(int remaining, std::optional<bool> compiled) {
   return ai;
 }
 
+// Wetter whose 4 places left 2 placeholders in the files.
+ProjectRecord withTwoPlaceholders(std::optional<AI> ai = std::nullopt) {
+  ProjectRecord record = wetter(std::move(ai));
+  record.placeholders = 2;
+  return record;
+}
+
 struct RowCase {
   const char* name;
   ProjectRecord record;
@@ -68,6 +75,15 @@ const std::vector<RowCase>& rowCases() {
       {"repair left 0 without compiling", wetter(repair(0, false)), false, Status::open, "0 offen", "100 %"},
       {"repair left 0, no compile check", wetter(repair(0, std::nullopt)), false, Status::open, "0 offen", "100 %"},
       {"no places", wetter(std::nullopt, 0), false, Status::none, "", "87 %"},
+      // Open places are placeholders in the files: the conversion's until a repair left its own.
+      {"two of four places are placeholders", withTwoPlaceholders(), false, Status::open, "2 offen", "87 %"},
+      {"a repair that changed no file", withTwoPlaceholders(repair(2, false)), false, Status::open, "2 offen",
+       "87 %"},
+      {"places without placeholders", [] {
+         ProjectRecord record = wetter();
+         record.placeholders = 0;
+         return record;
+       }(), false, Status::none, "", "87 %"},
       {"99.9 % is 99 %", wetter(std::nullopt, 0, 0.999), false, Status::none, "", "99 %"},
       {"full", wetter(std::nullopt, 0, 1.0), false, Status::none, "", "100 %"},
       {"not a number", wetter(std::nullopt, 0, std::numeric_limits<double>::quiet_NaN()), false, Status::none, "",

@@ -1,6 +1,7 @@
 #include "app/cards/AIRepairCard.hpp"
 #include "app/cards/DeviceTestCard.hpp"
 #include "app/platform/PlatformTexts.hpp"
+#include "app/state/Brand.hpp"
 #include "app/state/JobCenter.hpp"
 #include "app/state/ProjectStore.hpp"
 #include "app/window/AppServices.hpp"
@@ -12,11 +13,14 @@
 #include "tests/app/AppTest.hpp"
 #include "tests/app/fakes/AppFixture.hpp"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace tovrane::app;
@@ -86,6 +90,12 @@ struct DetailPage {
   Navigation navigation;
   std::unique_ptr<ProjectDetailView> view;
 };
+
+// A ladder of one rung, and a repair on it that waits until the test ends.
+void holdTheNextRepair(AppFixture& fixture, Holds& holds) {
+  fixture.engine.ladderTiers = {ModelTier::ladder(AIProvider::gemini).front()};
+  fixture.engine.repairs.push_back({{{milliseconds(0), repair_event::Usage{}, holds.make()}}});
+}
 
 // Each case's record is made (and its folder set up) when the case runs.
 using MakeRecord = std::function<ProjectRecord()>;
@@ -190,6 +200,43 @@ class ProjectDetailViewTest : public QObject {
     page.snap("detail-" + QString::fromUtf8(expected.name).replace(' ', '-'));
   }
 
+  // Trips as it was measured: 4 places counted, 2 placeholders in the files.
+  // A repair that changed no file solves nothing and raises no coverage;
+  // every figure counts placeholders. A record from before they were
+  // counted keeps its figures.
+  void aiFiguresCountPlaceholders() {
+    AppFixture fixture;
+    fixture.engine.ladderTiers = {ModelTier::ladder(AIProvider::gemini).front()};
+    AIRepairResult unchanged;
+    unchanged.remainingPlaceholders = 2;
+    unchanged.compiled = false;
+    fixture.engine.repairs.push_back({{}, unchanged});
+    ProjectRecord trips = wetter(std::nullopt);
+    trips.coverage = 0.96;
+    trips.placeholders = 2;
+    DetailPage page(fixture, trips);
+    page.view->show();
+    QCOMPARE(page.tile("openTile"), "2 / Stellen offen");
+    QCOMPARE(page.tile("coverageTile"), "96 % / automatisch übersetzt");
+    QCOMPARE(page.view->repairCard()->title(), "Restliche 2 Stellen mit KI lösen");
+
+    fixture.services().jobs.repair(trips.outputPath.toStdString(), trips.name).setBackend(Backend::api);
+    page.button("startRepairButton")->click();
+    QTRY_VERIFY(fixture.services().store.project(trips.id)->ai.has_value());
+    QCOMPARE(fixture.services().store.project(trips.id)->ai->fixed, 0);
+    QCOMPARE(page.text("lastRepairSolved"), "0 Stellen");
+    QCOMPARE(page.tile("coverageTile"), "96 % / inkl. KI");
+    QCOMPARE(page.tile("openTile"), "2 / Stellen offen");
+    page.snap(QStringLiteral("detail-repair-that-changed-no-file"));
+
+    // The same outcome in a history written before placeholders were counted.
+    ProjectRecord older = *fixture.services().store.project(trips.id);
+    older.placeholders.reset();
+    const DetailPage before(fixture, older);
+    QCOMPARE(before.text("lastRepairSolved"), "2 Stellen");
+    QCOMPARE(before.tile("coverageTile"), "98 % / inkl. KI");
+  }
+
   // The actions reach the platform, the launcher and the window's selection.
   void actions() {
     AppFixture fixture;
@@ -212,8 +259,7 @@ class ProjectDetailViewTest : public QObject {
   void focusFollowsReadingOrder() {
     AppFixture fixture;
     Holds holds;
-    fixture.engine.ladderTiers = {ModelTier::ladder(AIProvider::gemini).front()};
-    fixture.engine.repairs.push_back({{{milliseconds(0), repair_event::Usage{}, holds.make()}}});
+    holdTheNextRepair(fixture, holds);
     const ProjectRecord record = wetter(std::nullopt);
     DetailPage page(fixture, record);
     fixture.services().jobs.repair(record.outputPath.toStdString(), record.name).setBackend(Backend::codex);
@@ -230,6 +276,91 @@ class ProjectDetailViewTest : public QObject {
     page.content().findChild<QPushButton*>("startRepairButton")->click();
     QCOMPARE(focusChain(page.view.get()), actions + QStringList{"cancelRepairButton"} + last);
     QCOMPARE(unnamedInteractiveWidgets(page.view.get()), QStringList{});
+  }
+
+  // The header's symbol stands centred on the title's capitals, whatever the
+  // font's line box (the math font's is far taller than its letters).
+  void headerSymbolCentredOnTheTitle_data() {
+    QTest::addColumn<QString>("family");
+    QTest::newRow("application font") << QString();
+    QTest::newRow("tall line box") << QStringLiteral("DejaVu Math TeX Gyre");
+  }
+  void headerSymbolCentredOnTheTitle() {
+    QFETCH(QString, family);
+    const QFont before = QApplication::font();
+    if (!family.isEmpty()) {
+      QFont other = before;
+      other.setFamilies({family});
+      QApplication::setFont(other);
+    }
+    const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
+    AppFixture fixture;
+    for (const std::optional<AI>& ai : {std::optional<AI>(), std::optional<AI>(repair(0, true, 0, 0))}) {
+      DetailPage page(fixture, wetter(ai));
+      page.snap(QStringLiteral("detail-header-") + (family.isEmpty() ? "app-font" : "tall-line-box") +
+                (ai ? "-compiled" : ""));
+      const auto* symbol = page.content().findChild<QLabel*>("headerSymbol");
+      const auto* name = page.content().findChild<QLabel*>("projectName");
+      // The rows painted in the symbol's column, and in the name's first letter "W" (no descender).
+      const QImage shot = page.content().grab().toImage();
+      const auto paintedRows = [&shot](QRect area, const QColor& colour) {
+        int top = shot.height(), bottom = -1;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+          for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel = shot.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
+                    std::abs(pixel.blue() - colour.blue()) < 60) {
+              top = std::min(top, y);
+              bottom = std::max(bottom, y);
+            }
+          }
+        }
+        return (top + bottom) / 2.0;
+      };
+      const QRect symbolArea(symbol->mapTo(&page.content(), QPoint()), symbol->size());
+      const QPoint nameAt = name->mapTo(&page.content(), QPoint());
+      const QRect firstLetter(nameAt, QSize(QFontMetrics(name->font()).horizontalAdvance(QLatin1Char('W')),
+                                            QFontMetrics(name->font()).height()));
+      const double symbolCentre = paintedRows(symbolArea.adjusted(0, -8, 0, 8), Brand::droidDeep());
+      const double capitalsCentre = paintedRows(firstLetter, Brand::ink());
+      QVERIFY2(std::abs(symbolCentre - capitalsCentre) <= 1,
+               qPrintable(QStringLiteral("symbol %1, capitals %2").arg(symbolCentre).arg(capitalsCentre)));
+    }
+  }
+
+  // Starting a repair from the keyboard leaves the focus in the card, on
+  // its "Abbrechen", and the card's header in view: the next Space or Return
+  // reaches nothing outside the card.
+  void startingKeepsTheFocusInTheCard() {
+    AppFixture fixture;
+    Holds holds;
+    holdTheNextRepair(fixture, holds);
+    const ProjectRecord record = wetter(std::nullopt);
+    DetailPage page(fixture, record);
+    fixture.services().jobs.repair(record.outputPath.toStdString(), record.name).setBackend(Backend::api);
+    // As low as the page of the smallest window.
+    page.view->resize(760, 560);
+    page.view->show();
+    page.view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(page.view.get()));
+    QPushButton* start = page.button("startRepairButton");
+    start->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), start);
+    // As Tab scrolls to it: the start button at the bottom of the view, the card's header above it.
+    QTRY_VERIFY(page.view->verticalScrollBar()->maximum() > 0);
+    page.view->ensureWidgetVisible(start, 0, 0);
+    QTest::keyClick(start, Qt::Key_Space);
+    QTRY_VERIFY(page.shown("repairRunning"));
+    QTRY_COMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cancelRepairButton"));
+    QVERIFY(page.view->repairCard()->isAncestorOf(QApplication::focusWidget()));
+    const auto inView = [&page](const char* name) {
+      const QWidget* widget = page.content().findChild<QWidget*>(QString::fromUtf8(name));
+      const QRect placed(widget->mapTo(page.view->viewport(), QPoint()), widget->size());
+      return page.view->viewport()->rect().contains(placed);
+    };
+    QTRY_VERIFY(inView("repairTitle"));
+    QVERIFY(inView("cancelRepairButton"));
+    capture(page.view.get(), QStringLiteral("detail-repair-started"));
   }
 
   // The folder deleted while the page is shown: at the next redraw (a store

@@ -135,6 +135,12 @@ class ProjectsViewTest : public QObject {
 
     const std::unique_ptr<QMenu> menu(page.rowMenu(history[1], &page));
     QCOMPARE(menu->actions().size(), 2);
+    QVERIFY(!markedDestructive(*menuItem(*menu, QStringLiteral("Im Dateimanager zeigen"))));
+    QVERIFY(markedDestructive(*menuItem(*menu, QStringLiteral("Aus Verlauf entfernen"))));
+    menu->popup(page.mapToGlobal(QPoint(200, 200)));
+    QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
+    capture(menu.get(), QStringLiteral("projects-row-menu"));
+    menu->hide();
     menuItem(*menu, QStringLiteral("Im Dateimanager zeigen"))->trigger();
     QCOMPARE(services.platform.calls, QStringList{QStringLiteral("reveal ") + history[1].outputPath});
 

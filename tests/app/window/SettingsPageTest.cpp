@@ -79,8 +79,8 @@ QStringList labels(const QWidget& page) {
 // a radio group only the chosen button; the arrow keys move within it).
 const QStringList readingOrder{"outputNextTo",     "openStudioAfter",   "defaultBackend",
                                "geminiKey",        "geminiKeySave",     "openAIKey",        "openAIKeySave",
-                               "anthropicKey",     "anthropicKeySave",  "shareFixes",       "showGuide",
-                               "checkForUpdates",  "autoUpdate",        "clearHistory"};
+                               "anthropicKey",     "anthropicKeySave",  "showGuide",        "checkForUpdates",
+                               "autoUpdate",       "clearHistory"};
 
 }  // namespace
 
@@ -182,6 +182,8 @@ class SettingsPageTest : public QObject {
     };
     for (const Case& c : cases) {
       SettingsRig rig;
+      // A build with a fixes service, where sharing can be switched on.
+      rig.services.engine.fixesURL = "https://fixes.example.org/tovraneandroid/api";
       const auto page = rig.page();
       c.act(*page, rig);
       const QStringList expected = c.key.isEmpty() ? QStringList() : QStringList{c.key};
@@ -318,16 +320,32 @@ class SettingsPageTest : public QObject {
     QVERIFY(rig.services.workers.waitForAll(std::chrono::seconds(10)));
   }
 
-  void sharingNamesTheServiceHost() {
-    QVERIFY(SettingsPage::sharingText(QStringLiteral("https://fixes.example.org/tovraneandroid/api"))
-                .contains(QStringLiteral("an den Fix-Dienst von Tovrane (fixes.example.org). ")));
-    const QString withoutHost = SettingsPage::sharingText(QString());
-    QVERIFY(withoutHost.contains(QStringLiteral("an den Fix-Dienst von Tovrane. ")));
-    QVERIFY(withoutHost.contains(QStringLiteral("Es werden kein Swift-Code und keine Dateinamen gesendet.")));
+  // Sharing needs the fixes service: a build without its address offers no
+  // toggle to switch on and says so; one with it names the service's host.
+  void sharingFollowsTheFixesService() {
     SettingsRig rig;
+    stored().setValue(QStringLiteral("shareFixes"), true);
+    {
+      const auto page = rig.page();
+      auto* share = child<QCheckBox>(*page, "shareFixes");
+      QVERIFY(!share->isChecked());
+      QVERIFY(!share->isEnabled());
+      QCOMPARE(child<QLabel>(*page, "sharingText")->text(),
+               QStringLiteral("Dieser Build hat keinen Fix-Dienst: Es werden keine gelösten Stellen geteilt."));
+      share->click();
+      QCOMPARE(stored().value(QStringLiteral("shareFixes")).toString(), QStringLiteral("true"));
+      capturePage(page.get(), QStringLiteral("settings-without-fixes-service"));
+    }
     rig.services.engine.fixesURL = "https://fixes.example.org/tovraneandroid/api";
     const auto page = rig.page();
-    QVERIFY(child<QLabel>(*page, "sharingText")->text().contains(QStringLiteral("(fixes.example.org)")));
+    auto* share = child<QCheckBox>(*page, "shareFixes");
+    QVERIFY(share->isChecked());
+    QVERIFY(share->isEnabled());
+    const QString text = child<QLabel>(*page, "sharingText")->text();
+    QVERIFY(text.contains(QStringLiteral("an den Fix-Dienst von Tovrane (fixes.example.org). ")));
+    QVERIFY(text.contains(QStringLiteral("Es werden kein Swift-Code und keine Dateinamen gesendet.")));
+    share->click();
+    QCOMPARE(stored().value(QStringLiteral("shareFixes")).toString(), QStringLiteral("false"));
   }
 
 #ifndef Q_OS_MACOS

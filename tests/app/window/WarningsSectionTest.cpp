@@ -203,6 +203,35 @@ class WarningsSectionTest : public QObject {
     QVERIFY(list->visualRect(model.index(1, 0)).bottom() < list->height());
     test::capture(section, QStringLiteral("warnings-section-filtered"));
   }
+
+  // On a narrow page the chips of many categories go on in further lines,
+  // each whole within the card, in their order; none hides beyond its edge.
+  void chipsWrapWhereTheCardEnds() {
+    WarningsSection section(typicalWarnings());
+    test::showAtWidth(section, 520);
+    QVERIFY(QTest::qWaitForWindowExposed(&section));
+    const QList<QAbstractButton*> chips = section.findChildren<QAbstractButton*>();
+    QCOMPARE(chips.size(), 7);
+    int lines = 1;
+    QPoint previous;
+    for (const QAbstractButton* chip : chips) {
+      QVERIFY2(chip->isVisibleTo(&section), qPrintable(chip->text()));
+      const QRect placed(chip->mapTo(&section, QPoint()), chip->size());
+      QVERIFY2(placed.left() >= 0 && placed.right() < section.width(), qPrintable(chip->text()));
+      // The chip is drawn whole: no ancestor cuts it off.
+      QCOMPARE(chip->visibleRegion().boundingRect(), chip->rect());
+      if (chip != chips.first()) {
+        QVERIFY(placed.top() > previous.y() || (placed.top() == previous.y() && placed.left() > previous.x()));
+        lines += placed.top() > previous.y() ? 1 : 0;
+      }
+      previous = placed.topLeft();
+    }
+    QVERIFY(lines >= 2);
+    // The list starts below the last line of chips.
+    const QWidget* list = listOf(section);
+    QVERIFY(list->mapTo(&section, QPoint()).y() > previous.y() + chips.last()->height());
+    test::capture(&section, QStringLiteral("warnings-section-narrow"));
+  }
 };
 
 TOVRANE_APP_TEST(WarningsSectionTest)
