@@ -6,6 +6,7 @@
 #include "app/state/Keychain.hpp"
 #include "app/state/MainThread.hpp"
 #include "app/state/Observable.hpp"
+#include "app/state/StoreFile.hpp"
 #include "app/state/ToolLookup.hpp"
 #include "app/state/Workers.hpp"
 
@@ -219,12 +220,23 @@ void AIRepairModel::saveRunSettings() {
   if (backend_ != Backend::api) {
     return;
   }
+  // A key that cannot be saved is used all the same; it stays edited, so the next start saves it again.
+  std::optional<QString> failure;
   for (const KeyRow& row : keyRows) {
     KeyField& field = this->*row.field;
-    if (field.edited) {
+    if (!field.edited) {
+      continue;
+    }
+    try {
       Keychain::save(field.text, QString::fromUtf8(row.service));
       field.edited = false;
+    } catch (const StoreError& error) {
+      failure = QString::fromStdString(error.what());
     }
+  }
+  if (failure) {
+    emit keysNotSaved(*failure + QStringLiteral(" Die Reparatur nutzt die Schlüssel trotzdem; sie werden beim "
+                                                "nächsten Start erneut gespeichert."));
   }
   settings.setPreferredProvider(preferred_);
   settings.setUseLocalModel(useLocal_);
