@@ -180,9 +180,10 @@ bool AIRepairModel::canStart() const {
 }
 
 AIRepairOptions AIRepairModel::apiOptions() const {
-  const std::map<AIProvider, std::string> keys{{AIProvider::gemini, geminiKey_.text.toStdString()},
-                                               {AIProvider::claude, anthropicKey_.text.toStdString()},
-                                               {AIProvider::openAI, openAIKey_.text.toStdString()}};
+  // A pasted key may bring blanks or a line break along, which no request may carry.
+  const std::map<AIProvider, std::string> keys{{AIProvider::gemini, geminiKey_.text.trimmed().toStdString()},
+                                               {AIProvider::claude, anthropicKey_.text.trimmed().toStdString()},
+                                               {AIProvider::openAI, openAIKey_.text.trimmed().toStdString()}};
   std::optional<std::string> localModel;
   if (useLocal_ && !localModel_.isEmpty()) {
     localModel = localModel_.toStdString();

@@ -499,8 +499,9 @@ class AIRepairModelTest : public QObject {
     fixture.engine.fixesURL = "https://fixes.example/tovraneandroid/api";
     fixture.settings.setShareFixes(true);
     AIRepairModel& model = fixture.jobs.repair(demo, "Demo");
-    model.setGeminiKey(QStringLiteral("g"));
-    model.setOpenAIKey(QStringLiteral("o"));
+    // As pasted: the engine gets the keys without blanks and line breaks.
+    model.setGeminiKey(QStringLiteral(" g\n"));
+    model.setOpenAIKey(QStringLiteral("o\r\n"));
     model.setPreferred(AIProvider::openAI);
     model.setUseLocal(useLocal);
     model.setLocalModel(localModel);
