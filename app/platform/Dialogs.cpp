@@ -36,4 +36,11 @@ bool WidgetDialogs::confirm(QWidget* parent, const QString& title, const QString
   return box.clickedButton() == accept;
 }
 
+void WidgetDialogs::warn(QWidget* parent, const QString& title, const QString& text) {
+  // Not exec(): the failure may come from work in the background, which must not wait for the user.
+  auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
+}
+
 }  // namespace tovrane::app

@@ -19,12 +19,15 @@ class Dialogs {
   // confirmLabel; the keys' default is to keep things as they are.
   virtual bool confirm(QWidget* parent, const QString& title, const QString& text,
                        const QString& confirmLabel) = 0;
+  // Tells the user of a failure and returns at once; the message stays until dismissed.
+  virtual void warn(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
 class WidgetDialogs final : public Dialogs {
  public:
   std::optional<QString> pickFolder(QWidget* parent, const QString& title) override;
   bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& confirmLabel) override;
+  void warn(QWidget* parent, const QString& title, const QString& text) override;
 };
 
 }  // namespace tovrane::app

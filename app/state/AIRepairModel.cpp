@@ -6,6 +6,7 @@
 #include "app/state/Keychain.hpp"
 #include "app/state/MainThread.hpp"
 #include "app/state/Observable.hpp"
+#include "app/state/StoreFile.hpp"
 #include "app/state/ToolLookup.hpp"
 #include "app/state/Workers.hpp"
 
@@ -179,9 +180,10 @@ bool AIRepairModel::canStart() const {
 }
 
 AIRepairOptions AIRepairModel::apiOptions() const {
-  const std::map<AIProvider, std::string> keys{{AIProvider::gemini, geminiKey_.text.toStdString()},
-                                               {AIProvider::claude, anthropicKey_.text.toStdString()},
-                                               {AIProvider::openAI, openAIKey_.text.toStdString()}};
+  // A pasted key may bring blanks or a line break along, which no request may carry.
+  const std::map<AIProvider, std::string> keys{{AIProvider::gemini, geminiKey_.text.trimmed().toStdString()},
+                                               {AIProvider::claude, anthropicKey_.text.trimmed().toStdString()},
+                                               {AIProvider::openAI, openAIKey_.text.trimmed().toStdString()}};
   std::optional<std::string> localModel;
   if (useLocal_ && !localModel_.isEmpty()) {
     localModel = localModel_.toStdString();
@@ -219,12 +221,23 @@ void AIRepairModel::saveRunSettings() {
   if (backend_ != Backend::api) {
     return;
   }
+  // A key that cannot be saved is used all the same; it stays edited, so the next start saves it again.
+  std::optional<QString> failure;
   for (const KeyRow& row : keyRows) {
     KeyField& field = this->*row.field;
-    if (field.edited) {
+    if (!field.edited) {
+      continue;
+    }
+    try {
       Keychain::save(field.text, QString::fromUtf8(row.service));
       field.edited = false;
+    } catch (const StoreError& error) {
+      failure = QString::fromStdString(error.what());
     }
+  }
+  if (failure) {
+    emit keysNotSaved(*failure + QStringLiteral(" Die Reparatur nutzt die Schlüssel trotzdem; sie werden beim "
+                                                "nächsten Start erneut gespeichert."));
   }
   settings.setPreferredProvider(preferred_);
   settings.setUseLocalModel(useLocal_);

@@ -161,6 +161,8 @@ class AIRepairModel : public QObject {
   void pullingChanged();
   void claudePathChanged();
   void codexPathChanged();
+  // A start could not save an edited key (German, naming the key file).
+  void keysNotSaved(const QString& message);
 
  private:
   // One API key field and whether the user changed it since it was last loaded or saved.

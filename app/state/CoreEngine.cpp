@@ -1,13 +1,18 @@
 #include "app/state/CoreEngine.hpp"
 
+#include "app/state/FileErrorText.hpp"
 #include "core/devices/DeviceLauncher.hpp"
 #include "core/project/StagedConversion.hpp"
 #include "core/repair/AIRepairer.hpp"
 #include "core/repair/ClaudeCodeRepair.hpp"
 #include "core/repair/CodexRepair.hpp"
 #include "core/support/Cancelled.hpp"
+#include "core/support/Files.hpp"
+#include "core/support/Http.hpp"
+#include "core/support/Json.hpp"
 #include "core/support/Process.hpp"
 
+#include <new>
 #include <utility>
 
 namespace tovrane::app {
@@ -22,23 +27,8 @@ auto translated(Call&& call) -> decltype(call()) {
     return call();
   } catch (const EngineError&) {
     throw;
-  } catch (const Cancelled& cancelled) {
-    throw EngineError(EngineError::Kind::cancelled, cancelled.what());
-  } catch (const DeviceLauncher::LaunchError& error) {
-    throw EngineError(error.kind() == DeviceLauncher::LaunchError::Kind::missing ? EngineError::Kind::missing
-                                                                                  : EngineError::Kind::failed,
-                      error.what());
-  } catch (const AIRepairError& error) {
-    throw EngineError(error.kind() == AIRepairError::Kind::noProvider ? EngineError::Kind::missing
-                                                                       : EngineError::Kind::failed,
-                      error.what());
-  } catch (const process::StartError& error) {
-    // The system's own text is English and names no program the user knows.
-    throw EngineError(EngineError::Kind::failed,
-                      "Das Programm " + error.path().string() + " ließ sich nicht starten.");
-  } catch (const std::exception& error) {
-    // ConversionError, the file, HTTP and Claude Code errors: their texts are German.
-    throw EngineError(EngineError::Kind::failed, error.what());
+  } catch (const std::exception& failure) {
+    throw engineError(failure);
   }
 }
 
@@ -60,6 +50,41 @@ class RepairerOf final : public Repairer {
 };
 
 }  // namespace
+
+EngineError engineError(const std::exception& failure) {
+  using Kind = EngineError::Kind;
+  if (const auto* cancelled = dynamic_cast<const Cancelled*>(&failure)) {
+    return EngineError(Kind::cancelled, cancelled->what());
+  }
+  if (const auto* launch = dynamic_cast<const DeviceLauncher::LaunchError*>(&failure)) {
+    return EngineError(launch->kind() == DeviceLauncher::LaunchError::Kind::missing ? Kind::missing : Kind::failed,
+                       launch->what());
+  }
+  if (const auto* repair = dynamic_cast<const AIRepairError*>(&failure)) {
+    return EngineError(repair->kind() == AIRepairError::Kind::noProvider ? Kind::missing : Kind::failed,
+                       repair->what());
+  }
+  if (const auto* start = dynamic_cast<const process::StartError*>(&failure)) {
+    // The system's own text is English and names no program the user knows.
+    return EngineError(Kind::failed, "Das Programm " + start->path().string() + " ließ sich nicht starten.");
+  }
+  if (const auto* file = dynamic_cast<const files::FileError*>(&failure)) {
+    // The system's message for the error follows the C library's language.
+    return EngineError(Kind::failed, germanText(*file));
+  }
+  if (dynamic_cast<const ConversionError*>(&failure) != nullptr ||
+      dynamic_cast<const ClaudeCodeError*>(&failure) != nullptr ||
+      dynamic_cast<const http::HttpError*>(&failure) != nullptr ||
+      dynamic_cast<const json::ReadError*>(&failure) != nullptr) {
+    // Core writes these texts in German.
+    return EngineError(Kind::failed, failure.what());
+  }
+  if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
+    return EngineError(Kind::failed, "Nicht genug Arbeitsspeicher.");
+  }
+  // Not one of core's own failures: its text is the library's, for a bug report.
+  return EngineError(Kind::failed, std::string("Unerwarteter interner Fehler (") + failure.what() + ").");
+}
 
 CoreEngine::CoreEngine(const Host& host, Endpoints endpoints) : host_(host), endpoints_(std::move(endpoints)) {}
 

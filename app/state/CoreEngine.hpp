@@ -3,9 +3,7 @@
 // on a thread with a stack large enough for deeply nested sources; core's
 // repair options, ladder and fixes service; the ladder and Codex repairers;
 // the local model runtime; the look-ups of the two coding tools; and the
-// device launcher. Core's errors become EngineError with their German text: a
-// cancellation `cancelled`, a missing tool or project `missing`, everything
-// else `failed`.
+// device launcher. Core's errors become EngineError (engineError()).
 #include "app/state/Engine.hpp"
 #include "core/repair/APIClient.hpp"
 #include "core/support/Host.hpp"
@@ -14,6 +12,12 @@
 #include <stop_token>
 
 namespace tovrane::app {
+
+// The EngineError for a failure of core: a cancellation `cancelled`, a
+// missing tool or project `missing`, everything else `failed`, each with a
+// German text. Core's own errors keep theirs; system messages in file errors
+// are put in German; anything else gets a German sentence around its text.
+EngineError engineError(const std::exception& failure);
 
 class CoreEngine final : public Engine {
  public:

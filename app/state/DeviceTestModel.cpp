@@ -35,6 +35,7 @@ QString chosen(const std::vector<TestDevice>& devices, const QString& id) {
 
 // The answers of one load; they arrive in either order and are applied on the UI thread.
 struct DeviceTestModel::Listing {
+  int load = 0;
   std::optional<std::vector<TestDevice>> android;
   std::optional<std::vector<TestDevice>> ios;
   bool androidAssigned = false;
@@ -48,7 +49,13 @@ DeviceTestModel::DeviceTestModel(Engine& engine, Workers& workers, Settings& set
       settings_(settings),
       tools_(tools),
       androidID_(settings.androidDevice()),
-      iosID_(settings.iosDevice()) {}
+      iosID_(settings.iosDevice()) {
+  connect(&tools_, &ToolLookup::changed, this, [this] {
+    if (iosListed_ && *iosListed_ != tools_.iosSimulator()) {
+      load(true);
+    }
+  });
+}
 
 void DeviceTestModel::setAndroidDevices(std::vector<TestDevice> devices) {
   assign(this, androidDevices_, std::move(devices), &DeviceTestModel::androidDevicesChanged);
@@ -67,6 +74,8 @@ void DeviceTestModel::load(bool force) {
     return;
   }
   const auto listing = std::make_shared<Listing>();
+  listing->load = ++loads_;
+  iosListed_ = tools_.iosSimulator();
   const QPointer<QObject> guard(this);
   DeviceTestModel* model = this;
   const auto list = [&](std::vector<TestDevice> (Engine::*call)(), std::optional<std::vector<TestDevice>> Listing::*slot) {
@@ -93,7 +102,7 @@ void DeviceTestModel::load(bool force) {
 
 void DeviceTestModel::listed(Listing& listing) {
   // An iOS list that is ready first waits for the Android assignment.
-  if (!listing.android) {
+  if (listing.load != loads_ || !listing.android) {
     return;
   }
   if (!listing.androidAssigned) {

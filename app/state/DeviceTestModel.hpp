@@ -8,7 +8,9 @@
 // change. A choice is written to the settings when its run starts, never
 // while loading. Where the iOS simulator cannot run (always on Linux) the
 // model lists no simulator and starts no iOS run, so neither side shows a
-// failure for a tool this machine cannot have.
+// failure for a tool this machine cannot have. That answer may come after
+// the first load (the lookup runs at start-up); a load that was made without
+// it is made again when it arrives. Only the latest load's lists are taken.
 #include "app/state/Engine.hpp"
 
 #include <QObject>
@@ -16,6 +18,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -109,6 +112,10 @@ class DeviceTestModel : public QObject {
   State android_ = device_run::Idle{};
   State ios_ = device_run::Idle{};
   bool loaded_ = false;
+  // Counts the loads; a listing applies only while it is the latest.
+  int loads_ = 0;
+  // Whether the latest load listed simulators; nullopt before the first.
+  std::optional<bool> iosListed_;
 };
 
 }  // namespace tovrane::app

@@ -47,6 +47,7 @@ AIRepairModel& JobCenter::repair(const fs::path& project, const QString& name) {
                                               &AIRepairModel::doneChanged, &AIRepairModel::totalChanged}) {
       connect(model.get(), changed, this, &JobCenter::update);
     }
+    connect(model.get(), &AIRepairModel::keysNotSaved, this, &JobCenter::keysNotSaved);
   }
   return *model;
 }

@@ -68,6 +68,8 @@ class JobCenter : public QObject {
 
  signals:
   void runningChanged();
+  // A repair model could not save the keys it was started with (German).
+  void keysNotSaved(const QString& message);
 
  private:
   void update();

@@ -10,10 +10,14 @@ namespace tovrane::app {
 namespace {
 
 const QString fileName = QStringLiteral("schluessel.json");
+// Three keys take a few hundred bytes.
+constexpr std::size_t maxFileBytes = 1 << 20;
 
 // The stored object, every member a string; empty when the file is missing
-// or holds anything else (then marked damaged).
+// or holds anything else (then marked damaged). A file others could read is
+// narrowed to the owner first.
 json::Json readKeys(StoreFile& file) {
+  file.restrictToOwner();
   const std::optional<std::string> text = file.read();
   if (!text) {
     return json::Json::object();
@@ -36,22 +40,26 @@ std::string storedKey(const json::Json& keys, const std::string& service) {
 
 }  // namespace
 
-QString Keychain::file() { return QString::fromStdString(StoreFile(fileName).path().string()); }
+QString Keychain::file() { return QString::fromStdString(StoreFile(fileName, maxFileBytes).path().string()); }
 
 std::optional<QString> Keychain::load(const QString& service) {
-  StoreFile file(fileName);
-  const std::string key = storedKey(readKeys(file), service.toStdString());
-  if (key.empty()) {
+  StoreFile file(fileName, maxFileBytes);
+  const StoreFile::Lock lock(file);
+  const QString key = QString::fromStdString(storedKey(readKeys(file), service.toStdString())).trimmed();
+  if (key.isEmpty()) {
     return std::nullopt;
   }
-  return QString::fromStdString(key);
+  return key;
 }
 
 void Keychain::save(const QString& key, const QString& service) {
-  StoreFile file(fileName);
+  StoreFile file(fileName, maxFileBytes);
+  // Read, change and write as one step, so that a key another instance
+  // saved meanwhile stays.
+  const StoreFile::Lock lock(file);
   json::Json keys = readKeys(file);
   const std::string name = service.toStdString();
-  const std::string value = key.toStdString();
+  const std::string value = key.trimmed().toStdString();
   if (storedKey(keys, name) == value) {
     return;
   }

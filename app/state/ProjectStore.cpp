@@ -6,8 +6,52 @@
 
 namespace tovrane::app {
 
+namespace {
+
+// Far beyond any real history (thousands of conversions with all their
+// warnings), and still readable in one piece.
+constexpr std::size_t maxFileBytes = std::size_t(128) << 20;
+
+const ProjectRecord* findRecord(const std::vector<ProjectRecord>& records, const QUuid& id) {
+  const auto found = std::find_if(records.begin(), records.end(),
+                                  [&id](const ProjectRecord& record) { return record.id == id; });
+  return found == records.end() ? nullptr : &*found;
+}
+
+// The file's list with what `mine` changed against `base` applied: records
+// removed since are dropped, changed ones replaced, new ones put first in
+// their order. What another instance wrote meanwhile stays.
+std::vector<ProjectRecord> merged(const std::vector<ProjectRecord>& base, const std::vector<ProjectRecord>& mine,
+                                  std::vector<ProjectRecord> file) {
+  std::erase_if(file, [&](const ProjectRecord& record) {
+    return findRecord(base, record.id) != nullptr && findRecord(mine, record.id) == nullptr;
+  });
+  std::vector<ProjectRecord> added;
+  for (const ProjectRecord& record : mine) {
+    const ProjectRecord* before = findRecord(base, record.id);
+    if (before != nullptr && *before == record) {
+      continue;
+    }
+    bool replaced = false;
+    for (ProjectRecord& stored : file) {
+      if (stored.id == record.id) {
+        stored = record;
+        replaced = true;
+      }
+    }
+    if (!replaced) {
+      added.push_back(record);
+    }
+  }
+  file.insert(file.begin(), added.begin(), added.end());
+  return file;
+}
+
+}  // namespace
+
 ProjectStore::ProjectStore(Clock& clock, UuidSource& uuids, QObject* parent)
-    : QObject(parent), clock_(clock), uuids_(uuids), file_(QStringLiteral("projekte.json")) {
+    : QObject(parent), clock_(clock), uuids_(uuids), file_(QStringLiteral("projekte.json"), maxFileBytes) {
+  const StoreFile::Lock lock(file_);
   const std::optional<std::string> text = file_.read();
   if (!text) {
     return;
@@ -18,6 +62,7 @@ ProjectStore::ProjectStore(Clock& clock, UuidSource& uuids, QObject* parent)
     return;
   }
   projects_ = std::move(*records);
+  saved_ = projects_;
 }
 
 void ProjectStore::setProjects(std::vector<ProjectRecord> projects) {
@@ -85,10 +130,47 @@ std::optional<ProjectRecord> ProjectStore::project(const std::optional<QUuid>& i
   return *found;
 }
 
-void ProjectStore::save() {
-  if (const std::optional<std::string> text = encodeProjectHistory(projects_)) {
-    file_.write(*text, 0644);
+std::vector<ProjectRecord> ProjectStore::writeMerged() {
+  const StoreFile::Lock lock(file_);
+  // A damaged file holds nothing to merge with: what this store last knew
+  // stands for it. A missing one was emptied.
+  std::vector<ProjectRecord> file = saved_;
+  if (const std::optional<std::string> text = file_.read()) {
+    if (std::optional<std::vector<ProjectRecord>> records = decodeProjectHistory(*text)) {
+      file = std::move(*records);
+    } else {
+      file_.markDamaged();
+    }
+  } else if (!file_.damaged()) {
+    file.clear();
   }
+  std::vector<ProjectRecord> records = merged(saved_, projects_, std::move(file));
+  const std::optional<std::string> text = encodeProjectHistory(records);
+  if (!text) {
+    throw StoreError(file_.path(), "Ein Eintrag enthält eine Zahl, die sich nicht speichern lässt");
+  }
+  file_.write(*text, 0644);
+  return records;
+}
+
+void ProjectStore::save() {
+  std::vector<ProjectRecord> records;
+  try {
+    records = writeMerged();
+  } catch (const StoreError& error) {
+    const QString message = QString::fromStdString(error.what()) +
+                            QStringLiteral(" Die Einträge bleiben in der App erhalten und werden bei der nächsten "
+                                           "Änderung erneut gespeichert.");
+    if (saveError_ != message) {
+      saveError_ = message;
+      emit saveFailed(message);
+    }
+    return;
+  }
+  saved_ = records;
+  saveError_.reset();
+  // Announced with the lock given back: whoever listens may use the stores in turn.
+  setProjects(std::move(records));
 }
 
 long long ProjectStore::totalLines() const {

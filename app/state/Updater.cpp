@@ -1,8 +1,10 @@
 #include "app/state/Updater.hpp"
 
+#include "app/state/FileErrorText.hpp"
 #include "app/state/MainThread.hpp"
 #include "app/state/Settings.hpp"
 #include "app/state/Workers.hpp"
+#include "core/support/Files.hpp"
 #include "core/support/Http.hpp"
 #include "core/support/Json.hpp"
 
@@ -20,33 +22,53 @@ namespace {
 
 constexpr std::chrono::seconds feedTimeout{15};
 
-// The German description of a failure, for the `failed` state.
-QString describe(const std::exception& error) {
-  const QString detail = QString::fromStdString(error.what());
+// The German description of a failure, for the `failed` state. Transport
+// failures name the host, the one detail a user can act on.
+QString describe(const std::exception& error, const QString& url) {
   if (const auto* httpError = dynamic_cast<const http::HttpError*>(&error)) {
+    const QString host = QUrl(url).host();
     switch (httpError->kind()) {
-      case http::ErrorKind::network: return QStringLiteral("Keine Verbindung zum Server (%1)").arg(detail);
-      case http::ErrorKind::timeout: return QStringLiteral("Der Server antwortet nicht (%1)").arg(detail);
-      case http::ErrorKind::invalidURL: return QStringLiteral("Ungültige Adresse (%1)").arg(detail);
+      case http::ErrorKind::network: return QStringLiteral("Keine Verbindung zum Server (%1)").arg(host);
+      case http::ErrorKind::timeout: return QStringLiteral("Der Server antwortet nicht (%1)").arg(host);
+      case http::ErrorKind::invalidURL: return QStringLiteral("Ungültige Adresse (%1)").arg(url);
       case http::ErrorKind::cancelled:
       case http::ErrorKind::other: break;
     }
   }
-  return detail;
+  if (const auto* fileError = dynamic_cast<const files::FileError*>(&error)) {
+    return QString::fromStdString(germanText(*fileError));
+  }
+  if (const auto* startError = dynamic_cast<const process::StartError*>(&error)) {
+    return QStringLiteral("Das Programm %1 ließ sich nicht starten.").arg(QString::fromStdString(startError->path()));
+  }
+  return QString::fromStdString(error.what());
 }
 
+// Nothing of an installation that did not end in a restart is kept.
+void removeFolder(const fs::path& folder) {
+  std::error_code ignored;
+  if (!folder.empty()) fs::remove_all(folder, ignored);
+}
+
+// Why the archive at that address is not fetched; nullopt when it may be.
 // Archives come over TLS only; plain HTTP is accepted from this machine
 // itself, whose answer the digest still has to match.
-bool acceptableArchiveURL(const QString& text) {
+std::optional<QString> refusedArchiveURL(const QString& text) {
   const QUrl url(text, QUrl::StrictMode);
-  if (!url.isValid() || url.host().isEmpty()) return false;
-  if (url.scheme() == QLatin1String("https")) return true;
-  if (url.scheme() != QLatin1String("http")) return false;
+  if (!url.isValid() || url.host().isEmpty() ||
+      (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http"))) {
+    return QStringLiteral("Update nicht geladen: Die Adresse des Archivs ist ungültig.");
+  }
+  if (url.scheme() == QLatin1String("https")) return std::nullopt;
   const std::string host = url.host().toStdString();
   in_addr address4{};
   in6_addr address6{};
-  return host == "localhost" || (inet_pton(AF_INET, host.c_str(), &address4) == 1 && (ntohl(address4.s_addr) >> 24) == 127) ||
-         (inet_pton(AF_INET6, host.c_str(), &address6) == 1 && IN6_IS_ADDR_LOOPBACK(&address6));
+  const bool loopback =
+      host == "localhost" ||
+      (inet_pton(AF_INET, host.c_str(), &address4) == 1 && (ntohl(address4.s_addr) >> 24) == 127) ||
+      (inet_pton(AF_INET6, host.c_str(), &address6) == 1 && IN6_IS_ADDR_LOOPBACK(&address6));
+  if (loopback) return std::nullopt;
+  return QStringLiteral("Update nicht geladen: Das Archiv liegt auf einer unverschlüsselten http-Adresse.");
 }
 
 }  // namespace
@@ -113,9 +135,11 @@ void Updater::check(bool silent) {
     std::optional<Release> release;
     QString error;
     try {
-      release = Release::decode(http::send(request, stop).body);
+      const http::Response response = http::send(request, stop);
+      if (!isSuccess(response.status)) throw UpdateError(serverFailure(response.status));
+      release = Release::decode(response.body);
     } catch (const std::exception& failure) {
-      error = describe(failure);
+      error = describe(failure, QString::fromStdString(request.url));
     }
     postToMain(guard, [this, silent, release = std::move(release), error] { finishCheck(silent, release, error); });
   });
@@ -153,10 +177,14 @@ void Updater::startAutomaticChecks() {
   timer_.start();
 }
 
-void Updater::install() {
+void Updater::install(RunningJobs runningJobs) {
   if (!std::holds_alternative<update_state::Available>(state_) || !release_ || !updatesItself()) return;
   const Release release = *release_;
-  if (!acceptableArchiveURL(release.url)) return;
+  if (const std::optional<QString> refusal = refusedArchiveURL(release.url)) {
+    setState(update_state::Failed{*refusal});
+    return;
+  }
+  endJobs_ = runningJobs == RunningJobs::end;
   setState(update_state::Downloading{0});
   workers_.run([this, guard = QPointer<QObject>(this), release, installer = setup_.installer,
                 stop = stop_.get_token()] {
@@ -173,17 +201,53 @@ void Updater::install() {
       if (digest != release.sha256.toLower()) {
         throw UpdateError(QStringLiteral("Prüfsumme stimmt nicht – Download beschädigt."));
       }
-      postToMain(guard, [this] { setState(update_state::Installing{}); });
-      // Quitting while the download ended: the installed version stays as it is.
-      if (stop.stop_requested()) throw http::HttpError(http::ErrorKind::cancelled, "Abgebrochen.");
-      process::startDetached(installer->install(archive, folder, release.build));
-      postToMain(guard, [this] { setup_.quit(); });
+      postToMain(guard, [this, archive, folder, build = release.build, url = release.url] {
+        putInPlace(archive, folder, build, url);
+      });
     } catch (const std::exception& failure) {
-      std::error_code ignored;
-      if (!folder.empty()) fs::remove_all(folder, ignored);
-      postToMain(guard, [this, message = describe(failure)] { setState(update_state::Failed{message}); });
+      removeFolder(folder);
+      postToMain(guard, [this, message = describe(failure, release.url)] { setState(update_state::Failed{message}); });
     }
   });
+}
+
+bool Updater::waitForJobs(const fs::path& folder) {
+  if (endJobs_ || runningJobs() == 0) return false;
+  // A job started while the update was under way: it must not end for it.
+  // The update is offered again, as when a check finds a job running.
+  removeFolder(folder);
+  setState(update_state::Available{});
+  return true;
+}
+
+void Updater::putInPlace(const fs::path& archive, const fs::path& folder, long long build, const QString& url) {
+  if (waitForJobs(folder)) return;
+  setState(update_state::Installing{});
+  workers_.run([this, guard = QPointer<QObject>(this), archive, folder, build, url, installer = setup_.installer,
+                stop = stop_.get_token()] {
+    try {
+      // Quitting while the download ended: the installed version stays as it is.
+      if (stop.stop_requested()) throw http::HttpError(http::ErrorKind::cancelled, "Abgebrochen.");
+      process::Spec relaunch = installer->install(archive, folder, build);
+      postToMain(guard, [this, relaunch = std::move(relaunch), folder, url] { restart(relaunch, folder, url); });
+    } catch (const std::exception& failure) {
+      removeFolder(folder);
+      postToMain(guard, [this, message = describe(failure, url)] { setState(update_state::Failed{message}); });
+    }
+  });
+}
+
+void Updater::restart(const process::Spec& relaunch, const fs::path& folder, const QString& url) {
+  // Checked here, on the UI thread, so that no job can start between this and the quit.
+  if (waitForJobs(folder)) return;
+  try {
+    process::startDetached(relaunch);
+  } catch (const std::exception& failure) {
+    removeFolder(folder);
+    setState(update_state::Failed{describe(failure, url)});
+    return;
+  }
+  setup_.quit();
 }
 
 }  // namespace tovrane::app

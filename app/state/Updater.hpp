@@ -10,6 +10,8 @@
 // anything while `downloading` or `installing`, and only one automatic loop
 // ever runs. Until the archive is complete and verified, nothing installed is
 // touched; every failure ends in `failed` with the old version still running.
+// A job that runs when the update is about to take effect is never ended for
+// it unless the user agreed: the update then waits in `available`.
 #include "app/state/UpdaterInstall.hpp"
 
 #include <QObject>
@@ -17,6 +19,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -120,8 +123,15 @@ class Updater : public QObject {
   // A silent check now and then one per interval; later calls do nothing.
   // Also lets the installer tidy up after earlier updates.
   void startAutomaticChecks();
-  // Downloads, verifies and installs `release`; only in `available`.
-  void install();
+  // Whether an installation may end the jobs that run when it is ready to
+  // restart: only when the user agreed to that; otherwise it waits for them.
+  enum class RunningJobs { wait, end };
+  // Downloads, verifies and installs `release`; only in `available`. An
+  // archive address that is neither HTTPS nor this machine ends in `failed`
+  // with the reason. Right before the app is changed and again right before
+  // it restarts, running jobs are looked for: unless they may end, the
+  // update goes back to `available` (and is offered again).
+  void install(RunningJobs runningJobs = RunningJobs::wait);
 
  signals:
   void stateChanged();
@@ -131,6 +141,11 @@ class Updater : public QObject {
   void setState(UpdateState state);
   void finishCheck(bool silent, std::optional<Release> release, const QString& error);
   bool busyInstalling() const;
+  // Back to `available` (the private folder removed) when a job runs that may not end.
+  bool waitForJobs(const std::filesystem::path& folder);
+  void putInPlace(const std::filesystem::path& archive, const std::filesystem::path& folder, long long build,
+                  const QString& url);
+  void restart(const process::Spec& relaunch, const std::filesystem::path& folder, const QString& url);
 
   Setup setup_;
   Workers& workers_;
@@ -139,6 +154,8 @@ class Updater : public QObject {
   std::optional<Release> release_;
   QTimer timer_;
   std::stop_source stop_;
+  // The installation under way may end running jobs.
+  bool endJobs_ = false;
 };
 
 }  // namespace tovrane::app

@@ -32,6 +32,10 @@ namespace {
 
 QString noApp() { return QStringLiteral("Im Update steckt keine App."); }
 
+QString downloadFailure(int status) {
+  return QStringLiteral("Update-Download fehlgeschlagen: ") + serverFailure(status);
+}
+
 QString notThisBuild(long long build) {
   return QStringLiteral("Das Update enthält nicht Build %1.").arg(build);
 }
@@ -181,6 +185,10 @@ long long contentLength(const http::Head& head) {
 
 }  // namespace
 
+bool isSuccess(int status) { return status >= 200 && status <= 299; }
+
+QString serverFailure(int status) { return QStringLiteral("Der Server antwortet mit Fehler %1.").arg(status); }
+
 QString downloadArchive(const QString& url, const fs::path& path, const std::function<void(double)>& progress,
                         std::stop_token stop) {
   OutputFile file(path);
@@ -192,9 +200,10 @@ QString downloadArchive(const QString& url, const fs::path& path, const std::fun
 
   http::Request request;
   request.url = url.toStdString();
-  http::streamBytes(
+  const http::Head answer = http::streamBytes(
       request,
       [&](const http::Head& head, std::string_view bytes) {
+        if (!isSuccess(head.status)) throw UpdateError(downloadFailure(head.status));
         if (!expected) expected = contentLength(head);
         digest.addData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
         while (!bytes.empty()) {
@@ -210,6 +219,8 @@ QString downloadArchive(const QString& url, const fs::path& path, const std::fun
         return http::Flow::proceed;
       },
       stop);
+  // An error answer without a body never reached the handler.
+  if (!isSuccess(answer.status)) throw UpdateError(downloadFailure(answer.status));
   file.write(buffer);
   file.close();
   return QString::fromLatin1(digest.result().toHex());

@@ -111,13 +111,19 @@ class MacBundleInstaller final : public Installer {
 // The download's write size: at most this much of the archive sits in memory.
 inline constexpr std::size_t downloadChunk = 1048576;
 
+// Whether the server's answer is what was asked for (a 2xx status).
+bool isSuccess(int status);
+// The German text of an answer with an error status.
+QString serverFailure(int status);
+
 // Streams url into a new file at path (mode 0600; an existing file is an
 // error), downloadChunk bytes per write. After each full chunk, when the
 // server announced a length of at least one byte, progress gets the fraction
 // written so far; the rest at the end reports nothing. Returns the lower-case
-// hexadecimal SHA-256 of the bytes received, computed as they arrive. The
-// status is not examined: an error page simply fails the digest comparison.
-// Throws http::HttpError or files::FileError; a partial file stays.
+// hexadecimal SHA-256 of the bytes received, computed as they arrive. An
+// answer with an error status throws UpdateError ("Update-Download
+// fehlgeschlagen: " and serverFailure) before its body is written. Throws
+// http::HttpError or files::FileError too; a partial file stays.
 QString downloadArchive(const QString& url, const std::filesystem::path& path,
                         const std::function<void(double fraction)>& progress, std::stop_token stop = {});
 

@@ -7,6 +7,7 @@
 #include "app/state/Keychain.hpp"
 #include "app/state/ProjectStore.hpp"
 #include "app/state/Settings.hpp"
+#include "app/state/StoreFile.hpp"
 #include "app/state/ToolLookup.hpp"
 #include "app/state/Updater.hpp"
 #include "app/window/Controls.hpp"
@@ -308,11 +309,21 @@ QWidget* SettingsPage::keyRow(const QString& name, const QString& placeholder, c
   layout->addWidget(remove);
   layout->addStretch();
   const QString serviceName = QString::fromUtf8(service);
-  // The text as typed: not trimmed; an empty one removes the stored key.
-  connect(save, &QPushButton::clicked, this, [field, serviceName] { Keychain::save(field->text(), serviceName); });
-  connect(remove, &QPushButton::clicked, this, [field, serviceName] {
+  // Trimmed by the key store; an empty text removes the stored key. A key
+  // that cannot be saved stays in the field for another try.
+  const auto store = [this, serviceName](const QString& key) {
+    try {
+      Keychain::save(key, serviceName);
+    } catch (const StoreError& error) {
+      dialogs_.warn(this, QStringLiteral("Schlüssel nicht gespeichert"),
+                    QString::fromStdString(error.what()) +
+                        QStringLiteral(" Der Schlüssel bleibt im Feld, bis er gespeichert werden kann."));
+    }
+  };
+  connect(save, &QPushButton::clicked, this, [field, store] { store(field->text()); });
+  connect(remove, &QPushButton::clicked, this, [field, store] {
     field->clear();
-    Keychain::save(QString(), serviceName);
+    store(QString());
   });
   connect(field, &QLineEdit::textChanged, remove,
           [remove](const QString& text) { remove->setVisible(!text.isEmpty()); });

@@ -87,6 +87,13 @@ TovraneAndroidApp::TovraneAndroidApp(std::unique_ptr<System>&& system, const App
                 workers_,     reservations_,   store_,        tools_,         jobs_,       updater_} {
   // Quitting is ours: it asks first when jobs run.
   QApplication::setQuitOnLastWindowClosed(false);
+  // What could not be saved is told, whichever window is open.
+  const auto warnNotSaved = [this](const QString& text) {
+    const std::vector<MainWindow*> open = windows();
+    services_.dialogs.warn(open.empty() ? nullptr : open.front(), QStringLiteral("Speichern fehlgeschlagen"), text);
+  };
+  connect(&store_, &ProjectStore::saveFailed, this, warnNotSaved);
+  connect(&jobs_, &JobCenter::keysNotSaved, this, warnNotSaved);
 #ifdef Q_OS_MACOS
   windowlessMenus_ = std::make_unique<QMenuBar>(nullptr);
   MainWindow::addMenus(*windowlessMenus_, *this, nullptr);

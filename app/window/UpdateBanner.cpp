@@ -203,11 +203,15 @@ void UpdateBanner::rebuild() {
 
 void UpdateBanner::installClicked() {
   const int jobs = updater_.runningJobs();
-  if (jobs > 0 && !dialogs_.confirm(window(), QStringLiteral("Update jetzt installieren?"), confirmationText(jobs),
-                                    QStringLiteral("Installieren"))) {
+  if (jobs == 0) {
+    // Jobs started during the download are not the user's to lose: the update then waits.
+    updater_.install();
     return;
   }
-  updater_.install();
+  if (dialogs_.confirm(window(), QStringLiteral("Update jetzt installieren?"), confirmationText(jobs),
+                       QStringLiteral("Installieren"))) {
+    updater_.install(Updater::RunningJobs::end);
+  }
 }
 
 }  // namespace tovrane::app

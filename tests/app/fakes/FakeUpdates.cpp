@@ -110,8 +110,9 @@ void UpdaterRig::offer(long long build, const std::string& url, const std::strin
 
 void UpdaterRig::finish() {
   // A worker's posts are queued before it ends, so each round runs all posts of
-  // the calls before it; the updater's longest chain is two calls deep.
-  for (int round = 0; round < 3; ++round) {
+  // the calls before it; the updater's longest chain is three calls deep
+  // (check, download, putting in place), plus the posts of the last.
+  for (int round = 0; round < 4; ++round) {
     QVERIFY(workers.waitForAll(std::chrono::seconds(20)));
     QCoreApplication::processEvents();
   }

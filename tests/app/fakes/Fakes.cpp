@@ -33,6 +33,10 @@ bool FakeDialogs::confirm(QWidget*, const QString& title, const QString& text, c
   return answer;
 }
 
+void FakeDialogs::warn(QWidget*, const QString& title, const QString& text) {
+  warnings.append(title + QStringLiteral(": ") + text);
+}
+
 bool RecordingLauncher::startDetached(const QString& program, const QStringList& arguments) {
   calls.append((QStringList{QStringLiteral("start"), program} + arguments).join(QLatin1Char(' ')));
   return startSucceeds;

@@ -40,12 +40,15 @@ class FakeDialogs final : public Dialogs {
  public:
   std::optional<QString> pickFolder(QWidget* parent, const QString& title) override;
   bool confirm(QWidget* parent, const QString& title, const QString& text, const QString& confirmLabel) override;
+  void warn(QWidget* parent, const QString& title, const QString& text) override;
 
   std::deque<QString> folders;
   std::deque<bool> confirmations;
   QStringList calls;
   // The text of each confirmation asked for, in order.
   QStringList questions;
+  // "<title>: <text>" of each warning, in order.
+  QStringList warnings;
 };
 
 class RecordingLauncher final : public Launcher {

@@ -1,9 +1,11 @@
 #include "app/state/AIRepairModel.hpp"
 #include "app/state/Keychain.hpp"
 #include "tests/app/AppTest.hpp"
+#include "tests/app/state/StoreFiles.hpp"
 #include "tests/app/fakes/JobFixture.hpp"
 
 #include <QSettings>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace tovrane::app;
@@ -420,6 +422,35 @@ class AIRepairModelTest : public QObject {
     QCOMPARE(model.openAIKey(), QStringLiteral("sk-later"));
   }
 
+  // A key the store cannot write is told once per start; the run uses it all
+  // the same, and the next start saves it.
+  void aKeyThatCannotBeSavedIsToldAndSavedNextTime() {
+    JobFixture fixture;
+    AIRepairModel& model = fixture.jobs.repair(demo, "Demo");
+    QSignalSpy told(&fixture.jobs, &JobCenter::keysNotSaved);
+    model.setBackend(Backend::api);
+    model.setOpenAIKey(QStringLiteral("sk-typed"));
+    model.setGeminiKey(QStringLiteral("g-typed"));
+    {
+      const test::FileSizeLimit full(8);
+      model.start();
+    }
+    QTRY_COMPARE(describe(model.phase()), QStringLiteral("done"));
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(told[0][0].toString(), QStringLiteral("„") + Keychain::file() +
+                                        QStringLiteral("“ konnte nicht gespeichert werden: Datei zu groß. Die "
+                                                       "Reparatur nutzt die Schlüssel trotzdem; sie werden beim "
+                                                       "nächsten Start erneut gespeichert."));
+    QCOMPARE(storedKey(Keychain::openAIService), QStringLiteral("none"));
+    QVERIFY(fixture.engine.calls().filter("makeRepairOptions").last().contains("openAI=sk-typed"));
+
+    model.start();
+    QTRY_COMPARE(describe(model.phase()), QStringLiteral("done"));
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(storedKey(Keychain::openAIService), QStringLiteral("sk-typed"));
+    QCOMPARE(storedKey(Keychain::geminiService), QStringLiteral("g-typed"));
+  }
+
   // Only the latest run's posts apply: an earlier run that ends late changes nothing.
   void anEarlierRunEndingLateChangesNothing() {
     JobFixture fixture;
@@ -468,8 +499,9 @@ class AIRepairModelTest : public QObject {
     fixture.engine.fixesURL = "https://fixes.example/tovraneandroid/api";
     fixture.settings.setShareFixes(true);
     AIRepairModel& model = fixture.jobs.repair(demo, "Demo");
-    model.setGeminiKey(QStringLiteral("g"));
-    model.setOpenAIKey(QStringLiteral("o"));
+    // As pasted: the engine gets the keys without blanks and line breaks.
+    model.setGeminiKey(QStringLiteral(" g\n"));
+    model.setOpenAIKey(QStringLiteral("o\r\n"));
     model.setPreferred(AIProvider::openAI);
     model.setUseLocal(useLocal);
     model.setLocalModel(localModel);

@@ -7,7 +7,10 @@
 #include "app/state/Settings.hpp"
 #include "app/state/ToolLookup.hpp"
 #include "app/state/Workers.hpp"
+#include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
+#include "core/support/Http.hpp"
+#include "core/support/Process.hpp"
 #include "tests/app/AppTest.hpp"
 #include "tests/app/fakes/EngineWorld.hpp"
 #include "tests/app/fakes/Fakes.hpp"
@@ -17,11 +20,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 
 using namespace tovrane::app;
 namespace fs = std::filesystem;
+
+Q_DECLARE_METATYPE(std::exception_ptr)
 
 namespace {
 const fs::path counter = fs::path(TOVRANE_SOURCE_DIR) / "examples/Counter";
@@ -138,6 +145,51 @@ class CoreEngineTest : public QObject {
       QVERIFY2(QString::fromStdString(error.what()).startsWith(message.replace("{dir}", dir.path())), error.what());
     }
     QVERIFY(!fs::exists(root / output.toStdString()));
+  }
+
+  // What reaches the user from a failure of core is German: core's own
+  // texts as they are, the system's message of a file error by its number,
+  // and a German sentence around anything else.
+  void coreFailuresReadInGerman_data() {
+    QTest::addColumn<std::exception_ptr>("failure");
+    QTest::addColumn<QString>("expected");
+    using tovrane::files::FileError;
+    QTest::newRow("disk full") << std::make_exception_ptr(FileError("/p/A.kt", std::strerror(ENOSPC), ENOSPC))
+                               << "failed: /p/A.kt: Kein Speicherplatz mehr frei";
+    QTest::newRow("no rights") << std::make_exception_ptr(FileError("/p", std::strerror(EACCES), EACCES))
+                               << "failed: /p: Keine Berechtigung";
+    QTest::newRow("a rare system error")
+        << std::make_exception_ptr(FileError("/p", std::strerror(ENOTSOCK), ENOTSOCK))
+        << QStringLiteral("failed: /p: Systemfehler %1").arg(ENOTSOCK);
+    QTest::newRow("core's own file text")
+        << std::make_exception_ptr(FileError("/p", "ist keine gewöhnliche Datei", EINVAL))
+        << "failed: /p: ist keine gewöhnliche Datei";
+    QTest::newRow("a tool that cannot start")
+        << std::make_exception_ptr(tovrane::process::StartError(ENOENT, "/usr/bin/codex"))
+        << "failed: Das Programm /usr/bin/codex ließ sich nicht starten.";
+    QTest::newRow("a transport failure")
+        << std::make_exception_ptr(tovrane::http::HttpError(tovrane::http::ErrorKind::timeout, "Zeitüberschreitung."))
+        << "failed: Zeitüberschreitung.";
+    QTest::newRow("a missing tool")
+        << std::make_exception_ptr(tovrane::DeviceLauncher::LaunchError::missing("Kein SDK."))
+        << "missing: Kein SDK.";
+    QTest::newRow("cancelled") << std::make_exception_ptr(tovrane::Cancelled()) << "cancelled: Abgebrochen.";
+    QTest::newRow("out of memory") << std::make_exception_ptr(std::bad_alloc())
+                                   << "failed: Nicht genug Arbeitsspeicher.";
+    QTest::newRow("anything else") << std::make_exception_ptr(std::out_of_range("vector::_M_range_check"))
+                                   << "failed: Unerwarteter interner Fehler (vector::_M_range_check).";
+  }
+  void coreFailuresReadInGerman() {
+    QFETCH(std::exception_ptr, failure);
+    QFETCH(QString, expected);
+    QCOMPARE(thrown([&] {
+               try {
+                 std::rethrow_exception(failure);
+               } catch (const std::exception& error) {
+                 throw engineError(error);
+               }
+             }),
+             expected);
   }
 
   // The whole road on the real engine: a dropped project package, the

@@ -139,6 +139,34 @@ class DeviceTestModelTest : public QObject {
     QCOMPARE(fixture.settings.iosDevice(), stored);
   }
 
+  // The card may load before the tool lookup has answered whether the iOS
+  // simulator runs here: the answer loads again when it changes what the
+  // load assumed, and only then.
+  void theToolLookupsAnswerLoadsAgain_data() {
+    QTest::addColumn<bool>("simulator");
+    QTest::newRow("the simulator runs") << true;
+    QTest::newRow("no simulator") << false;
+  }
+  void theToolLookupsAnswerLoadsAgain() {
+    QFETCH(bool, simulator);
+    Fixture fixture;
+    fixture.engine.android = {pixel};
+    fixture.engine.ios = {iphone};
+    DeviceTestModel model(fixture.engine, fixture.workers, fixture.settings, fixture.tools);
+    model.load(false);
+    QTRY_VERIFY(model.loaded());
+    QVERIFY(model.iosDevices().empty());
+
+    fixture.engine.iosSimulator = simulator;
+    fixture.tools.refresh();
+    QTRY_VERIFY(fixture.tools.known());
+    QVERIFY(fixture.workers.waitForAll(std::chrono::seconds(10)));
+    QCoreApplication::processEvents();
+    QCOMPARE(model.iosDevices(), simulator ? fixture.engine.ios : std::vector<TestDevice>{});
+    QCOMPARE(model.iosID(), simulator ? QStringLiteral("A1B2-UDID") : QString());
+    QCOMPARE(fixture.engine.calls().filter("androidDevices").size(), simulator ? 2 : 1);
+  }
+
   void androidListIsAssignedFirst() {
     Fixture fixture;
     fixture.withIosSimulator();

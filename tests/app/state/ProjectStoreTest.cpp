@@ -5,6 +5,8 @@
 #include "tests/app/fakes/Fakes.hpp"
 #include "tests/app/state/StoreFiles.hpp"
 
+#include <QSet>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <cmath>
@@ -277,14 +279,121 @@ class ProjectStoreTest : public QObject {
     QVERIFY(store.projects().empty());
     QCOMPARE(contentOf(historyPath()), content);
 
+    // The older backup stays; the damaged file takes the next free name.
     store.add(conversion("Neu", 10), "/work/Neu");
-    QCOMPARE(contentOf(backupPath()), content);
-    QCOMPARE(test::stampOf(backupPath()).mode, mode_t(0600));
+    QCOMPARE(contentOf(backupPath()), QByteArray("an older backup"));
+    QCOMPARE(contentOf(backupPath() + QStringLiteral(".1")), content);
+    QCOMPARE(test::stampOf(backupPath() + QStringLiteral(".1")).mode, mode_t(0600));
     QVERIFY(ProjectStore(clock, uuids).projects() == store.projects());
 
-    // Only the damaged file is kept; later saves leave the backup alone.
+    // Only the damaged file is kept; later saves leave the backups alone.
     store.remove(store.projects()[0].id);
-    QCOMPARE(contentOf(backupPath()), content);
+    QCOMPARE(contentOf(backupPath() + QStringLiteral(".1")), content);
+    QVERIFY(!QFile::exists(backupPath() + QStringLiteral(".2")));
+  }
+
+  // Whatever stands in the history's place, the window appears: reading
+  // neither blocks nor fills the memory, and the thing is kept aside.
+  void aSpecialFileIsRefusedAndKeptAside_data() { test::specialKinds(); }
+  void aSpecialFileIsRefusedAndKeptAside() {
+    QFETCH(QString, kind);
+    test::FakeClock clock;
+    test::SequentialUuids uuids;
+    QVERIFY(test::putSpecial(historyPath(), kind));
+    ProjectStore store(clock, uuids);
+    QVERIFY(store.projects().empty());
+    store.add(conversion("Neu", 10), "/work/Neu");
+    QVERIFY(!store.saveError());
+    QCOMPARE(test::kindOf(historyPath()), QStringLiteral("file"));
+    QCOMPARE(test::kindOf(backupPath()), kind);
+    QVERIFY(ProjectStore(clock, uuids).projects() == store.projects());
+  }
+
+  // Two instances of the app adding records at the same moment keep all of them.
+  void twoInstancesKeepEachOthersRecords() {
+    const int perWriter = 200;
+    QCOMPARE(test::runWriters({{"history", "Erste ", QString::number(perWriter)},
+                               {"history", "Zweite ", QString::number(perWriter)}}),
+             (QList<int>{0, 0}));
+    test::FakeClock clock;
+    test::SequentialUuids uuids;
+    QSet<QString> names;
+    QSet<QUuid> ids;
+    const ProjectStore reopened(clock, uuids);
+    for (const ProjectRecord& record : reopened.projects()) {
+      names.insert(record.name);
+      ids.insert(record.id);
+    }
+    QCOMPARE(names.size(), 2 * perWriter);
+    QCOMPARE(ids.size(), 2 * perWriter);
+    QVERIFY(names.contains(QStringLiteral("Erste 199")) && names.contains(QStringLiteral("Zweite 0")));
+  }
+
+  // Each save applies this store's changes to the file as it is now: what
+  // another instance added, changed or removed meanwhile is kept, and shows.
+  void savesMergeWhatAnotherInstanceWrote() {
+    test::FakeClock clock;
+    test::SequentialUuids uuids;
+    ProjectStore first(clock, uuids);
+    ProjectStore second(clock, uuids);
+    const ProjectRecord wetter = first.add(conversion("Wetter", 10), "/work/Wetter");
+    const ProjectRecord notizen = second.add(conversion("Notizen", 20), "/work/Notizen");
+    const auto names = [](const ProjectStore& store) {
+      QStringList list;
+      for (const ProjectRecord& record : store.projects()) list.append(record.name);
+      return list;
+    };
+    QCOMPARE(names(second), (QStringList{"Notizen", "Wetter"}));
+    QCOMPARE(names(ProjectStore(clock, uuids)), (QStringList{"Notizen", "Wetter"}));
+    first.save();
+    QCOMPARE(names(first), (QStringList{"Notizen", "Wetter"}));
+
+    // A removal there and a change here: neither undoes the other.
+    second.remove(wetter.id);
+    first.updateAI(notizen.id, aiRecord(0, true));
+    QCOMPARE(names(first), (QStringList{"Notizen"}));
+    const std::vector<ProjectRecord> stored = ProjectStore(clock, uuids).projects();
+    QCOMPARE(stored.size(), std::size_t(1));
+    QVERIFY(stored[0].ai == aiRecord(0, true));
+
+    // Clearing removes what this store has seen, not what it has not.
+    first.add(conversion("Später", 5), "/work/Später");
+    second.setProjects({});
+    second.save();
+    QCOMPARE(names(second), (QStringList{"Später"}));
+    QCOMPARE(names(ProjectStore(clock, uuids)), (QStringList{"Später"}));
+  }
+
+  // A save that fails (here: the file may not grow, as on a full disk) is
+  // told once, with the file's name; the list stays in memory and the next
+  // change saves all of it.
+  void aFailedSaveIsToldAndRepeatedWithTheNextChange() {
+    test::FakeClock clock;
+    test::SequentialUuids uuids;
+    ProjectStore store(clock, uuids);
+    store.add(conversion("Erste", 10), "/work/Erste");
+    QSignalSpy failures(&store, &ProjectStore::saveFailed);
+    {
+      const test::FileSizeLimit full(64);
+      store.add(conversion("Zweite", 20), "/work/Zweite");
+      store.add(conversion("Dritte", 30), "/work/Dritte");
+    }
+    const QString expected = QStringLiteral("„") + historyPath() +
+                             QStringLiteral("“ konnte nicht gespeichert werden: Datei zu groß. Die Einträge bleiben "
+                                            "in der App erhalten und werden bei der nächsten Änderung erneut "
+                                            "gespeichert.");
+    QCOMPARE(failures.size(), 1);
+    QCOMPARE(failures[0][0].toString(), expected);
+    QCOMPARE(store.saveError(), std::optional(expected));
+    QCOMPARE(store.projects().size(), std::size_t(3));
+    QCOMPARE(ProjectStore(clock, uuids).projects().size(), std::size_t(1));
+    QCOMPARE(QDir(AppPaths::folder()).entryList(QDir::Hidden | QDir::Files), QStringList{"projekte.json"});
+
+    store.add(conversion("Vierte", 40), "/work/Vierte");
+    QVERIFY(!store.saveError());
+    QCOMPARE(failures.size(), 1);
+    QVERIFY(ProjectStore(clock, uuids).projects() == store.projects());
+    QCOMPARE(store.projects().size(), std::size_t(4));
   }
 
   void everyChangeIsSavedAtOnceAndSeenByEveryWindow() {
@@ -329,9 +438,10 @@ class ProjectStoreTest : public QObject {
     QVERIFY(store.project(added.id)->ai == aiRecord(0, true));
     QVERIFY(ProjectStore(clock, uuids).projects() == store.projects());
 
-    // Removing an unknown id changes nothing but still writes the whole list.
-    QVERIFY(test::putFile(historyPath(), "[]"));
+    // Removing an unknown id changes nothing but still writes the file.
+    const test::FileStamp unchanged = test::stampOf(historyPath());
     store.remove(QUuid::createUuid());
+    QVERIFY(test::stampOf(historyPath()).inode != unchanged.inode);
     QVERIFY(ProjectStore(clock, uuids).projects() == store.projects());
 
     first.store.remove(added.id);

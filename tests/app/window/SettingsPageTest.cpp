@@ -6,6 +6,7 @@
 #include "tests/app/AppTest.hpp"
 #include "tests/app/fakes/FakeUpdates.hpp"
 #include "tests/app/fakes/PageServices.hpp"
+#include "tests/app/state/StoreFiles.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -250,13 +251,13 @@ class SettingsPageTest : public QObject {
     QVERIFY(child<QPushButton>(*page, "geminiKeyRemove")->isVisibleTo(page.get()));
     QVERIFY(!child<QPushButton>(*page, "openAIKeyRemove")->isVisibleTo(page.get()));
 
-    // Typing alone stores nothing; "Speichern" stores the text as typed.
+    // Typing alone stores nothing; "Speichern" stores the text without surrounding blanks.
     QTest::keyClicks(openAI, QStringLiteral(" sk-neu "));
     QVERIFY(child<QPushButton>(*page, "openAIKeyRemove")->isVisibleTo(page.get()));
     QVERIFY(!Keychain::load(QString::fromUtf8(Keychain::openAIService)));
     capturePage(page.get(), QStringLiteral("settings-keys"));
     child<QPushButton>(*page, "openAIKeySave")->click();
-    QCOMPARE(Keychain::load(QString::fromUtf8(Keychain::openAIService)), QStringLiteral(" sk-neu "));
+    QCOMPARE(Keychain::load(QString::fromUtf8(Keychain::openAIService)), QStringLiteral("sk-neu"));
     struct stat info {};
     QCOMPARE(::stat(Keychain::file().toLocal8Bit().constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777, mode_t(0600));
@@ -270,8 +271,27 @@ class SettingsPageTest : public QObject {
     anthropic->clear();
     child<QPushButton>(*page, "anthropicKeySave")->click();
     QVERIFY(!Keychain::load(QString::fromUtf8(Keychain::anthropicService)));
-    QCOMPARE(Keychain::load(QString::fromUtf8(Keychain::openAIService)), QStringLiteral(" sk-neu "));
+    QCOMPARE(Keychain::load(QString::fromUtf8(Keychain::openAIService)), QStringLiteral("sk-neu"));
     QCOMPARE(stored().allKeys(), QStringList());
+    QVERIFY(rig.services.dialogs.warnings.isEmpty());
+  }
+
+  // A key the store cannot write is told, naming the key file; it stays in the field.
+  void aKeyThatCannotBeSavedIsTold() {
+    SettingsRig rig;
+    const auto page = rig.page();
+    auto* openAI = child<QLineEdit>(*page, "openAIKey");
+    QTest::keyClicks(openAI, QStringLiteral("sk-neu"));
+    {
+      const test::FileSizeLimit full(8);
+      child<QPushButton>(*page, "openAIKeySave")->click();
+    }
+    QCOMPARE(rig.services.dialogs.warnings,
+             QStringList{QStringLiteral("Schlüssel nicht gespeichert: „") + Keychain::file() +
+                         QStringLiteral("“ konnte nicht gespeichert werden: Datei zu groß. Der Schlüssel bleibt im "
+                                        "Feld, bis er gespeichert werden kann.")});
+    QCOMPARE(openAI->text(), QStringLiteral("sk-neu"));
+    QVERIFY(!Keychain::load(QString::fromUtf8(Keychain::openAIService)));
   }
 
   void clearingTheHistoryAsksFirst() {

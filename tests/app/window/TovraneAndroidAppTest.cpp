@@ -9,6 +9,7 @@
 #include "app/window/SidebarModel.hpp"
 #include "tests/app/AppTest.hpp"
 #include "tests/app/fakes/AppFixture.hpp"
+#include "tests/app/state/StoreFiles.hpp"
 
 #include <QListView>
 #include <QMenuBar>
@@ -122,6 +123,29 @@ class TovraneAndroidAppTest : public QObject {
     second.content().remove(record, false);
     QCOMPARE(recentNames(first), QStringList{});
     QCOMPARE(first.content().navigation().page(), Page::project(record.id));
+  }
+
+  // A history that cannot be saved is told once, over the window, naming the
+  // file; the records stay in the window and the next change saves them.
+  void aFailedSaveIsToldOverTheWindow() {
+    AppFixture fixture;
+    MainWindow& window = fixture.app->start();
+    ProjectStore& store = fixture.services().store;
+    {
+      const FileSizeLimit full(16);
+      store.setProjects({historyRecord(QStringLiteral("Wetter"), QStringLiteral("/p/Wetter-Android"))});
+      store.save();
+      store.save();
+    }
+    QCOMPARE(fixture.dialogs.warnings.size(), 1);
+    QVERIFY2(fixture.dialogs.warnings[0].startsWith(QStringLiteral("Speichern fehlgeschlagen: „") +
+                                                     appFile("projekte.json") + QStringLiteral("“")),
+             qPrintable(fixture.dialogs.warnings[0]));
+    QCOMPARE(recentNames(window), QStringList{"Wetter"});
+
+    emit fixture.services().jobs.keysNotSaved(QStringLiteral("Schlüssel nicht gespeichert."));
+    QCOMPARE(fixture.dialogs.warnings.size(), 2);
+    QCOMPARE(fixture.dialogs.warnings[1], QStringLiteral("Speichern fehlgeschlagen: Schlüssel nicht gespeichert."));
   }
 
   // A repair started from a window goes on when that window closes, and its

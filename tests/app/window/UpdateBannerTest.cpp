@@ -216,6 +216,8 @@ class UpdateBannerTest : public QObject {
     }
     QCOMPARE(rig.requestsTo("/archive"), installs ? 1 : 0);
     QCOMPARE(rig.state(), installs ? QStringLiteral("installing") : QStringLiteral("available"));
+    // Confirmed, the restart ends the jobs; it does not wait for them.
+    QCOMPARE(rig.quits, installs ? 1 : 0);
     // The offer gave way to the installation's row.
     QCOMPARE(sidebar.text("updateInstallingText"), installs ? QStringLiteral("Wird installiert …") : "(none)");
   }
