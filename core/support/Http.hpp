@@ -9,8 +9,9 @@
 // never trips it; a silent server is noticed after `timeout`.
 //
 // The client never invents a status: a transfer that ends without an HTTP
-// response throws HttpError. Request headers carry API keys; they are never
-// logged and never put into an error text.
+// response throws HttpError, whose message is a German sentence for the user
+// that names the server's host and nothing else. Request headers carry API
+// keys; they are never logged and never put into an error text.
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -58,15 +59,15 @@ struct Response {
 };
 
 enum class ErrorKind {
-  network,     // resolve, connect, send, receive, empty reply, TLS handshake
+  network,     // host not found, no connection, connection lost, TLS refused
   timeout,     // no byte moved for the request's time-out
   cancelled,   // stop requested, or the handler asked to stop
   invalidURL,  // malformed URL or a scheme other than http and https
-  other,
+  other,       // a request refused before sending, and the rest
 };
 
-// A transfer that ended without a usable HTTP response. The message is
-// libcurl's description of the failure.
+// A transfer that ended without a usable HTTP response. The message is the
+// German sentence the user reads, with the host as its only detail.
 class HttpError : public std::runtime_error {
  public:
   HttpError(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}

@@ -53,14 +53,21 @@ Request get(std::string url, std::chrono::milliseconds timeout = 5s) {
   return request;
 }
 
-// Runs fn, expects an HttpError and returns its kind.
+// The HttpError that fn throws; none when it returns.
 template <typename Fn>
-ErrorKind failureKind(Fn&& fn) {
+std::optional<HttpError> thrown(Fn&& fn) {
   try {
     fn();
   } catch (const HttpError& error) {
-    return error.kind();
+    return error;
   }
+  return std::nullopt;
+}
+
+// Runs fn, expects an HttpError and returns its kind.
+template <typename Fn>
+ErrorKind failureKind(Fn&& fn) {
+  if (const auto error = thrown(std::forward<Fn>(fn))) return error->kind();
   ADD_FAILURE() << "no HttpError";
   return ErrorKind::other;
 }
@@ -192,39 +199,55 @@ TEST(Http, HeaderWithLineBreakIsRefusedWithoutNamingItsValue) {
   FakeHttpServer server;
   Request request = get(server.url("/"));
   request.headers = {{"authorization", "Bearer sk-secret\r\nX-Injected: 1"}};
-  try {
-    send(request);
-    FAIL() << "sent";
-  } catch (const HttpError& error) {
-    EXPECT_EQ(error.kind(), ErrorKind::other);
-    EXPECT_EQ(std::string(error.what()).find("sk-secret"), std::string::npos);
-  }
+  const auto error = thrown([&] { send(request); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), ErrorKind::other);
+  EXPECT_STREQ(error->what(),
+               "Die Anfrage an 127.0.0.1 wurde nicht gesendet: eine Kopfzeile hat einen ungültigen Namen oder "
+               "enthält ein Steuerzeichen.");
   EXPECT_TRUE(server.requests().empty());
 }
 
-TEST(Http, TransfersWithoutAnAnswerFailWithTheirKind) {
+TEST(Http, TransfersWithoutAnAnswerFailWithTheirKindAndAGermanSentence) {
   FakeHttpServer server;
   RefusedPort refused;
   server.on("/drop", withMode(FakeReply::Mode::closeWithoutAnswer));
+  ScopedEnvironment environment;
+  for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+    environment.set(name, nullptr);
+  const std::string plain = "127.0.0.1:" + std::to_string(server.port());
   struct Case {
     std::string url;
     ErrorKind kind;
+    std::string message;
   };
   const std::vector<Case> cases = {
-      {refused.url(), ErrorKind::network},
-      {server.url("/drop"), ErrorKind::network},
+      // The ".invalid" name never resolves.
+      {"http://tovrane.invalid/", ErrorKind::network,
+       "Der Server tovrane.invalid wurde nicht gefunden. Besteht eine Internetverbindung?"},
+      {refused.url(), ErrorKind::network, "Keine Verbindung zu 127.0.0.1 möglich."},
+      {server.url("/drop"), ErrorKind::network,
+       "Die Verbindung zu 127.0.0.1 wurde getrennt, bevor eine vollständige Antwort kam."},
       // A TLS handshake with a server that speaks plain HTTP.
-      {"https://127.0.0.1:" + std::to_string(server.port()) + "/", ErrorKind::network},
-      {"", ErrorKind::invalidURL},
-      {"not a url", ErrorKind::invalidURL},
-      {"http://127.0.0.1:" + std::to_string(server.port()) + "/a b", ErrorKind::invalidURL},
-      {"ftp://127.0.0.1/", ErrorKind::invalidURL},
-      {"file:///etc/passwd", ErrorKind::invalidURL},
-      {"127.0.0.1/no-scheme", ErrorKind::invalidURL},
+      {"https://" + plain + "/", ErrorKind::network,
+       "Keine sichere Verbindung zu 127.0.0.1 möglich: die TLS-Verbindung oder das Zertifikat wurde abgelehnt."},
+      {"", ErrorKind::invalidURL, "Die Adresse „“ ist keine gültige http- oder https-Adresse."},
+      {"not a url", ErrorKind::invalidURL, "Die Adresse „not a url“ ist keine gültige http- oder https-Adresse."},
+      {"http://" + plain + "/a b", ErrorKind::invalidURL,
+       "Die Adresse „http://" + plain + "/a b“ ist keine gültige http- oder https-Adresse."},
+      {"ftp://127.0.0.1/", ErrorKind::invalidURL,
+       "Die Adresse „ftp://127.0.0.1/“ ist keine gültige http- oder https-Adresse."},
+      {"file:///etc/passwd", ErrorKind::invalidURL,
+       "Die Adresse „file:///etc/passwd“ ist keine gültige http- oder https-Adresse."},
+      {"127.0.0.1/no-scheme", ErrorKind::invalidURL,
+       "Die Adresse „127.0.0.1/no-scheme“ ist keine gültige http- oder https-Adresse."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.url);
-    EXPECT_EQ(failureKind([&] { send(get(c.url)); }), c.kind);
+    const auto error = thrown([&] { send(get(c.url)); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), c.kind);
+    EXPECT_EQ(std::string(error->what()), c.message);
   }
 }
 
@@ -232,7 +255,10 @@ TEST(Http, SilenceLongerThanTheTimeOutFailsAfterTheTimeOut) {
   FakeHttpServer server;
   server.enqueue(withMode(FakeReply::Mode::stall));
   const auto start = Clock::now();
-  EXPECT_EQ(failureKind([&] { send(get(server.url("/stall"), 1s)); }), ErrorKind::timeout);
+  const auto error = thrown([&] { send(get(server.url("/stall"), 1s)); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), ErrorKind::timeout);
+  EXPECT_STREQ(error->what(), "Der Server 127.0.0.1 antwortet nicht (Zeitüberschreitung).");
   const auto elapsed = millisecondsSince(start);
   EXPECT_GE(elapsed, 1000);
   EXPECT_LT(elapsed, 2000);
