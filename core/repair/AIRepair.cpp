@@ -117,28 +117,27 @@ std::vector<ModelTier> AIRepairOptions::ladder() const {
 
 // ---- Errors
 
-AIRepairError::AIRepairError(Kind kind, int status, std::string detail)
-    : std::runtime_error([&] {
-        switch (kind) {
-          case Kind::http: return httpDescription(status, detail);
-          case Kind::invalid: return "Antwort verworfen: " + detail;
-          case Kind::refusal: return std::string("Die KI hat die Anfrage abgelehnt.");
-          case Kind::noCode: return std::string("Die KI hat keinen Code zurückgegeben.");
-          case Kind::truncated: return std::string("Die Antwort der KI wurde abgeschnitten.");
-          case Kind::noProvider: break;
-        }
-        return std::string("Kein API-Schlüssel hinterlegt.");
-      }()),
-      kind_(kind),
-      status_(status),
-      detail_(std::move(detail)) {}
+AIRepairError::AIRepairError(Kind kind, int status, std::string detail, std::string description)
+    : std::runtime_error(description), kind_(kind), status_(status), detail_(std::move(detail)) {}
 
-AIRepairError AIRepairError::http(int status, std::string body) { return {Kind::http, status, std::move(body)}; }
-AIRepairError AIRepairError::invalid(std::string reason) { return {Kind::invalid, 0, std::move(reason)}; }
-AIRepairError AIRepairError::refusal() { return {Kind::refusal, 0, {}}; }
-AIRepairError AIRepairError::noCode() { return {Kind::noCode, 0, {}}; }
-AIRepairError AIRepairError::truncated() { return {Kind::truncated, 0, {}}; }
-AIRepairError AIRepairError::noProvider() { return {Kind::noProvider, 0, {}}; }
+AIRepairError AIRepairError::http(int status, std::string body) {
+  std::string description = httpDescription(status, body);
+  return {Kind::http, status, std::move(body), std::move(description)};
+}
+AIRepairError AIRepairError::failed(int status, std::string message) {
+  std::string description = message;
+  return {Kind::http, status, std::move(message), std::move(description)};
+}
+AIRepairError AIRepairError::invalid(std::string reason) {
+  std::string description = "Antwort verworfen: " + reason;
+  return {Kind::invalid, 0, std::move(reason), std::move(description)};
+}
+AIRepairError AIRepairError::refusal() { return {Kind::refusal, 0, {}, "Die KI hat die Anfrage abgelehnt."}; }
+AIRepairError AIRepairError::noCode() { return {Kind::noCode, 0, {}, "Die KI hat keinen Code zurückgegeben."}; }
+AIRepairError AIRepairError::truncated() {
+  return {Kind::truncated, 0, {}, "Die Antwort der KI wurde abgeschnitten."};
+}
+AIRepairError AIRepairError::noProvider() { return {Kind::noProvider, 0, {}, "Kein API-Schlüssel hinterlegt."}; }
 
 }  // namespace tovrane
 

@@ -170,6 +170,10 @@ class AIRepairError : public std::runtime_error {
   // A request that got an answer other than success; status 0 for a failure
   // without one, with its own message as the body.
   static AIRepairError http(int status, std::string body);
+  // A failed request that carries its own German text (the Claude Code
+  // tool's verdict, a transport failure) instead of the status's; judged by
+  // its status like an answer, 0 when none came. The text is also the detail.
+  static AIRepairError failed(int status, std::string message);
   static AIRepairError invalid(std::string reason);
   static AIRepairError refusal();
   static AIRepairError noCode();
@@ -181,7 +185,7 @@ class AIRepairError : public std::runtime_error {
   const std::string& detail() const { return detail_; }  // the body (http) or the reason (invalid)
 
  private:
-  AIRepairError(Kind kind, int status, std::string detail);
+  AIRepairError(Kind kind, int status, std::string detail, std::string description);
   Kind kind_;
   int status_;
   std::string detail_;

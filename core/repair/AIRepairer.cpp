@@ -155,8 +155,20 @@ void AIRepairer::repair(const fs::path& file, const std::vector<std::string>& er
     {
       std::lock_guard lock(mutex_);
       if (cancelled_) throw Cancelled();
-      if (deadProviders_.contains(tier.provider)) continue;
+      // A skipped rung fails for the reason its provider was given up.
+      if (const auto dead = deadProviders_.find(tier.provider); dead != deadProviders_.end()) {
+        last = dead->second;
+        continue;
+      }
     }
+    const auto failRung = [&](const AIRepairError& error, bool retire) {
+      last = error;
+      if (retire) {
+        std::lock_guard lock(mutex_);
+        deadProviders_.try_emplace(tier.provider, error);
+      }
+      if (i + 1 < rungs) emit(repair_event::Escalated{name, ladder_[i + 1].label()});
+    };
     const bool compact = tier.provider == AIProvider::local || tier.provider == AIProvider::claudeCode;
     const APIClient::SystemBlocks& blocks = compact ? compactSystem() : system();
     std::string repaired;
@@ -170,12 +182,13 @@ void AIRepairer::repair(const fs::path& file, const std::vector<std::string>& er
       files::writeAtomic(file, *extracted);
       repaired = std::move(*extracted);
     } catch (const AIRepairError& error) {
-      last = error;
-      if (retiresProvider(error)) {
-        std::lock_guard lock(mutex_);
-        deadProviders_.insert(tier.provider);
-      }
-      if (i + 1 < rungs) emit(repair_event::Escalated{name, ladder_[i + 1].label()});
+      failRung(error, retiresProvider(error));
+      continue;
+    } catch (const http::HttpError& error) {
+      // No answer is a failed answer: the next rung may well give one. A
+      // provider still unreachable after the client's retries is given up,
+      // since all its rungs live on the same server.
+      failRung(AIRepairError::failed(0, error.what()), error.kind() == http::ErrorKind::network);
       continue;
     }
     accept(name, i, code, repaired, errors);

@@ -27,7 +27,6 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,10 +59,12 @@ class AIRepairer {
   void cancel();
 
   // Repairs one Kotlin file up the ladder from its start rung and writes the
-  // accepted text. Throws Cancelled at the cancel flag before a model call,
-  // the last AIRepairError when no rung gave an accepted answer (noProvider
-  // when none was tried), and any other error at once (an unreadable file, a
-  // network failure, a failed write).
+  // accepted text. A rung whose request fails in transport (no connection,
+  // a time-out, an answer that is not JSON) fails like a rejected answer.
+  // Throws Cancelled at the cancel flag before a model call, the last
+  // AIRepairError when no rung gave an accepted answer (noProvider when none
+  // was tried), and any other error at once (an unreadable file, a failed
+  // write, a tool that cannot start).
   void repair(const std::filesystem::path& file, const std::vector<std::string>& errors);
   // The rung index the file's repair starts on (0 for an empty ladder).
   int startLevel(const std::filesystem::path& file, std::string_view code,
@@ -151,7 +152,7 @@ class AIRepairer {
   std::vector<std::string> log_;
   std::map<std::string, int> usage_;
   std::map<std::string, int> level_;
-  std::set<AIProvider> deadProviders_;
+  std::map<AIProvider, AIRepairError> deadProviders_;  // with the failure that retired each
   bool cancelled_ = false;
   std::vector<FixKnowledge::Fix> harvested_;
 

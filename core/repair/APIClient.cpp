@@ -18,10 +18,11 @@ using answer::field;
 using answer::textOf;
 
 // The answer body as a JSON object; anything else that parses counts as an
-// empty one. Bytes that are not JSON end the file's repair.
+// empty one. Bytes that are not JSON (a proxy's page, say) are a rejected
+// answer: the next rung may be reached another way.
 Json parseAnswer(const std::string& body) {
   auto parsed = json::tryParse(body);
-  if (!parsed) throw json::ReadError("$", "Die Antwort der KI ist kein JSON.");
+  if (!parsed) throw AIRepairError::invalid("die Antwort ist kein JSON");
   return parsed->is_object() ? std::move(*parsed) : Json::object();
 }
 
@@ -132,8 +133,9 @@ std::string APIClient::perform(const http::Request& request, bool retryTooManyRe
     try {
       response = http::send(request);
     } catch (const http::HttpError& error) {
-      // A silent server or a stop is not retried; a lost connection is, three times.
-      if (error.kind() == http::ErrorKind::timeout || error.kind() == http::ErrorKind::cancelled || n > 2) throw;
+      // A lost connection is retried, three times; a silent server, a stop or
+      // a request that cannot be sent as it is would only fail again.
+      if (error.kind() != http::ErrorKind::network || n > 2) throw;
       clock.sleepFor(seconds(std::ldexp(1.0, n + 1)));
       continue;
     }

@@ -53,10 +53,10 @@ class APIClient {
             const Host& host = Host::system());
 
   // Throws AIRepairError (noProvider for a cloud rung without a key, http,
-  // refusal, truncated, invalid for a local server that does not answer),
-  // http::HttpError for a cloud transport failure, json::ReadError for an
-  // answer that is not JSON, and for the Claude Code rung process::StartError
-  // or ClaudeCodeError.
+  // refusal, truncated, invalid for an answer that is not JSON or a local
+  // server that does not answer), http::HttpError for a cloud transport
+  // failure, and for the Claude Code rung process::StartError or
+  // ClaudeCodeError.
   Reply send(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const;
 
   // The "text" strings of the blocks that have one, joined by a blank line.

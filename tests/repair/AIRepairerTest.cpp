@@ -270,24 +270,79 @@ TEST(AIRepairer, RejectedKeyRetiresTheProviderForTheRestOfTheRun) {
   EXPECT_EQ(p.log.only<FileFinished>(), (std::vector<FileFinished>{{"A.kt"}, {"B.kt"}}));
 }
 
-TEST(AIRepairer, NetworkFailureEndsTheFileAtOnce) {
-  RepairProject project({placeholderFile("A.kt", 1)});
-  Providers p;
-  FakeReply dropped;
-  dropped.mode = FakeReply::Mode::closeWithoutAnswer;
-  p.server.on(flashPath, dropped);
-  p.server.on(proPath, geminiReply(fenced(repairedKotlin())));
-  FakeClock clock;  // the transport retries sleep on it
-  const Host host(Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
-                                .loginShell = std::nullopt});
-  AIRepairer repairer = p.repairer(project.project, geminiOnly, host);
-  const std::string before = project.read("A.kt");
+// A machine whose clock logs the transport retries' sleeps instead of sleeping.
+struct InstantClock {
+  FakeClock clock;
+  Host host{Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
+                          .loginShell = std::nullopt}};
+};
 
-  EXPECT_TRUE(thrown<http::HttpError>([&] { repairer.repair(project.file("A.kt"), {}); }));
-  EXPECT_EQ(requestsTo(p.server, flashPath).size(), 4u);  // the first try and three retries
-  EXPECT_EQ(requestsTo(p.server, proPath).size(), 0u);
-  EXPECT_TRUE(p.log.only<Escalated>().empty());
-  EXPECT_EQ(project.read("A.kt"), before);
+FakeReply withMode(FakeReply::Mode mode) {
+  FakeReply reply;
+  reply.mode = mode;
+  return reply;
+}
+
+TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
+  const std::string lost = "Die Verbindung zu 127.0.0.1 wurde getrennt, bevor eine vollständige Antwort kam.";
+  FakeReply page;
+  page.body = "<html>Proxy: please log in</html>";
+  struct Case {
+    const char* name;
+    FakeReply flash;  // every answer of the first rung
+    bool retires;     // Gemini is given up: its second rung is skipped, for every file
+  };
+  const std::vector<Case> cases = {
+      {"silent server", withMode(FakeReply::Mode::stall), false},
+      {"answer that is not JSON", page, false},
+      {"connection lost after the retries", withMode(FakeReply::Mode::closeWithoutAnswer), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RepairProject project({placeholderFile("A.kt", 1), placeholderFile("B.kt", 1)});
+    Providers p;
+    p.server.on(flashPath, c.flash);
+    p.server.on(proPath, geminiReply(fenced(repairedKotlin())));
+    p.server.on(claudePath, claudeReply(fenced(repairedKotlin())));
+    InstantClock instant;
+    Endpoints endpoints = endpointsAt(p.server);
+    // Only the silent server meets the time-out; a loaded machine may be slow to answer the others.
+    if (c.flash.mode == FakeReply::Mode::stall) endpoints.cloudTimeout = std::chrono::seconds(1);
+    const AIRepairOptions options({{AIProvider::gemini, "g"}, {AIProvider::claude, "c"}}, AIProvider::gemini,
+                                  std::nullopt);
+    AIRepairer repairer(project.project, options, p.log.callback(), instant.host, endpoints, p.gate);
+
+    repairer.repair(project.file("A.kt"), {});
+    EXPECT_EQ(project.read("A.kt"), repairedKotlin());
+    EXPECT_EQ(requestsTo(p.server, proPath).size(), c.retires ? 0u : 1u);
+    EXPECT_EQ(requestsTo(p.server, claudePath).size(), c.retires ? 1u : 0u);
+    // A skipped rung is named once, by the rung before it.
+    EXPECT_EQ(p.log.only<Escalated>(), (std::vector<Escalated>{{"A.kt", "Gemini gemini-pro-latest"}}));
+
+    // A later file starts on the first rung again, unless its provider was given up.
+    const std::size_t flashAsked = requestsTo(p.server, flashPath).size();
+    repairer.repair(project.file("B.kt"), {});
+    EXPECT_EQ(project.read("B.kt"), repairedKotlin());
+    EXPECT_EQ(requestsTo(p.server, flashPath).size(), c.retires ? flashAsked : flashAsked + 1);
+  }
+
+  // With no rung left, the file fails with the German reason, and so does every later one.
+  RepairProject project({placeholderFile("A.kt", 1), placeholderFile("B.kt", 1)});
+  Providers p;
+  p.server.on(flashPath, withMode(FakeReply::Mode::closeWithoutAnswer));
+  InstantClock instant;
+  AIRepairer repairer = p.repairer(project.project, geminiOnly, instant.host);
+  for (const char* name : {"A.kt", "B.kt"}) {
+    SCOPED_TRACE(name);
+    const auto error = thrown<AIRepairError>([&] { repairer.repair(project.file(name), {}); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), AIRepairError::Kind::http);
+    EXPECT_EQ(error->status(), 0);
+    EXPECT_EQ(error->what(), lost);
+  }
+  EXPECT_EQ(requestsTo(p.server, flashPath).size(), 4u);  // the first try and three retries, for A only
+  EXPECT_EQ(instant.clock.sleeps().size(), 3u);
+  EXPECT_EQ(project.read("A.kt"), placeholderFile("A.kt", 1).text);
 }
 
 TEST(AIRepairer, PlaceholdersLeftPassOnlyOnTheLastRung) {

@@ -233,11 +233,14 @@ TEST(APIClient, ReadsEachProvidersAnswer) {
   }
 }
 
-TEST(APIClient, AnswerThatIsNotJsonEndsTheRepair) {
+TEST(APIClient, AnswerThatIsNotJsonIsARejectedAnswer) {
   FakeHttpServer server;
   server.enqueue(answer(200, "<html>gateway</html>"));
   const APIClient client(allKeys, std::nullopt, at(server.url("")));
-  EXPECT_THROW(client.send(claudeTier, systemBlocks, "x"), json::ReadError);
+  const auto error = thrown<AIRepairError>([&] { client.send(claudeTier, systemBlocks, "x"); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), AIRepairError::Kind::invalid);
+  EXPECT_STREQ(error->what(), "Antwort verworfen: die Antwort ist kein JSON");
 }
 
 TEST(APIClient, NineTooManyRequestsPauseTheGateThenFail) {
