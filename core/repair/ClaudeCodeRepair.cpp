@@ -106,10 +106,11 @@ APIClient::Reply APIClient::sendClaudeCode(const ModelTier& tier, const SystemBl
     const std::string words = asciiLowercase(result + errorOutput);
     if (contains(words, "usage limit") || contains(words, "limit reached") || contains(words, "rate limit") ||
         field(answer, "api_error_status") == Json(429)) {
-      throw AIRepairError::http(429, "Das Claude-Abo-Limit ist erreicht. Später erneut versuchen.");
+      throw AIRepairError::failed(429, "Das Claude-Abo-Limit ist erreicht. Später erneut versuchen.");
     }
+    // The tool's own sentences: the API's texts for these statuses speak of keys it does not use.
     if (contains(words, "login") || contains(words, "authenticat"))
-      throw AIRepairError::http(401, "Claude Code ist nicht angemeldet.");
+      throw AIRepairError::failed(401, "Claude Code ist nicht angemeldet.");
     throw AIRepairError::http(500, std::string(text::prefixGraphemes(result.empty() ? errorOutput : result, 300)));
   }
   const Json& usage = field(answer, "usage");

@@ -143,6 +143,10 @@ TEST(ClaudeCodeRung, JudgesFailedRunsByTheirWords) {
       EXPECT_EQ(error->kind(), AIRepairError::Kind::http);
       EXPECT_EQ(error->status(), c.status);
       EXPECT_EQ(error->detail(), c.detail);
+      // The limit and the login are told in the tool's own words.
+      if (c.status != 500) {
+        EXPECT_EQ(error->what(), c.detail);
+      }
     }
   }
 }
