@@ -90,8 +90,12 @@ std::vector<ModelTier> ModelTier::ladder(AIProvider provider) { return rungs(pro
 AIRepairOptions::AIRepairOptions(std::map<AIProvider, std::string> givenKeys, std::optional<AIProvider> givenPreferred,
                                  std::optional<std::string> givenLocalModel) {
   if (givenLocalModel && !givenLocalModel->empty()) localModel = std::move(givenLocalModel);
-  for (auto& [provider, key] : givenKeys)
-    if (provider != AIProvider::local && !text::trimBlanks(key).empty()) keys.emplace(provider, std::move(key));
+  // A key pasted or typed with a line break, or a key file edited by hand,
+  // must not end in a request that cannot be sent.
+  for (const auto& [provider, key] : givenKeys) {
+    const std::string_view trimmed = text::trimWhitespaceAndNewlines(key);
+    if (provider != AIProvider::local && !trimmed.empty()) keys.emplace(provider, trimmed);
+  }
   if (givenPreferred && keys.contains(*givenPreferred)) {
     preferred = *givenPreferred;
   } else {

@@ -84,8 +84,8 @@ struct AIRepairOptions {
   std::optional<std::string> claudeCodePath;  // set: the whole ladder is the Claude Code tool
   FixKnowledge knowledge;
 
-  // Keeps the cloud keys that are not blank (spaces and tabs only; values
-  // stay untrimmed) and never one for the local provider; keeps `preferred`
+  // Keeps the cloud keys, trimmed of white space and line breaks, that are
+  // not empty then, and never one for the local provider; keeps `preferred`
   // when it has a kept key, else takes the first cloud provider with one,
   // else Claude; an empty local model name means none.
   AIRepairOptions(std::map<AIProvider, std::string> keys, std::optional<AIProvider> preferred,

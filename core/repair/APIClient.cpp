@@ -104,6 +104,11 @@ APIClient::Reply APIClient::send(const ModelTier& tier, const SystemBlocks& syst
   if (tier.provider == AIProvider::local) return sendLocal(tier, system, user);
   const auto key = keys_.find(tier.provider);
   if (key == keys_.end()) throw AIRepairError::noProvider();
+  // Such a key can never go out in a header; trying again would not help.
+  if (std::any_of(key->second.begin(), key->second.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }))
+    throw AIRepairError::failed(401, "Der API-Schlüssel für " + std::string(displayName(tier.provider)) +
+                                         " enthält ein Steuerzeichen (etwa einen Zeilenumbruch). Bitte den "
+                                         "Schlüssel in den Einstellungen neu eintragen.");
   switch (tier.provider) {
     case AIProvider::gemini:
       return sendGemini(tier, key->second, system, user);

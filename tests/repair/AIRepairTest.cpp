@@ -56,8 +56,8 @@ TEST(AIRepairOptions, KeysPreferredProviderAndLadder) {
        std::nullopt, {}, P::claude, {P::gemini, P::claude, P::openAI},
        {claudeSonnet, claudeOpus, geminiPro, openAIHigh}},
       {"a key of blanks is dropped", {{P::gemini, "  "}}, P::gemini, std::nullopt, {}, P::claude, {}, {}},
-      {"blanks and tabs only; a line break is no blank", {{P::gemini, " \t "}, {P::openAI, "\n"}}, std::nullopt,
-       std::nullopt, {}, P::openAI, {P::openAI}, {openAILow, openAIHigh}},
+      {"blanks, tabs and line breaks only", {{P::gemini, " \t "}, {P::openAI, "\r\n"}, {P::claude, "c"}},
+       std::nullopt, std::nullopt, {}, P::claude, {P::claude}, {claudeSonnet, claudeOpus}},
       {"preferred without a key falls back in cloud order", {{P::claude, "c"}, {P::gemini, "g"}}, P::openAI,
        std::nullopt, {}, P::gemini, {P::gemini, P::claude}, {geminiFlash, geminiPro, claudeOpus}},
       {"a key for the local provider never counts", {{P::local, "l"}, {P::claude, "c"}}, P::local, std::nullopt,
@@ -85,9 +85,11 @@ TEST(AIRepairOptions, KeysPreferredProviderAndLadder) {
   }
 }
 
-TEST(AIRepairOptions, KeptKeysStayUntrimmedAndOneKeyMakesItsProviderPreferred) {
-  const AIRepairOptions options({{AIProvider::claude, " sk-1 \n"}}, std::nullopt, std::nullopt);
-  EXPECT_EQ(options.keys.at(AIProvider::claude), " sk-1 \n");
+TEST(AIRepairOptions, KeptKeysAreTrimmedAndOneKeyMakesItsProviderPreferred) {
+  const AIRepairOptions options({{AIProvider::claude, " sk-1 \r\n"}, {AIProvider::gemini, "\tg-1\ng-2\n"}},
+                                std::nullopt, std::nullopt);
+  EXPECT_EQ(options.keys.at(AIProvider::claude), "sk-1");
+  EXPECT_EQ(options.keys.at(AIProvider::gemini), "g-1\ng-2");  // an inner break stays, to be refused
 
   const AIRepairOptions single("sk-2", AIProvider::openAI);
   EXPECT_EQ(single.keys, (std::map<AIProvider, std::string>{{AIProvider::openAI, "sk-2"}}));

@@ -173,6 +173,34 @@ TEST(APIClient, CloudRungWithoutKeySendsNothing) {
   EXPECT_TRUE(server.requests().empty());
 }
 
+TEST(APIClient, KeyWithAControlCharacterFailsAtOnceAndIsNeverSent) {
+  struct Case {
+    ModelTier tier;
+    std::string key;
+    const char* provider;
+  };
+  const std::vector<Case> cases = {
+      {claudeTier, "sk-ant\nkey", "Claude"},
+      {geminiTier, "gem\rini", "Gemini"},
+      {openAITier, "sk-\x01open", "OpenAI"},
+      {claudeTier, "sk-\x7f", "Claude"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    Retrying world;
+    world.client = APIClient({{c.tier.provider, c.key}}, std::nullopt, at(world.server.url("")), world.gate, world.host);
+    const auto error = thrown<AIRepairError>([&] { world.client.send(c.tier, systemBlocks, "x"); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), AIRepairError::Kind::http);
+    EXPECT_EQ(error->status(), 401);  // the provider is given up for the run
+    EXPECT_EQ(error->what(), "Der API-Schlüssel für " + std::string(c.provider) +
+                                 " enthält ein Steuerzeichen (etwa einen Zeilenumbruch). Bitte den Schlüssel in "
+                                 "den Einstellungen neu eintragen.");
+    EXPECT_TRUE(world.server.requests().empty());
+    EXPECT_TRUE(world.clock.sleeps().empty());
+  }
+}
+
 TEST(APIClient, ReadsEachProvidersAnswer) {
   using Kind = AIRepairError::Kind;
   struct Case {
