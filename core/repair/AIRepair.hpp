@@ -55,7 +55,8 @@ struct ModelTier {
   struct Prices {
     double input = 0;
     double output = 0;
-    double cached = 0;
+    double cached = 0;      // input read from the provider's prompt cache
+    double cacheWrite = 0;  // input written to it (only Anthropic reports such writes)
   };
 
   AIProvider provider = AIProvider::claude;

@@ -219,9 +219,11 @@ void AIRepairer::record(const APIClient::Reply& reply, const ModelTier& tier) {
     inTok_ += reply.input;
     outTok_ += reply.output;
     cacheTok_ += reply.cached;
-    cost_ += static_cast<double>(reply.output) * tier.prices.output / 1'000'000 +
-             static_cast<double>(reply.input) * tier.prices.input / 1'000'000 +
-             static_cast<double>(reply.cached) * tier.prices.cached / 1'000'000;
+    const auto dollars = [](long long tokens, double perMillion) {
+      return static_cast<double>(tokens) * perMillion / 1'000'000;
+    };
+    cost_ += dollars(reply.output, tier.prices.output) + dollars(reply.input - reply.cacheWrites, tier.prices.input) +
+             dollars(reply.cacheWrites, tier.prices.cacheWrite) + dollars(reply.cached, tier.prices.cached);
     ++usage_[label];
     usage = {inTok_, outTok_, cacheTok_};
     cost = {cost_};

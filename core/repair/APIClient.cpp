@@ -208,11 +208,13 @@ APIClient::Reply APIClient::sendClaude(const ModelTier& tier, const std::string&
     if (textOf(field(block, "type")) == "text") text += textOf(field(block, "text"));
   }
   const Json& usage = field(answer, "usage");
+  const long long cacheWrites = countOf(field(usage, "cache_creation_input_tokens"));
   return Reply{
       .text = std::move(text),
-      .input = countOf(field(usage, "input_tokens")),
+      .input = countOf(field(usage, "input_tokens")) + cacheWrites,
       .output = countOf(field(usage, "output_tokens")),
       .cached = countOf(field(usage, "cache_read_input_tokens")),
+      .cacheWrites = cacheWrites,
   };
 }
 

@@ -38,9 +38,10 @@ class APIClient {
  public:
   struct Reply {
     std::string text;
-    long long input = 0;
+    long long input = 0;  // not read from the cache; cacheWrites included
     long long output = 0;
     long long cached = 0;
+    long long cacheWrites = 0;  // the part of input written to the provider's cache
     bool operator==(const Reply&) const = default;
   };
   // JSON objects with a "text" string and "type": "text"; a block may carry

@@ -114,11 +114,13 @@ APIClient::Reply APIClient::sendClaudeCode(const ModelTier& tier, const SystemBl
     throw AIRepairError::http(500, std::string(text::prefixGraphemes(result.empty() ? errorOutput : result, 300)));
   }
   const Json& usage = field(answer, "usage");
+  const long long cacheWrites = countOf(field(usage, "cache_creation_input_tokens"));
   return Reply{
       .text = std::move(result),
-      .input = countOf(field(usage, "input_tokens")) + countOf(field(usage, "cache_creation_input_tokens")),
+      .input = countOf(field(usage, "input_tokens")) + cacheWrites,
       .output = countOf(field(usage, "output_tokens")),
       .cached = countOf(field(usage, "cache_read_input_tokens")),
+      .cacheWrites = cacheWrites,
   };
 }
 

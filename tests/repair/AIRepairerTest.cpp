@@ -410,6 +410,21 @@ TEST(AIRepairer, CountsTokensAndCostOfEveryAnswerRejectedOnesIncluded) {
   EXPECT_EQ(o.log.only<Cost>(), (std::vector<Cost>{{0}}));
 }
 
+TEST(AIRepairer, ClaudeCacheWritesCountAsInputAtTheirOwnPrice) {
+  RepairProject project({placeholderFile("A.kt", 1)});
+  Providers p;
+  p.server.on(claudePath, claudeReply(fenced(repairedKotlin()),
+                                      {.input = 1'000'000, .output = 100'000, .cached = 3'000'000,
+                                       .cacheWrites = 2'000'000}));
+  AIRepairer claude = p.repairer(project.project, AIRepairOptions("k", AIProvider::claude));
+  claude.repair(project.file("A.kt"), {});
+  EXPECT_EQ(p.log.only<Usage>(), (std::vector<Usage>{{3'000'000, 100'000, 3'000'000}}));
+  const auto costs = p.log.only<Cost>();
+  ASSERT_EQ(costs.size(), 1u);
+  // Sonnet: plain input 2, cache writes 2.5, cache reads 0.2, output 10 dollars per million.
+  EXPECT_DOUBLE_EQ(costs[0].usd, 1 * 2.0 + 2 * 2.5 + 3 * 0.2 + 0.1 * 10.0);
+}
+
 TEST(AIRepairer, CancelDuringARequestKeepsItsAnswerAndStopsBeforeTheNextCall) {
   for (const bool good : {true, false}) {
     SCOPED_TRACE(good ? "accepted answer" : "rejected answer");

@@ -59,7 +59,7 @@ TEST(ClaudeCodeRung, RunsTheToolWithItsExactCommandLine) {
     const auto tool = m.tool(answering);
     const std::string user = "Repair this file:\n\"quoted\" $(not run) `neither`\n";
     const auto reply = m.client(tool).send(rung, systemBlocks, user);
-    EXPECT_EQ(reply, (APIClient::Reply{"```kotlin\nfun main() {}\n```", 2010, 800, 5000}));
+    EXPECT_EQ(reply, (APIClient::Reply{"```kotlin\nfun main() {}\n```", 2010, 800, 5000, 2000}));
 
     const auto calls = tool.calls();
     ASSERT_EQ(calls.size(), 1u);
