@@ -144,6 +144,8 @@ std::string AIRepairer::userText(const std::string& name, const std::string& cod
 void AIRepairer::repair(const fs::path& file, const std::vector<std::string>& errors) {
   const std::string name = file.filename().string();
   emit(repair_event::FileStarted{name});
+  // Building the request asks the fixes service with snippets of the user's code.
+  if (isCancelled()) throw Cancelled();
   const std::string code = files::readFile(file);
   if (!text::isValidUtf8(code)) throw files::FileError(file, "Die Datei ist kein gültiges UTF-8.");
   const std::string user = userText(name, code, errors);

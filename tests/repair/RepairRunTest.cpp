@@ -377,9 +377,13 @@ TEST(RepairRun, CancelAfterTheFirstFileSkipsTheRestAndTheCompile) {
   RepairProject project({placeholderFile("B.kt", 1), placeholderFile("C.kt", 2), placeholderFile("D.kt", 3)});
   World w;
   w.answer(goodAnswer());
-  w.share();
+  w.options.knowledge = FixKnowledge(true, true, w.server.url(""));
   w.cancelAt(is<FileFinished>);
   const AIRepairResult result = w.make(project.project).run();
+  // Only the first file asked for examples: the others' code never left the machine.
+  std::size_t lookups = 0;
+  for (const auto& request : requestsTo(w.server, "/fixes")) lookups += request.method == "GET";
+  EXPECT_EQ(lookups, 1u);
   EXPECT_EQ(result.filesRepaired, 1);
   EXPECT_EQ(result.compiled, std::nullopt);
   EXPECT_EQ(result.remainingErrors, 0);
