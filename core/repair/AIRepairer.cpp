@@ -208,8 +208,13 @@ void AIRepairer::accept(const std::string& name, int rung, const std::string& co
     harvested_.insert(harvested_.end(), std::make_move_iterator(fixes.begin()), std::make_move_iterator(fixes.end()));
   }
   emit(repair_event::FileFinished{name});
-  const int left = countPlaceholders(packageFolder());
-  emit(repair_event::Progress{std::max(0, initialPlaceholders_ - left), initialPlaceholders_});
+  emit(repair_event::Progress{std::max(0, initialPlaceholders_ - placeholdersLeft()), initialPlaceholders_});
+}
+
+int AIRepairer::placeholdersLeft() const {
+  int count = 0;
+  for (const fs::path& file : candidates_) count += placeholders(readUtf8(file).value_or(""));
+  return count;
 }
 
 void AIRepairer::record(const APIClient::Reply& reply, const ModelTier& tier) {

@@ -134,6 +134,8 @@ class AIRepairer {
   // A compiler-printed path inside the project's "app/src", normalised; none otherwise.
   std::optional<std::filesystem::path> repairablePath(const std::string& printed) const;
 
+  // Placeholders in the run's candidate files now; unreadable files count 0.
+  int placeholdersLeft() const;
   // The file's text; none when it cannot be read or is not UTF-8.
   static std::optional<std::string> readUtf8(const std::filesystem::path& path);
 
@@ -163,7 +165,9 @@ class AIRepairer {
   mutable APIClient::SystemBlocks compactSystem_;
   mutable std::string packageOutline_;
 
-  // Set by run() before any file repair starts.
+  // Set by run() before any file repair starts: the files the placeholder
+  // pass may touch, and their placeholders then.
+  std::vector<std::filesystem::path> candidates_;
   int initialPlaceholders_ = 0;
 };
 

@@ -35,19 +35,19 @@ std::string number(long long value) { return std::to_string(value); }
 AIRepairResult AIRepairer::run() {
   if (ladder_.empty()) throw AIRepairError::noProvider();
 
+  // The package's own files; the activity is generated anew and subfolders
+  // are not ours. Progress counts these alone, so it can reach its total.
   const fs::path folder = packageFolder();
-  initialPlaceholders_ = countPlaceholders(folder);
-  emit(Progress{0, initialPlaceholders_});
-
-  // The package's own files; the activity is generated anew and subfolders are not ours.
-  std::vector<fs::path> candidates;
   try {
     for (fs::path& child : files::listChildren(folder, {.includeHidden = true}))
-      if (child.extension() == ".kt" && child.filename() != "MainActivity.kt") candidates.push_back(std::move(child));
+      if (child.extension() == ".kt" && child.filename() != "MainActivity.kt") candidates_.push_back(std::move(child));
   } catch (const files::FileError&) {
   }
+  initialPlaceholders_ = placeholdersLeft();
+  emit(Progress{0, initialPlaceholders_});
+
   std::vector<std::pair<int, fs::path>> counted;
-  for (const fs::path& file : candidates)
+  for (const fs::path& file : candidates_)
     if (const int count = placeholders(readUtf8(file).value_or("")); count > 0) counted.emplace_back(count, file);
   // Files with fewer placeholders first: cheap wins, and the first file teaches the rest.
   std::stable_sort(counted.begin(), counted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -76,7 +76,7 @@ AIRepairResult AIRepairer::run() {
 
   compileRounds(result);
 
-  for (const fs::path& file : candidates) result.remainingPlaceholders += placeholders(readUtf8(file).value_or(""));
+  result.remainingPlaceholders = placeholdersLeft();
   const bool notCompiled = result.compiled.has_value() && !*result.compiled;
   if (!notCompiled) {
     std::vector<FixKnowledge::Fix> fixes;
