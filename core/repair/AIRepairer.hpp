@@ -27,6 +27,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,8 +55,8 @@ class AIRepairer {
   // wrapper cannot start. Every other failure is folded into the result; a
   // build that fails without Kotlin error lines ends the run as not compiled.
   AIRepairResult run();
-  // Sets the cancel flag; callable from any thread. Nothing under way is
-  // interrupted: every later model call is skipped.
+  // Sets the cancel flag; callable from any thread. A model request under
+  // way is ended; every later model call is skipped.
   void cancel();
 
   // Repairs one Kotlin file up the ladder from its start rung and writes the
@@ -157,6 +158,8 @@ class AIRepairer {
   std::map<AIProvider, AIRepairError> deadProviders_;  // with the failure that retired each
   bool cancelled_ = false;
   std::vector<FixKnowledge::Fix> harvested_;
+  // Requested with the cancel flag: ends the requests and tools under way.
+  std::stop_source stop_;
 
   // Built once each, on first use, whichever thread asks first.
   mutable std::once_flag manifestOnce_, systemOnce_, compactOnce_, outlineOnce_;

@@ -1,6 +1,7 @@
 #include "core/repair/APIClient.hpp"
 
 #include "core/repair/AnswerFields.hpp"
+#include "core/support/Cancelled.hpp"
 #include "core/support/Text.hpp"
 
 #include <algorithm>
@@ -99,9 +100,10 @@ std::string APIClient::systemText(const SystemBlocks& system) {
   return text::join(texts, "\n\n");
 }
 
-APIClient::Reply APIClient::send(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const {
-  if (tier.provider == AIProvider::claudeCode) return sendClaudeCode(tier, system, user);
-  if (tier.provider == AIProvider::local) return sendLocal(tier, system, user);
+APIClient::Reply APIClient::send(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
+                                 std::stop_token stop) const {
+  if (tier.provider == AIProvider::claudeCode) return sendClaudeCode(tier, system, user, std::move(stop));
+  if (tier.provider == AIProvider::local) return sendLocal(tier, system, user, std::move(stop));
   const auto key = keys_.find(tier.provider);
   if (key == keys_.end()) throw AIRepairError::noProvider();
   // Such a key can never go out in a header; trying again would not help.
@@ -111,11 +113,11 @@ APIClient::Reply APIClient::send(const ModelTier& tier, const SystemBlocks& syst
                                          "Schlüssel in den Einstellungen neu eintragen.");
   switch (tier.provider) {
     case AIProvider::gemini:
-      return sendGemini(tier, key->second, system, user);
+      return sendGemini(tier, key->second, system, user, std::move(stop));
     case AIProvider::claude:
-      return sendClaude(tier, key->second, system, user);
+      return sendClaude(tier, key->second, system, user, std::move(stop));
     default:
-      return sendOpenAI(tier, key->second, system, user);
+      return sendOpenAI(tier, key->second, system, user, std::move(stop));
   }
 }
 
@@ -124,24 +126,29 @@ http::Request APIClient::request(const std::string& url, http::Headers headers, 
   request.method = "POST";
   request.url = url;
   request.timeout = endpoints_.cloudTimeout;
+  request.maxBodyBytes = endpoints_.maxAnswerBytes;
   request.headers.push_back({"content-type", "application/json"});
   for (auto& header : headers) request.headers.push_back(std::move(header));
   request.body = json::dumpCompact(body);
   return request;
 }
 
-std::string APIClient::perform(const http::Request& request, bool retryTooManyRequests) const {
+std::string APIClient::perform(const http::Request& request, bool retryTooManyRequests, std::stop_token stop) const {
   const Clock& clock = host_->clock();
+  const auto pause = [&](double delay) {
+    if (!clock.sleepFor(seconds(delay), stop)) throw Cancelled();
+  };
   for (int n = 0;; ++n) {
     gate_->wait();
     http::Response response;
     try {
-      response = http::send(request);
+      response = http::send(request, stop);
     } catch (const http::HttpError& error) {
-      // A lost connection is retried, three times; a silent server, a stop or
-      // a request that cannot be sent as it is would only fail again.
+      if (error.kind() == http::ErrorKind::cancelled) throw Cancelled();
+      // A lost connection is retried, three times; a silent server or a
+      // request that cannot be sent as it is would only fail again.
       if (error.kind() != http::ErrorKind::network || n > 2) throw;
-      clock.sleepFor(seconds(std::ldexp(1.0, n + 1)));
+      pause(std::ldexp(1.0, n + 1));
       continue;
     }
     if (response.status == 429 && retryTooManyRequests && n <= 7) {
@@ -150,7 +157,7 @@ std::string APIClient::perform(const http::Request& request, bool retryTooManyRe
     }
     if (response.status >= 500 && n < 4) {
       // Only this request holds back: a server fault is no reason to slow the others.
-      clock.sleepFor(seconds(backOff(n, response)));
+      pause(backOff(n, response));
       continue;
     }
     if (response.status == 200) return std::move(response.body);
@@ -159,8 +166,8 @@ std::string APIClient::perform(const http::Request& request, bool retryTooManyRe
   }
 }
 
-APIClient::Reply APIClient::sendLocal(const ModelTier& tier, const SystemBlocks& system,
-                                      const std::string& user) const {
+APIClient::Reply APIClient::sendLocal(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
+                                      std::stop_token stop) const {
   const Json body = {
       {"model", tier.model},
       {"stream", false},
@@ -172,9 +179,10 @@ APIClient::Reply APIClient::sendLocal(const ModelTier& tier, const SystemBlocks&
   chat.timeout = endpoints_.localTimeout;
   std::string answerBody;
   try {
-    answerBody = perform(chat, false);
-  } catch (const http::HttpError&) {
-    // Refused, silent or stopped: on the user's own machine all mean the model cannot keep up.
+    answerBody = perform(chat, false, std::move(stop));
+  } catch (const http::HttpError& error) {
+    // Refused or silent: on the user's own machine both mean the model cannot keep up.
+    if (error.kind() != http::ErrorKind::network && error.kind() != http::ErrorKind::timeout) throw;
     throw AIRepairError::invalid("lokales Modell zu langsam");
   }
   const Json answer = parseAnswer(answerBody);
@@ -188,7 +196,7 @@ APIClient::Reply APIClient::sendLocal(const ModelTier& tier, const SystemBlocks&
 }
 
 APIClient::Reply APIClient::sendClaude(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
-                                       const std::string& user) const {
+                                       const std::string& user, std::stop_token stop) const {
   const Json body = {
       {"model", tier.model},
       {"max_tokens", 32000},
@@ -199,7 +207,7 @@ APIClient::Reply APIClient::sendClaude(const ModelTier& tier, const std::string&
   };
   const Json answer = parseAnswer(perform(
       request(endpoints_.anthropic + "/v1/messages", {{"x-api-key", key}, {"anthropic-version", "2023-06-01"}}, body),
-      true));
+      true, std::move(stop)));
   const std::string stopReason = textOf(field(answer, "stop_reason"));
   if (stopReason == "refusal") throw AIRepairError::refusal();
   if (stopReason == "max_tokens") throw AIRepairError::truncated();
@@ -219,7 +227,7 @@ APIClient::Reply APIClient::sendClaude(const ModelTier& tier, const std::string&
 }
 
 APIClient::Reply APIClient::sendOpenAI(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
-                                       const std::string& user) const {
+                                       const std::string& user, std::stop_token stop) const {
   auto message = [](const char* role, const std::string& text) {
     return Json{{"role", role}, {"content", Json::array({{{"type", "input_text"}, {"text", text}}})}};
   };
@@ -230,7 +238,8 @@ APIClient::Reply APIClient::sendOpenAI(const ModelTier& tier, const std::string&
       {"input", Json::array({message("developer", systemText(system)), message("user", user)})},
   };
   const Json answer = parseAnswer(
-      perform(request(endpoints_.openAI + "/v1/responses", {{"authorization", "Bearer " + key}}, body), true));
+      perform(request(endpoints_.openAI + "/v1/responses", {{"authorization", "Bearer " + key}}, body), true,
+              std::move(stop)));
   // No refusal check: this API hands a refusal over as ordinary text.
   if (textOf(field(answer, "status")) == "incomplete") throw AIRepairError::truncated();
   std::string text;
@@ -249,7 +258,7 @@ APIClient::Reply APIClient::sendOpenAI(const ModelTier& tier, const std::string&
 }
 
 APIClient::Reply APIClient::sendGemini(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
-                                       const std::string& user) const {
+                                       const std::string& user, std::stop_token stop) const {
   const Json body = {
       {"systemInstruction", {{"parts", Json::array({{{"text", systemText(system)}}})}}},
       {"contents", Json::array({{{"role", "user"}, {"parts", Json::array({{{"text", user}}})}}})},
@@ -257,7 +266,7 @@ APIClient::Reply APIClient::sendGemini(const ModelTier& tier, const std::string&
   };
   // The key goes in a header only: URLs end up in logs and proxies.
   const std::string url = endpoints_.gemini + "/v1beta/models/" + tier.model + ":generateContent";
-  const Json answer = parseAnswer(perform(request(url, {{"x-goog-api-key", key}}, body), true));
+  const Json answer = parseAnswer(perform(request(url, {{"x-goog-api-key", key}}, body), true, std::move(stop)));
   const auto& candidates = elements(field(answer, "candidates"));
   const Json candidate = candidates.empty() ? Json::object() : candidates.front();
   const std::string finishReason = textOf(field(candidate, "finishReason"));

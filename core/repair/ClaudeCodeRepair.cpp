@@ -69,7 +69,7 @@ std::optional<std::string> ClaudeCode::locate(const Host& host, std::chrono::mil
 }
 
 APIClient::Reply APIClient::sendClaudeCode(const ModelTier& tier, const SystemBlocks& system,
-                                           const std::string& user) const {
+                                           const std::string& user, std::stop_token) const {
   if (!claudeCodePath_) throw AIRepairError::noProvider();
   const std::string systemPrompt = systemText(system);
   if (systemPrompt.size() > ClaudeCode::maxSystemTextBytes) {

@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -53,6 +54,7 @@ constexpr FailureText stopped{ErrorKind::cancelled, "Abgebrochen."};
 constexpr FailureText refusedHeader{ErrorKind::other,
                                     "Die Anfrage an %s wurde nicht gesendet: eine Kopfzeile hat einen ungültigen "
                                     "Namen oder enthält ein Steuerzeichen."};
+constexpr FailureText tooLarge{ErrorKind::other, "Die Antwort von %s ist zu groß und wurde verworfen."};
 constexpr FailureText failed{ErrorKind::other, "Die Anfrage an %s ist fehlgeschlagen."};
 
 const FailureText& failureOf(CURLcode code) {
@@ -159,7 +161,11 @@ class Transfer {
  public:
   // At most one of onLine and onBytes; with neither, the body is collected whole.
   Transfer(const Request& request, const LineHandler* onLine, const ByteHandler* onBytes = nullptr)
-      : request_(request), onLine_(onLine), onBytes_(onBytes) {
+      : request_(request),
+        onLine_(onLine),
+        onBytes_(onBytes),
+        // What is kept in memory is always bounded: the whole body, or one line.
+        bodyLimit_(request.maxBodyBytes.value_or(onLine || onBytes ? SIZE_MAX : defaultMaxBodyBytes)) {
     initializeCurl();
     url_ = parseUrl(request.url);
     host_ = text::printable(urlPart(url_.get(), CURLUPART_HOST));
@@ -198,6 +204,7 @@ class Transfer {
   const Request& request_;
   const LineHandler* onLine_;
   const ByteHandler* onBytes_;
+  const std::size_t bodyLimit_;
   // Declared so that each handle is released after everything that uses it:
   // the easy handle reads the URL and the header list, the multi handle
   // drives the easy handle.
@@ -214,7 +221,10 @@ class Transfer {
   Head head_;
   bool headTaken_ = false;
   std::string body_;  // the whole body, or when streaming lines the unfinished one
-  std::size_t received_ = 0;
+  std::size_t scanned_ = 0;  // when streaming lines: the length of body_ searched for LF
+  std::size_t received_ = 0;  // head and body
+  std::size_t bodyReceived_ = 0;
+  bool tooLarge_ = false;
   bool stoppedByHandler_ = false;
   std::exception_ptr handlerFailure_;
 };
@@ -303,13 +313,15 @@ void Transfer::takeHead() {
 
 void Transfer::deliverLines(bool atEnd) {
   std::size_t start = 0;
-  for (std::size_t end; (end = body_.find('\n', start)) != std::string::npos; start = end + 1) {
+  // The unfinished line's bytes up to scanned_ hold no LF: a long line is searched once, not once per piece.
+  for (std::size_t end; (end = body_.find('\n', std::max(start, scanned_))) != std::string::npos; start = end + 1) {
     if ((*onLine_)(head_, std::string_view(body_).substr(start, end - start)) == Flow::stop) {
       stoppedByHandler_ = true;
       return;
     }
   }
   body_.erase(0, start);
+  scanned_ = body_.size();
   if (atEnd && !body_.empty()) {
     if ((*onLine_)(head_, body_) == Flow::stop) stoppedByHandler_ = true;
     body_.clear();
@@ -320,7 +332,14 @@ size_t Transfer::onBodyData(char* data, size_t size, size_t count, void* self) {
   auto& transfer = *static_cast<Transfer*>(self);
   const size_t length = size * count;
   transfer.received_ += length;
+  transfer.bodyReceived_ += length;
   transfer.takeHead();
+  // Any count other than the one handed in makes libcurl abort the transfer.
+  if (transfer.bodyReceived_ > transfer.bodyLimit_ ||
+      (transfer.onLine_ != nullptr && transfer.body_.size() + length > defaultMaxBodyBytes)) {
+    transfer.tooLarge_ = true;
+    return 0;
+  }
   if (transfer.onLine_ == nullptr && transfer.onBytes_ == nullptr) {
     transfer.body_.append(data, length);
     return length;
@@ -339,7 +358,6 @@ size_t Transfer::onBodyData(char* data, size_t size, size_t count, void* self) {
     transfer.handlerFailure_ = std::current_exception();
     return 0;
   }
-  // Any count other than the one handed in makes libcurl abort the transfer.
   return transfer.stoppedByHandler_ ? 0 : length;
 }
 
@@ -380,7 +398,11 @@ void Transfer::run(std::stop_token stop) {
     if (curl_multi_poll(multi_.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr) != CURLM_OK) fail(failed);
   }
 
+  // A stop that came while the last bytes arrived still wins: the caller has
+  // moved on.
+  if (stop.stop_requested()) fail(stopped);
   if (handlerFailure_) std::rethrow_exception(handlerFailure_);
+  if (tooLarge_) fail(tooLarge);
   if (stoppedByHandler_) fail(stopped);
   if (*result != CURLE_OK) fail(failureOf(*result));
   takeHead();

@@ -32,6 +32,9 @@ using Headers = std::vector<Header>;
 // The value of the first header whose name equals `name` ignoring ASCII case.
 std::optional<std::string> findHeader(const Headers& headers, std::string_view name);
 
+// More than any answer of the services this system talks to; see Request::maxBodyBytes.
+inline constexpr std::size_t defaultMaxBodyBytes = std::size_t{64} << 20;
+
 struct Request {
   // "GET" without a body is a plain GET; any other method sends `body`.
   std::string method = "GET";
@@ -41,6 +44,11 @@ struct Request {
   Headers headers;
   std::string body;
   std::chrono::milliseconds timeout{std::chrono::seconds(60)};
+  // The most body bytes the call takes; a longer body ends it with
+  // ErrorKind::other and a German text. Unset, send() takes
+  // defaultMaxBodyBytes and the streaming calls any length (stream() still
+  // refuses a single line longer than defaultMaxBodyBytes).
+  std::optional<std::size_t> maxBodyBytes;
 };
 
 // The status line and headers of the final response (interim 1xx responses
@@ -78,8 +86,9 @@ class HttpError : public std::runtime_error {
 };
 
 // Sends the request and waits for the whole response. A stop request ends the
-// transfer at once with ErrorKind::cancelled. Any status, 4xx and 5xx
-// included, is a response, not an error.
+// transfer at once with ErrorKind::cancelled, also when it comes while the
+// last bytes arrive. Any status, 4xx and 5xx included, is a response, not an
+// error.
 Response send(const Request& request, std::stop_token stop = {});
 
 enum class Flow { proceed, stop };

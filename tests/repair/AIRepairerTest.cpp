@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 namespace tovrane {
 namespace {
 
@@ -296,6 +300,7 @@ TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
       {"silent server", withMode(FakeReply::Mode::stall), false},
       {"answer that is not JSON", page, false},
       {"connection lost after the retries", withMode(FakeReply::Mode::closeWithoutAnswer), true},
+      {"answer larger than any real one", geminiReply(std::string(2 << 20, 'x')), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -308,6 +313,7 @@ TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
     Endpoints endpoints = endpointsAt(p.server);
     // Only the silent server meets the time-out; a loaded machine may be slow to answer the others.
     if (c.flash.mode == FakeReply::Mode::stall) endpoints.cloudTimeout = std::chrono::seconds(1);
+    endpoints.maxAnswerBytes = 1 << 20;
     const AIRepairOptions options({{AIProvider::gemini, "g"}, {AIProvider::claude, "c"}}, AIProvider::gemini,
                                   std::nullopt);
     AIRepairer repairer(project.project, options, p.log.callback(), instant.host, endpoints, p.gate);
@@ -425,24 +431,59 @@ TEST(AIRepairer, ClaudeCacheWritesCountAsInputAtTheirOwnPrice) {
   EXPECT_DOUBLE_EQ(costs[0].usd, 1 * 2.0 + 2 * 2.5 + 3 * 0.2 + 0.1 * 10.0);
 }
 
-TEST(AIRepairer, CancelDuringARequestKeepsItsAnswerAndStopsBeforeTheNextCall) {
-  for (const bool good : {true, false}) {
-    SCOPED_TRACE(good ? "accepted answer" : "rejected answer");
+// Sleeps until the sleep is stopped (or, so that a fault fails instead of
+// hanging, for half a minute), and lets a test wait until someone sleeps.
+class StoppableClock final : public Clock {
+ public:
+  TimePoint now() const override { return TimePoint{}; }
+  bool sleepFor(Duration, std::stop_token stop) const override {
+    std::unique_lock lock(mutex_);
+    ++sleepers_;
+    changed_.notify_all();
+    changed_.wait_for(lock, stop, std::chrono::seconds(30), [] { return false; });
+    return !stop.stop_requested();
+  }
+  bool awaitSleeper() const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(30), [&] { return sleepers_ > 0; });
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::condition_variable_any changed_;
+  mutable int sleepers_ = 0;
+};
+
+TEST(AIRepairer, CancelEndsTheRequestUnderWayAndEveryLaterCall) {
+  FakeReply busy;
+  busy.status = 503;
+  struct Case {
+    const char* name;
+    bool duringTheTransfer;  // else during the back-off after a server fault
+  };
+  for (const Case& c : {Case{"during the transfer", true}, Case{"during a back-off", false}}) {
+    SCOPED_TRACE(c.name);
     RepairProject project({placeholderFile("A.kt", 1), placeholderFile("B.kt", 1)});
+    const std::string before = project.read("A.kt");
     Providers p;
-    AIRepairer repairer = p.repairer(project.project, geminiOnly);
-    FakeReply answered = geminiReply(good ? fenced(repairedKotlin()) : "no code");
-    // The cancel comes from another thread while the request is under way.
-    answered.whileInFlight = [&repairer] { repairer.cancel(); };
-    p.server.on(flashPath, answered);
-    p.server.on(proPath, geminiReply(fenced(repairedKotlin())));
-    if (good) {
-      repairer.repair(project.file("A.kt"), {});
-      EXPECT_EQ(project.read("A.kt"), repairedKotlin());
-    } else {
-      EXPECT_TRUE(thrown<Cancelled>([&] { repairer.repair(project.file("A.kt"), {}); }));
+    StoppableClock clock;
+    const Host host(Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
+                                  .loginShell = std::nullopt});
+    AIRepairer repairer = p.repairer(project.project, geminiOnly, host);
+    FakeReply answered = geminiReply(fenced(repairedKotlin()));
+    if (c.duringTheTransfer) answered.whileInFlight = [&repairer] { repairer.cancel(); };
+    p.server.on(flashPath, c.duringTheTransfer ? answered : busy);
+    std::thread canceller;
+    if (!c.duringTheTransfer) {
+      canceller = std::thread([&] {
+        EXPECT_TRUE(clock.awaitSleeper());
+        repairer.cancel();
+      });
     }
-    EXPECT_EQ(p.log.only<Usage>().size(), 1u);
+    EXPECT_TRUE(thrown<Cancelled>([&] { repairer.repair(project.file("A.kt"), {}); }));
+    if (canceller.joinable()) canceller.join();
+    EXPECT_EQ(project.read("A.kt"), before);
+    EXPECT_TRUE(p.log.only<Usage>().empty());
     // Another file meets the flag before its first call.
     EXPECT_TRUE(thrown<Cancelled>([&] { repairer.repair(project.file("B.kt"), {}); }));
     EXPECT_EQ(p.server.requests().size(), 1u);

@@ -287,6 +287,55 @@ TEST(Http, StopRequestEndsARunningTransferAtOnce) {
   EXPECT_EQ(server.requests().size(), 1u);
 }
 
+TEST(Http, BodyAboveItsCapEndsTheTransfer) {
+  constexpr std::size_t cap = std::size_t{1} << 20;
+  const std::string tooLarge = "Die Antwort von 127.0.0.1 ist zu groß und wurde verworfen.";
+  FakeHttpServer server;
+  server.on("/exact", answer(200, std::string(cap, 'x')));
+  server.on("/over", answer(200, std::string(cap + 1, 'x')));
+  // Announces far more than it sends, then stays silent: only the cap ends the wait early.
+  FakeReply endless = chunked({});
+  for (int i = 0; i < 64; ++i) endless.chunks.push_back({0ms, std::string(64 * 1024, 'y')});
+  endless.announcedLength = std::size_t{1} << 40;
+  server.on("/endless", endless);
+
+  Request request = get(server.url("/exact"), 30s);
+  request.maxBodyBytes = cap;
+  EXPECT_EQ(send(request).body.size(), cap);
+  for (const char* path : {"/over", "/endless"}) {
+    SCOPED_TRACE(path);
+    request.url = server.url(path);
+    const auto error = thrown([&] { send(request); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), ErrorKind::other);
+    EXPECT_EQ(error->what(), tooLarge);
+    std::size_t streamed = 0;
+    EXPECT_TRUE(thrown([&] {
+      streamBytes(request, [&](const Head&, std::string_view bytes) {
+        streamed += bytes.size();
+        return Flow::proceed;
+      });
+    }));
+    EXPECT_LE(streamed, cap);
+  }
+}
+
+TEST(Http, WithoutACapOnlyTheStreamingCallsTakeALongerBody) {
+  FakeHttpServer server;
+  server.on("/", answer(200, std::string(defaultMaxBodyBytes + 1, 'x')));
+  const Request request = get(server.url("/"), 60s);
+  EXPECT_EQ(failureKind([&] { send(request); }), ErrorKind::other);
+  // One line that long is refused too; a stream of bytes is handed on.
+  EXPECT_EQ(failureKind([&] { stream(request, [](const Head&, std::string_view) { return Flow::proceed; }); }),
+            ErrorKind::other);
+  std::size_t streamed = 0;
+  streamBytes(request, [&](const Head&, std::string_view bytes) {
+    streamed += bytes.size();
+    return Flow::proceed;
+  });
+  EXPECT_EQ(streamed, defaultMaxBodyBytes + 1);
+}
+
 TEST(HttpStream, HandsOverEachLineAsItArrives) {
   FakeHttpServer server;
   // Pauses well above the bounds below, so a loaded machine's scheduling delays
