@@ -126,6 +126,7 @@ http::Request APIClient::request(const std::string& url, http::Headers headers, 
   request.method = "POST";
   request.url = url;
   request.timeout = endpoints_.cloudTimeout;
+  request.deadline = endpoints_.cloudDeadline;
   request.maxBodyBytes = endpoints_.maxAnswerBytes;
   request.headers.push_back({"content-type", "application/json"});
   for (auto& header : headers) request.headers.push_back(std::move(header));
@@ -177,6 +178,7 @@ APIClient::Reply APIClient::sendLocal(const ModelTier& tier, const SystemBlocks&
   };
   auto chat = request(endpoints_.local + "/api/chat", {}, body);
   chat.timeout = endpoints_.localTimeout;
+  chat.deadline = endpoints_.localDeadline;
   std::string answerBody;
   try {
     answerBody = perform(chat, false, std::move(stop));

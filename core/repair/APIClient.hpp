@@ -27,8 +27,8 @@ namespace tovrane {
 // no Swift source above it either.
 inline constexpr std::size_t maxRepairFileBytes = std::size_t{16} << 20;
 
-// Where the four HTTP providers live, how long a request may stay silent, and
-// how large an answer may be.
+// Where the four HTTP providers live, how long a request may stay silent and
+// take in all, and how large an answer may be.
 struct Endpoints {
   std::string anthropic;
   std::string openAI;
@@ -36,6 +36,10 @@ struct Endpoints {
   std::string local;  // the local model server (also LocalModels' base address)
   std::chrono::milliseconds cloudTimeout{std::chrono::seconds(900)};
   std::chrono::milliseconds localTimeout{std::chrono::seconds(300)};
+  // Twice the silence allowed: an answer is sent whole once it is ready, so
+  // only a server that trickles bytes comes near it.
+  std::chrono::milliseconds cloudDeadline{std::chrono::seconds(1800)};
+  std::chrono::milliseconds localDeadline{std::chrono::seconds(600)};
   // A few times the largest file a repair sends: no real answer comes near it.
   std::size_t maxAnswerBytes = 4 * maxRepairFileBytes;
 

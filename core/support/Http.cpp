@@ -50,6 +50,8 @@ constexpr FailureText insecure{ErrorKind::network,
                                "Keine sichere Verbindung zu %s möglich: die TLS-Verbindung oder das Zertifikat "
                                "wurde abgelehnt."};
 constexpr FailureText silent{ErrorKind::timeout, "Der Server %s antwortet nicht (Zeitüberschreitung)."};
+constexpr FailureText tooSlow{ErrorKind::timeout,
+                              "Der Server %s hat nicht rechtzeitig geantwortet (Zeitlimit überschritten)."};
 constexpr FailureText stopped{ErrorKind::cancelled, "Abgebrochen."};
 constexpr FailureText refusedHeader{ErrorKind::other,
                                     "Die Anfrage an %s wurde nicht gesendet: eine Kopfzeile hat einen ungültigen "
@@ -369,7 +371,8 @@ void Transfer::run(std::stop_token stop) {
   std::stop_callback wake(stop, [multi = multi_.get()] { curl_multi_wakeup(multi); });
 
   const auto timeout = std::max(request_.timeout, std::chrono::milliseconds(1));
-  auto lastActivity = Clock::now();
+  const auto start = Clock::now();
+  auto lastActivity = start;
   std::size_t seenReceived = 0;
   curl_off_t seenSent = 0;
   std::optional<CURLcode> result;
@@ -394,7 +397,12 @@ void Transfer::run(std::stop_token stop) {
     const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastActivity);
     if (idle >= timeout) fail(silent);
     // libcurl shortens the wait further when one of its own timers is due.
-    const auto wait = std::min<std::chrono::milliseconds>(timeout - idle, std::chrono::seconds(1));
+    auto wait = std::min<std::chrono::milliseconds>(timeout - idle, std::chrono::seconds(1));
+    if (request_.deadline) {
+      const auto left = *request_.deadline - std::chrono::duration_cast<std::chrono::milliseconds>(now - start);
+      if (left <= std::chrono::milliseconds(0)) fail(tooSlow);
+      wait = std::min(wait, left);
+    }
     if (curl_multi_poll(multi_.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr) != CURLM_OK) fail(failed);
   }
 

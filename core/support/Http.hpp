@@ -3,10 +3,11 @@
 // model server. Every call owns its own transfer (no connection state is
 // shared between calls or threads), so calls may run on any thread at once.
 //
-// Time-outs are idle time-outs: a transfer fails when no byte has moved in
-// either direction for `timeout` (connecting and name resolution included),
-// however long it has been running in total. A transfer that keeps sending
-// never trips it; a silent server is noticed after `timeout`.
+// Two limits in time: the idle time-out fails a transfer when no byte has
+// moved in either direction for `timeout` (connecting and name resolution
+// included), so a silent server is noticed after it; the deadline, when set,
+// fails it once it has run that long in all, so a server that sends a byte
+// now and then cannot hold the caller for ever.
 //
 // The client never invents a status: a transfer that ends without an HTTP
 // response throws HttpError, whose message is a German sentence for the user
@@ -44,6 +45,8 @@ struct Request {
   Headers headers;
   std::string body;
   std::chrono::milliseconds timeout{std::chrono::seconds(60)};
+  // Unset: no limit on the whole transfer (a download may take long).
+  std::optional<std::chrono::milliseconds> deadline;
   // The most body bytes the call takes; a longer body ends it with
   // ErrorKind::other and a German text. Unset, send() takes
   // defaultMaxBodyBytes and the streaming calls any length (stream() still

@@ -291,6 +291,9 @@ TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
   const std::string lost = "Die Verbindung zu 127.0.0.1 wurde getrennt, bevor eine vollständige Antwort kam.";
   FakeReply page;
   page.body = "<html>Proxy: please log in</html>";
+  // A byte now and then, far within the idle time-out, for far longer than the deadline.
+  FakeReply trickle;
+  for (int i = 0; i < 40; ++i) trickle.chunks.push_back({std::chrono::milliseconds(200), "{"});
   struct Case {
     const char* name;
     FakeReply flash;  // every answer of the first rung
@@ -301,6 +304,7 @@ TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
       {"answer that is not JSON", page, false},
       {"connection lost after the retries", withMode(FakeReply::Mode::closeWithoutAnswer), true},
       {"answer larger than any real one", geminiReply(std::string(2 << 20, 'x')), false},
+      {"server that trickles", trickle, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -311,8 +315,9 @@ TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
     p.server.on(claudePath, claudeReply(fenced(repairedKotlin())));
     InstantClock instant;
     Endpoints endpoints = endpointsAt(p.server);
-    // Only the silent server meets the time-out; a loaded machine may be slow to answer the others.
+    // Only the slow servers meet short limits; a loaded machine may be slow to answer the others.
     if (c.flash.mode == FakeReply::Mode::stall) endpoints.cloudTimeout = std::chrono::seconds(1);
+    if (!c.flash.chunks.empty()) endpoints.cloudDeadline = std::chrono::seconds(1);
     endpoints.maxAnswerBytes = 1 << 20;
     const AIRepairOptions options({{AIProvider::gemini, "g"}, {AIProvider::claude, "c"}}, AIProvider::gemini,
                                   std::nullopt);

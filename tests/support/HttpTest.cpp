@@ -264,6 +264,20 @@ TEST(Http, SilenceLongerThanTheTimeOutFailsAfterTheTimeOut) {
   EXPECT_LT(elapsed, 2000);
 }
 
+TEST(Http, TransferLongerThanItsDeadlineFailsThoughBytesKeepComing) {
+  FakeHttpServer server;
+  // A byte now and then, far within the idle time-out, for far longer than the deadline.
+  std::vector<FakeChunk> trickle;
+  for (int i = 0; i < 40; ++i) trickle.push_back({200ms, "x"});
+  server.enqueue(chunked(trickle));
+  Request request = get(server.url("/slow"), 5s);
+  request.deadline = 1s;
+  const auto error = thrown([&] { send(request); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), ErrorKind::timeout);
+  EXPECT_STREQ(error->what(), "Der Server 127.0.0.1 hat nicht rechtzeitig geantwortet (Zeitlimit überschritten).");
+}
+
 TEST(Http, StopRequestEndsARunningTransferAtOnce) {
   FakeHttpServer server;
   server.enqueue(withMode(FakeReply::Mode::stall));
