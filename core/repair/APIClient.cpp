@@ -134,13 +134,15 @@ http::Request APIClient::request(const std::string& url, http::Headers headers, 
   return request;
 }
 
-std::string APIClient::perform(const http::Request& request, bool retryTooManyRequests, std::stop_token stop) const {
+std::string APIClient::perform(const http::Request& request, AIProvider provider, std::stop_token stop) const {
   const Clock& clock = host_->clock();
   const auto pause = [&](double delay) {
     if (!clock.sleepFor(seconds(delay), stop)) throw Cancelled();
   };
+  // The local server is the user's own: its 429 is no hint to wait.
+  const bool retryTooManyRequests = provider != AIProvider::local;
   for (int n = 0;; ++n) {
-    gate_->wait();
+    if (!gate_->wait(provider, stop)) throw Cancelled();
     http::Response response;
     try {
       response = http::send(request, stop);
@@ -153,7 +155,7 @@ std::string APIClient::perform(const http::Request& request, bool retryTooManyRe
       continue;
     }
     if (response.status == 429 && retryTooManyRequests && n <= 7) {
-      gate_->pause(backOff(n, response));
+      gate_->pause(provider, backOff(n, response));
       continue;
     }
     if (response.status >= 500 && n < 4) {
@@ -181,7 +183,7 @@ APIClient::Reply APIClient::sendLocal(const ModelTier& tier, const SystemBlocks&
   chat.deadline = endpoints_.localDeadline;
   std::string answerBody;
   try {
-    answerBody = perform(chat, false, std::move(stop));
+    answerBody = perform(chat, AIProvider::local, std::move(stop));
   } catch (const http::HttpError& error) {
     // Refused or silent: on the user's own machine both mean the model cannot keep up.
     if (error.kind() != http::ErrorKind::network && error.kind() != http::ErrorKind::timeout) throw;
@@ -209,7 +211,7 @@ APIClient::Reply APIClient::sendClaude(const ModelTier& tier, const std::string&
   };
   const Json answer = parseAnswer(perform(
       request(endpoints_.anthropic + "/v1/messages", {{"x-api-key", key}, {"anthropic-version", "2023-06-01"}}, body),
-      true, std::move(stop)));
+      AIProvider::claude, std::move(stop)));
   const std::string stopReason = textOf(field(answer, "stop_reason"));
   if (stopReason == "refusal") throw AIRepairError::refusal();
   if (stopReason == "max_tokens") throw AIRepairError::truncated();
@@ -240,8 +242,8 @@ APIClient::Reply APIClient::sendOpenAI(const ModelTier& tier, const std::string&
       {"input", Json::array({message("developer", systemText(system)), message("user", user)})},
   };
   const Json answer = parseAnswer(
-      perform(request(endpoints_.openAI + "/v1/responses", {{"authorization", "Bearer " + key}}, body), true,
-              std::move(stop)));
+      perform(request(endpoints_.openAI + "/v1/responses", {{"authorization", "Bearer " + key}}, body),
+              AIProvider::openAI, std::move(stop)));
   // No refusal check: this API hands a refusal over as ordinary text.
   if (textOf(field(answer, "status")) == "incomplete") throw AIRepairError::truncated();
   std::string text;
@@ -268,7 +270,8 @@ APIClient::Reply APIClient::sendGemini(const ModelTier& tier, const std::string&
   };
   // The key goes in a header only: URLs end up in logs and proxies.
   const std::string url = endpoints_.gemini + "/v1beta/models/" + tier.model + ":generateContent";
-  const Json answer = parseAnswer(perform(request(url, {{"x-goog-api-key", key}}, body), true, std::move(stop)));
+  const Json answer =
+      parseAnswer(perform(request(url, {{"x-goog-api-key", key}}, body), AIProvider::gemini, std::move(stop)));
   const auto& candidates = elements(field(answer, "candidates"));
   const Json candidate = candidates.empty() ? Json::object() : candidates.front();
   const std::string finishReason = textOf(field(candidate, "finishReason"));

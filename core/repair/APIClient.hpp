@@ -4,7 +4,7 @@
 // model server, the three cloud APIs over HTTPS, or the Claude Code tool.
 //
 // The client is a value without state of its own: every send builds a fresh
-// request. Every HTTP request passes the rate gate and one retry loop, whose
+// request. Every HTTP request passes its provider's rate gate and one retry loop, whose
 // single counter allows at most eight 429 retries (cloud providers only),
 // four 5xx retries and three transport retries, so a request goes out at most
 // nine times. A stop request ends a transfer or a back-off at once.
@@ -91,9 +91,9 @@ class APIClient {
                        std::stop_token stop) const;
 
   http::Request request(const std::string& url, http::Headers headers, const json::Json& body) const;
-  // The body of a 200 answer, after the retries described above; every other
-  // final status throws AIRepairError::http.
-  std::string perform(const http::Request& request, bool retryTooManyRequests, std::stop_token stop) const;
+  // The body of a 200 answer, after the gate of provider and the retries
+  // described above; every other final status throws AIRepairError::http.
+  std::string perform(const http::Request& request, AIProvider provider, std::stop_token stop) const;
 
   std::map<AIProvider, std::string> keys_;
   std::optional<std::string> claudeCodePath_;

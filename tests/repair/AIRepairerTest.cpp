@@ -3,13 +3,12 @@
 #include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Text.hpp"
+#include "tests/repair/ManualClock.hpp"
 #include "tests/repair/RepairFixture.hpp"
 #include "tests/repair/Thrown.hpp"
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 namespace tovrane {
@@ -436,29 +435,6 @@ TEST(AIRepairer, ClaudeCacheWritesCountAsInputAtTheirOwnPrice) {
   EXPECT_DOUBLE_EQ(costs[0].usd, 1 * 2.0 + 2 * 2.5 + 3 * 0.2 + 0.1 * 10.0);
 }
 
-// Sleeps until the sleep is stopped (or, so that a fault fails instead of
-// hanging, for half a minute), and lets a test wait until someone sleeps.
-class StoppableClock final : public Clock {
- public:
-  TimePoint now() const override { return TimePoint{}; }
-  bool sleepFor(Duration, std::stop_token stop) const override {
-    std::unique_lock lock(mutex_);
-    ++sleepers_;
-    changed_.notify_all();
-    changed_.wait_for(lock, stop, std::chrono::seconds(30), [] { return false; });
-    return !stop.stop_requested();
-  }
-  bool awaitSleeper() const {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::seconds(30), [&] { return sleepers_ > 0; });
-  }
-
- private:
-  mutable std::mutex mutex_;
-  mutable std::condition_variable_any changed_;
-  mutable int sleepers_ = 0;
-};
-
 TEST(AIRepairer, CancelEndsTheRequestUnderWayAndEveryLaterCall) {
   FakeReply busy;
   busy.status = 503;
@@ -471,7 +447,7 @@ TEST(AIRepairer, CancelEndsTheRequestUnderWayAndEveryLaterCall) {
     RepairProject project({placeholderFile("A.kt", 1), placeholderFile("B.kt", 1)});
     const std::string before = project.read("A.kt");
     Providers p;
-    StoppableClock clock;
+    ManualClock clock;  // never moved: a back-off ends only when it is stopped
     const Host host(Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
                                   .loginShell = std::nullopt});
     AIRepairer repairer = p.repairer(project.project, geminiOnly, host);
@@ -481,7 +457,7 @@ TEST(AIRepairer, CancelEndsTheRequestUnderWayAndEveryLaterCall) {
     std::thread canceller;
     if (!c.duringTheTransfer) {
       canceller = std::thread([&] {
-        EXPECT_TRUE(clock.awaitSleeper());
+        EXPECT_TRUE(clock.awaitSleepers(1));
         repairer.cancel();
       });
     }

@@ -1,5 +1,7 @@
 #include "core/repair/APIClient.hpp"
 
+#include "core/support/Cancelled.hpp"
+#include "tests/repair/ManualClock.hpp"
 #include "tests/repair/Thrown.hpp"
 #include "tests/support/FakeHttpServer.hpp"
 
@@ -21,6 +23,7 @@ using namespace std::chrono_literals;
 using fakes::FakeHttpServer;
 using fakes::FakeReply;
 using json::Json;
+using testsupport::ManualClock;
 using testsupport::thrown;
 
 FakeReply answer(int status, std::string body, http::Headers headers = {}) {
@@ -319,64 +322,51 @@ TEST(APIClient, TooManyRequestsHonoursTheProvidersWait) {
   }
 }
 
-// Time that moves only when the test moves it; sleepers block until then.
-class ManualClock final : public Clock {
- public:
-  TimePoint now() const override {
-    std::lock_guard lock(mutex_);
-    return TimePoint{} + elapsed_;
-  }
-  bool sleepFor(Duration duration, std::stop_token) const override {
-    std::unique_lock lock(mutex_);
-    const Duration end = elapsed_ + duration;
-    ++sleepers_;
-    changed_.notify_all();
-    changed_.wait(lock, [&] { return elapsed_ >= end; });
-    --sleepers_;
-    return true;
-  }
-  void advance(Duration duration) {
-    std::lock_guard lock(mutex_);
-    elapsed_ += duration;
-    changed_.notify_all();
-  }
-  // Waits (bounded, so that a fault fails instead of hanging) until count threads sleep.
-  bool awaitSleepers(int count) const {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, 30s, [&] { return sleepers_ == count; });
-  }
-
- private:
-  mutable std::mutex mutex_;
-  mutable std::condition_variable changed_;
-  mutable Duration elapsed_{};
-  mutable int sleepers_ = 0;
-};
-
-TEST(APIClient, TooManyRequestsHoldBackEveryProvider) {
+TEST(APIClient, TooManyRequestsHoldBackTheirProviderAlone) {
   FakeHttpServer server;
   // Gemini's answers come from the queue, Claude's from its path.
   server.enqueue(answer(429, R"({"error":{"details":[{"retryDelay": "37s"}]}})"));
+  server.enqueue(answer(200, "{}"));
   server.enqueue(answer(200, "{}"));
   server.on("/v1/messages", answer(200, R"({"content":[{"type":"text","text":"claude"}]})"));
   ManualClock clock;
   RateGate gate(clock);
   const Host host = hostWith(clock);
+  // Two runs' clients, sharing the process's gates.
   const APIClient client(allKeys, std::nullopt, at(server.url("")), gate, host);
+  const APIClient otherRun(allKeys, std::nullopt, at(server.url("")), gate, host);
 
-  // Gemini meets the 429 (from the queue) and waits at the gate.
+  // Gemini meets the 429 (from the queue) and waits at its gate.
   std::thread gemini([&] { EXPECT_EQ(client.send(geminiTier, systemBlocks, "x").text, ""); });
   ASSERT_TRUE(clock.awaitSleepers(1));
-  std::thread claude([&] { EXPECT_EQ(client.send(claudeTier, systemBlocks, "x").text, "claude"); });
+  // Another run's Claude request goes out at once; its Gemini request waits too.
+  EXPECT_EQ(otherRun.send(claudeTier, systemBlocks, "x").text, "claude");
+  std::thread geminiOfTheOtherRun([&] { EXPECT_EQ(otherRun.send(geminiTier, systemBlocks, "x").text, ""); });
   ASSERT_TRUE(clock.awaitSleepers(2));
-  // Claude has not been sent while the gate is closed.
-  EXPECT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests().size(), 2u);
   clock.advance(37s);
-  EXPECT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests().size(), 2u);
   clock.advance(1s + tick);
   gemini.join();
-  claude.join();
-  EXPECT_EQ(server.requests().size(), 3u);
+  geminiOfTheOtherRun.join();
+  EXPECT_EQ(server.requests().size(), 4u);
+}
+
+TEST(APIClient, StopWakesARequestWaitingAtTheGate) {
+  Retrying world;
+  ManualClock clock;  // never moved: only the stop ends the wait
+  RateGate gate(clock);
+  const Host host = hostWith(clock);
+  const APIClient client(allKeys, std::nullopt, at(world.server.url("")), gate, host);
+  world.server.enqueue(answer(429, "", {{"retry-after", "89"}}));
+  std::stop_source stop;
+  std::thread waiting([&] {
+    EXPECT_TRUE(thrown<Cancelled>([&] { client.send(geminiTier, systemBlocks, "x", stop.get_token()); }));
+  });
+  ASSERT_TRUE(clock.awaitSleepers(1));
+  stop.request_stop();
+  waiting.join();
+  EXPECT_EQ(world.server.requests().size(), 1u);
 }
 
 TEST(APIClient, ServerFaultsBackOffAloneThenFail) {
@@ -457,7 +447,7 @@ TEST(APIClient, FailuresThatAreNotRetried) {
     EXPECT_TRUE(world.server.awaitRequests(1));
     EXPECT_EQ(world.server.requests().size(), 1u);
     // Neither slept nor closed the gate.
-    world.gate.wait();
+    world.gate.wait(c.tier.provider);
     EXPECT_TRUE(world.clock.sleeps().empty());
   }
 }
@@ -491,30 +481,32 @@ TEST(APIClient, SilentOrMissingLocalServerIsTooSlow) {
   }
 }
 
-TEST(RateGate, ALaterShorterPauseKeepsTheLongerOne) {
+TEST(RateGate, ALaterShorterPauseKeepsTheLongerOneOfItsProvider) {
   FakeClock clock;
   RateGate gate(clock);
-  gate.wait();
+  EXPECT_TRUE(gate.wait(AIProvider::gemini));
   EXPECT_TRUE(clock.sleeps().empty());
-  gate.pause(10);
+  gate.pause(AIProvider::gemini, 10);
   clock.advance(1s);
-  gate.pause(5);
-  gate.wait();
+  gate.pause(AIProvider::gemini, 5);
+  EXPECT_TRUE(gate.wait(AIProvider::claude));
+  EXPECT_TRUE(clock.sleeps().empty());
+  EXPECT_TRUE(gate.wait(AIProvider::gemini));
   EXPECT_EQ(clock.sleeps(), std::vector<Clock::Duration>{9s + tick});
-  gate.wait();
+  EXPECT_TRUE(gate.wait(AIProvider::gemini));
   EXPECT_EQ(clock.sleeps().size(), 1u);
 }
 
 TEST(RateGate, WaitLooksAgainAfterEachSleep) {
   FakeClock clock;
   RateGate gate(clock);
-  gate.pause(4);
+  gate.pause(AIProvider::openAI, 4);
   // Another request pushes the gate further while this one sleeps.
   bool pushed = false;
   clock.onSleep([&](Clock::Duration) {
-    if (!std::exchange(pushed, true)) gate.pause(6);
+    if (!std::exchange(pushed, true)) gate.pause(AIProvider::openAI, 6);
   });
-  gate.wait();
+  EXPECT_TRUE(gate.wait(AIProvider::openAI));
   EXPECT_EQ(clock.sleeps(), (std::vector<Clock::Duration>{4s + tick, 6s + tick}));
 }
 
