@@ -41,6 +41,11 @@ bool retiresProvider(const AIRepairError& error) {
 AIRepairer::AIRepairer(fs::path project, AIRepairOptions options, Events events, const Host& host,
                        Endpoints endpoints, RateGate& gate)
     : project_(std::move(project)),
+      resolvedProject_([this] {
+        std::error_code error;
+        fs::path resolved = fs::weakly_canonical(project_, error);
+        return error ? files::normalPath(project_) : resolved;
+      }()),
       options_(std::move(options)),
       host_(host),
       client_(options_.keys, options_.claudeCodePath, std::move(endpoints), gate, host),
@@ -71,6 +76,7 @@ void AIRepairer::appendLog(std::string line) {
 
 const AIRepairer::Manifest& AIRepairer::manifest() const {
   std::call_once(manifestOnce_, [this] {
+    if (!insideProject(project_ / ".tovrane/manifest.json")) return;
     if (const auto read = readManifest(project_)) {
       manifest_.packageName = trustedPackageName(*read);
       manifest_.files = trustedFiles(*read);
@@ -85,13 +91,25 @@ fs::path AIRepairer::packageFolder() const {
   return folder;
 }
 
+std::optional<fs::path> AIRepairer::insideProject(const fs::path& path) const {
+  std::error_code error;
+  fs::path resolved = fs::weakly_canonical(path, error);
+  if (error || !files::isWithin(resolvedProject_, resolved)) return std::nullopt;
+  return resolved;
+}
+
 std::optional<std::string> AIRepairer::readUtf8(const fs::path& path) {
   try {
-    std::string text = files::readFile(path);
+    std::string text = files::readRegularFile(path, maxRepairFileBytes);
     if (text::isValidUtf8(text)) return text;
   } catch (const files::FileError&) {
   }
   return std::nullopt;
+}
+
+std::optional<std::string> AIRepairer::readInside(const fs::path& path) const {
+  const std::optional<fs::path> resolved = insideProject(path);
+  return resolved ? readUtf8(*resolved) : std::nullopt;
 }
 
 int AIRepairer::startLevel(const fs::path& file, std::string_view code, const std::vector<std::string>& errors) const {
@@ -149,7 +167,11 @@ void AIRepairer::repair(const fs::path& file, const std::vector<std::string>& er
   emit(repair_event::FileStarted{name});
   // Building the request asks the fixes service with snippets of the user's code.
   if (isCancelled()) throw Cancelled();
-  const std::string code = files::readFile(file);
+  // A link may lead out of the project (a shared source folder, say): what
+  // lies there is not the project's to send or to overwrite.
+  const std::optional<fs::path> inside = insideProject(file);
+  if (!inside) throw files::FileError(file, "Die Datei liegt außerhalb des Projekts und wird nicht bearbeitet.");
+  const std::string code = files::readRegularFile(*inside, maxRepairFileBytes);
   if (!text::isValidUtf8(code)) throw files::FileError(file, "Die Datei ist kein gültiges UTF-8.");
   const std::string user = userText(name, code, errors);
 
@@ -184,7 +206,7 @@ void AIRepairer::repair(const fs::path& file, const std::vector<std::string>& er
       if (!extracted) throw AIRepairError::noCode();
       // Below the last rung a placeholder left over is a reason to go higher.
       validate(*extracted, code, i != rungs - 1);
-      files::writeAtomic(file, *extracted);
+      files::writeAtomic(*inside, *extracted);
       repaired = std::move(*extracted);
     } catch (const AIRepairError& error) {
       failRung(error, retiresProvider(error));
@@ -216,7 +238,7 @@ void AIRepairer::accept(const std::string& name, int rung, const std::string& co
 
 int AIRepairer::placeholdersLeft() const {
   int count = 0;
-  for (const fs::path& file : candidates_) count += placeholders(readUtf8(file).value_or(""));
+  for (const fs::path& file : candidates_) count += placeholders(readInside(file).value_or(""));
   return count;
 }
 

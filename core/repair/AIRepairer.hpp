@@ -82,9 +82,14 @@ class AIRepairer {
   // "app/src/main/java/" in the project, followed by the trusted package
   // name's folders when the manifest has one.
   std::filesystem::path packageFolder() const;
+  // path with every link resolved, when that lies inside the resolved
+  // project; none otherwise. Nothing is read or written elsewhere, whatever
+  // links the project holds.
+  std::optional<std::filesystem::path> insideProject(const std::filesystem::path& path) const;
 
   // Appends reportSection(result, now) to the project's existing
-  // "TOVRANE_BERICHT.md"; a missing report is not created. Throws files::FileError.
+  // "TOVRANE_BERICHT.md"; a missing report is not created, a link is not
+  // followed. Throws files::FileError.
   void writeReport(const AIRepairResult& result) const;
   static std::string reportSection(const AIRepairResult& result, std::string_view date);
 
@@ -132,15 +137,19 @@ class AIRepairer {
   bool repairLogged(const WorkItem& item);
   // The compile rounds; sets compiled and remainingErrors and counts repairs.
   void compileRounds(AIRepairResult& result);
-  // A compiler-printed path inside the project's "app/src", normalised; none otherwise.
+  // A compiler-printed path resolved, when it lies inside the project's "app/src"; none otherwise.
   std::optional<std::filesystem::path> repairablePath(const std::string& printed) const;
 
   // Placeholders in the run's candidate files now; unreadable files count 0.
   int placeholdersLeft() const;
-  // The file's text; none when it cannot be read or is not UTF-8.
+  // The file's text; none when it is no regular file, is larger than
+  // maxRepairFileBytes, cannot be read or is not UTF-8.
   static std::optional<std::string> readUtf8(const std::filesystem::path& path);
+  // The same for a file of the project; none when it lies outside.
+  std::optional<std::string> readInside(const std::filesystem::path& path) const;
 
   const std::filesystem::path project_;
+  const std::filesystem::path resolvedProject_;  // every link resolved
   const AIRepairOptions options_;
   const Host& host_;
   const APIClient client_;

@@ -262,6 +262,73 @@ TEST(RepairRun, BuildFailingWithoutErrorLinesIsNoCompile) {
   EXPECT_NE(report.find("- ⚠︎ " + line + "\n"), std::string::npos);
 }
 
+TEST(RepairRun, NothingALinkLeadsToOutsideTheProjectIsReadOrWritten) {
+  const std::string secret = "secret of the shared folder";
+  const std::string foreign = std::string(packageLine) + "\n\n// " + secret + "\nval x = TODO(\"tovrane: y\")\n";
+  struct Case {
+    const char* name;
+    // Links something of the project to `outside` and returns the files there.
+    std::function<std::vector<fs::path>(const RepairProject&, const fs::path& outside)> plant;
+    std::vector<std::string> log;
+  };
+  const std::vector<Case> cases = {
+      {"a shared source folder linked into the package, with compiler errors",
+       [&](const RepairProject& p, const fs::path& outside) {
+         files::writeFile(outside / "Shared.kt", foreign);
+         fs::create_directory_symlink(outside, p.packageFolder() / "shared");
+         return std::vector<fs::path>{outside / "Shared.kt"};
+       },
+       {}},
+      {"a linked package folder",
+       [&](const RepairProject& p, const fs::path& outside) {
+         files::writeFile(outside / "Linked.kt", foreign);
+         fs::remove_all(p.packageFolder());
+         fs::create_directory_symlink(outside, p.packageFolder());
+         return std::vector<fs::path>{outside / "Linked.kt"};
+       },
+       {"Der Paketordner liegt außerhalb des Projekts und wird nicht bearbeitet."}},
+      {"a linked runtime folder",
+       [&](const RepairProject& p, const fs::path& outside) {
+         const fs::path runtime = p.project / "app/src/main/java/tovrane/runtime";
+         files::writeFile(outside / "SwiftUI.kt", "// " + secret + "\n");
+         fs::remove_all(runtime);
+         fs::create_directory_symlink(outside, runtime);
+         return std::vector<fs::path>{outside / "SwiftUI.kt"};
+       },
+       {}},
+      {"a linked report",
+       [&](const RepairProject& p, const fs::path& outside) {
+         files::writeFile(outside / "Bericht.md", secret);
+         fs::remove(p.report());
+         fs::create_symlink(outside / "Bericht.md", p.report());
+         return std::vector<fs::path>{outside / "Bericht.md"};
+       },
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RepairProject project({placeholderFile("Notes.kt", 1)});
+    const fs::path outside = project.root / "shared";
+    const std::vector<fs::path> planted = c.plant(project, outside);
+    std::map<fs::path, std::string> before;
+    for (const fs::path& file : planted) before[file] = files::readFile(file);
+    World w;
+    w.answer(goodAnswer());
+    w.options.maxCompileRounds = 2;
+    // Gradle names the shared file by the path it was given, through the link.
+    const fs::path shared = project.packageFolder() / "shared/Shared.kt";
+    if (fs::exists(shared)) {
+      const auto errors = BuildMachine::failing({{shared, 2}});
+      w.install(project.project, {errors, errors});
+    }
+    const AIRepairResult result = w.make(project.project).run();
+
+    for (const auto& [file, text] : before) EXPECT_EQ(files::readFile(file), text) << file;
+    for (const auto& request : w.modelRequests()) EXPECT_EQ(request.body.find(secret), std::string::npos);
+    EXPECT_EQ(result.log, c.log);
+  }
+}
+
 TEST(RepairRun, ProjectReachedThroughALinkIsRepairedWhereGradleFindsIt) {
   RepairProject project({placeholderFile("Notes.kt", 1)});
   const fs::path link = project.root / "Link-Android";
