@@ -1,6 +1,7 @@
 #include "core/repair/AIRepair.hpp"
 
 #include "core/support/Json.hpp"
+#include "core/support/Regex.hpp"
 #include "core/support/Text.hpp"
 
 #include <algorithm>
@@ -57,6 +58,20 @@ const std::vector<ModelTier>& rungs(AIProvider provider) {
   return table.at(provider);
 }
 
+constexpr std::string_view removed = "[entfernt]";
+// Shorter configured keys would match ordinary words; no provider issues such keys.
+constexpr std::size_t shortestSecret = 8;
+
+const Regex& credentialPattern() {
+  // A header or field name that carries a credential, its separator (with the
+  // quotes of a JSON field), an optional scheme, then the value itself.
+  static const Regex pattern(
+      R"((\b(?:proxy-)?authorization|\bx-api-key|\bx-goog-api-key|\bapi[-_]?key|\baccess[-_]?token|[?&]key))"
+      R"((["']?\s*[:=]\s*["']?(?:(?:bearer|basic)\s+)?)[^\s"',;&}\]]+|\bbearer\s+[^\s"',;&}\]]+)",
+      {.caseless = true});
+  return pattern;
+}
+
 std::string httpDescription(int status, const std::string& body) {
   if (status == 400 && body.find("credit") != std::string::npos) return "Das Konto hat kein Guthaben mehr.";
   if (status == 401 || status == 403) return "Der API-Schlüssel ist ungültig oder hat keine Berechtigung.";
@@ -65,6 +80,16 @@ std::string httpDescription(int status, const std::string& body) {
 }
 
 }  // namespace
+
+std::string withoutSecrets(std::string_view text, const std::vector<std::string>& secrets) {
+  std::string out(text);
+  for (const std::string& secret : secrets)
+    if (secret.size() >= shortestSecret) out = text::replaceAll(out, secret, removed);
+  return credentialPattern().replace(out, [](const RegexMatch& match) {
+    if (!match.has(1)) return "Bearer " + std::string(removed);
+    return std::string(match.group(1)) + std::string(match.group(2)) + std::string(removed);
+  });
+}
 
 // ---- Providers
 
@@ -126,6 +151,7 @@ AIRepairError::AIRepairError(Kind kind, int status, std::string detail, std::str
     : std::runtime_error(description), kind_(kind), status_(status), detail_(std::move(detail)) {}
 
 AIRepairError AIRepairError::http(int status, std::string body) {
+  body = withoutSecrets(body);
   std::string description = httpDescription(status, body);
   return {Kind::http, status, std::move(body), std::move(description)};
 }

@@ -162,8 +162,16 @@ struct AIRepairResult {
   bool operator==(const AIRepairResult&) const = default;
 };
 
+// text with every credential it may echo removed: each of `secrets` (the
+// configured keys) and the value of anything that looks like an
+// authorization header or key field ("Authorization: Bearer …",
+// "x-api-key: …", "\"api_key\": \"…\"", "?key=…"), each replaced by
+// "[entfernt]".
+std::string withoutSecrets(std::string_view text, const std::vector<std::string>& secrets = {});
+
 // A failed model request or a rejected answer; what() is the German text
-// the user sees.
+// the user sees. An http body never holds what withoutSecrets removes: an
+// error body may echo the request.
 class AIRepairError : public std::runtime_error {
  public:
   enum class Kind { http, invalid, refusal, noCode, truncated, noProvider };

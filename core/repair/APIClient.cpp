@@ -164,8 +164,11 @@ std::string APIClient::perform(const http::Request& request, AIProvider provider
       continue;
     }
     if (response.status == 200) return std::move(response.body);
-    throw AIRepairError::http(response.status,
-                              text::isValidUtf8(response.body) ? std::move(response.body) : std::string());
+    if (!text::isValidUtf8(response.body)) throw AIRepairError::http(response.status, {});
+    // An error body may echo the request, keys and all: none of them is shown or written.
+    std::vector<std::string> secrets;
+    for (const auto& [provider, key] : keys_) secrets.push_back(key);
+    throw AIRepairError::http(response.status, withoutSecrets(response.body, secrets));
   }
 }
 

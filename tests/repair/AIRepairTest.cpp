@@ -142,6 +142,35 @@ TEST(AIProvider, RawValuesAreExactAndTheJsonFormIsTheRawValue) {
     EXPECT_THROW(json::Json::parse(document).get<AIProvider>(), json::ReadError) << document;
 }
 
+TEST(AIRepairError, TextsNeverHoldACredential) {
+  const std::vector<std::string> keys = {"sk-ant-api03-configured", "AIzaConfiguredGeminiKey"};
+  struct Case {
+    std::string text;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"echo: sk-ant-api03-configured and AIzaConfiguredGeminiKey!", "echo: [entfernt] and [entfernt]!"},
+      {"Authorization: Bearer sk-proj-unknown123\r\nHost: x", "Authorization: Bearer [entfernt]\r\nHost: x"},
+      {R"({"headers":{"x-api-key":"sk-other-1","X-Goog-Api-Key": "AIzaOther"}})",
+       R"({"headers":{"x-api-key":"[entfernt]","X-Goog-Api-Key": "[entfernt]"}})"},
+      {"proxy-authorization=Basic dXNlcjpwYXNz; next", "proxy-authorization=Basic [entfernt]; next"},
+      {R"({"api_key": "abc", "access_token":"t0k"})", R"({"api_key": "[entfernt]", "access_token":"[entfernt]"})"},
+      {"GET /v1beta/models?key=AIzaInUrl&alt=json", "GET /v1beta/models?key=[entfernt]&alt=json"},
+      {"sent bearer abc.def-ghi to the server", "sent Bearer [entfernt] to the server"},
+      // Words alone are no credential; short keys would match words.
+      {R"({"message":"invalid x-api-key","hint":"authorization failed"})",
+       R"({"message":"invalid x-api-key","hint":"authorization failed"})"},
+      {R"({"error":{"message":"Your credit balance is too low"}})",
+       R"({"error":{"message":"Your credit balance is too low"}})"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(withoutSecrets(c.text, keys), c.expected) << c.text;
+  EXPECT_EQ(withoutSecrets("a b c", {"b"}), "a b c");
+
+  const AIRepairError echoed = AIRepairError::http(418, "request was: x-api-key: sk-ant-api03-unknown");
+  EXPECT_EQ(echoed.detail(), "request was: x-api-key: [entfernt]");
+  EXPECT_STREQ(echoed.what(), "KI-API-Fehler 418: request was: x-api-key: [entfernt]");
+}
+
 TEST(AIRepairError, DescriptionsAreTheGermanTexts) {
   // 250 characters, most of them more than one byte: the cut counts characters.
   std::string longBody;

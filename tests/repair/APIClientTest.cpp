@@ -204,6 +204,19 @@ TEST(APIClient, KeyWithAControlCharacterFailsAtOnceAndIsNeverSent) {
   }
 }
 
+TEST(APIClient, ErrorBodyEchoingTheRequestLosesEveryConfiguredKey) {
+  FakeHttpServer server;
+  const std::map<AIProvider, std::string> keys = {{AIProvider::gemini, "AIzaSecretGeminiKey123"},
+                                                  {AIProvider::claude, "sk-ant-secret-claude"}};
+  // Echoes another provider's key too, as a misconfigured proxy might.
+  server.enqueue(answer(400, "bad request from key AIzaSecretGeminiKey123 (also had sk-ant-secret-claude)"));
+  const APIClient client(keys, std::nullopt, at(server.url("")));
+  const auto error = thrown<AIRepairError>([&] { client.send(geminiTier, systemBlocks, "x"); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->status(), 400);
+  EXPECT_STREQ(error->what(), "KI-API-Fehler 400: bad request from key [entfernt] (also had [entfernt])");
+}
+
 TEST(APIClient, ReadsEachProvidersAnswer) {
   using Kind = AIRepairError::Kind;
   struct Case {
