@@ -290,7 +290,7 @@ APIClient::Reply APIClient::sendGemini(const ModelTier& tier, const std::string&
   const long long cached = countOf(field(usage, "cachedContentTokenCount"));
   return Reply{
       .text = std::move(text),
-      .input = countOf(field(usage, "promptTokenCount")) - cached,
+      .input = std::max(0LL, countOf(field(usage, "promptTokenCount")) - cached),
       .output = countOf(field(usage, "candidatesTokenCount")) + countOf(field(usage, "thoughtsTokenCount")),
       .cached = cached,
   };

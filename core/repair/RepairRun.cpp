@@ -40,7 +40,8 @@ AIRepairResult AIRepairer::run() {
   if (const std::optional<fs::path> folder = insideProject(packageFolder())) {
     try {
       for (fs::path& child : files::listChildren(*folder, {.includeHidden = true}))
-        if (child.extension() == ".kt" && child.filename() != "MainActivity.kt") candidates_.push_back(std::move(child));
+        if (child.extension() == ".kt" && child.filename() != "MainActivity.kt")
+          candidates_.push_back(std::move(child));
     } catch (const files::FileError&) {
     }
   } else {

@@ -191,7 +191,8 @@ TEST(APIClient, KeyWithAControlCharacterFailsAtOnceAndIsNeverSent) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.key);
     Retrying world;
-    world.client = APIClient({{c.tier.provider, c.key}}, std::nullopt, at(world.server.url("")), world.gate, world.host);
+    world.client =
+        APIClient({{c.tier.provider, c.key}}, std::nullopt, at(world.server.url("")), world.gate, world.host);
     const auto error = thrown<AIRepairError>([&] { world.client.send(c.tier, systemBlocks, "x"); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind(), AIRepairError::Kind::http);
@@ -240,6 +241,15 @@ TEST(APIClient, ReadsEachProvidersAnswer) {
        Kind::truncated},
       {"claude refusal", claudeTier, R"({"content":[],"stop_reason":"refusal"})", {}, Kind::refusal},
       {"claude mistyped fields", claudeTier, R"({"content":"text","usage":{"input_tokens":"12"}})", {}},
+      {"counts below zero are none", claudeTier,
+       R"({"usage":{"input_tokens":-68000000,"output_tokens":-1,"cache_read_input_tokens":-5,
+                    "cache_creation_input_tokens":-7}})",
+       {}},
+      {"counts beyond reason are capped", openAITier,
+       R"({"usage":{"input_tokens":18446744073709551615,"output_tokens":9223372036854775807}})",
+       {"", 1'000'000'000'000, 1'000'000'000'000, 0}},
+      {"gemini cache larger than the prompt", geminiTier,
+       R"({"usageMetadata":{"promptTokenCount":10,"cachedContentTokenCount":400}})", {"", 0, 0, 400}},
       {"openai output items", openAITier,
        R"({"status":"completed","output":[{"type":"reasoning","summary":[]},
            {"type":"message","content":[{"type":"output_text","text":"A"},{"type":"refusal","refusal":"no"},

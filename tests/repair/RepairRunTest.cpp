@@ -108,7 +108,8 @@ TEST(RepairRun, RepairsFewestPlaceholdersFirstThenCompiles) {
   const AIRepairResult result = w.make(project.project).run();
 
   // "MainActivity.kt" keeps its one placeholder: the repair never touches it, so it is not counted.
-  std::vector<AIRepairEvent> expected = {Progress{0, 7}, Status{flashLabel + " ergänzt 3 Dateien mit offenen Stellen …"}};
+  std::vector<AIRepairEvent> expected = {Progress{0, 7},
+                                         Status{flashLabel + " ergänzt 3 Dateien mit offenen Stellen …"}};
   long long answers = 0;
   for (const auto& [name, done] : std::vector<std::pair<std::string, int>>{{"B.kt", 1}, {"C.kt", 2}, {"A.kt", 7}}) {
     ++answers;
