@@ -301,7 +301,9 @@ std::optional<std::string> AIRepairer::extractKotlin(std::string_view answer) {
   }
   if (marker == std::string_view::npos) return std::nullopt;
   const std::string_view rest = answer.substr(marker + markerLength);
-  const std::size_t close = rest.rfind("\n```");
+  // The block ends at its own closing fence: whatever follows (another
+  // block, a Gradle snippet, notes) is no part of the file.
+  const std::size_t close = rest.find("\n```");
   if (close == std::string_view::npos) return std::nullopt;
   return std::string(text::trimNewlines(rest.substr(0, close))) + "\n";
 }

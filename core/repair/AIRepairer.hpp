@@ -98,7 +98,8 @@ class AIRepairer {
   // placeholders() summed over every ".kt" file below folder, hidden ones
   // included, links not followed; unreadable files and folders count 0.
   static int countPlaceholders(const std::filesystem::path& folder);
-  // The body of an answer's Kotlin code block with one final line feed.
+  // The body of an answer's first Kotlin code block, up to its closing
+  // fence, with one final line feed.
   static std::optional<std::string> extractKotlin(std::string_view answer);
   // The first non-empty line that begins with "package ".
   static std::optional<std::string> packageLine(std::string_view text);
