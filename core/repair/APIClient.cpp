@@ -128,6 +128,8 @@ http::Request APIClient::request(const std::string& url, http::Headers headers, 
   request.timeout = endpoints_.cloudTimeout;
   request.deadline = endpoints_.cloudDeadline;
   request.maxBodyBytes = endpoints_.maxAnswerBytes;
+  // The headers carry the user's key: they go to the provider and nowhere else.
+  request.maxRedirects = 0;
   request.headers.push_back({"content-type", "application/json"});
   for (auto& header : headers) request.headers.push_back(std::move(header));
   request.body = json::dumpCompact(body);

@@ -56,6 +56,10 @@ constexpr FailureText stopped{ErrorKind::cancelled, "Abgebrochen."};
 constexpr FailureText refusedHeader{ErrorKind::other,
                                     "Die Anfrage an %s wurde nicht gesendet: eine Kopfzeile hat einen ungültigen "
                                     "Namen oder enthält ein Steuerzeichen."};
+constexpr FailureText insecureRedirect{ErrorKind::other,
+                                       "Der Server %s leitet auf eine unverschlüsselte Adresse weiter; das wird "
+                                       "abgelehnt."};
+constexpr FailureText tooManyRedirects{ErrorKind::other, "Der Server %s leitet zu oft weiter."};
 constexpr FailureText tooLarge{ErrorKind::other, "Die Antwort von %s ist zu groß und wurde verworfen."};
 constexpr FailureText failed{ErrorKind::other, "Die Anfrage an %s ist fehlgeschlagen."};
 
@@ -96,6 +100,8 @@ const FailureText& failureOf(CURLcode code) {
       return silent;
     case CURLE_ABORTED_BY_CALLBACK:
       return stopped;
+    case CURLE_TOO_MANY_REDIRECTS:
+      return tooManyRedirects;
     default:
       return failed;
   }
@@ -170,7 +176,9 @@ class Transfer {
         bodyLimit_(request.maxBodyBytes.value_or(onLine || onBytes ? SIZE_MAX : defaultMaxBodyBytes)) {
     initializeCurl();
     url_ = parseUrl(request.url);
-    host_ = text::printable(urlPart(url_.get(), CURLUPART_HOST));
+    const std::string host = urlPart(url_.get(), CURLUPART_HOST);
+    host_ = text::printable(host);
+    loopback_ = isLoopbackHost(host);
     easy_.reset(curl_easy_init());
     multi_.reset(curl_multi_init());
     if (!easy_ || !multi_) fail(failed);
@@ -199,6 +207,8 @@ class Transfer {
   [[noreturn]] void fail(const FailureText& failure) const { raise(failure, host_); }
   void takeHead();
   void deliverLines(bool atEnd);
+  // Whether the redirect the finished header block asks for may be followed.
+  bool redirectAllowed() const;
 
   static size_t onHeaderData(char* data, size_t size, size_t count, void* self);
   static size_t onBodyData(char* data, size_t size, size_t count, void* self);
@@ -212,6 +222,7 @@ class Transfer {
   // drives the easy handle.
   UrlHandle url_;
   std::string host_;  // as shown in messages
+  bool loopback_ = false;
   HeaderList headerList_;
   EasyHandle easy_;
   MultiHandle multi_;
@@ -227,6 +238,7 @@ class Transfer {
   std::size_t received_ = 0;  // head and body
   std::size_t bodyReceived_ = 0;
   bool tooLarge_ = false;
+  bool redirectRefused_ = false;
   bool stoppedByHandler_ = false;
   std::exception_ptr handlerFailure_;
 };
@@ -252,7 +264,12 @@ void Transfer::configure() {
   set(CURLOPT_WRITEDATA, this);
   set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<long long>(1, request_.timeout.count())));
   // An empty proxy overrides the proxy variables; elsewhere libcurl honours them.
-  if (isLoopbackHost(urlPart(url_.get(), CURLUPART_HOST))) set(CURLOPT_PROXY, "");
+  if (loopback_) set(CURLOPT_PROXY, "");
+  if (request_.maxRedirects > 0) {
+    set(CURLOPT_FOLLOWLOCATION, 1L);
+    set(CURLOPT_MAXREDIRS, static_cast<long>(request_.maxRedirects));
+    set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  }
 
   auto unsafe = [](const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; };
   bool hasContentType = false;
@@ -288,6 +305,11 @@ size_t Transfer::onHeaderData(char* data, size_t size, size_t count, void* self)
   transfer.received_ += length;
   std::string_view line(data, length);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  // The blank line ends a header block: libcurl follows a redirect right after it.
+  if (line.empty() && !transfer.redirectAllowed()) {
+    transfer.redirectRefused_ = true;
+    return 0;
+  }
   if (text::startsWith(line, "HTTP/")) {
     // Each status line (an interim 1xx, a proxy's CONNECT answer, the final
     // response) starts a new header block; only the last one counts.
@@ -302,6 +324,23 @@ size_t Transfer::onHeaderData(char* data, size_t size, size_t count, void* self)
         {std::string(text::trimBlanks(line.substr(0, colon))), std::string(text::trimBlanks(line.substr(colon + 1)))});
   }
   return length;
+}
+
+bool Transfer::redirectAllowed() const {
+  if (request_.maxRedirects <= 0) return true;
+  long status = 0;
+  curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
+  const std::optional<std::string> location = findHeader(collecting_, "location");
+  if (status < 300 || status > 399 || status == 304 || !location) return true;
+  // The target as libcurl will read it: relative to the address that answered.
+  char* current = nullptr;
+  curl_easy_getinfo(easy_.get(), CURLINFO_EFFECTIVE_URL, &current);
+  UrlHandle target(curl_url());
+  if (!target || current == nullptr || curl_url_set(target.get(), CURLUPART_URL, current, 0) != CURLUE_OK ||
+      curl_url_set(target.get(), CURLUPART_URL, location->c_str(), 0) != CURLUE_OK)
+    return true;  // libcurl cannot follow it either, and says so
+  const std::string scheme = urlPart(target.get(), CURLUPART_SCHEME);
+  return scheme == "https" || (scheme == "http" && loopback_ && isLoopbackHost(urlPart(target.get(), CURLUPART_HOST)));
 }
 
 void Transfer::takeHead() {
@@ -411,6 +450,7 @@ void Transfer::run(std::stop_token stop) {
   if (stop.stop_requested()) fail(stopped);
   if (handlerFailure_) std::rethrow_exception(handlerFailure_);
   if (tooLarge_) fail(tooLarge);
+  if (redirectRefused_) fail(insecureRedirect);
   if (stoppedByHandler_) fail(stopped);
   if (*result != CURLE_OK) fail(failureOf(*result));
   takeHead();

@@ -47,6 +47,12 @@ struct Request {
   std::chrono::milliseconds timeout{std::chrono::seconds(60)};
   // Unset: no limit on the whole transfer (a download may take long).
   std::optional<std::chrono::milliseconds> deadline;
+  // Redirects followed, each to https, or to plain http from one loopback
+  // address to another (a local server); a redirect elsewhere, or one more
+  // than this, fails with ErrorKind::other and a German text. Every hop gets
+  // the same headers, so a request that carries a secret sets 0: a redirect
+  // is then a response like any other.
+  int maxRedirects = 5;
   // The most body bytes the call takes; a longer body ends it with
   // ErrorKind::other and a German text. Unset, send() takes
   // defaultMaxBodyBytes and the streaming calls any length (stream() still

@@ -442,6 +442,8 @@ TEST(APIClient, FailuresThatAreNotRetried) {
       {"not found", geminiTier, answer(404, "no such model"), 404},
       {"body that is not UTF-8", openAITier, invalidUtf8, 400},
       {"local server's 429", localTier, answer(429, "busy"), 429},
+      // Following it would hand the key to another address.
+      {"redirect", geminiTier, answer(302, "moved", {{"location", "/elsewhere"}}), 302},
       {"stalled cloud answer", claudeTier, withMode(FakeReply::Mode::stall), -1},
   };
   for (const Case& c : cases) {

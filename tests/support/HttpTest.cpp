@@ -301,6 +301,67 @@ TEST(Http, StopRequestEndsARunningTransferAtOnce) {
   EXPECT_EQ(server.requests().size(), 1u);
 }
 
+FakeReply redirect(int status, std::string location) { return answer(status, "moved", {{"Location", location}}); }
+
+TEST(Http, FollowsRedirectsToSafeAddressesWithinTheLimit) {
+  FakeHttpServer server;
+  const std::string port = std::to_string(server.port());
+  server.on("/feed", redirect(302, "/moved/feed"));
+  server.on("/moved/feed", redirect(301, "http://localhost:" + port + "/final"));
+  server.on("/final", answer(200, "the feed"));
+  for (int i = 0; i < 6; ++i) server.on("/hop" + std::to_string(i), redirect(307, "/hop" + std::to_string(i + 1)));
+  server.on("/hop6", answer(200, "far"));
+  server.on("/to-plain", redirect(302, "http://tovrane.invalid/archive.tar.gz"));
+  server.on("/to-tls", redirect(308, "https://127.0.0.1:" + port + "/final"));
+
+  const Response followed = send(get(server.url("/feed")));
+  EXPECT_EQ(followed.status, 200);
+  EXPECT_EQ(followed.body, "the feed");
+  std::vector<std::string> paths;
+  for (const auto& request : server.requests()) paths.push_back(request.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{"/feed", "/moved/feed", "/final"}));
+
+  // A download sees the final body alone.
+  std::string downloaded;
+  streamBytes(get(server.url("/feed")), [&](const Head& head, std::string_view bytes) {
+    EXPECT_EQ(head.status, 200);
+    downloaded += bytes;
+    return Flow::proceed;
+  });
+  EXPECT_EQ(downloaded, "the feed");
+
+  Request limited = get(server.url("/hop1"));
+  EXPECT_EQ(send(limited).body, "far");  // five redirects
+  limited.url = server.url("/hop0");
+  struct Case {
+    Request request;
+    ErrorKind kind;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {limited, ErrorKind::other, "Der Server 127.0.0.1 leitet zu oft weiter."},
+      {get(server.url("/to-plain")), ErrorKind::other,
+       "Der Server 127.0.0.1 leitet auf eine unverschlüsselte Adresse weiter; das wird abgelehnt."},
+      // An https target is followed; this server speaks no TLS.
+      {get(server.url("/to-tls")), ErrorKind::network,
+       "Keine sichere Verbindung zu 127.0.0.1 möglich: die TLS-Verbindung oder das Zertifikat wurde abgelehnt."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.request.url);
+    const auto error = thrown([&] { send(c.request); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), c.kind);
+    EXPECT_EQ(error->what(), c.message);
+  }
+
+  // Without redirects the answer is the redirect itself.
+  Request unfollowed = get(server.url("/feed"));
+  unfollowed.maxRedirects = 0;
+  const Response moved = send(unfollowed);
+  EXPECT_EQ(moved.status, 302);
+  EXPECT_EQ(moved.header("location"), "/moved/feed");
+}
+
 TEST(Http, BodyAboveItsCapEndsTheTransfer) {
   constexpr std::size_t cap = std::size_t{1} << 20;
   const std::string tooLarge = "Die Antwort von 127.0.0.1 ist zu groß und wurde verworfen.";
