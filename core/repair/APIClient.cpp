@@ -169,7 +169,7 @@ std::string APIClient::perform(const http::Request& request, AIProvider provider
     if (!text::isValidUtf8(response.body)) throw AIRepairError::http(response.status, {});
     // An error body may echo the request, keys and all: none of them is shown or written.
     std::vector<std::string> secrets;
-    for (const auto& [provider, key] : keys_) secrets.push_back(key);
+    for (const auto& entry : keys_) secrets.push_back(entry.second);
     throw AIRepairError::http(response.status, withoutSecrets(response.body, secrets));
   }
 }

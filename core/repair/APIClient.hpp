@@ -7,7 +7,8 @@
 // request. Every HTTP request passes its provider's rate gate and one retry loop, whose
 // single counter allows at most eight 429 retries (cloud providers only),
 // four 5xx retries and three transport retries, so a request goes out at most
-// nine times. A stop request ends a transfer or a back-off at once.
+// nine times. A stop request ends a transfer, a back-off or a wait at the
+// gate at once.
 #include "core/repair/AIRepair.hpp"
 #include "core/repair/RateGate.hpp"
 #include "core/support/Host.hpp"

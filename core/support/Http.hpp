@@ -80,7 +80,7 @@ enum class ErrorKind {
   timeout,     // no byte moved for the request's time-out
   cancelled,   // stop requested, or the handler asked to stop
   invalidURL,  // malformed URL or a scheme other than http and https
-  other,       // a request refused before sending, and the rest
+  other,       // a request refused before sending, a body too large, a redirect refused, …
 };
 
 // A transfer that ended without a usable HTTP response. The message is the
