@@ -55,7 +55,8 @@ struct ModelTier {
   struct Prices {
     double input = 0;
     double output = 0;
-    double cached = 0;
+    double cached = 0;      // input read from the provider's prompt cache
+    double cacheWrite = 0;  // input written to it (only Anthropic reports such writes)
   };
 
   AIProvider provider = AIProvider::claude;
@@ -84,8 +85,8 @@ struct AIRepairOptions {
   std::optional<std::string> claudeCodePath;  // set: the whole ladder is the Claude Code tool
   FixKnowledge knowledge;
 
-  // Keeps the cloud keys that are not blank (spaces and tabs only; values
-  // stay untrimmed) and never one for the local provider; keeps `preferred`
+  // Keeps the cloud keys, trimmed of white space and line breaks, that are
+  // not empty then, and never one for the local provider; keeps `preferred`
   // when it has a kept key, else takes the first cloud provider with one,
   // else Claude; an empty local model name means none.
   AIRepairOptions(std::map<AIProvider, std::string> keys, std::optional<AIProvider> preferred,
@@ -161,8 +162,16 @@ struct AIRepairResult {
   bool operator==(const AIRepairResult&) const = default;
 };
 
+// text with every credential it may echo removed: each of `secrets` (the
+// configured keys) and the value of anything that looks like an
+// authorization header or key field ("Authorization: Bearer …",
+// "x-api-key: …", "\"api_key\": \"…\"", "?key=…"), each replaced by
+// "[entfernt]".
+std::string withoutSecrets(std::string_view text, const std::vector<std::string>& secrets = {});
+
 // A failed model request or a rejected answer; what() is the German text
-// the user sees.
+// the user sees. An http body never holds what withoutSecrets removes: an
+// error body may echo the request.
 class AIRepairError : public std::runtime_error {
  public:
   enum class Kind { http, invalid, refusal, noCode, truncated, noProvider };
@@ -170,6 +179,10 @@ class AIRepairError : public std::runtime_error {
   // A request that got an answer other than success; status 0 for a failure
   // without one, with its own message as the body.
   static AIRepairError http(int status, std::string body);
+  // A failed request that carries its own German text (the Claude Code
+  // tool's verdict, a transport failure) instead of the status's; judged by
+  // its status like an answer, 0 when none came. The text is also the detail.
+  static AIRepairError failed(int status, std::string message);
   static AIRepairError invalid(std::string reason);
   static AIRepairError refusal();
   static AIRepairError noCode();
@@ -181,7 +194,7 @@ class AIRepairError : public std::runtime_error {
   const std::string& detail() const { return detail_; }  // the body (http) or the reason (invalid)
 
  private:
-  AIRepairError(Kind kind, int status, std::string detail);
+  AIRepairError(Kind kind, int status, std::string detail, std::string description);
   Kind kind_;
   int status_;
   std::string detail_;

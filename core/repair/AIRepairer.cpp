@@ -41,6 +41,11 @@ bool retiresProvider(const AIRepairError& error) {
 AIRepairer::AIRepairer(fs::path project, AIRepairOptions options, Events events, const Host& host,
                        Endpoints endpoints, RateGate& gate)
     : project_(std::move(project)),
+      resolvedProject_([this] {
+        std::error_code error;
+        fs::path resolved = fs::weakly_canonical(project_, error);
+        return error ? files::normalPath(project_) : resolved;
+      }()),
       options_(std::move(options)),
       host_(host),
       client_(options_.keys, options_.claudeCodePath, std::move(endpoints), gate, host),
@@ -48,8 +53,11 @@ AIRepairer::AIRepairer(fs::path project, AIRepairOptions options, Events events,
       events_(std::move(events)) {}
 
 void AIRepairer::cancel() {
-  std::lock_guard lock(mutex_);
-  cancelled_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+  }
+  stop_.request_stop();
 }
 
 bool AIRepairer::isCancelled() const {
@@ -68,6 +76,7 @@ void AIRepairer::appendLog(std::string line) {
 
 const AIRepairer::Manifest& AIRepairer::manifest() const {
   std::call_once(manifestOnce_, [this] {
+    if (!insideProject(project_ / ".tovrane/manifest.json")) return;
     if (const auto read = readManifest(project_)) {
       manifest_.packageName = trustedPackageName(*read);
       manifest_.files = trustedFiles(*read);
@@ -82,13 +91,25 @@ fs::path AIRepairer::packageFolder() const {
   return folder;
 }
 
+std::optional<fs::path> AIRepairer::insideProject(const fs::path& path) const {
+  std::error_code error;
+  fs::path resolved = fs::weakly_canonical(path, error);
+  if (error || !files::isWithin(resolvedProject_, resolved)) return std::nullopt;
+  return resolved;
+}
+
 std::optional<std::string> AIRepairer::readUtf8(const fs::path& path) {
   try {
-    std::string text = files::readFile(path);
+    std::string text = files::readRegularFile(path, maxRepairFileBytes);
     if (text::isValidUtf8(text)) return text;
   } catch (const files::FileError&) {
   }
   return std::nullopt;
+}
+
+std::optional<std::string> AIRepairer::readInside(const fs::path& path) const {
+  const std::optional<fs::path> resolved = insideProject(path);
+  return resolved ? readUtf8(*resolved) : std::nullopt;
 }
 
 int AIRepairer::startLevel(const fs::path& file, std::string_view code, const std::vector<std::string>& errors) const {
@@ -144,7 +165,13 @@ std::string AIRepairer::userText(const std::string& name, const std::string& cod
 void AIRepairer::repair(const fs::path& file, const std::vector<std::string>& errors) {
   const std::string name = file.filename().string();
   emit(repair_event::FileStarted{name});
-  const std::string code = files::readFile(file);
+  // Building the request asks the fixes service with snippets of the user's code.
+  if (isCancelled()) throw Cancelled();
+  // A link may lead out of the project (a shared source folder, say): what
+  // lies there is not the project's to send or to overwrite.
+  const std::optional<fs::path> inside = insideProject(file);
+  if (!inside) throw files::FileError(file, "Die Datei liegt außerhalb des Projekts und wird nicht bearbeitet.");
+  const std::string code = files::readRegularFile(*inside, maxRepairFileBytes);
   if (!text::isValidUtf8(code)) throw files::FileError(file, "Die Datei ist kein gültiges UTF-8.");
   const std::string user = userText(name, code, errors);
 
@@ -155,27 +182,40 @@ void AIRepairer::repair(const fs::path& file, const std::vector<std::string>& er
     {
       std::lock_guard lock(mutex_);
       if (cancelled_) throw Cancelled();
-      if (deadProviders_.contains(tier.provider)) continue;
+      // A skipped rung fails for the reason its provider was given up.
+      if (const auto dead = deadProviders_.find(tier.provider); dead != deadProviders_.end()) {
+        last = dead->second;
+        continue;
+      }
     }
+    const auto failRung = [&](const AIRepairError& error, bool retire) {
+      last = error;
+      if (retire) {
+        std::lock_guard lock(mutex_);
+        deadProviders_.try_emplace(tier.provider, error);
+      }
+      if (i + 1 < rungs) emit(repair_event::Escalated{name, ladder_[i + 1].label()});
+    };
     const bool compact = tier.provider == AIProvider::local || tier.provider == AIProvider::claudeCode;
     const APIClient::SystemBlocks& blocks = compact ? compactSystem() : system();
     std::string repaired;
     try {
-      const APIClient::Reply reply = client_.send(tier, blocks, user);
+      const APIClient::Reply reply = client_.send(tier, blocks, user, stop_.get_token());
       record(reply, tier);
       std::optional<std::string> extracted = extractKotlin(reply.text);
       if (!extracted) throw AIRepairError::noCode();
       // Below the last rung a placeholder left over is a reason to go higher.
       validate(*extracted, code, i != rungs - 1);
-      files::writeAtomic(file, *extracted);
+      files::writeAtomic(*inside, *extracted);
       repaired = std::move(*extracted);
     } catch (const AIRepairError& error) {
-      last = error;
-      if (retiresProvider(error)) {
-        std::lock_guard lock(mutex_);
-        deadProviders_.insert(tier.provider);
-      }
-      if (i + 1 < rungs) emit(repair_event::Escalated{name, ladder_[i + 1].label()});
+      failRung(error, retiresProvider(error));
+      continue;
+    } catch (const http::HttpError& error) {
+      // No answer is a failed answer: the next rung may well give one. A
+      // provider still unreachable after the client's retries is given up,
+      // since all its rungs live on the same server.
+      failRung(AIRepairError::failed(0, error.what()), error.kind() == http::ErrorKind::network);
       continue;
     }
     accept(name, i, code, repaired, errors);
@@ -193,8 +233,13 @@ void AIRepairer::accept(const std::string& name, int rung, const std::string& co
     harvested_.insert(harvested_.end(), std::make_move_iterator(fixes.begin()), std::make_move_iterator(fixes.end()));
   }
   emit(repair_event::FileFinished{name});
-  const int left = countPlaceholders(packageFolder());
-  emit(repair_event::Progress{std::max(0, initialPlaceholders_ - left), initialPlaceholders_});
+  emit(repair_event::Progress{std::max(0, initialPlaceholders_ - placeholdersLeft()), initialPlaceholders_});
+}
+
+int AIRepairer::placeholdersLeft() const {
+  int count = 0;
+  for (const fs::path& file : candidates_) count += placeholders(readInside(file).value_or(""));
+  return count;
 }
 
 void AIRepairer::record(const APIClient::Reply& reply, const ModelTier& tier) {
@@ -206,9 +251,11 @@ void AIRepairer::record(const APIClient::Reply& reply, const ModelTier& tier) {
     inTok_ += reply.input;
     outTok_ += reply.output;
     cacheTok_ += reply.cached;
-    cost_ += static_cast<double>(reply.output) * tier.prices.output / 1'000'000 +
-             static_cast<double>(reply.input) * tier.prices.input / 1'000'000 +
-             static_cast<double>(reply.cached) * tier.prices.cached / 1'000'000;
+    const auto dollars = [](long long tokens, double perMillion) {
+      return static_cast<double>(tokens) * perMillion / 1'000'000;
+    };
+    cost_ += dollars(reply.output, tier.prices.output) + dollars(reply.input - reply.cacheWrites, tier.prices.input) +
+             dollars(reply.cacheWrites, tier.prices.cacheWrite) + dollars(reply.cached, tier.prices.cached);
     ++usage_[label];
     usage = {inTok_, outTok_, cacheTok_};
     cost = {cost_};
@@ -254,7 +301,9 @@ std::optional<std::string> AIRepairer::extractKotlin(std::string_view answer) {
   }
   if (marker == std::string_view::npos) return std::nullopt;
   const std::string_view rest = answer.substr(marker + markerLength);
-  const std::size_t close = rest.rfind("\n```");
+  // The block ends at its own closing fence: whatever follows (another
+  // block, a Gradle snippet, notes) is no part of the file.
+  const std::size_t close = rest.find("\n```");
   if (close == std::string_view::npos) return std::nullopt;
   return std::string(text::trimNewlines(rest.substr(0, close))) + "\n";
 }

@@ -27,7 +27,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,15 +55,17 @@ class AIRepairer {
   // wrapper cannot start. Every other failure is folded into the result; a
   // build that fails without Kotlin error lines ends the run as not compiled.
   AIRepairResult run();
-  // Sets the cancel flag; callable from any thread. Nothing under way is
-  // interrupted: every later model call is skipped.
+  // Sets the cancel flag; callable from any thread. A model request under
+  // way is ended; every later model call is skipped.
   void cancel();
 
   // Repairs one Kotlin file up the ladder from its start rung and writes the
-  // accepted text. Throws Cancelled at the cancel flag before a model call,
-  // the last AIRepairError when no rung gave an accepted answer (noProvider
-  // when none was tried), and any other error at once (an unreadable file, a
-  // network failure, a failed write).
+  // accepted text. A rung whose request fails in transport (no connection,
+  // a time-out, an answer that is not JSON) fails like a rejected answer.
+  // Throws Cancelled at the cancel flag before a model call, the last
+  // AIRepairError when no rung gave an accepted answer (noProvider when none
+  // was tried), and any other error at once (an unreadable file, a failed
+  // write, a tool that cannot start).
   void repair(const std::filesystem::path& file, const std::vector<std::string>& errors);
   // The rung index the file's repair starts on (0 for an empty ladder).
   int startLevel(const std::filesystem::path& file, std::string_view code,
@@ -80,9 +82,14 @@ class AIRepairer {
   // "app/src/main/java/" in the project, followed by the trusted package
   // name's folders when the manifest has one.
   std::filesystem::path packageFolder() const;
+  // path with every link resolved, when that lies inside the resolved
+  // project; none otherwise. Nothing is read or written elsewhere, whatever
+  // links the project holds.
+  std::optional<std::filesystem::path> insideProject(const std::filesystem::path& path) const;
 
   // Appends reportSection(result, now) to the project's existing
-  // "TOVRANE_BERICHT.md"; a missing report is not created. Throws files::FileError.
+  // "TOVRANE_BERICHT.md"; a missing report is not created, a link is not
+  // followed. Throws files::FileError.
   void writeReport(const AIRepairResult& result) const;
   static std::string reportSection(const AIRepairResult& result, std::string_view date);
 
@@ -91,7 +98,8 @@ class AIRepairer {
   // placeholders() summed over every ".kt" file below folder, hidden ones
   // included, links not followed; unreadable files and folders count 0.
   static int countPlaceholders(const std::filesystem::path& folder);
-  // The body of an answer's Kotlin code block with one final line feed.
+  // The body of an answer's first Kotlin code block, up to its closing
+  // fence, with one final line feed.
   static std::optional<std::string> extractKotlin(std::string_view answer);
   // The first non-empty line that begins with "package ".
   static std::optional<std::string> packageLine(std::string_view text);
@@ -130,13 +138,19 @@ class AIRepairer {
   bool repairLogged(const WorkItem& item);
   // The compile rounds; sets compiled and remainingErrors and counts repairs.
   void compileRounds(AIRepairResult& result);
-  // A compiler-printed path inside the project's "app/src", normalised; none otherwise.
+  // A compiler-printed path resolved, when it lies inside the project's "app/src"; none otherwise.
   std::optional<std::filesystem::path> repairablePath(const std::string& printed) const;
 
-  // The file's text; none when it cannot be read or is not UTF-8.
+  // Placeholders in the run's candidate files now; unreadable files count 0.
+  int placeholdersLeft() const;
+  // The file's text; none when it is no regular file, is larger than
+  // maxRepairFileBytes, cannot be read or is not UTF-8.
   static std::optional<std::string> readUtf8(const std::filesystem::path& path);
+  // The same for a file of the project; none when it lies outside.
+  std::optional<std::string> readInside(const std::filesystem::path& path) const;
 
   const std::filesystem::path project_;
+  const std::filesystem::path resolvedProject_;  // every link resolved
   const AIRepairOptions options_;
   const Host& host_;
   const APIClient client_;
@@ -151,9 +165,11 @@ class AIRepairer {
   std::vector<std::string> log_;
   std::map<std::string, int> usage_;
   std::map<std::string, int> level_;
-  std::set<AIProvider> deadProviders_;
+  std::map<AIProvider, AIRepairError> deadProviders_;  // with the failure that retired each
   bool cancelled_ = false;
   std::vector<FixKnowledge::Fix> harvested_;
+  // Requested with the cancel flag: ends the requests and tools under way.
+  std::stop_source stop_;
 
   // Built once each, on first use, whichever thread asks first.
   mutable std::once_flag manifestOnce_, systemOnce_, compactOnce_, outlineOnce_;
@@ -162,7 +178,9 @@ class AIRepairer {
   mutable APIClient::SystemBlocks compactSystem_;
   mutable std::string packageOutline_;
 
-  // Set by run() before any file repair starts.
+  // Set by run() before any file repair starts: the files the placeholder
+  // pass may touch, and their placeholders then.
+  std::vector<std::filesystem::path> candidates_;
   int initialPlaceholders_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "core/repair/APIClient.hpp"
 
 #include "core/repair/AnswerFields.hpp"
+#include "core/support/Cancelled.hpp"
 #include "core/support/Text.hpp"
 
 #include <algorithm>
@@ -18,10 +19,11 @@ using answer::field;
 using answer::textOf;
 
 // The answer body as a JSON object; anything else that parses counts as an
-// empty one. Bytes that are not JSON end the file's repair.
+// empty one. Bytes that are not JSON (a proxy's page, say) are a rejected
+// answer: the next rung may be reached another way.
 Json parseAnswer(const std::string& body) {
   auto parsed = json::tryParse(body);
-  if (!parsed) throw json::ReadError("$", "Die Antwort der KI ist kein JSON.");
+  if (!parsed) throw AIRepairError::invalid("die Antwort ist kein JSON");
   return parsed->is_object() ? std::move(*parsed) : Json::object();
 }
 
@@ -98,18 +100,24 @@ std::string APIClient::systemText(const SystemBlocks& system) {
   return text::join(texts, "\n\n");
 }
 
-APIClient::Reply APIClient::send(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const {
-  if (tier.provider == AIProvider::claudeCode) return sendClaudeCode(tier, system, user);
-  if (tier.provider == AIProvider::local) return sendLocal(tier, system, user);
+APIClient::Reply APIClient::send(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
+                                 std::stop_token stop) const {
+  if (tier.provider == AIProvider::claudeCode) return sendClaudeCode(tier, system, user, std::move(stop));
+  if (tier.provider == AIProvider::local) return sendLocal(tier, system, user, std::move(stop));
   const auto key = keys_.find(tier.provider);
   if (key == keys_.end()) throw AIRepairError::noProvider();
+  // Such a key can never go out in a header; trying again would not help.
+  if (std::any_of(key->second.begin(), key->second.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }))
+    throw AIRepairError::failed(401, "Der API-Schlüssel für " + std::string(displayName(tier.provider)) +
+                                         " enthält ein Steuerzeichen (etwa einen Zeilenumbruch). Bitte den "
+                                         "Schlüssel in den Einstellungen neu eintragen.");
   switch (tier.provider) {
     case AIProvider::gemini:
-      return sendGemini(tier, key->second, system, user);
+      return sendGemini(tier, key->second, system, user, std::move(stop));
     case AIProvider::claude:
-      return sendClaude(tier, key->second, system, user);
+      return sendClaude(tier, key->second, system, user, std::move(stop));
     default:
-      return sendOpenAI(tier, key->second, system, user);
+      return sendOpenAI(tier, key->second, system, user, std::move(stop));
   }
 }
 
@@ -118,42 +126,56 @@ http::Request APIClient::request(const std::string& url, http::Headers headers, 
   request.method = "POST";
   request.url = url;
   request.timeout = endpoints_.cloudTimeout;
+  request.deadline = endpoints_.cloudDeadline;
+  request.maxBodyBytes = endpoints_.maxAnswerBytes;
+  // The headers carry the user's key: they go to the provider and nowhere else.
+  request.maxRedirects = 0;
   request.headers.push_back({"content-type", "application/json"});
   for (auto& header : headers) request.headers.push_back(std::move(header));
   request.body = json::dumpCompact(body);
   return request;
 }
 
-std::string APIClient::perform(const http::Request& request, bool retryTooManyRequests) const {
+std::string APIClient::perform(const http::Request& request, AIProvider provider, std::stop_token stop) const {
   const Clock& clock = host_->clock();
+  const auto pause = [&](double delay) {
+    if (!clock.sleepFor(seconds(delay), stop)) throw Cancelled();
+  };
+  // The local server is the user's own: its 429 is no hint to wait.
+  const bool retryTooManyRequests = provider != AIProvider::local;
   for (int n = 0;; ++n) {
-    gate_->wait();
+    if (!gate_->wait(provider, stop)) throw Cancelled();
     http::Response response;
     try {
-      response = http::send(request);
+      response = http::send(request, stop);
     } catch (const http::HttpError& error) {
-      // A silent server or a stop is not retried; a lost connection is, three times.
-      if (error.kind() == http::ErrorKind::timeout || error.kind() == http::ErrorKind::cancelled || n > 2) throw;
-      clock.sleepFor(seconds(std::ldexp(1.0, n + 1)));
+      if (error.kind() == http::ErrorKind::cancelled) throw Cancelled();
+      // A lost connection is retried, three times; a silent server or a
+      // request that cannot be sent as it is would only fail again.
+      if (error.kind() != http::ErrorKind::network || n > 2) throw;
+      pause(std::ldexp(1.0, n + 1));
       continue;
     }
     if (response.status == 429 && retryTooManyRequests && n <= 7) {
-      gate_->pause(backOff(n, response));
+      gate_->pause(provider, backOff(n, response));
       continue;
     }
     if (response.status >= 500 && n < 4) {
       // Only this request holds back: a server fault is no reason to slow the others.
-      clock.sleepFor(seconds(backOff(n, response)));
+      pause(backOff(n, response));
       continue;
     }
     if (response.status == 200) return std::move(response.body);
-    throw AIRepairError::http(response.status,
-                              text::isValidUtf8(response.body) ? std::move(response.body) : std::string());
+    if (!text::isValidUtf8(response.body)) throw AIRepairError::http(response.status, {});
+    // An error body may echo the request, keys and all: none of them is shown or written.
+    std::vector<std::string> secrets;
+    for (const auto& entry : keys_) secrets.push_back(entry.second);
+    throw AIRepairError::http(response.status, withoutSecrets(response.body, secrets));
   }
 }
 
-APIClient::Reply APIClient::sendLocal(const ModelTier& tier, const SystemBlocks& system,
-                                      const std::string& user) const {
+APIClient::Reply APIClient::sendLocal(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
+                                      std::stop_token stop) const {
   const Json body = {
       {"model", tier.model},
       {"stream", false},
@@ -163,11 +185,13 @@ APIClient::Reply APIClient::sendLocal(const ModelTier& tier, const SystemBlocks&
   };
   auto chat = request(endpoints_.local + "/api/chat", {}, body);
   chat.timeout = endpoints_.localTimeout;
+  chat.deadline = endpoints_.localDeadline;
   std::string answerBody;
   try {
-    answerBody = perform(chat, false);
-  } catch (const http::HttpError&) {
-    // Refused, silent or stopped: on the user's own machine all mean the model cannot keep up.
+    answerBody = perform(chat, AIProvider::local, std::move(stop));
+  } catch (const http::HttpError& error) {
+    // Refused or silent: on the user's own machine both mean the model cannot keep up.
+    if (error.kind() != http::ErrorKind::network && error.kind() != http::ErrorKind::timeout) throw;
     throw AIRepairError::invalid("lokales Modell zu langsam");
   }
   const Json answer = parseAnswer(answerBody);
@@ -181,7 +205,7 @@ APIClient::Reply APIClient::sendLocal(const ModelTier& tier, const SystemBlocks&
 }
 
 APIClient::Reply APIClient::sendClaude(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
-                                       const std::string& user) const {
+                                       const std::string& user, std::stop_token stop) const {
   const Json body = {
       {"model", tier.model},
       {"max_tokens", 32000},
@@ -192,7 +216,7 @@ APIClient::Reply APIClient::sendClaude(const ModelTier& tier, const std::string&
   };
   const Json answer = parseAnswer(perform(
       request(endpoints_.anthropic + "/v1/messages", {{"x-api-key", key}, {"anthropic-version", "2023-06-01"}}, body),
-      true));
+      AIProvider::claude, std::move(stop)));
   const std::string stopReason = textOf(field(answer, "stop_reason"));
   if (stopReason == "refusal") throw AIRepairError::refusal();
   if (stopReason == "max_tokens") throw AIRepairError::truncated();
@@ -201,16 +225,18 @@ APIClient::Reply APIClient::sendClaude(const ModelTier& tier, const std::string&
     if (textOf(field(block, "type")) == "text") text += textOf(field(block, "text"));
   }
   const Json& usage = field(answer, "usage");
+  const long long cacheWrites = countOf(field(usage, "cache_creation_input_tokens"));
   return Reply{
       .text = std::move(text),
-      .input = countOf(field(usage, "input_tokens")),
+      .input = countOf(field(usage, "input_tokens")) + cacheWrites,
       .output = countOf(field(usage, "output_tokens")),
       .cached = countOf(field(usage, "cache_read_input_tokens")),
+      .cacheWrites = cacheWrites,
   };
 }
 
 APIClient::Reply APIClient::sendOpenAI(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
-                                       const std::string& user) const {
+                                       const std::string& user, std::stop_token stop) const {
   auto message = [](const char* role, const std::string& text) {
     return Json{{"role", role}, {"content", Json::array({{{"type", "input_text"}, {"text", text}}})}};
   };
@@ -221,7 +247,8 @@ APIClient::Reply APIClient::sendOpenAI(const ModelTier& tier, const std::string&
       {"input", Json::array({message("developer", systemText(system)), message("user", user)})},
   };
   const Json answer = parseAnswer(
-      perform(request(endpoints_.openAI + "/v1/responses", {{"authorization", "Bearer " + key}}, body), true));
+      perform(request(endpoints_.openAI + "/v1/responses", {{"authorization", "Bearer " + key}}, body),
+              AIProvider::openAI, std::move(stop)));
   // No refusal check: this API hands a refusal over as ordinary text.
   if (textOf(field(answer, "status")) == "incomplete") throw AIRepairError::truncated();
   std::string text;
@@ -240,7 +267,7 @@ APIClient::Reply APIClient::sendOpenAI(const ModelTier& tier, const std::string&
 }
 
 APIClient::Reply APIClient::sendGemini(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
-                                       const std::string& user) const {
+                                       const std::string& user, std::stop_token stop) const {
   const Json body = {
       {"systemInstruction", {{"parts", Json::array({{{"text", systemText(system)}}})}}},
       {"contents", Json::array({{{"role", "user"}, {"parts", Json::array({{{"text", user}}})}}})},
@@ -248,7 +275,8 @@ APIClient::Reply APIClient::sendGemini(const ModelTier& tier, const std::string&
   };
   // The key goes in a header only: URLs end up in logs and proxies.
   const std::string url = endpoints_.gemini + "/v1beta/models/" + tier.model + ":generateContent";
-  const Json answer = parseAnswer(perform(request(url, {{"x-goog-api-key", key}}, body), true));
+  const Json answer =
+      parseAnswer(perform(request(url, {{"x-goog-api-key", key}}, body), AIProvider::gemini, std::move(stop)));
   const auto& candidates = elements(field(answer, "candidates"));
   const Json candidate = candidates.empty() ? Json::object() : candidates.front();
   const std::string finishReason = textOf(field(candidate, "finishReason"));
@@ -264,7 +292,7 @@ APIClient::Reply APIClient::sendGemini(const ModelTier& tier, const std::string&
   const long long cached = countOf(field(usage, "cachedContentTokenCount"));
   return Reply{
       .text = std::move(text),
-      .input = countOf(field(usage, "promptTokenCount")) - cached,
+      .input = std::max(0LL, countOf(field(usage, "promptTokenCount")) - cached),
       .output = countOf(field(usage, "candidatesTokenCount")) + countOf(field(usage, "thoughtsTokenCount")),
       .cached = cached,
   };

@@ -4,10 +4,11 @@
 // model server, the three cloud APIs over HTTPS, or the Claude Code tool.
 //
 // The client is a value without state of its own: every send builds a fresh
-// request. Every HTTP request passes the rate gate and one retry loop, whose
+// request. Every HTTP request passes its provider's rate gate and one retry loop, whose
 // single counter allows at most eight 429 retries (cloud providers only),
 // four 5xx retries and three transport retries, so a request goes out at most
-// nine times. Nothing here cancels a request under way.
+// nine times. A stop request ends a transfer, a back-off or a wait at the
+// gate at once.
 #include "core/repair/AIRepair.hpp"
 #include "core/repair/RateGate.hpp"
 #include "core/support/Host.hpp"
@@ -17,12 +18,18 @@
 #include <chrono>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
 namespace tovrane {
 
-// Where the four HTTP providers live, and how long a request may stay silent.
+// The largest file a repair reads and sends to a model; the converter reads
+// no Swift source above it either.
+inline constexpr std::size_t maxRepairFileBytes = std::size_t{16} << 20;
+
+// Where the four HTTP providers live, how long a request may stay silent and
+// take in all, and how large an answer may be.
 struct Endpoints {
   std::string anthropic;
   std::string openAI;
@@ -30,6 +37,12 @@ struct Endpoints {
   std::string local;  // the local model server (also LocalModels' base address)
   std::chrono::milliseconds cloudTimeout{std::chrono::seconds(900)};
   std::chrono::milliseconds localTimeout{std::chrono::seconds(300)};
+  // Twice the silence allowed: an answer is sent whole once it is ready, so
+  // only a server that trickles bytes comes near it.
+  std::chrono::milliseconds cloudDeadline{std::chrono::seconds(1800)};
+  std::chrono::milliseconds localDeadline{std::chrono::seconds(600)};
+  // A few times the largest file a repair sends: no real answer comes near it.
+  std::size_t maxAnswerBytes = 4 * maxRepairFileBytes;
 
   static Endpoints standard();
 };
@@ -38,9 +51,10 @@ class APIClient {
  public:
   struct Reply {
     std::string text;
-    long long input = 0;
+    long long input = 0;  // not read from the cache; cacheWrites included
     long long output = 0;
     long long cached = 0;
+    long long cacheWrites = 0;  // the part of input written to the provider's cache
     bool operator==(const Reply&) const = default;
   };
   // JSON objects with a "text" string and "type": "text"; a block may carry
@@ -53,30 +67,34 @@ class APIClient {
             const Host& host = Host::system());
 
   // Throws AIRepairError (noProvider for a cloud rung without a key, http,
-  // refusal, truncated, invalid for a local server that does not answer),
-  // http::HttpError for a cloud transport failure, json::ReadError for an
-  // answer that is not JSON, and for the Claude Code rung process::StartError
-  // or ClaudeCodeError.
-  Reply send(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const;
+  // refusal, truncated, invalid for an answer that is not JSON or a local
+  // server that does not answer), http::HttpError for a cloud transport
+  // failure (an answer above maxAnswerBytes included), Cancelled as soon as
+  // stop is requested, also in the middle of a transfer or a wait, and for
+  // the Claude Code rung process::StartError or ClaudeCodeError.
+  Reply send(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
+             std::stop_token stop = {}) const;
 
   // The "text" strings of the blocks that have one, joined by a blank line.
   static std::string systemText(const SystemBlocks& system);
 
  private:
-  Reply sendLocal(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const;
+  Reply sendLocal(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
+                  std::stop_token stop) const;
   Reply sendClaude(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
-                   const std::string& user) const;
+                   const std::string& user, std::stop_token stop) const;
   Reply sendOpenAI(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
-                   const std::string& user) const;
+                   const std::string& user, std::stop_token stop) const;
   Reply sendGemini(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
-                   const std::string& user) const;
+                   const std::string& user, std::stop_token stop) const;
   // In ClaudeCodeRepair.cpp.
-  Reply sendClaudeCode(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const;
+  Reply sendClaudeCode(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
+                       std::stop_token stop) const;
 
   http::Request request(const std::string& url, http::Headers headers, const json::Json& body) const;
-  // The body of a 200 answer, after the retries described above; every other
-  // final status throws AIRepairError::http.
-  std::string perform(const http::Request& request, bool retryTooManyRequests) const;
+  // The body of a 200 answer, after the gate of provider and the retries
+  // described above; every other final status throws AIRepairError::http.
+  std::string perform(const http::Request& request, AIProvider provider, std::stop_token stop) const;
 
   std::map<AIProvider, std::string> keys_;
   std::optional<std::string> claudeCodePath_;

@@ -5,6 +5,8 @@
 // and vary between versions; none of these readers throws.
 #include "core/support/Json.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,8 +24,15 @@ inline std::string textOf(const json::Json& value) {
   return value.is_string() ? value.get<std::string>() : std::string();
 }
 
+// More than any answer reports; sums of many such counts stay far from overflow.
+inline constexpr long long maxCount = 1'000'000'000'000;
+
+// A count below zero is none, one above maxCount is maxCount.
 inline long long countOf(const json::Json& value) {
-  return value.is_number_integer() ? value.get<long long>() : 0;
+  if (value.is_number_unsigned())
+    return static_cast<long long>(std::min<std::uint64_t>(value.get<std::uint64_t>(), maxCount));
+  if (value.is_number_integer()) return std::clamp<long long>(value.get<long long>(), 0, maxCount);
+  return 0;
 }
 
 // The value when it is a list, else an empty list.

@@ -69,7 +69,7 @@ std::optional<std::string> ClaudeCode::locate(const Host& host, std::chrono::mil
 }
 
 APIClient::Reply APIClient::sendClaudeCode(const ModelTier& tier, const SystemBlocks& system,
-                                           const std::string& user) const {
+                                           const std::string& user, std::stop_token) const {
   if (!claudeCodePath_) throw AIRepairError::noProvider();
   const std::string systemPrompt = systemText(system);
   if (systemPrompt.size() > ClaudeCode::maxSystemTextBytes) {
@@ -106,18 +106,21 @@ APIClient::Reply APIClient::sendClaudeCode(const ModelTier& tier, const SystemBl
     const std::string words = asciiLowercase(result + errorOutput);
     if (contains(words, "usage limit") || contains(words, "limit reached") || contains(words, "rate limit") ||
         field(answer, "api_error_status") == Json(429)) {
-      throw AIRepairError::http(429, "Das Claude-Abo-Limit ist erreicht. Später erneut versuchen.");
+      throw AIRepairError::failed(429, "Das Claude-Abo-Limit ist erreicht. Später erneut versuchen.");
     }
+    // The tool's own sentences: the API's texts for these statuses speak of keys it does not use.
     if (contains(words, "login") || contains(words, "authenticat"))
-      throw AIRepairError::http(401, "Claude Code ist nicht angemeldet.");
+      throw AIRepairError::failed(401, "Claude Code ist nicht angemeldet.");
     throw AIRepairError::http(500, std::string(text::prefixGraphemes(result.empty() ? errorOutput : result, 300)));
   }
   const Json& usage = field(answer, "usage");
+  const long long cacheWrites = countOf(field(usage, "cache_creation_input_tokens"));
   return Reply{
       .text = std::move(result),
-      .input = countOf(field(usage, "input_tokens")) + countOf(field(usage, "cache_creation_input_tokens")),
+      .input = countOf(field(usage, "input_tokens")) + cacheWrites,
       .output = countOf(field(usage, "output_tokens")),
       .cached = countOf(field(usage, "cache_read_input_tokens")),
+      .cacheWrites = cacheWrites,
   };
 }
 

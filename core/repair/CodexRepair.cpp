@@ -75,6 +75,14 @@ std::jthread startHeartbeat(fs::path folder, CodexRepairer::Events events, int s
   });
 }
 
+// The metadata folder is read, emptied and refilled before the tool starts:
+// through a link, that would touch whatever the link leads to.
+void refuseLinkedMetadata(const fs::path& project) {
+  const fs::path folder = project / ".tovrane";
+  if (fs::is_symlink(folder))
+    throw files::FileError(folder, "Der Ordner ist eine Verknüpfung und wird nicht verändert.");
+}
+
 }  // namespace
 
 std::optional<std::string> CodexCLI::locate(const Host& host, std::chrono::milliseconds shellTimeout) {
@@ -131,6 +139,7 @@ void CodexRepairer::handle(const json::Json& event, std::string& lastMessage) co
 }
 
 AIRepairResult CodexRepairer::run() {
+  refuseLinkedMetadata(project_);
   prepareSourceSnapshot(readManifest(project_));
 
   const fs::path folder = kotlinFolder();

@@ -132,6 +132,8 @@ std::string FixKnowledge::examples(const std::vector<std::string>& keys, std::si
   http::Request request;
   request.url = baseURL + "/fixes?" + http::query(items);
   request.timeout = 8s;
+  // Every file's repair waits for this answer.
+  request.deadline = 20s;
   std::optional<json::Json> answer;
   try {
     const http::Response response = http::send(request);
@@ -179,6 +181,7 @@ void FixKnowledge::upload(const std::vector<Fix>& fixes) const {
     request.headers = {{"content-type", "application/json"}};
     request.body = json::dumpCompact(body);
     request.timeout = 15s;
+    request.deadline = 60s;
     try {
       http::send(request);
     } catch (const std::exception&) {

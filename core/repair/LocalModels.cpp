@@ -19,6 +19,9 @@ using answer::textOf;
 
 constexpr std::chrono::milliseconds reachTimeout = 2s;
 constexpr std::chrono::milliseconds pullTimeout = 7200s;
+constexpr std::chrono::milliseconds listDeadline = 60s;
+// Of a refusal's body only its start is ever shown.
+constexpr std::size_t maxRefusalBytes = 64 * 1024;
 constexpr int startPolls = 30;
 constexpr std::chrono::milliseconds pollPause = 500ms;
 
@@ -59,6 +62,7 @@ void startServer(const Host& host, const std::filesystem::path& installed) {
 http::Request listRequest(const std::string& baseURL) {
   http::Request request;
   request.url = baseURL + "/api/tags";
+  request.deadline = listDeadline;
   return request;
 }
 
@@ -128,8 +132,9 @@ void LocalModels::pull(const std::string& name, const Progress& progress) const 
   std::string refusal;  // the body of an answer outside 200–299
   const auto head = http::stream(request, [&](const http::Head& head, std::string_view line) {
     if (!isSuccess(head.status)) {
+      if (refusal.size() >= maxRefusalBytes) return http::Flow::proceed;
       if (!refusal.empty()) refusal += '\n';
-      refusal += line;
+      refusal += line.substr(0, maxRefusalBytes);
       return http::Flow::proceed;
     }
     const auto parsed = json::tryParse(line);

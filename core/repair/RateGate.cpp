@@ -12,26 +12,28 @@ RateGate& RateGate::shared() {
   return gate;
 }
 
-void RateGate::wait() {
+bool RateGate::wait(AIProvider provider, std::stop_token stop) {
   for (;;) {
     Clock::Duration remaining{};
     {
       std::lock_guard lock(mutex_);
+      const auto found = until_.find(provider);
       const auto now = clock_.now();
-      if (now >= until_) return;
-      remaining = until_ - now;
+      if (found == until_.end() || now >= found->second) return !stop.stop_requested();
+      remaining = found->second - now;
     }
     // One tick more, so that the look after the sleep finds the time passed.
-    clock_.sleepFor(remaining + Clock::Duration(1));
+    if (!clock_.sleepFor(remaining + Clock::Duration(1), stop)) return false;
   }
 }
 
-void RateGate::pause(double seconds) {
+void RateGate::pause(AIProvider provider, double seconds) {
   if (!(seconds > 0) || !std::isfinite(seconds)) return;
   const auto length = std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(seconds));
   std::lock_guard lock(mutex_);
   const auto end = clock_.now() + length;
-  if (end > until_) until_ = end;
+  const auto [found, added] = until_.try_emplace(provider, end);
+  if (!added && end > found->second) found->second = end;
 }
 
 }  // namespace tovrane

@@ -1,15 +1,19 @@
 #pragma once
-// The one gate that every model request of the process passes before it is
-// sent. When a provider answers "too many requests", the request that met it
-// closes the gate for the wait the provider asked for, and every request to
-// any provider (the local server's included) holds back until it has passed.
+// The gates that every model request of the process passes before it is
+// sent, one per provider. When a provider answers "too many requests", the
+// request that met it closes that provider's gate for the wait the provider
+// asked for, and every request to it, from any run, holds back until it has
+// passed; requests to other providers go on.
 //
-// Invariant: `until` only moves forward. Waiting never holds the mutex, so
-// other requests can look at the gate or push it further meanwhile, and a
-// waiter looks again after each sleep.
+// Invariant: a gate's `until` only moves forward. Waiting never holds the
+// mutex, so other requests can look at the gate or push it further
+// meanwhile, and a waiter looks again after each sleep.
+#include "core/repair/AIRepair.hpp"
 #include "core/support/Clock.hpp"
 
+#include <map>
 #include <mutex>
+#include <stop_token>
 
 namespace tovrane {
 
@@ -20,19 +24,20 @@ class RateGate {
   RateGate(const RateGate&) = delete;
   RateGate& operator=(const RateGate&) = delete;
 
-  // The gate of the process, on the machine's clock.
+  // The gates of the process, on the machine's clock.
   static RateGate& shared();
 
-  // Returns once the gate is open. Nothing ends the wait early.
-  void wait();
-  // Keeps the gate closed for at least `seconds` from now; a shorter pause
-  // never shortens a longer one.
-  void pause(double seconds);
+  // Returns true once provider's gate is open; false as soon as stop is
+  // requested.
+  bool wait(AIProvider provider, std::stop_token stop = {});
+  // Keeps provider's gate closed for at least `seconds` from now; a shorter
+  // pause never shortens a longer one.
+  void pause(AIProvider provider, double seconds);
 
  private:
   const Clock& clock_;
   std::mutex mutex_;
-  Clock::TimePoint until_ = Clock::TimePoint::min();
+  std::map<AIProvider, Clock::TimePoint> until_;
 };
 
 }  // namespace tovrane

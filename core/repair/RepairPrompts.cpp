@@ -101,8 +101,8 @@ std::string outlineLine(std::string_view line) {
 const APIClient::SystemBlocks& AIRepairer::system() const {
   std::call_once(systemOnce_, [this] {
     const fs::path folder = runtimeFolder(project_);
-    const std::string stdlib = readUtf8(folder / runtimeSources[0]).value_or("");
-    const std::string swiftUI = readUtf8(folder / runtimeSources[1]).value_or("");
+    const std::string stdlib = readInside(folder / runtimeSources[0]).value_or("");
+    const std::string swiftUI = readInside(folder / runtimeSources[1]).value_or("");
     system_ = {
         Json{{"type", "text"}, {"text", std::string(systemText)}},
         Json{{"type", "text"},
@@ -118,7 +118,7 @@ const APIClient::SystemBlocks& AIRepairer::compactSystem() const {
   std::call_once(compactOnce_, [this] {
     std::string signatures;
     for (std::string_view source : runtimeSources)
-      appendSignatures(signatures, readUtf8(runtimeFolder(project_) / source).value_or(""));
+      appendSignatures(signatures, readInside(runtimeFolder(project_) / source).value_or(""));
     compactSystem_ = {
         system().front(),
         Json{{"type", "text"}, {"text", "tovrane runtime API (signatures only):\n```kotlin\n" + signatures + "```"}},
@@ -131,13 +131,14 @@ const std::string& AIRepairer::packageOutline() const {
   std::call_once(outlineOnce_, [this] {
     std::vector<fs::path> children;
     try {
-      children = files::listChildren(packageFolder(), {.includeHidden = true});
+      if (const std::optional<fs::path> folder = insideProject(packageFolder()))
+        children = files::listChildren(*folder, {.includeHidden = true});
     } catch (const files::FileError&) {
     }
     std::string outline;
     for (const fs::path& file : children) {
       if (file.extension() != ".kt") continue;
-      const std::string text = readUtf8(file).value_or("");
+      const std::string text = readInside(file).value_or("");
       std::vector<std::string> kept;
       text::forEachLine(text, text::LineEnds::lf, [&](std::string_view line) {
         if (kept.size() < outlineLinesPerFile && isOutlineLine(line)) kept.push_back(outlineLine(line));

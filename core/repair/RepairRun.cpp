@@ -35,20 +35,24 @@ std::string number(long long value) { return std::to_string(value); }
 AIRepairResult AIRepairer::run() {
   if (ladder_.empty()) throw AIRepairError::noProvider();
 
-  const fs::path folder = packageFolder();
-  initialPlaceholders_ = countPlaceholders(folder);
+  // The package's own files; the activity is generated anew and subfolders
+  // are not ours. Progress counts these alone, so it can reach its total.
+  if (const std::optional<fs::path> folder = insideProject(packageFolder())) {
+    try {
+      for (fs::path& child : files::listChildren(*folder, {.includeHidden = true}))
+        if (child.extension() == ".kt" && child.filename() != "MainActivity.kt")
+          candidates_.push_back(std::move(child));
+    } catch (const files::FileError&) {
+    }
+  } else {
+    appendLog("Der Paketordner liegt außerhalb des Projekts und wird nicht bearbeitet.");
+  }
+  initialPlaceholders_ = placeholdersLeft();
   emit(Progress{0, initialPlaceholders_});
 
-  // The package's own files; the activity is generated anew and subfolders are not ours.
-  std::vector<fs::path> candidates;
-  try {
-    for (fs::path& child : files::listChildren(folder, {.includeHidden = true}))
-      if (child.extension() == ".kt" && child.filename() != "MainActivity.kt") candidates.push_back(std::move(child));
-  } catch (const files::FileError&) {
-  }
   std::vector<std::pair<int, fs::path>> counted;
-  for (const fs::path& file : candidates)
-    if (const int count = placeholders(readUtf8(file).value_or("")); count > 0) counted.emplace_back(count, file);
+  for (const fs::path& file : candidates_)
+    if (const int count = placeholders(readInside(file).value_or("")); count > 0) counted.emplace_back(count, file);
   // Files with fewer placeholders first: cheap wins, and the first file teaches the rest.
   std::stable_sort(counted.begin(), counted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   emit(Status{ladder_.front().label() + " ergänzt " + number(static_cast<long long>(counted.size())) +
@@ -76,7 +80,7 @@ AIRepairResult AIRepairer::run() {
 
   compileRounds(result);
 
-  for (const fs::path& file : candidates) result.remainingPlaceholders += placeholders(readUtf8(file).value_or(""));
+  result.remainingPlaceholders = placeholdersLeft();
   const bool notCompiled = result.compiled.has_value() && !*result.compiled;
   if (!notCompiled) {
     std::vector<FixKnowledge::Fix> fixes;
@@ -159,17 +163,11 @@ void AIRepairer::compileRounds(AIRepairResult& result) {
 }
 
 std::optional<fs::path> AIRepairer::repairablePath(const std::string& printed) const {
-  // The path is the compiler's output: it is used only in the normalised form
-  // that was checked, and only inside the project's sources. Gradle prints
-  // canonical paths, so the project counts as given and as resolved.
-  std::error_code error;
-  const fs::path path = fs::absolute(printed, error).lexically_normal();
-  if (error) return std::nullopt;
-  const fs::path sources = "app/src";
-  if (files::isWithin(project_ / sources, path)) return path;
-  const fs::path resolved = fs::canonical(project_, error);
-  if (!error && files::isWithin(resolved / sources, path)) return path;
-  return std::nullopt;
+  // The path is the compiler's output: it is used only in the resolved form
+  // that was checked, and only inside the project's sources.
+  std::optional<fs::path> path = insideProject(printed);
+  if (!path || !files::isWithin(resolvedProject_ / "app/src", *path)) return std::nullopt;
+  return path;
 }
 
 int AIRepairer::repairAll(const std::vector<WorkItem>& work) {
@@ -215,7 +213,7 @@ bool AIRepairer::repairLogged(const WorkItem& item) {
 }
 
 void AIRepairer::writeReport(const AIRepairResult& result) const {
-  files::appendToExisting(project_ / "TOVRANE_BERICHT.md", reportSection(result, utcNow()));
+  files::appendToExisting(resolvedProject_ / "TOVRANE_BERICHT.md", reportSection(result, utcNow()));
 }
 
 std::string AIRepairer::reportSection(const AIRepairResult& result, std::string_view date) {

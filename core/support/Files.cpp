@@ -184,7 +184,7 @@ void writeFile(const fs::path& path, std::string_view bytes) {
 
 void appendToExisting(const fs::path& path, std::string_view bytes) {
   Fd out;
-  out.fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  out.fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
   if (out.fd < 0) failErrno(path, errno);
   writeAll(out.fd, bytes, path);
 }

@@ -56,7 +56,8 @@ void writeAtomic(const fs::path& path, std::string_view bytes, mode_t mode = 064
 void syncFileSystem(const fs::path& path);
 // Creates or truncates path (parent folders created) and writes bytes.
 void writeFile(const fs::path& path, std::string_view bytes);
-// Appends to a file that must already exist; never creates one.
+// Appends to a file that must already exist; never creates one, and never
+// follows a link in path's last component (error ELOOP).
 void appendToExisting(const fs::path& path, std::string_view bytes);
 std::string readFile(const fs::path& path);
 // Reads a file from a source that is not ours: only a regular file (a FIFO or

@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -28,48 +29,86 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 // and never concurrently; a function-local static gives exactly that.
 void initializeCurl() {
   static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
-  if (result != CURLE_OK) throw HttpError(ErrorKind::other, curl_easy_strerror(result));
+  if (result != CURLE_OK) throw HttpError(ErrorKind::other, "Die HTTP-Bibliothek ließ sich nicht einrichten.");
 }
 
-ErrorKind kindOf(CURLcode code) {
+// How a failed transfer is told: its kind and a German sentence in which %s
+// stands for the host, the one detail a user can act on. libcurl's own texts
+// are English and name internals.
+struct FailureText {
+  ErrorKind kind;
+  std::string_view text;
+};
+
+constexpr FailureText notFound{ErrorKind::network,
+                               "Der Server %s wurde nicht gefunden. Besteht eine Internetverbindung?"};
+constexpr FailureText noConnection{ErrorKind::network, "Keine Verbindung zu %s möglich."};
+constexpr FailureText viaProxy{ErrorKind::network, "Keine Verbindung zu %s über den Proxy-Server möglich."};
+constexpr FailureText connectionLost{ErrorKind::network,
+                                     "Die Verbindung zu %s wurde getrennt, bevor eine vollständige Antwort kam."};
+constexpr FailureText insecure{ErrorKind::network,
+                               "Keine sichere Verbindung zu %s möglich: die TLS-Verbindung oder das Zertifikat "
+                               "wurde abgelehnt."};
+constexpr FailureText silent{ErrorKind::timeout, "Der Server %s antwortet nicht (Zeitüberschreitung)."};
+constexpr FailureText tooSlow{ErrorKind::timeout,
+                              "Der Server %s hat nicht rechtzeitig geantwortet (Zeitlimit überschritten)."};
+constexpr FailureText stopped{ErrorKind::cancelled, "Abgebrochen."};
+constexpr FailureText refusedHeader{ErrorKind::other,
+                                    "Die Anfrage an %s wurde nicht gesendet: eine Kopfzeile hat einen ungültigen "
+                                    "Namen oder enthält ein Steuerzeichen."};
+constexpr FailureText insecureRedirect{ErrorKind::other,
+                                       "Der Server %s leitet auf eine unverschlüsselte Adresse weiter; das wird "
+                                       "abgelehnt."};
+constexpr FailureText tooManyRedirects{ErrorKind::other, "Der Server %s leitet zu oft weiter."};
+constexpr FailureText tooLarge{ErrorKind::other, "Die Antwort von %s ist zu groß und wurde verworfen."};
+constexpr FailureText failed{ErrorKind::other, "Die Anfrage an %s ist fehlgeschlagen."};
+
+const FailureText& failureOf(CURLcode code) {
   switch (code) {
-    case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_RESOLVE_HOST:
+      return notFound;
     case CURLE_COULDNT_CONNECT:
+    case CURLE_QUIC_CONNECT_ERROR:
+      return noConnection;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_PROXY:
+      return viaProxy;
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_HTTP3:
     case CURLE_PARTIAL_FILE:
-    case CURLE_SSL_CONNECT_ERROR:
     case CURLE_GOT_NOTHING:
-    case CURLE_SSL_ENGINE_NOTFOUND:
-    case CURLE_SSL_ENGINE_SETFAILED:
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
+    case CURLE_BAD_CONTENT_ENCODING:
+      return connectionLost;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:
     case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_BAD_CONTENT_ENCODING:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_SHUTDOWN_FAILED:
     case CURLE_SSL_CRL_BADFILE:
     case CURLE_SSL_ISSUER_ERROR:
     case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
     case CURLE_SSL_INVALIDCERTSTATUS:
-    case CURLE_HTTP2_STREAM:
-    case CURLE_PROXY:
-    case CURLE_HTTP3:
-    case CURLE_QUIC_CONNECT_ERROR:
-      return ErrorKind::network;
+      return insecure;
     case CURLE_OPERATION_TIMEDOUT:
-      return ErrorKind::timeout;
+      return silent;
     case CURLE_ABORTED_BY_CALLBACK:
-      return ErrorKind::cancelled;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-    case CURLE_URL_MALFORMAT:
-      return ErrorKind::invalidURL;
+      return stopped;
+    case CURLE_TOO_MANY_REDIRECTS:
+      return tooManyRedirects;
     default:
-      return ErrorKind::other;
+      return failed;
   }
+}
+
+[[noreturn]] void raise(const FailureText& failure, std::string_view host) {
+  throw HttpError(failure.kind, text::replaceAll(failure.text, "%s", host));
 }
 
 // Local model servers and test servers must never be sent to a company proxy.
@@ -109,14 +148,17 @@ std::string urlPart(CURLU* url, CURLUPart part) {
 // Parses the URL before anything is sent, so that a malformed address or a
 // scheme other than HTTP(S) fails as invalidURL and the proxy rule can look
 // at the host.
+[[noreturn]] void failInvalidURL(const std::string& text) {
+  throw HttpError(ErrorKind::invalidURL, "Die Adresse „" + text::printable(text::prefixGraphemes(text, 200)) +
+                                             "“ ist keine gültige http- oder https-Adresse.");
+}
+
 UrlHandle parseUrl(const std::string& text) {
   UrlHandle url(curl_url());
-  if (!url) throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
-  if (CURLUcode rc = curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0); rc != CURLUE_OK)
-    throw HttpError(ErrorKind::invalidURL, curl_url_strerror(rc));
+  if (!url) throw std::bad_alloc();
+  if (curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) failInvalidURL(text);
   std::string scheme = urlPart(url.get(), CURLUPART_SCHEME);
-  if (scheme != "http" && scheme != "https")
-    throw HttpError(ErrorKind::invalidURL, curl_easy_strerror(CURLE_UNSUPPORTED_PROTOCOL));
+  if (scheme != "http" && scheme != "https") failInvalidURL(text);
   return url;
 }
 
@@ -127,12 +169,19 @@ class Transfer {
  public:
   // At most one of onLine and onBytes; with neither, the body is collected whole.
   Transfer(const Request& request, const LineHandler* onLine, const ByteHandler* onBytes = nullptr)
-      : request_(request), onLine_(onLine), onBytes_(onBytes) {
+      : request_(request),
+        onLine_(onLine),
+        onBytes_(onBytes),
+        // What is kept in memory is always bounded: the whole body, or one line.
+        bodyLimit_(request.maxBodyBytes.value_or(onLine || onBytes ? SIZE_MAX : defaultMaxBodyBytes)) {
     initializeCurl();
     url_ = parseUrl(request.url);
+    const std::string host = urlPart(url_.get(), CURLUPART_HOST);
+    host_ = text::printable(host);
+    loopback_ = isLoopbackHost(host);
     easy_.reset(curl_easy_init());
     multi_.reset(curl_multi_init());
-    if (!easy_ || !multi_) throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+    if (!easy_ || !multi_) fail(failed);
     configure();
   }
   ~Transfer() {
@@ -153,12 +202,13 @@ class Transfer {
   void appendHeaderLine(const std::string& line);
   template <typename T>
   void set(CURLoption option, T value) {
-    if (CURLcode rc = curl_easy_setopt(easy_.get(), option, value); rc != CURLE_OK)
-      throw HttpError(ErrorKind::other, curl_easy_strerror(rc));
+    if (curl_easy_setopt(easy_.get(), option, value) != CURLE_OK) fail(failed);
   }
-  [[noreturn]] void fail(CURLcode code);
+  [[noreturn]] void fail(const FailureText& failure) const { raise(failure, host_); }
   void takeHead();
   void deliverLines(bool atEnd);
+  // Whether the redirect the finished header block asks for may be followed.
+  bool redirectAllowed() const;
 
   static size_t onHeaderData(char* data, size_t size, size_t count, void* self);
   static size_t onBodyData(char* data, size_t size, size_t count, void* self);
@@ -166,15 +216,17 @@ class Transfer {
   const Request& request_;
   const LineHandler* onLine_;
   const ByteHandler* onBytes_;
+  const std::size_t bodyLimit_;
   // Declared so that each handle is released after everything that uses it:
   // the easy handle reads the URL and the header list, the multi handle
   // drives the easy handle.
   UrlHandle url_;
+  std::string host_;  // as shown in messages
+  bool loopback_ = false;
   HeaderList headerList_;
   EasyHandle easy_;
   MultiHandle multi_;
   bool added_ = false;
-  char errorText_[CURL_ERROR_SIZE] = {};
 
   // Written only by the callbacks, which run inside curl_multi_perform on
   // the calling thread.
@@ -182,14 +234,18 @@ class Transfer {
   Head head_;
   bool headTaken_ = false;
   std::string body_;  // the whole body, or when streaming lines the unfinished one
-  std::size_t received_ = 0;
+  std::size_t scanned_ = 0;  // when streaming lines: the length of body_ searched for LF
+  std::size_t received_ = 0;  // head and body
+  std::size_t bodyReceived_ = 0;
+  bool tooLarge_ = false;
+  bool redirectRefused_ = false;
   bool stoppedByHandler_ = false;
   std::exception_ptr handlerFailure_;
 };
 
 void Transfer::appendHeaderLine(const std::string& line) {
   curl_slist* extended = curl_slist_append(headerList_.get(), line.c_str());
-  if (extended == nullptr) throw HttpError(ErrorKind::other, curl_easy_strerror(CURLE_OUT_OF_MEMORY));
+  if (extended == nullptr) fail(failed);
   // The list keeps its head; only the first append makes a new one.
   headerList_.release();
   headerList_.reset(extended);
@@ -202,14 +258,18 @@ void Transfer::configure() {
   set(CURLOPT_PROTOCOLS_STR, "http,https");
   set(CURLOPT_SSL_VERIFYPEER, 1L);
   set(CURLOPT_SSL_VERIFYHOST, 2L);
-  set(CURLOPT_ERRORBUFFER, errorText_);
   set(CURLOPT_HEADERFUNCTION, &Transfer::onHeaderData);
   set(CURLOPT_HEADERDATA, this);
   set(CURLOPT_WRITEFUNCTION, &Transfer::onBodyData);
   set(CURLOPT_WRITEDATA, this);
   set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<long long>(1, request_.timeout.count())));
   // An empty proxy overrides the proxy variables; elsewhere libcurl honours them.
-  if (isLoopbackHost(urlPart(url_.get(), CURLUPART_HOST))) set(CURLOPT_PROXY, "");
+  if (loopback_) set(CURLOPT_PROXY, "");
+  if (request_.maxRedirects > 0) {
+    set(CURLOPT_FOLLOWLOCATION, 1L);
+    set(CURLOPT_MAXREDIRS, static_cast<long>(request_.maxRedirects));
+    set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  }
 
   auto unsafe = [](const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; };
   bool hasContentType = false;
@@ -218,7 +278,7 @@ void Transfer::configure() {
     // text names neither the header nor its value: values carry API keys.
     if (header.name.empty() || unsafe(header.name) || unsafe(header.value) ||
         header.name.find(':') != std::string::npos)
-      throw HttpError(ErrorKind::other, "request header with an invalid name or a line break");
+      fail(refusedHeader);
     hasContentType = hasContentType || equalsIgnoringCase(header.name, "content-type");
     // "Name;" is libcurl's spelling of a header with an empty value.
     appendHeaderLine(header.value.empty() ? header.name + ";" : header.name + ": " + header.value);
@@ -245,6 +305,11 @@ size_t Transfer::onHeaderData(char* data, size_t size, size_t count, void* self)
   transfer.received_ += length;
   std::string_view line(data, length);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  // The blank line ends a header block: libcurl follows a redirect right after it.
+  if (line.empty() && !transfer.redirectAllowed()) {
+    transfer.redirectRefused_ = true;
+    return 0;
+  }
   if (text::startsWith(line, "HTTP/")) {
     // Each status line (an interim 1xx, a proxy's CONNECT answer, the final
     // response) starts a new header block; only the last one counts.
@@ -261,6 +326,23 @@ size_t Transfer::onHeaderData(char* data, size_t size, size_t count, void* self)
   return length;
 }
 
+bool Transfer::redirectAllowed() const {
+  if (request_.maxRedirects <= 0) return true;
+  long status = 0;
+  curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
+  const std::optional<std::string> location = findHeader(collecting_, "location");
+  if (status < 300 || status > 399 || status == 304 || !location) return true;
+  // The target as libcurl will read it: relative to the address that answered.
+  char* current = nullptr;
+  curl_easy_getinfo(easy_.get(), CURLINFO_EFFECTIVE_URL, &current);
+  UrlHandle target(curl_url());
+  if (!target || current == nullptr || curl_url_set(target.get(), CURLUPART_URL, current, 0) != CURLUE_OK ||
+      curl_url_set(target.get(), CURLUPART_URL, location->c_str(), 0) != CURLUE_OK)
+    return true;  // libcurl cannot follow it either, and says so
+  const std::string scheme = urlPart(target.get(), CURLUPART_SCHEME);
+  return scheme == "https" || (scheme == "http" && loopback_ && isLoopbackHost(urlPart(target.get(), CURLUPART_HOST)));
+}
+
 void Transfer::takeHead() {
   if (headTaken_) return;
   long status = 0;
@@ -272,13 +354,15 @@ void Transfer::takeHead() {
 
 void Transfer::deliverLines(bool atEnd) {
   std::size_t start = 0;
-  for (std::size_t end; (end = body_.find('\n', start)) != std::string::npos; start = end + 1) {
+  // The unfinished line's bytes up to scanned_ hold no LF: a long line is searched once, not once per piece.
+  for (std::size_t end; (end = body_.find('\n', std::max(start, scanned_))) != std::string::npos; start = end + 1) {
     if ((*onLine_)(head_, std::string_view(body_).substr(start, end - start)) == Flow::stop) {
       stoppedByHandler_ = true;
       return;
     }
   }
   body_.erase(0, start);
+  scanned_ = body_.size();
   if (atEnd && !body_.empty()) {
     if ((*onLine_)(head_, body_) == Flow::stop) stoppedByHandler_ = true;
     body_.clear();
@@ -289,7 +373,14 @@ size_t Transfer::onBodyData(char* data, size_t size, size_t count, void* self) {
   auto& transfer = *static_cast<Transfer*>(self);
   const size_t length = size * count;
   transfer.received_ += length;
+  transfer.bodyReceived_ += length;
   transfer.takeHead();
+  // Any count other than the one handed in makes libcurl abort the transfer.
+  if (transfer.bodyReceived_ > transfer.bodyLimit_ ||
+      (transfer.onLine_ != nullptr && transfer.body_.size() + length > defaultMaxBodyBytes)) {
+    transfer.tooLarge_ = true;
+    return 0;
+  }
   if (transfer.onLine_ == nullptr && transfer.onBytes_ == nullptr) {
     transfer.body_.append(data, length);
     return length;
@@ -308,33 +399,26 @@ size_t Transfer::onBodyData(char* data, size_t size, size_t count, void* self) {
     transfer.handlerFailure_ = std::current_exception();
     return 0;
   }
-  // Any count other than the one handed in makes libcurl abort the transfer.
   return transfer.stoppedByHandler_ ? 0 : length;
 }
 
-void Transfer::fail(CURLcode code) {
-  std::string message = errorText_[0] != '\0' ? std::string(errorText_) : curl_easy_strerror(code);
-  throw HttpError(kindOf(code), message);
-}
-
 void Transfer::run(std::stop_token stop) {
-  if (CURLMcode rc = curl_multi_add_handle(multi_.get(), easy_.get()); rc != CURLM_OK)
-    throw HttpError(ErrorKind::other, curl_multi_strerror(rc));
+  if (curl_multi_add_handle(multi_.get(), easy_.get()) != CURLM_OK) fail(failed);
   added_ = true;
   // Wakes the wait below at once; curl_multi_wakeup may be called from any
   // thread. Declared after the handles, so it is gone before they are.
   std::stop_callback wake(stop, [multi = multi_.get()] { curl_multi_wakeup(multi); });
 
   const auto timeout = std::max(request_.timeout, std::chrono::milliseconds(1));
-  auto lastActivity = Clock::now();
+  const auto start = Clock::now();
+  auto lastActivity = start;
   std::size_t seenReceived = 0;
   curl_off_t seenSent = 0;
   std::optional<CURLcode> result;
   while (!result) {
-    if (stop.stop_requested()) throw HttpError(ErrorKind::cancelled, curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK));
+    if (stop.stop_requested()) fail(stopped);
     int running = 0;
-    if (CURLMcode rc = curl_multi_perform(multi_.get(), &running); rc != CURLM_OK)
-      throw HttpError(ErrorKind::other, curl_multi_strerror(rc));
+    if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) fail(failed);
     int queued = 0;
     while (CURLMsg* message = curl_multi_info_read(multi_.get(), &queued)) {
       if (message->msg == CURLMSG_DONE) result = message->data.result;
@@ -350,24 +434,30 @@ void Transfer::run(std::stop_token stop) {
       lastActivity = now;
     }
     const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastActivity);
-    if (idle >= timeout) {
-      throw HttpError(ErrorKind::timeout, std::string(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT)) +
-                                              ": nothing received for " + std::to_string(idle.count()) + " ms");
-    }
+    if (idle >= timeout) fail(silent);
     // libcurl shortens the wait further when one of its own timers is due.
-    const auto wait = std::min<std::chrono::milliseconds>(timeout - idle, std::chrono::seconds(1));
-    if (CURLMcode rc = curl_multi_poll(multi_.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr); rc != CURLM_OK)
-      throw HttpError(ErrorKind::other, curl_multi_strerror(rc));
+    auto wait = std::min<std::chrono::milliseconds>(timeout - idle, std::chrono::seconds(1));
+    if (request_.deadline) {
+      const auto left = *request_.deadline - std::chrono::duration_cast<std::chrono::milliseconds>(now - start);
+      if (left <= std::chrono::milliseconds(0)) fail(tooSlow);
+      wait = std::min(wait, left);
+    }
+    if (curl_multi_poll(multi_.get(), nullptr, 0, static_cast<int>(wait.count()), nullptr) != CURLM_OK) fail(failed);
   }
 
+  // A stop that came while the last bytes arrived still wins: the caller has
+  // moved on.
+  if (stop.stop_requested()) fail(stopped);
   if (handlerFailure_) std::rethrow_exception(handlerFailure_);
-  if (stoppedByHandler_) throw HttpError(ErrorKind::cancelled, curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK));
-  if (*result != CURLE_OK) fail(*result);
+  if (tooLarge_) fail(tooLarge);
+  if (redirectRefused_) fail(insecureRedirect);
+  if (stoppedByHandler_) fail(stopped);
+  if (*result != CURLE_OK) fail(failureOf(*result));
   takeHead();
-  if (head_.status == 0) throw HttpError(ErrorKind::network, curl_easy_strerror(CURLE_GOT_NOTHING));
+  if (head_.status == 0) fail(connectionLost);
   if (onLine_ != nullptr) {
     deliverLines(true);
-    if (stoppedByHandler_) throw HttpError(ErrorKind::cancelled, curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK));
+    if (stoppedByHandler_) fail(stopped);
   }
 }
 

@@ -3,14 +3,16 @@
 // model server. Every call owns its own transfer (no connection state is
 // shared between calls or threads), so calls may run on any thread at once.
 //
-// Time-outs are idle time-outs: a transfer fails when no byte has moved in
-// either direction for `timeout` (connecting and name resolution included),
-// however long it has been running in total. A transfer that keeps sending
-// never trips it; a silent server is noticed after `timeout`.
+// Two limits in time: the idle time-out fails a transfer when no byte has
+// moved in either direction for `timeout` (connecting and name resolution
+// included), so a silent server is noticed after it; the deadline, when set,
+// fails it once it has run that long in all, so a server that sends a byte
+// now and then cannot hold the caller for ever.
 //
 // The client never invents a status: a transfer that ends without an HTTP
-// response throws HttpError. Request headers carry API keys; they are never
-// logged and never put into an error text.
+// response throws HttpError, whose message is a German sentence for the user
+// that names the server's host and nothing else. Request headers carry API
+// keys; they are never logged and never put into an error text.
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -31,6 +33,9 @@ using Headers = std::vector<Header>;
 // The value of the first header whose name equals `name` ignoring ASCII case.
 std::optional<std::string> findHeader(const Headers& headers, std::string_view name);
 
+// More than any answer of the services this system talks to; see Request::maxBodyBytes.
+inline constexpr std::size_t defaultMaxBodyBytes = std::size_t{64} << 20;
+
 struct Request {
   // "GET" without a body is a plain GET; any other method sends `body`.
   std::string method = "GET";
@@ -40,6 +45,19 @@ struct Request {
   Headers headers;
   std::string body;
   std::chrono::milliseconds timeout{std::chrono::seconds(60)};
+  // Unset: no limit on the whole transfer (a download may take long).
+  std::optional<std::chrono::milliseconds> deadline;
+  // Redirects followed, each to https, or to plain http from one loopback
+  // address to another (a local server); a redirect elsewhere, or one more
+  // than this, fails with ErrorKind::other and a German text. Every hop gets
+  // the same headers, so a request that carries a secret sets 0: a redirect
+  // is then a response like any other.
+  int maxRedirects = 5;
+  // The most body bytes the call takes; a longer body ends it with
+  // ErrorKind::other and a German text. Unset, send() takes
+  // defaultMaxBodyBytes and the streaming calls any length (stream() still
+  // refuses a single line longer than defaultMaxBodyBytes).
+  std::optional<std::size_t> maxBodyBytes;
 };
 
 // The status line and headers of the final response (interim 1xx responses
@@ -58,15 +76,15 @@ struct Response {
 };
 
 enum class ErrorKind {
-  network,     // resolve, connect, send, receive, empty reply, TLS handshake
+  network,     // host not found, no connection, connection lost, TLS refused
   timeout,     // no byte moved for the request's time-out
   cancelled,   // stop requested, or the handler asked to stop
   invalidURL,  // malformed URL or a scheme other than http and https
-  other,
+  other,       // a request refused before sending, a body too large, a redirect refused, …
 };
 
-// A transfer that ended without a usable HTTP response. The message is
-// libcurl's description of the failure.
+// A transfer that ended without a usable HTTP response. The message is the
+// German sentence the user reads, with the host as its only detail.
 class HttpError : public std::runtime_error {
  public:
   HttpError(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
@@ -77,8 +95,9 @@ class HttpError : public std::runtime_error {
 };
 
 // Sends the request and waits for the whole response. A stop request ends the
-// transfer at once with ErrorKind::cancelled. Any status, 4xx and 5xx
-// included, is a response, not an error.
+// transfer at once with ErrorKind::cancelled, also when it comes while the
+// last bytes arrive. Any status, 4xx and 5xx included, is a response, not an
+// error.
 Response send(const Request& request, std::stop_token stop = {});
 
 enum class Flow { proceed, stop };

@@ -56,8 +56,8 @@ TEST(AIRepairOptions, KeysPreferredProviderAndLadder) {
        std::nullopt, {}, P::claude, {P::gemini, P::claude, P::openAI},
        {claudeSonnet, claudeOpus, geminiPro, openAIHigh}},
       {"a key of blanks is dropped", {{P::gemini, "  "}}, P::gemini, std::nullopt, {}, P::claude, {}, {}},
-      {"blanks and tabs only; a line break is no blank", {{P::gemini, " \t "}, {P::openAI, "\n"}}, std::nullopt,
-       std::nullopt, {}, P::openAI, {P::openAI}, {openAILow, openAIHigh}},
+      {"blanks, tabs and line breaks only", {{P::gemini, " \t "}, {P::openAI, "\r\n"}, {P::claude, "c"}},
+       std::nullopt, std::nullopt, {}, P::claude, {P::claude}, {claudeSonnet, claudeOpus}},
       {"preferred without a key falls back in cloud order", {{P::claude, "c"}, {P::gemini, "g"}}, P::openAI,
        std::nullopt, {}, P::gemini, {P::gemini, P::claude}, {geminiFlash, geminiPro, claudeOpus}},
       {"a key for the local provider never counts", {{P::local, "l"}, {P::claude, "c"}}, P::local, std::nullopt,
@@ -85,9 +85,11 @@ TEST(AIRepairOptions, KeysPreferredProviderAndLadder) {
   }
 }
 
-TEST(AIRepairOptions, KeptKeysStayUntrimmedAndOneKeyMakesItsProviderPreferred) {
-  const AIRepairOptions options({{AIProvider::claude, " sk-1 \n"}}, std::nullopt, std::nullopt);
-  EXPECT_EQ(options.keys.at(AIProvider::claude), " sk-1 \n");
+TEST(AIRepairOptions, KeptKeysAreTrimmedAndOneKeyMakesItsProviderPreferred) {
+  const AIRepairOptions options({{AIProvider::claude, " sk-1 \r\n"}, {AIProvider::gemini, "\tg-1\ng-2\n"}},
+                                std::nullopt, std::nullopt);
+  EXPECT_EQ(options.keys.at(AIProvider::claude), "sk-1");
+  EXPECT_EQ(options.keys.at(AIProvider::gemini), "g-1\ng-2");  // an inner break stays, to be refused
 
   const AIRepairOptions single("sk-2", AIProvider::openAI);
   EXPECT_EQ(single.keys, (std::map<AIProvider, std::string>{{AIProvider::openAI, "sk-2"}}));
@@ -138,6 +140,35 @@ TEST(AIProvider, RawValuesAreExactAndTheJsonFormIsTheRawValue) {
   for (const char* text : {"Gemini", "openai", "", " claude"}) EXPECT_EQ(aiProviderFromRawValue(text), std::nullopt);
   for (const char* document : {R"("Gemini")", "1", "null", R"(["claude"])"})
     EXPECT_THROW(json::Json::parse(document).get<AIProvider>(), json::ReadError) << document;
+}
+
+TEST(AIRepairError, TextsNeverHoldACredential) {
+  const std::vector<std::string> keys = {"sk-ant-api03-configured", "AIzaConfiguredGeminiKey"};
+  struct Case {
+    std::string text;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"echo: sk-ant-api03-configured and AIzaConfiguredGeminiKey!", "echo: [entfernt] and [entfernt]!"},
+      {"Authorization: Bearer sk-proj-unknown123\r\nHost: x", "Authorization: Bearer [entfernt]\r\nHost: x"},
+      {R"({"headers":{"x-api-key":"sk-other-1","X-Goog-Api-Key": "AIzaOther"}})",
+       R"({"headers":{"x-api-key":"[entfernt]","X-Goog-Api-Key": "[entfernt]"}})"},
+      {"proxy-authorization=Basic dXNlcjpwYXNz; next", "proxy-authorization=Basic [entfernt]; next"},
+      {R"({"api_key": "abc", "access_token":"t0k"})", R"({"api_key": "[entfernt]", "access_token":"[entfernt]"})"},
+      {"GET /v1beta/models?key=AIzaInUrl&alt=json", "GET /v1beta/models?key=[entfernt]&alt=json"},
+      {"sent bearer abc.def-ghi to the server", "sent Bearer [entfernt] to the server"},
+      // Words alone are no credential; short keys would match words.
+      {R"({"message":"invalid x-api-key","hint":"authorization failed"})",
+       R"({"message":"invalid x-api-key","hint":"authorization failed"})"},
+      {R"({"error":{"message":"Your credit balance is too low"}})",
+       R"({"error":{"message":"Your credit balance is too low"}})"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(withoutSecrets(c.text, keys), c.expected) << c.text;
+  EXPECT_EQ(withoutSecrets("a b c", {"b"}), "a b c");
+
+  const AIRepairError echoed = AIRepairError::http(418, "request was: x-api-key: sk-ant-api03-unknown");
+  EXPECT_EQ(echoed.detail(), "request was: x-api-key: [entfernt]");
+  EXPECT_STREQ(echoed.what(), "KI-API-Fehler 418: request was: x-api-key: [entfernt]");
 }
 
 TEST(AIRepairError, DescriptionsAreTheGermanTexts) {

@@ -3,10 +3,13 @@
 #include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Text.hpp"
+#include "tests/repair/ManualClock.hpp"
 #include "tests/repair/RepairFixture.hpp"
 #include "tests/repair/Thrown.hpp"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace tovrane {
 namespace {
@@ -59,7 +62,10 @@ TEST(AIRepairer, ExtractsTheKotlinBlockOfAnAnswer) {
       {"```kt\nfun a() {}\n```", "fun a() {}\n"},
       {"```kotlin\n\n\nfun a() {}\n\n\r\n```", "fun a() {}\n"},
       {"```kotlin  \n  fun a() {}\n```", "  \n  fun a() {}\n"},
-      {"```kotlin\nA\n```\nand\n```kotlin\nB\n```", "A\n```\nand\n```kotlin\nB\n"},
+      {"```kotlin\nA\n```\nand\n```kotlin\nB\n```", "A\n"},
+      {"```kotlin\nfun a() {}\n```\n\nAdd to build.gradle.kts:\n```gradle\nimplementation(\"x\")\n```\n",
+       "fun a() {}\n"},
+      {"```kotlin\nfun a() {}\n```gradle\nplugins {}\n```", "fun a() {}\n"},
       {"```kt\nfirst\n```\n```kotlin\nsecond\n```", "second\n"},
       {"```kotlin\n```", "\n"},
       {"```kotlin\nfun a() {}", std::nullopt},
@@ -270,24 +276,86 @@ TEST(AIRepairer, RejectedKeyRetiresTheProviderForTheRestOfTheRun) {
   EXPECT_EQ(p.log.only<FileFinished>(), (std::vector<FileFinished>{{"A.kt"}, {"B.kt"}}));
 }
 
-TEST(AIRepairer, NetworkFailureEndsTheFileAtOnce) {
-  RepairProject project({placeholderFile("A.kt", 1)});
-  Providers p;
-  FakeReply dropped;
-  dropped.mode = FakeReply::Mode::closeWithoutAnswer;
-  p.server.on(flashPath, dropped);
-  p.server.on(proPath, geminiReply(fenced(repairedKotlin())));
-  FakeClock clock;  // the transport retries sleep on it
-  const Host host(Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
-                                .loginShell = std::nullopt});
-  AIRepairer repairer = p.repairer(project.project, geminiOnly, host);
-  const std::string before = project.read("A.kt");
+// A machine whose clock logs the transport retries' sleeps instead of sleeping.
+struct InstantClock {
+  FakeClock clock;
+  Host host{Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
+                          .loginShell = std::nullopt}};
+};
 
-  EXPECT_TRUE(thrown<http::HttpError>([&] { repairer.repair(project.file("A.kt"), {}); }));
-  EXPECT_EQ(requestsTo(p.server, flashPath).size(), 4u);  // the first try and three retries
-  EXPECT_EQ(requestsTo(p.server, proPath).size(), 0u);
-  EXPECT_TRUE(p.log.only<Escalated>().empty());
-  EXPECT_EQ(project.read("A.kt"), before);
+FakeReply withMode(FakeReply::Mode mode) {
+  FakeReply reply;
+  reply.mode = mode;
+  return reply;
+}
+
+TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
+  const std::string lost = "Die Verbindung zu 127.0.0.1 wurde getrennt, bevor eine vollständige Antwort kam.";
+  FakeReply page;
+  page.body = "<html>Proxy: please log in</html>";
+  // A byte now and then, far within the idle time-out, for far longer than the deadline.
+  FakeReply trickle;
+  for (int i = 0; i < 40; ++i) trickle.chunks.push_back({std::chrono::milliseconds(200), "{"});
+  struct Case {
+    const char* name;
+    FakeReply flash;  // every answer of the first rung
+    bool retires;     // Gemini is given up: its second rung is skipped, for every file
+  };
+  const std::vector<Case> cases = {
+      {"silent server", withMode(FakeReply::Mode::stall), false},
+      {"answer that is not JSON", page, false},
+      {"connection lost after the retries", withMode(FakeReply::Mode::closeWithoutAnswer), true},
+      {"answer larger than any real one", geminiReply(std::string(2 << 20, 'x')), false},
+      {"server that trickles", trickle, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RepairProject project({placeholderFile("A.kt", 1), placeholderFile("B.kt", 1)});
+    Providers p;
+    p.server.on(flashPath, c.flash);
+    p.server.on(proPath, geminiReply(fenced(repairedKotlin())));
+    p.server.on(claudePath, claudeReply(fenced(repairedKotlin())));
+    InstantClock instant;
+    Endpoints endpoints = endpointsAt(p.server);
+    // Only the slow servers meet short limits; a loaded machine may be slow to answer the others.
+    if (c.flash.mode == FakeReply::Mode::stall) endpoints.cloudTimeout = std::chrono::seconds(1);
+    if (!c.flash.chunks.empty()) endpoints.cloudDeadline = std::chrono::seconds(1);
+    endpoints.maxAnswerBytes = 1 << 20;
+    const AIRepairOptions options({{AIProvider::gemini, "g"}, {AIProvider::claude, "c"}}, AIProvider::gemini,
+                                  std::nullopt);
+    AIRepairer repairer(project.project, options, p.log.callback(), instant.host, endpoints, p.gate);
+
+    repairer.repair(project.file("A.kt"), {});
+    EXPECT_EQ(project.read("A.kt"), repairedKotlin());
+    EXPECT_EQ(requestsTo(p.server, proPath).size(), c.retires ? 0u : 1u);
+    EXPECT_EQ(requestsTo(p.server, claudePath).size(), c.retires ? 1u : 0u);
+    // A skipped rung is named once, by the rung before it.
+    EXPECT_EQ(p.log.only<Escalated>(), (std::vector<Escalated>{{"A.kt", "Gemini gemini-pro-latest"}}));
+
+    // A later file starts on the first rung again, unless its provider was given up.
+    const std::size_t flashAsked = requestsTo(p.server, flashPath).size();
+    repairer.repair(project.file("B.kt"), {});
+    EXPECT_EQ(project.read("B.kt"), repairedKotlin());
+    EXPECT_EQ(requestsTo(p.server, flashPath).size(), c.retires ? flashAsked : flashAsked + 1);
+  }
+
+  // With no rung left, the file fails with the German reason, and so does every later one.
+  RepairProject project({placeholderFile("A.kt", 1), placeholderFile("B.kt", 1)});
+  Providers p;
+  p.server.on(flashPath, withMode(FakeReply::Mode::closeWithoutAnswer));
+  InstantClock instant;
+  AIRepairer repairer = p.repairer(project.project, geminiOnly, instant.host);
+  for (const char* name : {"A.kt", "B.kt"}) {
+    SCOPED_TRACE(name);
+    const auto error = thrown<AIRepairError>([&] { repairer.repair(project.file(name), {}); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), AIRepairError::Kind::http);
+    EXPECT_EQ(error->status(), 0);
+    EXPECT_EQ(error->what(), lost);
+  }
+  EXPECT_EQ(requestsTo(p.server, flashPath).size(), 4u);  // the first try and three retries, for A only
+  EXPECT_EQ(instant.clock.sleeps().size(), 3u);
+  EXPECT_EQ(project.read("A.kt"), placeholderFile("A.kt", 1).text);
 }
 
 TEST(AIRepairer, PlaceholdersLeftPassOnlyOnTheLastRung) {
@@ -355,24 +423,51 @@ TEST(AIRepairer, CountsTokensAndCostOfEveryAnswerRejectedOnesIncluded) {
   EXPECT_EQ(o.log.only<Cost>(), (std::vector<Cost>{{0}}));
 }
 
-TEST(AIRepairer, CancelDuringARequestKeepsItsAnswerAndStopsBeforeTheNextCall) {
-  for (const bool good : {true, false}) {
-    SCOPED_TRACE(good ? "accepted answer" : "rejected answer");
+TEST(AIRepairer, ClaudeCacheWritesCountAsInputAtTheirOwnPrice) {
+  RepairProject project({placeholderFile("A.kt", 1)});
+  Providers p;
+  p.server.on(claudePath, claudeReply(fenced(repairedKotlin()),
+                                      {.input = 1'000'000, .output = 100'000, .cached = 3'000'000,
+                                       .cacheWrites = 2'000'000}));
+  AIRepairer claude = p.repairer(project.project, AIRepairOptions("k", AIProvider::claude));
+  claude.repair(project.file("A.kt"), {});
+  EXPECT_EQ(p.log.only<Usage>(), (std::vector<Usage>{{3'000'000, 100'000, 3'000'000}}));
+  const auto costs = p.log.only<Cost>();
+  ASSERT_EQ(costs.size(), 1u);
+  // Sonnet: plain input 2, cache writes 2.5, cache reads 0.2, output 10 dollars per million.
+  EXPECT_DOUBLE_EQ(costs[0].usd, 1 * 2.0 + 2 * 2.5 + 3 * 0.2 + 0.1 * 10.0);
+}
+
+TEST(AIRepairer, CancelEndsTheRequestUnderWayAndEveryLaterCall) {
+  FakeReply busy;
+  busy.status = 503;
+  struct Case {
+    const char* name;
+    bool duringTheTransfer;  // else during the back-off after a server fault
+  };
+  for (const Case& c : {Case{"during the transfer", true}, Case{"during a back-off", false}}) {
+    SCOPED_TRACE(c.name);
     RepairProject project({placeholderFile("A.kt", 1), placeholderFile("B.kt", 1)});
+    const std::string before = project.read("A.kt");
     Providers p;
-    AIRepairer repairer = p.repairer(project.project, geminiOnly);
-    FakeReply answered = geminiReply(good ? fenced(repairedKotlin()) : "no code");
-    // The cancel comes from another thread while the request is under way.
-    answered.whileInFlight = [&repairer] { repairer.cancel(); };
-    p.server.on(flashPath, answered);
-    p.server.on(proPath, geminiReply(fenced(repairedKotlin())));
-    if (good) {
-      repairer.repair(project.file("A.kt"), {});
-      EXPECT_EQ(project.read("A.kt"), repairedKotlin());
-    } else {
-      EXPECT_TRUE(thrown<Cancelled>([&] { repairer.repair(project.file("A.kt"), {}); }));
+    ManualClock clock;  // never moved: a back-off ends only when it is stopped
+    const Host host(Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
+                                  .loginShell = std::nullopt});
+    AIRepairer repairer = p.repairer(project.project, geminiOnly, host);
+    FakeReply answered = geminiReply(fenced(repairedKotlin()));
+    if (c.duringTheTransfer) answered.whileInFlight = [&repairer] { repairer.cancel(); };
+    p.server.on(flashPath, c.duringTheTransfer ? answered : busy);
+    std::thread canceller;
+    if (!c.duringTheTransfer) {
+      canceller = std::thread([&] {
+        EXPECT_TRUE(clock.awaitSleepers(1));
+        repairer.cancel();
+      });
     }
-    EXPECT_EQ(p.log.only<Usage>().size(), 1u);
+    EXPECT_TRUE(thrown<Cancelled>([&] { repairer.repair(project.file("A.kt"), {}); }));
+    if (canceller.joinable()) canceller.join();
+    EXPECT_EQ(project.read("A.kt"), before);
+    EXPECT_TRUE(p.log.only<Usage>().empty());
     // Another file meets the flag before its first call.
     EXPECT_TRUE(thrown<Cancelled>([&] { repairer.repair(project.file("B.kt"), {}); }));
     EXPECT_EQ(p.server.requests().size(), 1u);

@@ -1,5 +1,7 @@
 #include "core/repair/APIClient.hpp"
 
+#include "core/support/Cancelled.hpp"
+#include "tests/repair/ManualClock.hpp"
 #include "tests/repair/Thrown.hpp"
 #include "tests/support/FakeHttpServer.hpp"
 
@@ -21,6 +23,7 @@ using namespace std::chrono_literals;
 using fakes::FakeHttpServer;
 using fakes::FakeReply;
 using json::Json;
+using testsupport::ManualClock;
 using testsupport::thrown;
 
 FakeReply answer(int status, std::string body, http::Headers headers = {}) {
@@ -173,6 +176,48 @@ TEST(APIClient, CloudRungWithoutKeySendsNothing) {
   EXPECT_TRUE(server.requests().empty());
 }
 
+TEST(APIClient, KeyWithAControlCharacterFailsAtOnceAndIsNeverSent) {
+  struct Case {
+    ModelTier tier;
+    std::string key;
+    const char* provider;
+  };
+  const std::vector<Case> cases = {
+      {claudeTier, "sk-ant\nkey", "Claude"},
+      {geminiTier, "gem\rini", "Gemini"},
+      {openAITier, "sk-\x01open", "OpenAI"},
+      {claudeTier, "sk-\x7f", "Claude"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    Retrying world;
+    world.client =
+        APIClient({{c.tier.provider, c.key}}, std::nullopt, at(world.server.url("")), world.gate, world.host);
+    const auto error = thrown<AIRepairError>([&] { world.client.send(c.tier, systemBlocks, "x"); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), AIRepairError::Kind::http);
+    EXPECT_EQ(error->status(), 401);  // the provider is given up for the run
+    EXPECT_EQ(error->what(), "Der API-Schlüssel für " + std::string(c.provider) +
+                                 " enthält ein Steuerzeichen (etwa einen Zeilenumbruch). Bitte den Schlüssel in "
+                                 "den Einstellungen neu eintragen.");
+    EXPECT_TRUE(world.server.requests().empty());
+    EXPECT_TRUE(world.clock.sleeps().empty());
+  }
+}
+
+TEST(APIClient, ErrorBodyEchoingTheRequestLosesEveryConfiguredKey) {
+  FakeHttpServer server;
+  const std::map<AIProvider, std::string> keys = {{AIProvider::gemini, "AIzaSecretGeminiKey123"},
+                                                  {AIProvider::claude, "sk-ant-secret-claude"}};
+  // Echoes another provider's key too, as a misconfigured proxy might.
+  server.enqueue(answer(400, "bad request from key AIzaSecretGeminiKey123 (also had sk-ant-secret-claude)"));
+  const APIClient client(keys, std::nullopt, at(server.url("")));
+  const auto error = thrown<AIRepairError>([&] { client.send(geminiTier, systemBlocks, "x"); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->status(), 400);
+  EXPECT_STREQ(error->what(), "KI-API-Fehler 400: bad request from key [entfernt] (also had [entfernt])");
+}
+
 TEST(APIClient, ReadsEachProvidersAnswer) {
   using Kind = AIRepairError::Kind;
   struct Case {
@@ -188,10 +233,23 @@ TEST(APIClient, ReadsEachProvidersAnswer) {
            "stop_reason":"end_turn",
            "usage":{"input_tokens":12,"output_tokens":34,"cache_read_input_tokens":56}})",
        {"AB", 12, 34, 56}},
+      {"claude cache writes count as input", claudeTier,
+       R"({"content":[{"type":"text","text":"A"}],
+           "usage":{"input_tokens":12,"cache_creation_input_tokens":7000,"output_tokens":34}})",
+       {"A", 7012, 34, 0, 7000}},
       {"claude cut off", claudeTier, R"({"content":[{"type":"text","text":"lots"}],"stop_reason":"max_tokens"})", {},
        Kind::truncated},
       {"claude refusal", claudeTier, R"({"content":[],"stop_reason":"refusal"})", {}, Kind::refusal},
       {"claude mistyped fields", claudeTier, R"({"content":"text","usage":{"input_tokens":"12"}})", {}},
+      {"counts below zero are none", claudeTier,
+       R"({"usage":{"input_tokens":-68000000,"output_tokens":-1,"cache_read_input_tokens":-5,
+                    "cache_creation_input_tokens":-7}})",
+       {}},
+      {"counts beyond reason are capped", openAITier,
+       R"({"usage":{"input_tokens":18446744073709551615,"output_tokens":9223372036854775807}})",
+       {"", 1'000'000'000'000, 1'000'000'000'000, 0}},
+      {"gemini cache larger than the prompt", geminiTier,
+       R"({"usageMetadata":{"promptTokenCount":10,"cachedContentTokenCount":400}})", {"", 0, 0, 400}},
       {"openai output items", openAITier,
        R"({"status":"completed","output":[{"type":"reasoning","summary":[]},
            {"type":"message","content":[{"type":"output_text","text":"A"},{"type":"refusal","refusal":"no"},
@@ -233,11 +291,14 @@ TEST(APIClient, ReadsEachProvidersAnswer) {
   }
 }
 
-TEST(APIClient, AnswerThatIsNotJsonEndsTheRepair) {
+TEST(APIClient, AnswerThatIsNotJsonIsARejectedAnswer) {
   FakeHttpServer server;
   server.enqueue(answer(200, "<html>gateway</html>"));
   const APIClient client(allKeys, std::nullopt, at(server.url("")));
-  EXPECT_THROW(client.send(claudeTier, systemBlocks, "x"), json::ReadError);
+  const auto error = thrown<AIRepairError>([&] { client.send(claudeTier, systemBlocks, "x"); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), AIRepairError::Kind::invalid);
+  EXPECT_STREQ(error->what(), "Antwort verworfen: die Antwort ist kein JSON");
 }
 
 TEST(APIClient, NineTooManyRequestsPauseTheGateThenFail) {
@@ -284,64 +345,51 @@ TEST(APIClient, TooManyRequestsHonoursTheProvidersWait) {
   }
 }
 
-// Time that moves only when the test moves it; sleepers block until then.
-class ManualClock final : public Clock {
- public:
-  TimePoint now() const override {
-    std::lock_guard lock(mutex_);
-    return TimePoint{} + elapsed_;
-  }
-  bool sleepFor(Duration duration, std::stop_token) const override {
-    std::unique_lock lock(mutex_);
-    const Duration end = elapsed_ + duration;
-    ++sleepers_;
-    changed_.notify_all();
-    changed_.wait(lock, [&] { return elapsed_ >= end; });
-    --sleepers_;
-    return true;
-  }
-  void advance(Duration duration) {
-    std::lock_guard lock(mutex_);
-    elapsed_ += duration;
-    changed_.notify_all();
-  }
-  // Waits (bounded, so that a fault fails instead of hanging) until count threads sleep.
-  bool awaitSleepers(int count) const {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, 30s, [&] { return sleepers_ == count; });
-  }
-
- private:
-  mutable std::mutex mutex_;
-  mutable std::condition_variable changed_;
-  mutable Duration elapsed_{};
-  mutable int sleepers_ = 0;
-};
-
-TEST(APIClient, TooManyRequestsHoldBackEveryProvider) {
+TEST(APIClient, TooManyRequestsHoldBackTheirProviderAlone) {
   FakeHttpServer server;
   // Gemini's answers come from the queue, Claude's from its path.
   server.enqueue(answer(429, R"({"error":{"details":[{"retryDelay": "37s"}]}})"));
+  server.enqueue(answer(200, "{}"));
   server.enqueue(answer(200, "{}"));
   server.on("/v1/messages", answer(200, R"({"content":[{"type":"text","text":"claude"}]})"));
   ManualClock clock;
   RateGate gate(clock);
   const Host host = hostWith(clock);
+  // Two runs' clients, sharing the process's gates.
   const APIClient client(allKeys, std::nullopt, at(server.url("")), gate, host);
+  const APIClient otherRun(allKeys, std::nullopt, at(server.url("")), gate, host);
 
-  // Gemini meets the 429 (from the queue) and waits at the gate.
+  // Gemini meets the 429 (from the queue) and waits at its gate.
   std::thread gemini([&] { EXPECT_EQ(client.send(geminiTier, systemBlocks, "x").text, ""); });
   ASSERT_TRUE(clock.awaitSleepers(1));
-  std::thread claude([&] { EXPECT_EQ(client.send(claudeTier, systemBlocks, "x").text, "claude"); });
+  // Another run's Claude request goes out at once; its Gemini request waits too.
+  EXPECT_EQ(otherRun.send(claudeTier, systemBlocks, "x").text, "claude");
+  std::thread geminiOfTheOtherRun([&] { EXPECT_EQ(otherRun.send(geminiTier, systemBlocks, "x").text, ""); });
   ASSERT_TRUE(clock.awaitSleepers(2));
-  // Claude has not been sent while the gate is closed.
-  EXPECT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests().size(), 2u);
   clock.advance(37s);
-  EXPECT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests().size(), 2u);
   clock.advance(1s + tick);
   gemini.join();
-  claude.join();
-  EXPECT_EQ(server.requests().size(), 3u);
+  geminiOfTheOtherRun.join();
+  EXPECT_EQ(server.requests().size(), 4u);
+}
+
+TEST(APIClient, StopWakesARequestWaitingAtTheGate) {
+  Retrying world;
+  ManualClock clock;  // never moved: only the stop ends the wait
+  RateGate gate(clock);
+  const Host host = hostWith(clock);
+  const APIClient client(allKeys, std::nullopt, at(world.server.url("")), gate, host);
+  world.server.enqueue(answer(429, "", {{"retry-after", "89"}}));
+  std::stop_source stop;
+  std::thread waiting([&] {
+    EXPECT_TRUE(thrown<Cancelled>([&] { client.send(geminiTier, systemBlocks, "x", stop.get_token()); }));
+  });
+  ASSERT_TRUE(clock.awaitSleepers(1));
+  stop.request_stop();
+  waiting.join();
+  EXPECT_EQ(world.server.requests().size(), 1u);
 }
 
 TEST(APIClient, ServerFaultsBackOffAloneThenFail) {
@@ -394,6 +442,8 @@ TEST(APIClient, FailuresThatAreNotRetried) {
       {"not found", geminiTier, answer(404, "no such model"), 404},
       {"body that is not UTF-8", openAITier, invalidUtf8, 400},
       {"local server's 429", localTier, answer(429, "busy"), 429},
+      // Following it would hand the key to another address.
+      {"redirect", geminiTier, answer(302, "moved", {{"location", "/elsewhere"}}), 302},
       {"stalled cloud answer", claudeTier, withMode(FakeReply::Mode::stall), -1},
   };
   for (const Case& c : cases) {
@@ -422,7 +472,7 @@ TEST(APIClient, FailuresThatAreNotRetried) {
     EXPECT_TRUE(world.server.awaitRequests(1));
     EXPECT_EQ(world.server.requests().size(), 1u);
     // Neither slept nor closed the gate.
-    world.gate.wait();
+    world.gate.wait(c.tier.provider);
     EXPECT_TRUE(world.clock.sleeps().empty());
   }
 }
@@ -456,30 +506,32 @@ TEST(APIClient, SilentOrMissingLocalServerIsTooSlow) {
   }
 }
 
-TEST(RateGate, ALaterShorterPauseKeepsTheLongerOne) {
+TEST(RateGate, ALaterShorterPauseKeepsTheLongerOneOfItsProvider) {
   FakeClock clock;
   RateGate gate(clock);
-  gate.wait();
+  EXPECT_TRUE(gate.wait(AIProvider::gemini));
   EXPECT_TRUE(clock.sleeps().empty());
-  gate.pause(10);
+  gate.pause(AIProvider::gemini, 10);
   clock.advance(1s);
-  gate.pause(5);
-  gate.wait();
+  gate.pause(AIProvider::gemini, 5);
+  EXPECT_TRUE(gate.wait(AIProvider::claude));
+  EXPECT_TRUE(clock.sleeps().empty());
+  EXPECT_TRUE(gate.wait(AIProvider::gemini));
   EXPECT_EQ(clock.sleeps(), std::vector<Clock::Duration>{9s + tick});
-  gate.wait();
+  EXPECT_TRUE(gate.wait(AIProvider::gemini));
   EXPECT_EQ(clock.sleeps().size(), 1u);
 }
 
 TEST(RateGate, WaitLooksAgainAfterEachSleep) {
   FakeClock clock;
   RateGate gate(clock);
-  gate.pause(4);
+  gate.pause(AIProvider::openAI, 4);
   // Another request pushes the gate further while this one sleeps.
   bool pushed = false;
   clock.onSleep([&](Clock::Duration) {
-    if (!std::exchange(pushed, true)) gate.pause(6);
+    if (!std::exchange(pushed, true)) gate.pause(AIProvider::openAI, 6);
   });
-  gate.wait();
+  EXPECT_TRUE(gate.wait(AIProvider::openAI));
   EXPECT_EQ(clock.sleeps(), (std::vector<Clock::Duration>{4s + tick, 6s + tick}));
 }
 

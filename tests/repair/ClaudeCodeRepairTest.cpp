@@ -59,7 +59,7 @@ TEST(ClaudeCodeRung, RunsTheToolWithItsExactCommandLine) {
     const auto tool = m.tool(answering);
     const std::string user = "Repair this file:\n\"quoted\" $(not run) `neither`\n";
     const auto reply = m.client(tool).send(rung, systemBlocks, user);
-    EXPECT_EQ(reply, (APIClient::Reply{"```kotlin\nfun main() {}\n```", 2010, 800, 5000}));
+    EXPECT_EQ(reply, (APIClient::Reply{"```kotlin\nfun main() {}\n```", 2010, 800, 5000, 2000}));
 
     const auto calls = tool.calls();
     ASSERT_EQ(calls.size(), 1u);
@@ -143,6 +143,10 @@ TEST(ClaudeCodeRung, JudgesFailedRunsByTheirWords) {
       EXPECT_EQ(error->kind(), AIRepairError::Kind::http);
       EXPECT_EQ(error->status(), c.status);
       EXPECT_EQ(error->detail(), c.detail);
+      // The limit and the login are told in the tool's own words.
+      if (c.status != 500) {
+        EXPECT_EQ(error->what(), c.detail);
+      }
     }
   }
 }

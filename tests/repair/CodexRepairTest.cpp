@@ -382,6 +382,23 @@ TEST(CodexAgent, FailedCopyEndsTheRunBeforeTheTool) {
   EXPECT_TRUE(w.log.events().empty());
 }
 
+TEST(CodexAgent, LinkedMetadataFolderIsRefusedBeforeAnythingIsTouched) {
+  Agent w;
+  // The metadata lives elsewhere, reached through a link: its copies folder
+  // there must survive the run.
+  const fs::path elsewhere = w.project.root / "elsewhere";
+  fs::rename(w.project.project / ".tovrane", elsewhere);
+  files::writeFile(elsewhere / "original-swift/Precious.kt.swift", "kept");
+  fs::create_directory_symlink(elsewhere, w.project.project / ".tovrane");
+  w.tool(FakeTool{});
+  const auto error = thrown<files::FileError>([&] { w.make().run(); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->reason(), "Der Ordner ist eine Verknüpfung und wird nicht verändert.");
+  EXPECT_EQ(files::readFile(elsewhere / "original-swift/Precious.kt.swift"), "kept");
+  EXPECT_TRUE(w.codex.calls().empty());
+  EXPECT_TRUE(w.log.events().empty());
+}
+
 // ---- Heartbeat
 
 TEST(CodexAgent, HeartbeatReportsProgressNeverBelowZeroAndNothingAfterTheResult) {

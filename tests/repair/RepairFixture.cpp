@@ -68,6 +68,7 @@ FakeReply claudeReply(const std::string& text, Tokens tokens) {
              {"stop_reason", "end_turn"},
              {"usage",
               {{"input_tokens", tokens.input},
+               {"cache_creation_input_tokens", tokens.cacheWrites},
                {"cache_read_input_tokens", tokens.cached},
                {"output_tokens", tokens.output}}}});
 }

@@ -58,6 +58,7 @@ struct Tokens {
   long long input = 1000;
   long long output = 100;
   long long cached = 0;
+  long long cacheWrites = 0;  // Claude only, besides input
 };
 fakes::FakeReply geminiReply(const std::string& text, Tokens tokens = {});
 fakes::FakeReply claudeReply(const std::string& text, Tokens tokens = {});

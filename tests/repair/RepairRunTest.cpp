@@ -107,13 +107,14 @@ TEST(RepairRun, RepairsFewestPlaceholdersFirstThenCompiles) {
   w.install(project.project, {});
   const AIRepairResult result = w.make(project.project).run();
 
-  // "MainActivity.kt" holds one placeholder of its own: it counts in the progress only.
-  std::vector<AIRepairEvent> expected = {Progress{0, 8}, Status{flashLabel + " ergänzt 3 Dateien mit offenen Stellen …"}};
+  // "MainActivity.kt" keeps its one placeholder: the repair never touches it, so it is not counted.
+  std::vector<AIRepairEvent> expected = {Progress{0, 7},
+                                         Status{flashLabel + " ergänzt 3 Dateien mit offenen Stellen …"}};
   long long answers = 0;
   for (const auto& [name, done] : std::vector<std::pair<std::string, int>>{{"B.kt", 1}, {"C.kt", 2}, {"A.kt", 7}}) {
     ++answers;
     expected.insert(expected.end(), {FileStarted{name}, Usage{2'000'000 * answers, 1'000'000 * answers, 0},
-                                     Cost{4.0 * static_cast<double>(answers)}, FileFinished{name}, Progress{done, 8}});
+                                     Cost{4.0 * static_cast<double>(answers)}, FileFinished{name}, Progress{done, 7}});
   }
   expected.insert(expected.end(), {Status{"Gradle kompiliert das Projekt (Runde 1) …"}, CompileRound{1, 0}});
   EXPECT_EQ(w.log.events(), expected);
@@ -262,6 +263,73 @@ TEST(RepairRun, BuildFailingWithoutErrorLinesIsNoCompile) {
   EXPECT_NE(report.find("- ⚠︎ " + line + "\n"), std::string::npos);
 }
 
+TEST(RepairRun, NothingALinkLeadsToOutsideTheProjectIsReadOrWritten) {
+  const std::string secret = "secret of the shared folder";
+  const std::string foreign = std::string(packageLine) + "\n\n// " + secret + "\nval x = TODO(\"tovrane: y\")\n";
+  struct Case {
+    const char* name;
+    // Links something of the project to `outside` and returns the files there.
+    std::function<std::vector<fs::path>(const RepairProject&, const fs::path& outside)> plant;
+    std::vector<std::string> log;
+  };
+  const std::vector<Case> cases = {
+      {"a shared source folder linked into the package, with compiler errors",
+       [&](const RepairProject& p, const fs::path& outside) {
+         files::writeFile(outside / "Shared.kt", foreign);
+         fs::create_directory_symlink(outside, p.packageFolder() / "shared");
+         return std::vector<fs::path>{outside / "Shared.kt"};
+       },
+       {}},
+      {"a linked package folder",
+       [&](const RepairProject& p, const fs::path& outside) {
+         files::writeFile(outside / "Linked.kt", foreign);
+         fs::remove_all(p.packageFolder());
+         fs::create_directory_symlink(outside, p.packageFolder());
+         return std::vector<fs::path>{outside / "Linked.kt"};
+       },
+       {"Der Paketordner liegt außerhalb des Projekts und wird nicht bearbeitet."}},
+      {"a linked runtime folder",
+       [&](const RepairProject& p, const fs::path& outside) {
+         const fs::path runtime = p.project / "app/src/main/java/tovrane/runtime";
+         files::writeFile(outside / "SwiftUI.kt", "// " + secret + "\n");
+         fs::remove_all(runtime);
+         fs::create_directory_symlink(outside, runtime);
+         return std::vector<fs::path>{outside / "SwiftUI.kt"};
+       },
+       {}},
+      {"a linked report",
+       [&](const RepairProject& p, const fs::path& outside) {
+         files::writeFile(outside / "Bericht.md", secret);
+         fs::remove(p.report());
+         fs::create_symlink(outside / "Bericht.md", p.report());
+         return std::vector<fs::path>{outside / "Bericht.md"};
+       },
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RepairProject project({placeholderFile("Notes.kt", 1)});
+    const fs::path outside = project.root / "shared";
+    const std::vector<fs::path> planted = c.plant(project, outside);
+    std::map<fs::path, std::string> before;
+    for (const fs::path& file : planted) before[file] = files::readFile(file);
+    World w;
+    w.answer(goodAnswer());
+    w.options.maxCompileRounds = 2;
+    // Gradle names the shared file by the path it was given, through the link.
+    const fs::path shared = project.packageFolder() / "shared/Shared.kt";
+    if (fs::exists(shared)) {
+      const auto errors = BuildMachine::failing({{shared, 2}});
+      w.install(project.project, {errors, errors});
+    }
+    const AIRepairResult result = w.make(project.project).run();
+
+    for (const auto& [file, text] : before) EXPECT_EQ(files::readFile(file), text) << file;
+    for (const auto& request : w.modelRequests()) EXPECT_EQ(request.body.find(secret), std::string::npos);
+    EXPECT_EQ(result.log, c.log);
+  }
+}
+
 TEST(RepairRun, ProjectReachedThroughALinkIsRepairedWhereGradleFindsIt) {
   RepairProject project({placeholderFile("Notes.kt", 1)});
   const fs::path link = project.root / "Link-Android";
@@ -334,7 +402,9 @@ TEST(RepairRun, FirstFileFailureEndsTheRunOnlyWhenNothingIsLeftToTry) {
     EXPECT_EQ(result.remainingPlaceholders, 3);
     EXPECT_EQ(result.compiled, true);
   }
-  // A network failure ends the run at the first file, and is one log line later.
+  // A provider that cannot be reached is given up: when it was the only one,
+  // the run ends at the first file; later, the file is one log line.
+  const std::string lost = "Die Verbindung zu 127.0.0.1 wurde getrennt, bevor eine vollständige Antwort kam.";
   for (const bool first : {true, false}) {
     SCOPED_TRACE(first ? "first file" : "later file");
     RepairProject project({placeholderFile("B.kt", 1), placeholderFile("C.kt", 2)});
@@ -346,12 +416,13 @@ TEST(RepairRun, FirstFileFailureEndsTheRunOnlyWhenNothingIsLeftToTry) {
     if (!first) w.server.enqueue(goodAnswer());
     for (int i = 0; i < 4; ++i) w.server.enqueue(dropped);
     if (first) {
-      EXPECT_TRUE(thrown<http::HttpError>([&] { w.make(project.project).run(); }));
+      const auto error = thrown<AIRepairError>([&] { w.make(project.project).run(); });
+      ASSERT_TRUE(error);
+      EXPECT_EQ(error->what(), lost);
       EXPECT_EQ(w.build.builds(), 0);
     } else {
       const AIRepairResult result = w.make(project.project).run();
-      ASSERT_EQ(result.log.size(), 1u);
-      EXPECT_TRUE(result.log[0].starts_with("C.kt: ")) << result.log[0];
+      EXPECT_EQ(result.log, std::vector<std::string>{"C.kt: " + lost});
       EXPECT_EQ(result.filesRepaired, 1);
     }
   }
@@ -374,9 +445,13 @@ TEST(RepairRun, CancelAfterTheFirstFileSkipsTheRestAndTheCompile) {
   RepairProject project({placeholderFile("B.kt", 1), placeholderFile("C.kt", 2), placeholderFile("D.kt", 3)});
   World w;
   w.answer(goodAnswer());
-  w.share();
+  w.options.knowledge = FixKnowledge(true, true, w.server.url(""));
   w.cancelAt(is<FileFinished>);
   const AIRepairResult result = w.make(project.project).run();
+  // Only the first file asked for examples: the others' code never left the machine.
+  std::size_t lookups = 0;
+  for (const auto& request : requestsTo(w.server, "/fixes")) lookups += request.method == "GET";
+  EXPECT_EQ(lookups, 1u);
   EXPECT_EQ(result.filesRepaired, 1);
   EXPECT_EQ(result.compiled, std::nullopt);
   EXPECT_EQ(result.remainingErrors, 0);

@@ -53,14 +53,21 @@ Request get(std::string url, std::chrono::milliseconds timeout = 5s) {
   return request;
 }
 
-// Runs fn, expects an HttpError and returns its kind.
+// The HttpError that fn throws; none when it returns.
 template <typename Fn>
-ErrorKind failureKind(Fn&& fn) {
+std::optional<HttpError> thrown(Fn&& fn) {
   try {
     fn();
   } catch (const HttpError& error) {
-    return error.kind();
+    return error;
   }
+  return std::nullopt;
+}
+
+// Runs fn, expects an HttpError and returns its kind.
+template <typename Fn>
+ErrorKind failureKind(Fn&& fn) {
+  if (const auto error = thrown(std::forward<Fn>(fn))) return error->kind();
   ADD_FAILURE() << "no HttpError";
   return ErrorKind::other;
 }
@@ -192,39 +199,55 @@ TEST(Http, HeaderWithLineBreakIsRefusedWithoutNamingItsValue) {
   FakeHttpServer server;
   Request request = get(server.url("/"));
   request.headers = {{"authorization", "Bearer sk-secret\r\nX-Injected: 1"}};
-  try {
-    send(request);
-    FAIL() << "sent";
-  } catch (const HttpError& error) {
-    EXPECT_EQ(error.kind(), ErrorKind::other);
-    EXPECT_EQ(std::string(error.what()).find("sk-secret"), std::string::npos);
-  }
+  const auto error = thrown([&] { send(request); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), ErrorKind::other);
+  EXPECT_STREQ(error->what(),
+               "Die Anfrage an 127.0.0.1 wurde nicht gesendet: eine Kopfzeile hat einen ungültigen Namen oder "
+               "enthält ein Steuerzeichen.");
   EXPECT_TRUE(server.requests().empty());
 }
 
-TEST(Http, TransfersWithoutAnAnswerFailWithTheirKind) {
+TEST(Http, TransfersWithoutAnAnswerFailWithTheirKindAndAGermanSentence) {
   FakeHttpServer server;
   RefusedPort refused;
   server.on("/drop", withMode(FakeReply::Mode::closeWithoutAnswer));
+  ScopedEnvironment environment;
+  for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+    environment.set(name, nullptr);
+  const std::string plain = "127.0.0.1:" + std::to_string(server.port());
   struct Case {
     std::string url;
     ErrorKind kind;
+    std::string message;
   };
   const std::vector<Case> cases = {
-      {refused.url(), ErrorKind::network},
-      {server.url("/drop"), ErrorKind::network},
+      // The ".invalid" name never resolves.
+      {"http://tovrane.invalid/", ErrorKind::network,
+       "Der Server tovrane.invalid wurde nicht gefunden. Besteht eine Internetverbindung?"},
+      {refused.url(), ErrorKind::network, "Keine Verbindung zu 127.0.0.1 möglich."},
+      {server.url("/drop"), ErrorKind::network,
+       "Die Verbindung zu 127.0.0.1 wurde getrennt, bevor eine vollständige Antwort kam."},
       // A TLS handshake with a server that speaks plain HTTP.
-      {"https://127.0.0.1:" + std::to_string(server.port()) + "/", ErrorKind::network},
-      {"", ErrorKind::invalidURL},
-      {"not a url", ErrorKind::invalidURL},
-      {"http://127.0.0.1:" + std::to_string(server.port()) + "/a b", ErrorKind::invalidURL},
-      {"ftp://127.0.0.1/", ErrorKind::invalidURL},
-      {"file:///etc/passwd", ErrorKind::invalidURL},
-      {"127.0.0.1/no-scheme", ErrorKind::invalidURL},
+      {"https://" + plain + "/", ErrorKind::network,
+       "Keine sichere Verbindung zu 127.0.0.1 möglich: die TLS-Verbindung oder das Zertifikat wurde abgelehnt."},
+      {"", ErrorKind::invalidURL, "Die Adresse „“ ist keine gültige http- oder https-Adresse."},
+      {"not a url", ErrorKind::invalidURL, "Die Adresse „not a url“ ist keine gültige http- oder https-Adresse."},
+      {"http://" + plain + "/a b", ErrorKind::invalidURL,
+       "Die Adresse „http://" + plain + "/a b“ ist keine gültige http- oder https-Adresse."},
+      {"ftp://127.0.0.1/", ErrorKind::invalidURL,
+       "Die Adresse „ftp://127.0.0.1/“ ist keine gültige http- oder https-Adresse."},
+      {"file:///etc/passwd", ErrorKind::invalidURL,
+       "Die Adresse „file:///etc/passwd“ ist keine gültige http- oder https-Adresse."},
+      {"127.0.0.1/no-scheme", ErrorKind::invalidURL,
+       "Die Adresse „127.0.0.1/no-scheme“ ist keine gültige http- oder https-Adresse."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.url);
-    EXPECT_EQ(failureKind([&] { send(get(c.url)); }), c.kind);
+    const auto error = thrown([&] { send(get(c.url)); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), c.kind);
+    EXPECT_EQ(std::string(error->what()), c.message);
   }
 }
 
@@ -232,10 +255,27 @@ TEST(Http, SilenceLongerThanTheTimeOutFailsAfterTheTimeOut) {
   FakeHttpServer server;
   server.enqueue(withMode(FakeReply::Mode::stall));
   const auto start = Clock::now();
-  EXPECT_EQ(failureKind([&] { send(get(server.url("/stall"), 1s)); }), ErrorKind::timeout);
+  const auto error = thrown([&] { send(get(server.url("/stall"), 1s)); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), ErrorKind::timeout);
+  EXPECT_STREQ(error->what(), "Der Server 127.0.0.1 antwortet nicht (Zeitüberschreitung).");
   const auto elapsed = millisecondsSince(start);
   EXPECT_GE(elapsed, 1000);
   EXPECT_LT(elapsed, 2000);
+}
+
+TEST(Http, TransferLongerThanItsDeadlineFailsThoughBytesKeepComing) {
+  FakeHttpServer server;
+  // A byte now and then, far within the idle time-out, for far longer than the deadline.
+  std::vector<FakeChunk> trickle;
+  for (int i = 0; i < 40; ++i) trickle.push_back({200ms, "x"});
+  server.enqueue(chunked(trickle));
+  Request request = get(server.url("/slow"), 5s);
+  request.deadline = 1s;
+  const auto error = thrown([&] { send(request); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), ErrorKind::timeout);
+  EXPECT_STREQ(error->what(), "Der Server 127.0.0.1 hat nicht rechtzeitig geantwortet (Zeitlimit überschritten).");
 }
 
 TEST(Http, StopRequestEndsARunningTransferAtOnce) {
@@ -259,6 +299,116 @@ TEST(Http, StopRequestEndsARunningTransferAtOnce) {
   // Already stopped: nothing is sent.
   EXPECT_EQ(failureKind([&] { send(get(server.url("/late")), stop.get_token()); }), ErrorKind::cancelled);
   EXPECT_EQ(server.requests().size(), 1u);
+}
+
+FakeReply redirect(int status, std::string location) { return answer(status, "moved", {{"Location", location}}); }
+
+TEST(Http, FollowsRedirectsToSafeAddressesWithinTheLimit) {
+  FakeHttpServer server;
+  const std::string port = std::to_string(server.port());
+  server.on("/feed", redirect(302, "/moved/feed"));
+  server.on("/moved/feed", redirect(301, "http://localhost:" + port + "/final"));
+  server.on("/final", answer(200, "the feed"));
+  for (int i = 0; i < 6; ++i) server.on("/hop" + std::to_string(i), redirect(307, "/hop" + std::to_string(i + 1)));
+  server.on("/hop6", answer(200, "far"));
+  server.on("/to-plain", redirect(302, "http://tovrane.invalid/archive.tar.gz"));
+  server.on("/to-tls", redirect(308, "https://127.0.0.1:" + port + "/final"));
+
+  const Response followed = send(get(server.url("/feed")));
+  EXPECT_EQ(followed.status, 200);
+  EXPECT_EQ(followed.body, "the feed");
+  std::vector<std::string> paths;
+  for (const auto& request : server.requests()) paths.push_back(request.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{"/feed", "/moved/feed", "/final"}));
+
+  // A download sees the final body alone.
+  std::string downloaded;
+  streamBytes(get(server.url("/feed")), [&](const Head& head, std::string_view bytes) {
+    EXPECT_EQ(head.status, 200);
+    downloaded += bytes;
+    return Flow::proceed;
+  });
+  EXPECT_EQ(downloaded, "the feed");
+
+  Request limited = get(server.url("/hop1"));
+  EXPECT_EQ(send(limited).body, "far");  // five redirects
+  limited.url = server.url("/hop0");
+  struct Case {
+    Request request;
+    ErrorKind kind;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {limited, ErrorKind::other, "Der Server 127.0.0.1 leitet zu oft weiter."},
+      {get(server.url("/to-plain")), ErrorKind::other,
+       "Der Server 127.0.0.1 leitet auf eine unverschlüsselte Adresse weiter; das wird abgelehnt."},
+      // An https target is followed; this server speaks no TLS.
+      {get(server.url("/to-tls")), ErrorKind::network,
+       "Keine sichere Verbindung zu 127.0.0.1 möglich: die TLS-Verbindung oder das Zertifikat wurde abgelehnt."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.request.url);
+    const auto error = thrown([&] { send(c.request); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), c.kind);
+    EXPECT_EQ(error->what(), c.message);
+  }
+
+  // Without redirects the answer is the redirect itself.
+  Request unfollowed = get(server.url("/feed"));
+  unfollowed.maxRedirects = 0;
+  const Response moved = send(unfollowed);
+  EXPECT_EQ(moved.status, 302);
+  EXPECT_EQ(moved.header("location"), "/moved/feed");
+}
+
+TEST(Http, BodyAboveItsCapEndsTheTransfer) {
+  constexpr std::size_t cap = std::size_t{1} << 20;
+  const std::string tooLarge = "Die Antwort von 127.0.0.1 ist zu groß und wurde verworfen.";
+  FakeHttpServer server;
+  server.on("/exact", answer(200, std::string(cap, 'x')));
+  server.on("/over", answer(200, std::string(cap + 1, 'x')));
+  // Announces far more than it sends, then stays silent: only the cap ends the wait early.
+  FakeReply endless = chunked({});
+  for (int i = 0; i < 64; ++i) endless.chunks.push_back({0ms, std::string(64 * 1024, 'y')});
+  endless.announcedLength = std::size_t{1} << 40;
+  server.on("/endless", endless);
+
+  Request request = get(server.url("/exact"), 30s);
+  request.maxBodyBytes = cap;
+  EXPECT_EQ(send(request).body.size(), cap);
+  for (const char* path : {"/over", "/endless"}) {
+    SCOPED_TRACE(path);
+    request.url = server.url(path);
+    const auto error = thrown([&] { send(request); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), ErrorKind::other);
+    EXPECT_EQ(error->what(), tooLarge);
+    std::size_t streamed = 0;
+    EXPECT_TRUE(thrown([&] {
+      streamBytes(request, [&](const Head&, std::string_view bytes) {
+        streamed += bytes.size();
+        return Flow::proceed;
+      });
+    }));
+    EXPECT_LE(streamed, cap);
+  }
+}
+
+TEST(Http, WithoutACapOnlyTheStreamingCallsTakeALongerBody) {
+  FakeHttpServer server;
+  server.on("/", answer(200, std::string(defaultMaxBodyBytes + 1, 'x')));
+  const Request request = get(server.url("/"), 60s);
+  EXPECT_EQ(failureKind([&] { send(request); }), ErrorKind::other);
+  // One line that long is refused too; a stream of bytes is handed on.
+  EXPECT_EQ(failureKind([&] { stream(request, [](const Head&, std::string_view) { return Flow::proceed; }); }),
+            ErrorKind::other);
+  std::size_t streamed = 0;
+  streamBytes(request, [&](const Head&, std::string_view bytes) {
+    streamed += bytes.size();
+    return Flow::proceed;
+  });
+  EXPECT_EQ(streamed, defaultMaxBodyBytes + 1);
 }
 
 TEST(HttpStream, HandsOverEachLineAsItArrives) {
