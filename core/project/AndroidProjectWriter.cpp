@@ -277,7 +277,7 @@ std::vector<ImageResource> imageResources(const ProjectScan& scan, std::vector<C
     };
     const std::string first = withSuffix("");
     std::string name = first;
-    for (int k = 2; taken.contains(name); ++k) name = withSuffix("_" + std::to_string(k));
+    for (int k = 2; taken.contains(name); ++k) name = withSuffix(std::string("_").append(std::to_string(k)));
     if (name != first) {
       warnings.push_back(ConversionWarning{
           .file = image.file.parent_path().lexically_relative(scan.root).string(),

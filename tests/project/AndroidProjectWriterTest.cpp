@@ -370,7 +370,9 @@ TEST_F(AndroidProjectWriterTest, TextsFromOutsideStayValidInXmlAndGradle) {
     ASSERT_TRUE(strings.starts_with(head) && strings.ends_with(tail)) << strings;
     const std::string_view content = std::string_view(strings).substr(head.size(), strings.size() - head.size() - tail.size());
     EXPECT_TRUE(isXmlCharacterData(content)) << content;
-    if (!c.stringResource.empty()) EXPECT_EQ(content, c.stringResource);
+    if (!c.stringResource.empty()) {
+      EXPECT_EQ(content, c.stringResource);
+    }
     // The build scripts keep their shape: every inserted text stays on its
     // line and inside its string, with no template in it.
     const std::string gradleText = read(out() / "app/build.gradle.kts");

@@ -305,7 +305,7 @@ TEST(HostileInput, GeneratedNamesStayWithinTheNameLimit) {
   TempDir temp;
   const std::string name(249, 'N');
   std::vector<std::pair<std::string, std::string>> sources;
-  for (int i = 0; i < 101; ++i) sources.emplace_back("F" + std::to_string(i) + "/" + name + ".swift", "");
+  for (int i = 0; i < 101; ++i) sources.emplace_back(std::string("F").append(std::to_string(i)) + "/" + name + ".swift", "");
   const Converted run = convert(temp, sources);
   const auto manifest = readManifest(run.output);
   ASSERT_TRUE(manifest);
