@@ -48,8 +48,11 @@ AIRepairer::AIRepairer(fs::path project, AIRepairOptions options, Events events,
       events_(std::move(events)) {}
 
 void AIRepairer::cancel() {
-  std::lock_guard lock(mutex_);
-  cancelled_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+  }
+  stop_.request_stop();
 }
 
 bool AIRepairer::isCancelled() const {
@@ -161,7 +164,7 @@ void AIRepairer::repair(const fs::path& file, const std::vector<std::string>& er
     const APIClient::SystemBlocks& blocks = compact ? compactSystem() : system();
     std::string repaired;
     try {
-      const APIClient::Reply reply = client_.send(tier, blocks, user);
+      const APIClient::Reply reply = client_.send(tier, blocks, user, stop_.get_token());
       record(reply, tier);
       std::optional<std::string> extracted = extractKotlin(reply.text);
       if (!extracted) throw AIRepairError::noCode();

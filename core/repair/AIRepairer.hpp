@@ -28,6 +28,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,8 +56,8 @@ class AIRepairer {
   // wrapper cannot start. Every other failure is folded into the result; a
   // build that fails without Kotlin error lines ends the run as not compiled.
   AIRepairResult run();
-  // Sets the cancel flag; callable from any thread. Nothing under way is
-  // interrupted: every later model call is skipped.
+  // Sets the cancel flag; callable from any thread. A Claude Code request
+  // or Gradle build under way is ended; every later model call is skipped.
   void cancel();
 
   // Repairs one Kotlin file up the ladder from its start rung and writes the
@@ -154,6 +155,8 @@ class AIRepairer {
   std::set<AIProvider> deadProviders_;
   bool cancelled_ = false;
   std::vector<FixKnowledge::Fix> harvested_;
+  // Requested with the cancel flag: ends the tools under way.
+  std::stop_source stop_;
 
   // Built once each, on first use, whichever thread asks first.
   mutable std::once_flag manifestOnce_, systemOnce_, compactOnce_, outlineOnce_;

@@ -98,8 +98,9 @@ std::string APIClient::systemText(const SystemBlocks& system) {
   return text::join(texts, "\n\n");
 }
 
-APIClient::Reply APIClient::send(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const {
-  if (tier.provider == AIProvider::claudeCode) return sendClaudeCode(tier, system, user);
+APIClient::Reply APIClient::send(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
+                                 std::stop_token stop) const {
+  if (tier.provider == AIProvider::claudeCode) return sendClaudeCode(tier, system, user, std::move(stop));
   if (tier.provider == AIProvider::local) return sendLocal(tier, system, user);
   const auto key = keys_.find(tier.provider);
   if (key == keys_.end()) throw AIRepairError::noProvider();

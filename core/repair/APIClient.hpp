@@ -7,7 +7,8 @@
 // request. Every HTTP request passes the rate gate and one retry loop, whose
 // single counter allows at most eight 429 retries (cloud providers only),
 // four 5xx retries and three transport retries, so a request goes out at most
-// nine times. Nothing here cancels a request under way.
+// nine times. Nothing here cancels an HTTP request under way; a stop request
+// ends a run of the Claude Code tool.
 #include "core/repair/AIRepair.hpp"
 #include "core/repair/RateGate.hpp"
 #include "core/support/Host.hpp"
@@ -17,12 +18,15 @@
 #include <chrono>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
 namespace tovrane {
 
-// Where the four HTTP providers live, and how long a request may stay silent.
+// Where the four HTTP providers live, how long a request may stay silent, and
+// how long one run of the Claude Code tool may take (it and everything it
+// started are ended then).
 struct Endpoints {
   std::string anthropic;
   std::string openAI;
@@ -30,6 +34,7 @@ struct Endpoints {
   std::string local;  // the local model server (also LocalModels' base address)
   std::chrono::milliseconds cloudTimeout{std::chrono::seconds(900)};
   std::chrono::milliseconds localTimeout{std::chrono::seconds(300)};
+  std::chrono::milliseconds claudeCodeTimeout{std::chrono::minutes(30)};
 
   static Endpoints standard();
 };
@@ -55,9 +60,11 @@ class APIClient {
   // Throws AIRepairError (noProvider for a cloud rung without a key, http,
   // refusal, truncated, invalid for a local server that does not answer),
   // http::HttpError for a cloud transport failure, json::ReadError for an
-  // answer that is not JSON, and for the Claude Code rung process::StartError
-  // or ClaudeCodeError.
-  Reply send(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const;
+  // answer that is not JSON, and for the Claude Code rung process::StartError,
+  // process::TimeoutError, process::OutputLimitError or ClaudeCodeError, and
+  // Cancelled when stop ends the tool.
+  Reply send(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
+             std::stop_token stop = {}) const;
 
   // The "text" strings of the blocks that have one, joined by a blank line.
   static std::string systemText(const SystemBlocks& system);
@@ -71,7 +78,8 @@ class APIClient {
   Reply sendGemini(const ModelTier& tier, const std::string& key, const SystemBlocks& system,
                    const std::string& user) const;
   // In ClaudeCodeRepair.cpp.
-  Reply sendClaudeCode(const ModelTier& tier, const SystemBlocks& system, const std::string& user) const;
+  Reply sendClaudeCode(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
+                       std::stop_token stop) const;
 
   http::Request request(const std::string& url, http::Headers headers, const json::Json& body) const;
   // The body of a 200 answer, after the retries described above; every other
