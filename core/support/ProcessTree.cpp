@@ -142,9 +142,15 @@ std::vector<Member> collect(pid_t leader, const std::vector<Member>& known) {
     members.push_back(member);
     pending.push_back(&entry);
   };
+  // A session or group id outlives its leader: one that an earlier process
+  // of the same number led holds only processes older than ours.
+  unsigned long long leaderStarted = 0;
+  for (const Entry& entry : entries)
+    if (entry.pid == leader) leaderStarted = entry.started;
   for (const Entry& entry : entries) {
     const bool isKnown = std::find(known.begin(), known.end(), Member{entry.pid, entry.started}) != known.end();
-    if (entry.pid == leader || entry.session == leader || entry.group == leader || isKnown) add(entry);
+    const bool led = (entry.session == leader || entry.group == leader) && entry.started >= leaderStarted;
+    if (entry.pid == leader || led || isKnown) add(entry);
   }
   while (!pending.empty()) {
     const Entry* parent = pending.back();
