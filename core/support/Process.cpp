@@ -99,6 +99,17 @@ class Listed {
   Child& child_;
 };
 
+// "90 Sekunden", "2 Minuten", "1 Stunde": a time limit as the user reads it.
+std::string durationText(std::chrono::milliseconds duration) {
+  const auto count = [](long long n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  const long long seconds = std::chrono::ceil<std::chrono::seconds>(duration).count();
+  if (seconds % 3600 == 0) return count(seconds / 3600, "Stunde", "Stunden");
+  if (seconds % 60 == 0) return count(seconds / 60, "Minute", "Minuten");
+  return count(seconds, "Sekunde", "Sekunden");
+}
+
 // Splits a byte stream at line feeds, handing each complete line on.
 class LineSplitter {
  public:
@@ -130,16 +141,6 @@ OutputLimitError::OutputLimitError(const std::filesystem::path& program, std::si
 TimeoutError::TimeoutError(std::string_view tool, std::chrono::milliseconds limit)
     : std::runtime_error(std::string(tool) + " hat nach " + durationText(limit) +
                          " nicht geendet und wurde beendet.") {}
-
-std::string durationText(std::chrono::milliseconds duration) {
-  const auto count = [](long long n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-  };
-  const long long seconds = std::chrono::ceil<std::chrono::seconds>(duration).count();
-  if (seconds % 3600 == 0) return count(seconds / 3600, "Stunde", "Stunden");
-  if (seconds % 60 == 0) return count(seconds / 60, "Minute", "Minuten");
-  return count(seconds, "Sekunde", "Sekunden");
-}
 
 void ignoreSigpipe() {
   static const bool ignored = [] {

@@ -129,9 +129,6 @@ class TimeoutError : public std::runtime_error {
   TimeoutError(std::string_view tool, std::chrono::milliseconds limit);
 };
 
-// "90 Sekunden", "2 Minuten", "1 Stunde": a time limit as the user reads it.
-std::string durationText(std::chrono::milliseconds duration);
-
 using LineHandler = std::function<void(std::string_view line)>;
 
 // One child process, run once. terminate() may be called from any thread at

@@ -504,6 +504,14 @@ TEST_F(Process, ChildInheritsNoDescriptorBeyondTheStandardThree) {
     EXPECT_EQ(::read(fds[0], &byte, 1), 0);
   }
   ::close(fds[0]);
+
+  // A run's child, started another way, neither.
+  ASSERT_EQ(::pipe(fds), 0);
+  const std::string leaked = std::to_string(fds[1]);
+  const Result result = run(specFor(body("[ -e /proc/$$/fd/" + leaked + " ] && echo held || echo closed", "run")));
+  ::close(fds[0]);
+  ::close(fds[1]);
+  EXPECT_EQ(result.output, "closed\n");
 }
 
 TEST_F(Process, DetachedChildReportsItsExitAndLeavesNoZombie) {
