@@ -32,6 +32,12 @@ auto translated(Call&& call) -> decltype(call()) {
   }
 }
 
+// The device runs' stop as it is now; a cancel replaces the source.
+std::stop_token tokenOf(std::mutex& mutex, const std::stop_source& source) {
+  const std::lock_guard lock(mutex);
+  return source.get_token();
+}
+
 // One repair run of core behind the application's seam.
 template <typename CoreRepairer>
 class RepairerOf final : public Repairer {
@@ -126,17 +132,14 @@ std::vector<TestDevice> CoreEngine::iosDevices() { return DeviceLauncher::iosDev
 
 void CoreEngine::runAndroid(const std::filesystem::path& project, const std::string& avd,
                             const StatusCallback& status) {
-  std::stop_token stop;
-  {
-    const std::lock_guard lock(deviceStopMutex_);
-    stop = deviceStop_.get_token();
-  }
+  const std::stop_token stop = tokenOf(deviceStopMutex_, deviceStop_);
   translated([&] { DeviceLauncher::runAndroid(project, avd, status, stop, host_); });
 }
 
 void CoreEngine::runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid,
                         const StatusCallback& status) {
-  translated([&] { DeviceLauncher::runIOS(xcodeProjectFolder, udid, status, host_); });
+  const std::stop_token stop = tokenOf(deviceStopMutex_, deviceStop_);
+  translated([&] { DeviceLauncher::runIOS(xcodeProjectFolder, udid, status, stop, host_); });
 }
 
 void CoreEngine::cancelDeviceRuns() {

@@ -8,6 +8,7 @@
 #include "app/window/GermanInterface.hpp"
 #include "app/window/Look.hpp"
 #include "app/window/MainWindow.hpp"
+#include "core/support/Process.hpp"
 
 #include <QApplication>
 #include <QIcon>
@@ -193,6 +194,9 @@ void TovraneAndroidApp::end() {
     window->hide();
   }
   clean_ = jobs_.shutdown(quitDeadline);
+  // No tool may outlive the application, also one whose call ignored its
+  // cancellation; the updater's relaunch, started detached, is not one of them.
+  process::endAll();
   if (clean_) {
     // The runs' last reports, posted before they returned: a repair's result reaches the history.
     QCoreApplication::sendPostedEvents();

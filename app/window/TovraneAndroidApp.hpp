@@ -6,9 +6,11 @@
 //
 // Quitting ("Beenden", or closing the last window on Linux) first asks when
 // jobs run; then it hides the windows, cancels the repairs, waits for the
-// background calls at most five seconds, lets their last reports reach the
-// models (a repair's result is stored in the history) and ends. On macOS
-// the application stays open without windows.
+// background calls at most five seconds, ends every tool still running
+// (process::endAll), lets the calls' last reports reach the models (a
+// repair's result is stored in the history) and ends. The updater's quit
+// for a new version takes the same way. On macOS the application stays open
+// without windows.
 #include "app/state/JobCenter.hpp"
 #include "app/state/OutputReservations.hpp"
 #include "app/state/ProjectStore.hpp"

@@ -3,9 +3,12 @@
 //
 // The build runs on a thread of its own from the moment "Baue die
 // Android-App …" is sent and is always joined before the run leaves, also
-// when the boot wait fails or is cancelled: an error reaches the caller only
-// once Gradle has ended, so a user who tries again never starts a second
-// build over a running one. The emulator is started detached and only
+// when the boot wait fails or is cancelled (a cancel ends the build): an
+// error reaches the caller only once Gradle has ended, so a user who tries
+// again never starts a second build over a running one. A build that fails
+// ends the boot wait at once. The boot's deadline is kept by a watchdog on
+// the host's clock that stops the debug bridge's commands under way, so a
+// hung adb cannot outlast it. The emulator is started detached and only
 // polled; it outlives the run either way.
 #include "core/devices/DeviceLauncher.hpp"
 #include "core/devices/LauncherText.hpp"
@@ -17,6 +20,8 @@
 #include "core/support/Text.hpp"
 
 #include <future>
+#include <stop_token>
+#include <thread>
 
 namespace tovrane::DeviceLauncher {
 
@@ -29,21 +34,34 @@ using launcher::lines;
 constexpr auto bootDeadline = 420s;
 constexpr auto bootPollPause = 2s;
 constexpr auto installPause = 1s;
+// Copying a large package onto a slow emulator.
+constexpr auto installTimeout = std::chrono::milliseconds(10min);
 constexpr std::size_t shownCompileErrors = 3;
 constexpr std::size_t buildTailCharacters = 1500;
-constexpr std::size_t installTailCharacters = 400;
+// Of a failed install or start.
+constexpr std::size_t toolTailCharacters = 400;
 
 const char* const missingToolsText = "Android Studio bzw. das Android-SDK wurde nicht gefunden.";
 const char* const raiseScript =
     "tell application \"System Events\" to set frontmost of (first process whose name contains \"qemu\") to true";
 
 // The error text of a failed build: the compiler's first error lines without
-// their folders, else the tail of the output.
-std::string buildFailure(const std::string& output) {
+// their folders, else the tail of the output (with the time limit's sentence
+// for a build that passed it).
+std::string buildFailure(const GradleRun& build) {
+  const std::string& output = build.output;
   std::vector<std::string_view> errors;
   for (std::string_view line : lines(output))
     if (text::startsWith(line, "e: ")) errors.push_back(line);
-  if (errors.empty()) return "Build fehlgeschlagen:\n" + std::string(launcher::tail(output, buildTailCharacters));
+  if (errors.empty()) {
+    std::string failure = "Build fehlgeschlagen:\n";
+    failure += launcher::tail(output, buildTailCharacters);
+    if (build.timedOut) {
+      failure += '\n';
+      failure += GradleRunner::failureReason(build);
+    }
+    return failure;
+  }
 
   // "e: file:///…/app/src/main/java/…/Main.kt:12:5 msg" → "Main.kt:12:5 msg".
   static const Regex fileLocation(R"(e: file://\S*/)");
@@ -62,10 +80,19 @@ std::string packageName(const fs::path& project) {
   return trustedPackageName(*manifest).value_or(std::string());
 }
 
+// A start of the app failed when adb says so or reports an error (am start
+// answers a missing activity with status 0 and "Error:" lines; monkey with
+// "monkey aborted").
+bool startFailed(const ShellResult& start) {
+  return start.code != 0 || start.out.find("Error") != std::string::npos ||
+         start.out.find("monkey aborted") != std::string::npos;
+}
+
 }  // namespace
 
-std::optional<std::string> runningSerial(const fs::path& adb, const std::string& avd, const Host& host) {
-  const ShellResult listing = shell(adb, {"devices"}, std::nullopt, std::nullopt, host);
+std::optional<std::string> runningSerial(const fs::path& adb, const std::string& avd, const Host& host,
+                                         std::stop_token stop) {
+  const ShellResult listing = shell(adb, {"devices"}, std::nullopt, std::nullopt, host, stop);
   std::vector<std::string> serials;
   for (std::string_view line : lines(listing.out)) {
     // Offline and unauthorized emulators do not say "device".
@@ -73,16 +100,16 @@ std::optional<std::string> runningSerial(const fs::path& adb, const std::string&
     serials.emplace_back(line.substr(0, line.find('\t')));
   }
   for (const std::string& serial : serials) {
-    const ShellResult name = shell(adb, {"-s", serial, "emu", "avd", "name"}, std::nullopt, std::nullopt, host);
+    const ShellResult name = shell(adb, {"-s", serial, "emu", "avd", "name"}, std::nullopt, std::nullopt, host, stop);
     const std::vector<std::string_view> answer = lines(name.out);
     if (!answer.empty() && text::trimWhitespaceAndNewlines(answer.front()) == avd) return serial;
   }
   return std::nullopt;
 }
 
-bool booted(const fs::path& adb, const std::string& serial, const Host& host) {
+bool booted(const fs::path& adb, const std::string& serial, const Host& host, std::stop_token stop) {
   const ShellResult answer =
-      shell(adb, {"-s", serial, "shell", "getprop", "sys.boot_completed"}, std::nullopt, std::nullopt, host);
+      shell(adb, {"-s", serial, "shell", "getprop", "sys.boot_completed"}, std::nullopt, std::nullopt, host, stop);
   return text::trimWhitespaceAndNewlines(answer.out) == "1";
 }
 
@@ -93,18 +120,20 @@ void runAndroid(const fs::path& project, const std::string& avd, const StatusCal
   const std::optional<GradleRunner> gradle = GradleRunner::create(project, host);
   if (!adbProgram || !emulatorProgram || !gradle) throw LaunchError::missing(missingToolsText);
   const fs::path& adbPath = *adbProgram;
-  const auto runAdb = [&](const std::vector<std::string>& args) {
-    return shell(adbPath, args, std::nullopt, std::nullopt, host);
+  const auto runAdb = [&](const std::vector<std::string>& args, std::chrono::milliseconds timeout = commandTimeout) {
+    return shell(adbPath, args, std::nullopt, std::nullopt, host, stop, timeout);
   };
   const std::string shownName = launcher::displayName(avd);
 
   try {
     runAdb({"start-server"});
+  } catch (const Cancelled&) {
+    throw;
   } catch (const std::exception&) {
     // A server that fails to start shows in the steps that need it.
   }
 
-  std::optional<std::string> serial = runningSerial(adbPath, avd, host);
+  std::optional<std::string> serial = runningSerial(adbPath, avd, host, stop);
   std::optional<process::Detached> launched;
   if (!serial) {
     status("Starte " + shownName + " …");
@@ -116,51 +145,98 @@ void runAndroid(const fs::path& project, const std::string& avd, const StatusCal
   }
 
   status("Baue die Android-App …");
-  std::future<GradleRun> build = std::async(std::launch::async, [&gradle] { return gradle->run({"assembleDebug"}); });
+  std::future<GradleRun> build =
+      std::async(std::launch::async, [&gradle, stop] { return gradle->run({"assembleDebug"}, stop); });
+  std::optional<GradleRun> built;
+  // Why the emulator is not there for the app; none once it has booted, or
+  // when the wait ended because the build failed.
+  std::optional<std::string> bootFailure;
   const Clock& clock = host.clock();
   const Clock::TimePoint deadline = clock.now() + bootDeadline;
   try {
+    // The boot's commands and pauses end at the deadline or a stop request.
+    std::stop_source bootStop;
+    const std::stop_callback forwardStop(stop, [&bootStop] { bootStop.request_stop(); });
+    const std::jthread watchdog([&clock, &bootStop, deadline](std::stop_token done) {
+      if (clock.sleepFor(deadline - clock.now(), done)) bootStop.request_stop();
+    });
     while (true) {
-      if (!serial) serial = runningSerial(adbPath, avd, host);
-      if (serial && booted(adbPath, *serial, host)) break;
+      try {
+        if (!serial) serial = runningSerial(adbPath, avd, host, bootStop.get_token());
+        if (serial && booted(adbPath, *serial, host, bootStop.get_token())) break;
+      } catch (const Cancelled&) {
+        if (stop.stop_requested()) throw;
+        // The deadline ended a command that hung; the test below says so.
+      }
       if (!serial && launched) {
         if (const std::optional<process::ExitStatus> exit = launched->exited()) {
-          throw LaunchError::failed("Der Emulator „" + avd + "“ ließ sich nicht starten (Code " +
-                                    std::to_string(launcher::exitCode(exit->status, exit->signaled)) +
-                                    "). Läuft er schon in Android Studio? Dann dort schließen und erneut versuchen.");
+          bootFailure = "Der Emulator „" + avd + "“ ließ sich nicht starten (Code " +
+                        std::to_string(launcher::exitCode(exit->status, exit->signaled)) +
+                        "). Läuft er schon in Android Studio? Dann dort schließen und erneut versuchen.";
+          break;
         }
       }
-      if (clock.now() > deadline) throw LaunchError::failed("Der Emulator ist nach 7 Minuten noch nicht hochgefahren.");
-      if (!clock.sleepFor(bootPollPause, stop)) throw Cancelled();
+      if (clock.now() > deadline) {
+        bootFailure = "Der Emulator ist nach 7 Minuten noch nicht hochgefahren.";
+        break;
+      }
+      if (!built && build.wait_for(0s) == std::future_status::ready) {
+        built = build.get();
+        if (!built->ok) break;
+      }
+      if (!clock.sleepFor(bootPollPause, bootStop.get_token()) && stop.stop_requested()) throw Cancelled();
     }
   } catch (...) {
-    build.wait();
+    if (build.valid()) build.wait();
     throw;
   }
 
-  const GradleRun built = build.get();
-  if (!built.ok) throw LaunchError::failed(buildFailure(built.output));
+  if (!built) built = build.get();
+  if (built->cancelled) throw Cancelled();
+  if (!built->ok) {
+    std::string failure = buildFailure(*built);
+    if (bootFailure) failure += "\n\n" + *bootFailure;
+    throw LaunchError::failed(failure);
+  }
+  if (bootFailure) throw LaunchError::failed(*bootFailure);
 
   status("Installiere auf dem Emulator …");
-  // A stop request only shortens this pause: the build is done, the app goes on.
-  clock.sleepFor(installPause, stop);
+  if (!clock.sleepFor(installPause, stop)) throw Cancelled();
   const fs::path package = project / "app/build/outputs/apk/debug/app-debug.apk";
-  const ShellResult install = runAdb({"-s", *serial, "install", "-r", package.string()});
+  const ShellResult install = runAdb({"-s", *serial, "install", "-r", package.string()}, installTimeout);
   if (install.code != 0) {
     throw LaunchError::failed("Installation fehlgeschlagen: " +
-                              std::string(launcher::tail(install.out, installTailCharacters)));
+                              std::string(launcher::tail(install.out, toolTailCharacters)));
   }
 
   const std::string app = packageName(project);
+  // Without it adb would be asked for "/.MainActivity" and a monkey of every package.
+  if (app.empty()) {
+    throw LaunchError::failed(
+        "Die App ließ sich nicht starten: In „.tovrane/manifest.json“ steht kein gültiger Paketname.");
+  }
   const ShellResult start = runAdb({"-s", *serial, "shell", "am", "start", "-W", "-n", app + "/.MainActivity"});
-  if (start.code != 0 || start.out.find("Error") != std::string::npos)
-    runAdb({"-s", *serial, "shell", "monkey", "-p", app, "-c", "android.intent.category.LAUNCHER", "1"});
+  if (startFailed(start)) {
+    const ShellResult fallback =
+        runAdb({"-s", *serial, "shell", "monkey", "-p", app, "-c", "android.intent.category.LAUNCHER", "1"});
+    if (startFailed(fallback)) {
+      const std::string both = std::string(text::trimWhitespaceAndNewlines(start.out)) + "\n" +
+                               std::string(text::trimWhitespaceAndNewlines(fallback.out));
+      const std::string_view said = text::trimWhitespaceAndNewlines(both);
+      if (said.empty())
+        throw LaunchError::failed("Die App ließ sich nicht starten (Code " + std::to_string(fallback.code) + ").");
+      throw LaunchError::failed("Die App ließ sich nicht starten: " +
+                                std::string(launcher::tail(said, toolTailCharacters)));
+    }
+  }
 
   // Only macOS has a common way to bring another program's window forward;
   // on Linux the emulator's window stays where the window manager put it.
   if (host.platform() == Platform::macOS) {
     try {
-      shell(host.path("/usr/bin/osascript"), {"-e", raiseScript}, std::nullopt, std::nullopt, host);
+      shell(host.path("/usr/bin/osascript"), {"-e", raiseScript}, std::nullopt, std::nullopt, host, stop);
+    } catch (const Cancelled&) {
+      throw;
     } catch (const std::exception&) {
       // No scripting tool: the window stays where it is.
     }

@@ -3,6 +3,7 @@
 #include "core/devices/LauncherText.hpp"
 #include "core/project/ProjectScanner.hpp"
 #include "core/repair/GradleRunner.hpp"
+#include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Json.hpp"
 #include "core/support/Process.hpp"
@@ -64,6 +65,8 @@ int exitCode(int status, bool signaled) { return signaled ? 128 + status : statu
 namespace {
 
 constexpr std::string_view apiLevelPrefix = "target=android-";
+// A listing that takes longer is not worth waiting for: the card shows no devices.
+constexpr auto listTimeout = std::chrono::minutes(1);
 
 std::optional<fs::path> executableIn(const Host& host, const char* relative) {
   const std::optional<fs::path> sdk = AndroidTools::sdk(host);
@@ -92,12 +95,23 @@ std::string apiLevel(const Host& host, const std::string& avd) {
   if (!text::isValidUtf8(content)) return {};
   std::optional<std::string> detail;
   text::forEachLine(content, text::LineEnds::lf, [&](std::string_view line) {
+    // A file written on Windows ends its lines with CR LF.
+    line = text::trimWhitespaceAndNewlines(line);
     if (!detail && text::startsWith(line, "target=")) detail = text::replaceAll(line, apiLevelPrefix, "API ");
   });
   return detail.value_or(std::string());
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// What the emulator accepts as a configuration name; anything else in its
+// listing (log lines, errors, stray bytes) is no device.
+bool isAvdName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c) || c == '.' || c == '_' || c == '-';
+  });
+}
 
 std::string_view withoutLeadingZeros(std::string_view digits) {
   while (!digits.empty() && digits.front() == '0') digits.remove_prefix(1);
@@ -152,7 +166,8 @@ bool isDeviceTable(const json::OrderedJson& devices) {
 }  // namespace
 
 ShellResult shell(const fs::path& program, const std::vector<std::string>& args, const std::optional<fs::path>& cwd,
-                  const std::optional<Environment>& env, const Host& host) {
+                  const std::optional<Environment>& env, const Host& host, std::stop_token stop,
+                  std::chrono::milliseconds timeout) {
   process::Spec spec;
   spec.program = program;
   spec.arguments = args;
@@ -161,8 +176,19 @@ ShellResult shell(const fs::path& program, const std::vector<std::string>& args,
   spec.outputs = process::Outputs::merged;
   // adb forwards its input to the device: it must never read the terminal.
   spec.input = process::Input::null;
+  spec.timeout = timeout;
+  spec.stop = std::move(stop);
   const process::Result result = process::run(spec);
-  return ShellResult{launcher::exitCode(result.status, result.signaled), process::decodeOutput(result.output)};
+  if (result.cancelled) throw Cancelled();
+  ShellResult shellResult{launcher::exitCode(result.status, result.signaled), process::decodeOutput(result.output),
+                          result.timedOut};
+  // Said where each caller shows a failed command: in its output.
+  if (result.timedOut) {
+    const process::TimeoutError timedOut("„" + program.filename().string() + "“", timeout);
+    shellResult.out += '\n';
+    shellResult.out += timedOut.what();
+  }
+  return shellResult;
 }
 
 std::optional<fs::path> adb(const Host& host) { return executableIn(host, "platform-tools/adb"); }
@@ -173,13 +199,14 @@ std::vector<TestDevice> androidDevices(const Host& host) {
   if (!program) return {};
   ShellResult listing;
   try {
-    listing = shell(*program, {"-list-avds"}, std::nullopt, std::nullopt, host);
-  } catch (const std::system_error&) {
+    listing = shell(*program, {"-list-avds"}, std::nullopt, std::nullopt, host, {}, listTimeout);
+  } catch (const std::exception&) {
     return {};
   }
   std::vector<TestDevice> devices;
   text::forEachLine(listing.out, text::LineEnds::lf, [&](std::string_view line) {
-    if (line.empty() || text::startsWith(line, "INFO")) return;
+    line = text::trimWhitespaceAndNewlines(line);
+    if (!isAvdName(line) || text::startsWith(line, "INFO")) return;
     const std::string avd(line);
     devices.push_back(TestDevice{avd, launcher::displayName(avd), TestDevice::Kind::android, apiLevel(host, avd)});
   });
@@ -193,8 +220,8 @@ std::vector<TestDevice> iosDevices(const Host& host) {
   ShellResult listing;
   try {
     listing = shell(host.path("/usr/bin/xcrun"), {"simctl", "list", "devices", "available", "-j"}, std::nullopt,
-                    std::nullopt, host);
-  } catch (const std::system_error&) {
+                    std::nullopt, host, {}, listTimeout);
+  } catch (const std::exception&) {
     return {};
   }
   const std::optional<json::OrderedJson> document = json::tryParseOrdered(listing.out);

@@ -7,9 +7,13 @@
 // Every command except the emulator itself goes through shell(): started by
 // absolute path with exact arguments, both output streams in one pipe read to
 // its end, then the exit status. Exit statuses are judged by each caller; only
-// a program that cannot start is an error (process::StartError).
+// a program that cannot start is an error (process::StartError), and so is
+// output beyond the runner's limit (process::OutputLimitError). Every command
+// has a time limit and ends, with everything it started, when its run is
+// cancelled.
 #include "core/support/Host.hpp"
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -62,15 +66,24 @@ struct ShellResult {
   // The exit status; 128 + the signal number for a child ended by a signal.
   int code = 0;
   std::string out;  // standard output and error interleaved, as UTF-8 (invalid bytes replaced)
+  // The command passed its time limit and was ended: its code is the
+  // signal's, and out ends with a German line that says so.
+  bool timedOut = false;
 };
+
+// The time limit of a command unless its caller sets one.
+inline constexpr std::chrono::milliseconds commandTimeout = std::chrono::minutes(2);
 
 // Runs program with args and waits for it: standard input from the null
 // device, both outputs into one pipe read to its end, then the status. cwd
-// absent: ours; env absent: host.environment(). Throws process::StartError
-// only when the program cannot start.
+// absent: ours; env absent: host.environment(). The command and everything
+// it started are ended after timeout, or when stop is requested, which
+// throws Cancelled. Throws process::StartError when the program cannot
+// start and process::OutputLimitError for a flood of output.
 ShellResult shell(const std::filesystem::path& program, const std::vector<std::string>& args,
                   const std::optional<std::filesystem::path>& cwd = std::nullopt,
-                  const std::optional<Environment>& env = std::nullopt, const Host& host = Host::system());
+                  const std::optional<Environment>& env = std::nullopt, const Host& host = Host::system(),
+                  std::stop_token stop = {}, std::chrono::milliseconds timeout = commandTimeout);
 
 // The SDK's "platform-tools/adb" and "emulator/emulator" when they are
 // executable files; none without an SDK (AndroidTools::sdk).
@@ -79,7 +92,10 @@ std::optional<std::filesystem::path> emulator(const Host& host = Host::system())
 
 // The emulator configurations (AVDs) that "emulator -list-avds" names, with
 // the API level from each one's ".ini", best score first; equal scores keep
-// the listing order. Empty when the emulator program is missing or fails.
+// the listing order. Only lines that are a valid configuration name count
+// (letters, digits, ".", "_", "-"), line ends and blanks around them aside:
+// log lines, errors and stray bytes are no devices. Empty when the emulator
+// program is missing or fails.
 std::vector<TestDevice> androidDevices(const Host& host = Host::system());
 // The available iOS simulators from "xcrun simctl list devices available -j",
 // newest iOS version first, then by score. Empty on any failure, and on a
@@ -96,10 +112,13 @@ using StatusCallback = std::function<void(const std::string&)>;
 // finds it running or starts it (left running afterwards), builds
 // "assembleDebug" while it boots, installs and starts the app. status gets
 // "Starte …" (only when it starts the emulator), "Baue die Android-App …",
-// "Installiere auf dem Emulator …" and "Läuft auf …", on this thread. Throws
-// LaunchError, process::StartError for a program that cannot start, or
-// Cancelled when stop is requested during the boot wait (always only after
-// the build has ended).
+// "Installiere auf dem Emulator …" and "Läuft auf …", on this thread. A
+// build that fails is reported as soon as it has, without waiting for the
+// boot, and before an emulator failure that came meanwhile; a start of the
+// app that fails (also for want of a usable package name) is a failure.
+// Throws LaunchError, process::StartError for a program that cannot start,
+// or Cancelled when stop is requested: the command or build under way is
+// ended, and the run returns once the build has ended.
 void runAndroid(const std::filesystem::path& project, const std::string& avd, const StatusCallback& status,
                 std::stop_token stop = {}, const Host& host = Host::system());
 // Whether this machine can run the iOS simulator: macOS with Xcode itself,
@@ -114,15 +133,17 @@ bool hasXcode(const Host& host = Host::system());
 // Xcode-Schema …", "Baue die iOS-App (…) …", possibly "Signierung nicht
 // möglich – …", "Installiere im Simulator …" and "Läuft im Simulator", on this
 // thread. Throws LaunchError (missing: no Xcode container in the folder, or no
-// Xcode on this machine, which is always so outside macOS) or
-// process::StartError for a program that cannot start.
+// Xcode on this machine, which is always so outside macOS; failed: also a
+// launch that fails), process::StartError for a program that cannot start,
+// or Cancelled when stop is requested (the command under way is ended).
 void runIOS(const std::filesystem::path& xcodeProjectFolder, const std::string& udid, const StatusCallback& status,
-            const Host& host = Host::system());
+            std::stop_token stop = {}, const Host& host = Host::system());
 // The serial ("emulator-5554") of a running emulator whose configuration is avd.
 std::optional<std::string> runningSerial(const std::filesystem::path& adb, const std::string& avd,
-                                         const Host& host = Host::system());
+                                         const Host& host = Host::system(), std::stop_token stop = {});
 // Whether the emulator with serial reports a completed boot.
-bool booted(const std::filesystem::path& adb, const std::string& serial, const Host& host = Host::system());
+bool booted(const std::filesystem::path& adb, const std::string& serial, const Host& host = Host::system(),
+            std::stop_token stop = {});
 
 }  // namespace DeviceLauncher
 

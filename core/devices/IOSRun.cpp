@@ -4,8 +4,9 @@
 // Xcode exists only on macOS, and with only the command-line tools installed
 // "xcrun" cannot find xcodebuild: both are checked once the folder is known to
 // hold an Xcode project, so the user reads that Xcode is missing instead of a
-// failed start of some tool halfway through. Every command runs to its end;
-// the simulator, the Simulator application and the app outlive the run.
+// failed start of some tool halfway through. Every command has a time limit
+// and ends on a stop request; the simulator, the Simulator application and
+// the app outlive the run.
 #include "core/devices/DeviceLauncher.hpp"
 #include "core/devices/LauncherText.hpp"
 #include "core/repair/ToolLookup.hpp"
@@ -27,9 +28,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using namespace std::chrono_literals;
+
 constexpr std::size_t shownErrorLines = 8;
+// A build of a large app takes long; everything else is quick or hung.
+constexpr auto buildTimeout = std::chrono::milliseconds(1h);
+constexpr auto simulatorTimeout = std::chrono::milliseconds(5min);
 constexpr std::size_t buildTailCharacters = 1200;
-constexpr std::size_t installTailCharacters = 400;
+// Of a failed install or launch.
+constexpr std::size_t toolTailCharacters = 400;
 
 const char* const noXcodeText =
     "Xcode wurde nicht gefunden – die iOS-App lässt sich nur auf einem Mac mit installiertem Xcode im Simulator "
@@ -178,20 +185,21 @@ bool hasXcode(const Host& host) {
   if (host.platform() != Platform::macOS || !toollookup::isExecutableFile(xcrun.string())) return false;
   try {
     return shell(xcrun, {"--find", "xcodebuild"}, std::nullopt, std::nullopt, host).code == 0;
-  } catch (const std::system_error&) {
+  } catch (const std::exception&) {
     return false;
   }
 }
 
 void runIOS(const fs::path& xcodeProjectFolder, const std::string& udid, const StatusCallback& status,
-            const Host& host) {
+            std::stop_token stop, const Host& host) {
   const std::optional<Container> container = findContainer(xcodeProjectFolder);
   if (!container) throw LaunchError::missing("Im Original-Ordner liegt kein Xcode-Projekt.");
   if (!hasXcode(host)) throw LaunchError::missing(noXcodeText);
   const fs::path xcrun = host.path("/usr/bin/xcrun");
   const auto run = [&](const fs::path& program, const std::vector<std::string>& args,
-                       const std::optional<fs::path>& cwd = std::nullopt) {
-    return shell(program, args, cwd, std::nullopt, host);
+                       const std::optional<fs::path>& cwd = std::nullopt,
+                       std::chrono::milliseconds timeout = simulatorTimeout) {
+    return shell(program, args, cwd, std::nullopt, host, stop, timeout);
   };
 
   // An already booted simulator answers the boot with an error: no matter.
@@ -213,7 +221,7 @@ void runIOS(const fs::path& xcodeProjectFolder, const std::string& udid, const S
                                           container->option,  container->name};
   std::vector<std::string> signedBuild = build;
   signedBuild.insert(signedBuild.end(), {"-allowProvisioningUpdates", "build"});
-  ShellResult built = run(xcrun, signedBuild, xcodeProjectFolder);
+  ShellResult built = run(xcrun, signedBuild, xcodeProjectFolder, buildTimeout);
   if (built.code != 0 && isSigningFailure(built.out)) {
     // A project signed for a development team the user does not have still
     // builds for the simulator with the local ad-hoc identity.
@@ -221,7 +229,7 @@ void runIOS(const fs::path& xcodeProjectFolder, const std::string& udid, const S
     std::vector<std::string> unsignedBuild = build;
     unsignedBuild.insert(unsignedBuild.end(), {"CODE_SIGN_IDENTITY=-", "CODE_SIGN_STYLE=Manual", "DEVELOPMENT_TEAM=",
                                                "PROVISIONING_PROFILE_SPECIFIER=", "build"});
-    built = run(xcrun, unsignedBuild, xcodeProjectFolder);
+    built = run(xcrun, unsignedBuild, xcodeProjectFolder, buildTimeout);
   }
   if (built.code != 0) throw LaunchError::failed(buildFailure(built.out));
 
@@ -236,11 +244,15 @@ void runIOS(const fs::path& xcodeProjectFolder, const std::string& udid, const S
   const ShellResult install = run(xcrun, {"simctl", "install", udid, app.string()});
   if (install.code != 0) {
     throw LaunchError::failed("Installation fehlgeschlagen: " +
-                              std::string(launcher::tail(install.out, installTailCharacters)));
+                              std::string(launcher::tail(install.out, toolTailCharacters)));
   }
 
-  // A launch that fails leaves the installed app for the user to open.
-  run(xcrun, {"simctl", "launch", "--terminate-running-process", udid, *bundleId});
+  const ShellResult launch = run(xcrun, {"simctl", "launch", "--terminate-running-process", udid, *bundleId});
+  if (launch.code != 0) {
+    throw LaunchError::failed("Die App ließ sich im Simulator nicht starten: " +
+                              std::string(launcher::tail(text::trimWhitespaceAndNewlines(launch.out),
+                                                         toolTailCharacters)));
+  }
   status("Läuft im Simulator");
 }
 

@@ -55,8 +55,9 @@ class AIRepairer {
   // wrapper cannot start. Every other failure is folded into the result; a
   // build that fails without Kotlin error lines ends the run as not compiled.
   AIRepairResult run();
-  // Sets the cancel flag; callable from any thread. A model request under
-  // way is ended; every later model call is skipped.
+  // Sets the cancel flag; callable from any thread. A model request, Claude
+  // Code request or Gradle build under way is ended; every later model call
+  // is skipped.
   void cancel();
 
   // Repairs one Kotlin file up the ladder from its start rung and writes the

@@ -7,8 +7,8 @@
 // request. Every HTTP request passes its provider's rate gate and one retry loop, whose
 // single counter allows at most eight 429 retries (cloud providers only),
 // four 5xx retries and three transport retries, so a request goes out at most
-// nine times. A stop request ends a transfer, a back-off or a wait at the
-// gate at once.
+// nine times. A stop request ends a transfer, a back-off, a wait at the
+// gate or a run of the Claude Code tool at once.
 #include "core/repair/AIRepair.hpp"
 #include "core/repair/RateGate.hpp"
 #include "core/support/Host.hpp"
@@ -29,7 +29,8 @@ namespace tovrane {
 inline constexpr std::size_t maxRepairFileBytes = std::size_t{16} << 20;
 
 // Where the four HTTP providers live, how long a request may stay silent and
-// take in all, and how large an answer may be.
+// take in all, how large an answer may be, and how long one run of the Claude
+// Code tool may take (it and everything it started are ended then).
 struct Endpoints {
   std::string anthropic;
   std::string openAI;
@@ -43,6 +44,7 @@ struct Endpoints {
   std::chrono::milliseconds localDeadline{std::chrono::seconds(600)};
   // A few times the largest file a repair sends: no real answer comes near it.
   std::size_t maxAnswerBytes = 4 * maxRepairFileBytes;
+  std::chrono::milliseconds claudeCodeTimeout{std::chrono::minutes(30)};
 
   static Endpoints standard();
 };
@@ -70,8 +72,9 @@ class APIClient {
   // refusal, truncated, invalid for an answer that is not JSON or a local
   // server that does not answer), http::HttpError for a cloud transport
   // failure (an answer above maxAnswerBytes included), Cancelled as soon as
-  // stop is requested, also in the middle of a transfer or a wait, and for
-  // the Claude Code rung process::StartError or ClaudeCodeError.
+  // stop is requested, also in the middle of a transfer, a wait or a run of
+  // the Claude Code tool, and for the Claude Code rung process::StartError,
+  // process::TimeoutError, process::OutputLimitError or ClaudeCodeError.
   Reply send(const ModelTier& tier, const SystemBlocks& system, const std::string& user,
              std::stop_token stop = {}) const;
 

@@ -2,6 +2,7 @@
 
 #include "core/repair/APIClient.hpp"
 #include "core/repair/AnswerFields.hpp"
+#include "core/support/Cancelled.hpp"
 #include "core/support/Process.hpp"
 #include "core/support/Text.hpp"
 
@@ -69,7 +70,7 @@ std::optional<std::string> ClaudeCode::locate(const Host& host, std::chrono::mil
 }
 
 APIClient::Reply APIClient::sendClaudeCode(const ModelTier& tier, const SystemBlocks& system,
-                                           const std::string& user, std::stop_token) const {
+                                           const std::string& user, std::stop_token stop) const {
   if (!claudeCodePath_) throw AIRepairError::noProvider();
   const std::string systemPrompt = systemText(system);
   if (systemPrompt.size() > ClaudeCode::maxSystemTextBytes) {
@@ -78,21 +79,20 @@ APIClient::Reply APIClient::sendClaudeCode(const ModelTier& tier, const SystemBl
   }
   Environment environment = host_->environment();
   environment["PATH"] = toollookup::toolSearchPath(*host_);
-  process::Spec spec{
-      .program = *claudeCodePath_,
-      .arguments = {"-p", "--model", tier.model, "--tools", "", "--strict-mcp-config", "--setting-sources", "",
-                    "--no-session-persistence", "--output-format", "json", "--system-prompt", systemPrompt},
-      .environment = std::move(environment),
-      .workingFolder = workFolder(*host_),
-      .outputs = process::Outputs::separate,
-      .input = process::Input::bytes,
-      .inputBytes = user,
-      // A Ctrl-C in the terminal that started a repair must not end a request
-      // that the repair lets finish.
-      .ownProcessGroup = true,
-      .timeout = std::nullopt,
-  };
+  process::Spec spec;
+  spec.program = *claudeCodePath_;
+  spec.arguments = {"-p", "--model", tier.model, "--tools", "", "--strict-mcp-config", "--setting-sources", "",
+                    "--no-session-persistence", "--output-format", "json", "--system-prompt", systemPrompt};
+  spec.environment = std::move(environment);
+  spec.workingFolder = workFolder(*host_);
+  spec.outputs = process::Outputs::separate;
+  spec.input = process::Input::bytes;
+  spec.inputBytes = user;
+  spec.timeout = endpoints_.claudeCodeTimeout;
+  spec.stop = std::move(stop);
   const process::Result run = process::run(spec);
+  if (run.cancelled) throw Cancelled();
+  if (run.timedOut) throw process::TimeoutError("Claude Code", endpoints_.claudeCodeTimeout);
 
   auto parsed = json::tryParse(run.output);
   const Json answer = parsed && parsed->is_object() ? std::move(*parsed) : Json::object();

@@ -96,11 +96,7 @@ void CodexRepairer::emit(const AIRepairEvent& event) const {
   if (events_) events_(event);
 }
 
-void CodexRepairer::cancel() {
-  std::lock_guard lock(mutex_);
-  if (process_) process_->terminate();
-  else cancelled_ = true;
-}
+void CodexRepairer::cancel() { stop_.request_stop(); }
 
 std::string CodexRepairer::prompt() const { return promptText(GradleRunner::create(project_, host_).has_value()); }
 
@@ -159,41 +155,35 @@ AIRepairResult CodexRepairer::run() {
   }
   environment["PATH"] = toollookup::toolSearchPath(host_);
 
-  process::Child* child = nullptr;
-  {
-    std::lock_guard lock(mutex_);
-    if (cancelled_) throw Cancelled();
-    process_ = std::make_unique<process::Child>(process::Spec{
-        .program = codexPath_,
-        .arguments = {"exec", "--json", "--approve-for-me", "--skip-git-repo-check", "-C", project_.string(),
-                      std::move(task)},
-        .environment = std::move(environment),
-        .workingFolder = project_,
-        .outputs = process::Outputs::separate,
-        // In a group of its own the tool must never read from a terminal.
-        .input = process::Input::null,
-        .inputBytes = {},
-        .ownProcessGroup = true,
-        .timeout = std::nullopt,
-    });
-    child = process_.get();
-  }
-
-  // The runner starts the tool and reads it in one call, so the start is
-  // announced just before it.
-  emit(Status{"Codex liest das Projekt …"});
-  const int startCount = AIRepairer::countPlaceholders(folder);
-  emit(Progress{0, startCount});
+  process::Spec spec;
+  spec.program = codexPath_;
+  spec.arguments = {"exec", "--json", "--approve-for-me", "--skip-git-repo-check", "-C", project_.string(),
+                    std::move(task)};
+  spec.environment = std::move(environment);
+  spec.workingFolder = project_;
+  spec.outputs = process::Outputs::separate;
+  // The tool must never read from a terminal.
+  spec.input = process::Input::null;
+  spec.timeout = timeLimit;
+  spec.stop = stop_.get_token();
   // Stopped and joined when run() leaves, by return or by throw.
-  const std::jthread heartbeat = startHeartbeat(folder, events_, startCount, host_.clock());
+  std::jthread heartbeat;
+  // Only a tool that runs is announced.
+  spec.onStarted = [&] {
+    emit(Status{"Codex liest das Projekt …"});
+    const int startCount = AIRepairer::countPlaceholders(folder);
+    emit(Progress{0, startCount});
+    heartbeat = startHeartbeat(folder, events_, startCount, host_.clock());
+  };
 
   std::string lastMessage;
-  const process::Result ran = child->run([&](std::string_view line) {
+  const process::Result ran = process::Child(std::move(spec)).run([&](std::string_view line) {
     const std::optional<json::Json> event = json::tryParse(line);
     if (event && event->is_object()) handle(*event, lastMessage);
   });
-  if (ran.cancelled) throw Cancelled();
-  if (ran.status != 0 || ran.signaled) {
+  if (!ran.started) throw Cancelled();
+  if (ran.timedOut) throw process::TimeoutError("Codex", timeLimit);
+  if (ran.cancelled || ran.status != 0 || ran.signaled) {
     const std::string& errorText = text::isValidUtf8(ran.errorOutput) ? ran.errorOutput : std::string();
     throw AIRepairError::http(ran.status, errorText.empty() ? lastMessage : errorText);
   }
@@ -202,7 +192,9 @@ AIRepairResult CodexRepairer::run() {
   result.remainingPlaceholders = AIRepairer::countPlaceholders(folder);
   if (const std::optional<GradleRunner> checker = GradleRunner::create(project_, host_)) {
     emit(Status{"Abschlussprüfung mit Gradle …"});
-    const CompileCheck check = checker->compileErrors();
+    const CompileCheck check = checker->compileErrors(stop_.get_token());
+    // Cancelled during the check: the tool's work stands, unchecked and not shared.
+    if (check.run.cancelled) return result;
     for (const auto& [path, lines] : check.errors) result.remainingErrors += static_cast<int>(lines.size());
     // A build that failed before the compiler spoke (no network for Gradle,
     // a missing SDK platform) did not compile either.

@@ -12,9 +12,8 @@
 
 #include <chrono>
 #include <filesystem>
-#include <memory>
-#include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 namespace tovrane {
@@ -36,11 +35,11 @@ std::optional<std::string> locate(const Host& host = Host::system(),
 // recounts the placeholders, checks the build with Gradle and shares the
 // fixes it solved.
 //
-// Invariants: the tool is started at most once, only by run(), in a process
-// group of its own. Its handle lives under `mutex_`, so cancel() from any
-// thread either signals the group (the tool and every shell or build it
-// started) or, before the handle exists, makes run() end without starting
-// it. The progress heartbeat lives only inside run(): it is stopped and
+// Invariants: the tool is started at most once, only by run(). cancel() from
+// any thread requests the one stop that ends the tool's run (the tool and
+// every shell or build it started) or, before the start, makes run() end
+// without starting it; it also ends the final build. The progress heartbeat
+// lives only inside run(), from the tool's start on: it is stopped and
 // joined before run() returns or throws, so no event follows the result.
 // Events come from the running thread and the heartbeat, possibly at once.
 class CodexRepairer {
@@ -56,15 +55,19 @@ class CodexRepairer {
 
   // Known fixes come from it and solved ones go to it; replace it before run().
   FixKnowledge knowledge;
+  // The longest the tool may work; it is ended then. Replace it before run().
+  std::chrono::milliseconds timeLimit = std::chrono::hours(3);
 
   // The whole agent run; once per repairer. Throws files::FileError when the
   // Swift copies cannot be made and process::StartError when the tool cannot
-  // start (nothing started in either case), Cancelled when cancel() came
-  // before the start, AIRepairError::http with the tool's exit status when it
-  // fails or is cancelled while it runs, and the final build's StartError.
+  // start (nothing started and no event sent in either case), Cancelled when
+  // cancel() came before the start, AIRepairError::http with the tool's exit
+  // status when it fails or is cancelled while it runs, process::TimeoutError
+  // at timeLimit, process::OutputLimitError for a flood on its standard error
+  // or in one line, and the final build's StartError.
   AIRepairResult run();
-  // Ends the tool's process group when it runs; before the start, makes
-  // run() throw Cancelled instead of starting it; afterwards nothing.
+  // Ends the tool's run when it runs and the final build when that runs;
+  // before the start, makes run() throw Cancelled instead of starting it.
   // Callable from any thread; returns at once.
   void cancel();
 
@@ -89,10 +92,7 @@ class CodexRepairer {
   const std::string codexPath_;
   const Events events_;
   const Host& host_;
-
-  std::mutex mutex_;
-  std::unique_ptr<process::Child> process_;  // set once, just before the start; kept after the run
-  bool cancelled_ = false;                   // a cancel that came before process_
+  std::stop_source stop_;
 };
 
 }  // namespace tovrane

@@ -106,7 +106,7 @@ std::optional<GradleRunner> GradleRunner::create(const fs::path& project, const 
   return GradleRunner(project, std::move(*java), std::move(*sdk), std::move(environment));
 }
 
-GradleRun GradleRunner::run(const std::vector<std::string>& arguments) const {
+GradleRun GradleRunner::run(const std::vector<std::string>& arguments, std::stop_token stop) const {
   process::Spec spec;
   spec.program = project_ / "gradlew";
   spec.arguments = arguments;
@@ -114,22 +114,22 @@ GradleRun GradleRunner::run(const std::vector<std::string>& arguments) const {
   spec.environment = environment_;
   spec.workingFolder = project_;
   spec.outputs = process::Outputs::merged;
-  // Its own group: a Ctrl-C meant for the terminal that started us must not
-  // end a build that is left to finish; and a child outside the terminal's
-  // foreground group must never read from it.
-  spec.ownProcessGroup = true;
   spec.input = process::Input::null;
+  spec.timeout = buildTimeout;
+  spec.stop = std::move(stop);
   const process::Result result = process::run(spec);
   GradleRun run;
   run.status = result.signaled ? 128 + result.status : result.status;
-  run.ok = run.status == 0;
+  run.timedOut = result.timedOut;
+  run.cancelled = result.cancelled;
+  run.ok = run.status == 0 && !run.timedOut && !run.cancelled;
   run.output = process::decodeOutput(result.output);
   return run;
 }
 
-CompileCheck GradleRunner::compileErrors() const {
+CompileCheck GradleRunner::compileErrors(std::stop_token stop) const {
   CompileCheck check;
-  check.run = run({"compileDebugKotlin"});
+  check.run = run({"compileDebugKotlin"}, std::move(stop));
   check.errors = parseCompileErrors(check.run.output);
   return check;
 }
@@ -148,6 +148,7 @@ CompileErrors GradleRunner::parseCompileErrors(std::string_view output) {
 }
 
 std::string GradleRunner::failureReason(const GradleRun& run) {
+  if (run.timedOut) return process::TimeoutError("Gradle", buildTimeout).what();
   std::string_view last;
   std::string_view afterHeading;
   bool sawHeading = false;

@@ -10,7 +10,9 @@
 
 #include <filesystem>
 #include <map>
+#include <chrono>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,8 @@ struct GradleRun {
   // The exit status; 128 + the signal number for a wrapper ended by a signal.
   int status = 0;
   std::string output;  // standard output and error interleaved, as UTF-8 (invalid bytes replaced)
+  bool timedOut = false;   // ended at GradleRunner::buildTimeout
+  bool cancelled = false;  // ended by a stop request
 };
 
 struct CompileCheck {
@@ -61,20 +65,27 @@ class GradleRunner {
   const std::filesystem::path& javaHome() const { return javaHome_; }
   const std::filesystem::path& sdk() const { return sdk_; }
 
+  // The longest a build may take, a first one that downloads Gradle and
+  // the libraries included.
+  static constexpr std::chrono::milliseconds buildTimeout = std::chrono::hours(1);
+
   // Runs "gradlew" with arguments + "--console=plain", "-q" in the project
   // folder, with JAVA_HOME and ANDROID_HOME set and the rest of the host's
-  // environment, in a process group of its own and with input from the null
-  // device, and waits for it to end. A failed build is no error; a wrapper
-  // that cannot start throws process::StartError.
-  GradleRun run(const std::vector<std::string>& arguments) const;
+  // environment and with input from the null device, and waits for it to
+  // end. The build and everything it started are ended at buildTimeout or
+  // when stop is requested; such a build is a failed one. A failed build is
+  // no error; a wrapper that cannot start throws process::StartError, output
+  // beyond the runner's limit process::OutputLimitError.
+  GradleRun run(const std::vector<std::string>& arguments, std::stop_token stop = {}) const;
   // Runs the Kotlin compile of the debug variant ("compileDebugKotlin") and
   // reads its error lines. Throws as run().
-  CompileCheck compileErrors() const;
+  CompileCheck compileErrors(std::stop_token stop = {}) const;
 
   // The error lines ("e: file://…") of a compiler output.
   static CompileErrors parseCompileErrors(std::string_view output);
-  // One line that says why a build failed: the first non-empty line after
-  // "* What went wrong:", else the last non-empty line, cut to 300
+  // One line that says why a build failed: for a build ended at its time
+  // limit the German sentence that says so; else the first non-empty line
+  // after "* What went wrong:", else the last non-empty line, cut to 300
   // characters, control characters dropped; "Code " + status without output.
   static std::string failureReason(const GradleRun& run);
 

@@ -121,7 +121,12 @@ void AIRepairer::compileRounds(AIRepairResult& result) {
   };
   for (int round = 1;; ++round) {
     emit(Status{"Gradle kompiliert das Projekt (Runde " + number(round) + ") …"});
-    const CompileCheck check = runner->compileErrors();
+    const CompileCheck check = runner->compileErrors(stop_.get_token());
+    if (check.run.cancelled) {
+      // A build ended by the cancel checked nothing: the last round's count stands.
+      if (previous != INT_MAX) stop(false, previous);
+      return;
+    }
     int errors = 0;
     for (const auto& [path, lines] : check.errors) errors += static_cast<int>(lines.size());
     emit(CompileRound{round, errors});

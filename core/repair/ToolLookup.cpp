@@ -28,17 +28,13 @@ std::optional<std::string> askLoginShell(std::string_view name, const Host& host
                                          std::chrono::milliseconds timeout) {
   // macOS users' profiles live with zsh; elsewhere the password database names the shell.
   const auto shell = host.platform() == Platform::macOS ? host.path("/bin/zsh") : host.loginShell();
-  process::Spec spec{
-      .program = shell,
-      .arguments = {"-lc", "command -v " + std::string(name)},
-      .environment = host.environment(),
-      .workingFolder = std::nullopt,
-      .outputs = process::Outputs::discardStderr,
-      .input = process::Input::null,
-      .inputBytes = {},
-      .ownProcessGroup = true,
-      .timeout = timeout,
-  };
+  process::Spec spec;
+  spec.program = shell;
+  spec.arguments = {"-lc", "command -v " + std::string(name)};
+  spec.environment = host.environment();
+  spec.outputs = process::Outputs::discardStderr;
+  spec.input = process::Input::null;
+  spec.timeout = timeout;
   try {
     const auto result = process::run(spec);
     if (result.timedOut) return std::nullopt;

@@ -1,70 +1,33 @@
 #include "core/support/Process.hpp"
 
+#include "core/support/Spawn.hpp"
 #include "core/support/Text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <utility>
 
 namespace tovrane::process {
 
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
-// An owned descriptor, closed on destruction.
-class Fd {
- public:
-  Fd() = default;
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(Fd&& other) noexcept : fd_(other.release()) {}
-  Fd& operator=(Fd&& other) noexcept {
-    if (this != &other) {
-      close();
-      fd_ = other.release();
-    }
-    return *this;
-  }
-  ~Fd() { close(); }
-
-  int get() const { return fd_; }
-  bool open() const { return fd_ >= 0; }
-  int release() { return std::exchange(fd_, -1); }
-  void close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-};
-
-struct Pipe {
-  Fd read;
-  Fd write;
-};
-
-// Both ends close-on-exec from the start: a child that another thread spawns
-// meanwhile must not inherit them.
-Pipe makePipe() {
-  int fds[2];
-#if defined(__APPLE__)
-  if (::pipe(fds) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
-  ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-  ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
-#else
-  if (::pipe2(fds, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
-#endif
-  return Pipe{Fd(fds[0]), Fd(fds[1])};
-}
+// How often a run looks again while it waits for something no descriptor
+// tells: a child that closed its outputs but runs on, processes of an ended
+// run that are not our children.
+constexpr auto recheckPause = 10ms;
+// After SIGKILL: how long the run still reads outputs that something outside
+// the run may hold open, and waits for its processes to vanish.
+constexpr auto afterKill = 2s;
 
 ExitStatus exitStatus(int wstatus) {
   if (WIFSIGNALED(wstatus)) return {WTERMSIG(wstatus), true};
@@ -79,14 +42,6 @@ int reap(pid_t pid) {
   return wstatus;
 }
 
-// Blocks until pid has ended without reaping it, so that its pid cannot be
-// reused while terminate() may still signal it.
-void awaitEnd(pid_t pid) {
-  siginfo_t info{};
-  while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
-  }
-}
-
 bool hasEnded(pid_t pid) {
   siginfo_t info{};
   info.si_pid = 0;
@@ -96,127 +51,63 @@ bool hasEnded(pid_t pid) {
   return info.si_pid != 0;
 }
 
-// The process-wide reaper: collects a child that nobody waits for any more.
-// One blocked thread per such child, so each is reaped the moment it exits.
+// The process-wide reaper: collects a detached child that nobody waits for
+// any more. One blocked thread per such child, so each is reaped the moment
+// it exits.
 void handToReaper(pid_t pid) {
   std::thread([pid] { reap(pid); }).detach();
 }
 
-// Where the child's descriptors 0–2 come from.
-struct Streams {
-  int input = -1;   // dup'ed onto 0; -1: see inputNull / inherit
-  bool inputNull = false;
-  int output = -1;  // dup'ed onto 1; -1: null device
-  int error = -1;   // dup'ed onto 2; -1: null device
+// Milliseconds until then for poll, at least 0.
+int millisecondsUntil(SteadyClock::time_point then) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(then - SteadyClock::now()).count();
+  return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
+}
+
+// Every run under way in this process, for endAll(). A run is listed before
+// it starts its child, so endAll() never misses one that is starting.
+struct Runs {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<Child*> list;
+
+  static Runs& shared() {
+    static Runs runs;
+    return runs;
+  }
 };
 
-class SpawnActions {
+class Listed {
  public:
-  SpawnActions() { check(::posix_spawn_file_actions_init(&actions_)); }
-  ~SpawnActions() { ::posix_spawn_file_actions_destroy(&actions_); }
-  SpawnActions(const SpawnActions&) = delete;
-  SpawnActions& operator=(const SpawnActions&) = delete;
-  posix_spawn_file_actions_t* get() { return &actions_; }
-
-  void dup(int from, int to) { check(::posix_spawn_file_actions_adddup2(&actions_, from, to)); }
-  void null(int to, int flags) { check(::posix_spawn_file_actions_addopen(&actions_, to, "/dev/null", flags, 0)); }
-  void inherit([[maybe_unused]] int fd) {
-#if defined(__APPLE__)
-    check(::posix_spawn_file_actions_addinherit_np(&actions_, fd));
-#endif
+  explicit Listed(Child& child) : child_(child) {
+    Runs& runs = Runs::shared();
+    std::lock_guard lock(runs.mutex);
+    runs.list.push_back(&child_);
   }
-  void chdir(const std::filesystem::path& folder) {
-    check(::posix_spawn_file_actions_addchdir_np(&actions_, folder.c_str()));
-  }
-  void closeTheRest() {
-#if !defined(__APPLE__)
-    // On macOS POSIX_SPAWN_CLOEXEC_DEFAULT does this.
-    check(::posix_spawn_file_actions_addclosefrom_np(&actions_, 3));
-#endif
-  }
-
- private:
-  static void check(int error) {
-    if (error != 0) throw std::system_error(error, std::generic_category(), "posix_spawn");
-  }
-  posix_spawn_file_actions_t actions_;
-};
-
-class SpawnAttributes {
- public:
-  SpawnAttributes() { ::posix_spawnattr_init(&attributes_); }
-  ~SpawnAttributes() { ::posix_spawnattr_destroy(&attributes_); }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-  posix_spawnattr_t* get() { return &attributes_; }
-
-  void set(bool ownGroup, bool newSession) {
-    sigset_t all;
-    sigset_t none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    ::posix_spawnattr_setsigdefault(&attributes_, &all);
-    ::posix_spawnattr_setsigmask(&attributes_, &none);
-    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
-    if (ownGroup) {
-      flags |= POSIX_SPAWN_SETPGROUP;
-      ::posix_spawnattr_setpgroup(&attributes_, 0);
+  ~Listed() {
+    Runs& runs = Runs::shared();
+    {
+      std::lock_guard lock(runs.mutex);
+      std::erase(runs.list, &child_);
     }
-    if (newSession) flags |= POSIX_SPAWN_SETSID;
-#if defined(__APPLE__)
-    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
-#endif
-    ::posix_spawnattr_setflags(&attributes_, flags);
+    runs.changed.notify_all();
   }
+  Listed(const Listed&) = delete;
+  Listed& operator=(const Listed&) = delete;
 
  private:
-  posix_spawnattr_t attributes_;
+  Child& child_;
 };
 
-pid_t spawn(const Spec& spec, const Streams& streams, bool ownGroup, bool newSession) {
-  if (!spec.program.is_absolute()) throw StartError(EINVAL, spec.program);
-  if (spec.workingFolder) {
-    struct stat st {};
-    if (::stat(spec.workingFolder->c_str(), &st) != 0) throw StartError(errno, *spec.workingFolder);
-    if (!S_ISDIR(st.st_mode)) throw StartError(ENOTDIR, *spec.workingFolder);
-  }
-
-  SpawnActions actions;
-  if (streams.input >= 0) {
-    actions.dup(streams.input, 0);
-  } else if (streams.inputNull) {
-    actions.null(0, O_RDONLY);
-  } else {
-    actions.inherit(0);
-  }
-  if (streams.output >= 0) actions.dup(streams.output, 1);
-  else actions.null(1, O_WRONLY);
-  if (streams.error >= 0) actions.dup(streams.error, 2);
-  else actions.null(2, O_WRONLY);
-  if (spec.workingFolder) actions.chdir(*spec.workingFolder);
-  actions.closeTheRest();
-
-  SpawnAttributes attributes;
-  attributes.set(ownGroup, newSession);
-
-  std::vector<std::string> environment;
-  environment.reserve(spec.environment.size());
-  for (const auto& [name, value] : spec.environment) environment.push_back(name + "=" + value);
-  std::vector<char*> argv;
-  std::string program = spec.program.string();
-  argv.push_back(program.data());
-  std::vector<std::string> arguments = spec.arguments;
-  for (auto& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (auto& entry : environment) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-
-  pid_t pid = -1;
-  if (const int error = ::posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), envp.data());
-      error != 0)
-    throw StartError(error, spec.program);
-  return pid;
+// "90 Sekunden", "2 Minuten", "1 Stunde": a time limit as the user reads it.
+std::string durationText(std::chrono::milliseconds duration) {
+  const auto count = [](long long n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  const long long seconds = std::chrono::ceil<std::chrono::seconds>(duration).count();
+  if (seconds % 3600 == 0) return count(seconds / 3600, "Stunde", "Stunden");
+  if (seconds % 60 == 0) return count(seconds / 60, "Minute", "Minuten");
+  return count(seconds, "Sekunde", "Sekunden");
 }
 
 // Splits a byte stream at line feeds, handing each complete line on.
@@ -243,6 +134,14 @@ class LineSplitter {
 StartError::StartError(int error, const std::filesystem::path& path)
     : std::system_error(error, std::generic_category(), path.string()), path_(path) {}
 
+OutputLimitError::OutputLimitError(const std::filesystem::path& program, std::size_t limit)
+    : std::runtime_error("„" + text::printable(program.filename().string()) + "“ hat mehr als " +
+                         std::to_string(limit >> 20) + " MB ausgegeben und wurde beendet.") {}
+
+TimeoutError::TimeoutError(std::string_view tool, std::chrono::milliseconds limit)
+    : std::runtime_error(std::string(tool) + " hat nach " + durationText(limit) +
+                         " nicht geendet und wurde beendet.") {}
+
 void ignoreSigpipe() {
   static const bool ignored = [] {
     std::signal(SIGPIPE, SIG_IGN);
@@ -259,10 +158,6 @@ Result Child::run() { return execute(nullptr); }
 
 Result Child::run(const LineHandler& onLine) { return execute(&onLine); }
 
-pid_t Child::target() const {
-  return spec_.ownProcessGroup || spec_.timeout ? -pid_ : pid_;
-}
-
 bool Child::terminate() {
   std::lock_guard lock(mutex_);
   switch (state_) {
@@ -270,9 +165,7 @@ bool Child::terminate() {
       cancelled_ = true;
       return true;
     case State::running:
-      // The child is not reaped before state_ leaves running (under this
-      // lock), so pid_ still names it, or its zombie.
-      ::kill(target(), SIGTERM);
+      beginEnding(Ending::cancelled);
       return true;
     case State::finished:
       return false;
@@ -280,13 +173,40 @@ bool Child::terminate() {
   return false;
 }
 
+void Child::beginEnding(Ending why) {
+  if (ending_ != Ending::none) return;
+  ending_ = why;
+  killAt_ = SteadyClock::now() + spec_.grace;
+  // Found while the child lives: a descendant that left its session is
+  // still below it now, and is remembered for the SIGKILL.
+  members_ = tree::collect(pid_);
+  tree::signal(members_, SIGTERM);
+  // The child is not reaped before its state leaves running, so its group
+  // is still ours to signal.
+  ::kill(-pid_, SIGTERM);
+  if (wake_ >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wake_, &byte, 1);
+  }
+}
+
+void Child::killRemaining() {
+  if (killed_) return;
+  killed_ = true;
+  members_ = tree::collect(pid_, members_);
+  tree::signal(members_, SIGKILL);
+  ::kill(-pid_, SIGKILL);
+}
+
 Result Child::execute(const LineHandler* onLine) {
   ignoreSigpipe();
+  const Listed listed(*this);
   Result result;
 
   Pipe input;
   Pipe output;
   Pipe error;
+  Pipe wake = makePipe();
   Streams streams;
   switch (spec_.input) {
     case Input::inherit: break;
@@ -305,35 +225,34 @@ Result Child::execute(const LineHandler* onLine) {
     error = makePipe();
     streams.error = error.write.get();
   }
+  ::fcntl(wake.read.get(), F_SETFL, ::fcntl(wake.read.get(), F_GETFL) | O_NONBLOCK);
+  ::fcntl(wake.write.get(), F_SETFL, ::fcntl(wake.write.get(), F_GETFL) | O_NONBLOCK);
 
+  // A stop requested already runs this at once, before the start.
+  const std::stop_callback onStop(spec_.stop, [this] { terminate(); });
   {
     std::lock_guard lock(mutex_);
     if (state_ != State::ready) throw std::logic_error("Child::run called twice");
     if (cancelled_) {
       state_ = State::finished;
       result.cancelled = true;
+      result.started = false;
       return result;
     }
-    pid_ = spawn(spec_, streams, spec_.ownProcessGroup || spec_.timeout.has_value(), false);
+    try {
+      pid_ = spawn(spec_, streams, Start::tracked);
+    } catch (...) {
+      state_ = State::finished;
+      throw;
+    }
     state_ = State::running;
+    wake_ = wake.write.get();
   }
+  const auto deadline = SteadyClock::now() + spec_.timeout;
   // Our copies of the child's ends must go, or we would never see EOF.
   input.read.close();
   output.write.close();
   error.write.close();
-
-  const bool timed = spec_.timeout.has_value();
-  const auto deadline = SteadyClock::now() + spec_.timeout.value_or(std::chrono::milliseconds(0));
-  // Milliseconds until the time-out for poll; -1 without one.
-  auto timeLeft = [&]() -> int {
-    if (!timed) return -1;
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
-    return left > 0 ? static_cast<int>(std::min<long long>(left, 1 << 30)) : 0;
-  };
-  auto expire = [&] {
-    ::kill(-pid_, SIGKILL);
-    result.timedOut = true;
-  };
 
   const std::string_view inputBytes = spec_.inputBytes;
   std::size_t written = 0;
@@ -342,41 +261,80 @@ Result Child::execute(const LineHandler* onLine) {
     else ::fcntl(input.write.get(), F_SETFL, ::fcntl(input.write.get(), F_GETFL) | O_NONBLOCK);
   }
 
+  // How the run stands, read under the lock: terminate() may change it.
+  struct Standing {
+    Ending why;
+    bool killed;
+    SteadyClock::time_point killAt;
+  };
+  const auto standing = [&] {
+    std::lock_guard lock(mutex_);
+    return Standing{ending_, killed_, killAt_};
+  };
+  const auto endFor = [&](Ending why) {
+    std::lock_guard lock(mutex_);
+    beginEnding(why);
+  };
+  // SIGTERM has been sent: end what is left after the grace.
+  const auto killWhenDue = [&] {
+    std::unique_lock lock(mutex_);
+    if (ending_ != Ending::none && !killed_ && SteadyClock::now() >= killAt_) killRemaining();
+  };
+
+  std::exception_ptr failure;
   try {
+    if (spec_.onStarted) spec_.onStarted();
+
     LineSplitter lines(onLine);
+    bool overflowed = false;
     std::array<char, 65536> buffer;
     auto drain = [&](Fd& fd, std::string& into, bool splitLines) {
       const ssize_t count = ::read(fd.get(), buffer.data(), buffer.size());
       if (count > 0) {
+        if (overflowed) return;  // the run is ending; what follows is dropped
         into.append(buffer.data(), static_cast<std::size_t>(count));
         if (splitLines) lines.feed(into);
+        if (result.output.size() + result.errorOutput.size() > spec_.outputLimit) {
+          overflowed = true;
+          endFor(Ending::outputLimit);
+        }
       } else if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
         fd.close();
       }
     };
-    while (input.write.open() || output.read.open() || error.read.open()) {
-      std::array<pollfd, 3> fds{};
-      std::array<Fd*, 3> owners{};
+    std::optional<SteadyClock::time_point> stopReadingAt;
+    while (true) {
+      const bool reading = input.write.open() || output.read.open() || error.read.open();
+      if (!reading && hasEnded(pid_)) break;
+      const auto [why, killed, killAt] = standing();
+      if (killed && !stopReadingAt) stopReadingAt = SteadyClock::now() + afterKill;
+      // After SIGKILL, only something outside the run still holds an output.
+      if (stopReadingAt && SteadyClock::now() >= *stopReadingAt) break;
+
+      SteadyClock::time_point next = why == Ending::none ? deadline : killed ? *stopReadingAt : killAt;
+      // Without outputs nothing wakes the wait when the child ends.
+      if (!reading) next = std::min(next, SteadyClock::now() + recheckPause);
+
+      std::array<pollfd, 4> fds{};
+      std::array<Fd*, 4> owners{};
       nfds_t count = 0;
-      for (Fd* fd : {&output.read, &error.read, &input.write}) {
+      for (Fd* fd : {&wake.read, &output.read, &error.read, &input.write}) {
         if (!fd->open()) continue;
         owners[count] = fd;
         fds[count++] = pollfd{fd->get(), static_cast<short>(fd == &input.write ? POLLOUT : POLLIN), 0};
       }
-      const int ready = ::poll(fds.data(), count, timeLeft());
-      if (ready < 0) {
-        if (errno == EINTR) continue;
-        throw std::system_error(errno, std::generic_category(), "poll");
-      }
-      if (ready == 0) {
-        // Time-out: the killed group closes its ends, but a process outside it
-        // might not; stop reading here.
-        expire();
-        break;
-      }
+      const int ready = ::poll(fds.data(), count, millisecondsUntil(next));
+      if (ready < 0 && errno != EINTR) throw std::system_error(errno, std::generic_category(), "poll");
+      if (SteadyClock::now() >= deadline) endFor(Ending::timedOut);
+      killWhenDue();
+      if (ready <= 0) continue;
       for (nfds_t i = 0; i < count; ++i) {
         if (fds[i].revents == 0) continue;
-        if (owners[i] == &output.read) {
+        if (owners[i] == &wake.read) {
+          char bytes[64];
+          while (::read(wake.read.get(), bytes, sizeof bytes) > 0) {
+          }
+        } else if (owners[i] == &output.read) {
           drain(output.read, result.output, onLine != nullptr);
         } else if (owners[i] == &error.read) {
           drain(error.read, result.errorOutput, false);
@@ -390,48 +348,85 @@ Result Child::execute(const LineHandler* onLine) {
       }
     }
   } catch (...) {
-    input.write.close();
-    output.read.close();
-    error.read.close();
-    {
-      std::lock_guard lock(mutex_);
-      state_ = State::finished;
-    }
-    handToReaper(pid_);
-    throw;
+    failure = std::current_exception();
+    endFor(Ending::cancelled);
   }
   input.write.close();
   output.read.close();
   error.read.close();
   result.inputTaken = written == inputBytes.size() || spec_.input != Input::bytes;
 
-  if (timed && !result.timedOut) {
-    // Outputs may end before the child does: keep to the time-out while waiting.
-    while (!hasEnded(pid_)) {
-      const int left = timeLeft();
-      if (left == 0) {
-        expire();
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 10)));
+  // An ended run is over when every process of it is gone: those that
+  // heeded SIGTERM within the grace, the rest after SIGKILL.
+  if (standing().why != Ending::none) {
+    const auto runGone = [&] {
+      std::lock_guard lock(mutex_);
+      if (!hasEnded(pid_) || tree::anyRunning(members_)) return false;
+      // One started during the grace is found now or never.
+      std::vector<tree::Member> latest = tree::collect(pid_, members_);
+      if (!tree::anyRunning(latest)) return true;
+      members_ = std::move(latest);
+      if (killed_) tree::signal(members_, SIGKILL);
+      return false;
+    };
+    while (!standing().killed && !runGone()) {
+      std::this_thread::sleep_for(recheckPause);
+      killWhenDue();
+    }
+    for (const auto giveUpAt = SteadyClock::now() + afterKill; SteadyClock::now() < giveUpAt && !runGone();)
+      std::this_thread::sleep_for(recheckPause);
+  }
+  // A child killed or not, it ends: SIGKILL cannot be caught.
+  if (!hasEnded(pid_)) {
+    siginfo_t info{};
+    while (::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
     }
   }
-  awaitEnd(pid_);
-  std::lock_guard lock(mutex_);
-  const ExitStatus exit = exitStatus(reap(pid_));
-  state_ = State::finished;
-  result.status = exit.status;
-  result.signaled = exit.signaled;
+
+  Ending why;
+  {
+    std::lock_guard lock(mutex_);
+    const ExitStatus exit = exitStatus(reap(pid_));
+    state_ = State::finished;
+    wake_ = -1;
+    why = ending_;
+    result.status = exit.status;
+    result.signaled = exit.signaled;
+  }
+  if (failure) std::rethrow_exception(failure);
+  if (why == Ending::outputLimit) throw OutputLimitError(spec_.program, spec_.outputLimit);
+  result.timedOut = why == Ending::timedOut;
+  result.cancelled = why == Ending::cancelled;
   return result;
 }
 
 Result run(const Spec& spec) { return Child(spec).run(); }
 
+bool endAll() {
+  Runs& runs = Runs::shared();
+  std::unique_lock lock(runs.mutex);
+  std::chrono::milliseconds longestGrace{0};
+  for (Child* child : runs.list) {
+    child->terminate();
+    longestGrace = std::max(longestGrace, child->spec_.grace);
+  }
+  // Each run sends its own SIGKILL when its grace is over and returns once
+  // its processes are gone.
+  const auto isEmpty = [&] { return runs.list.empty(); };
+  if (runs.changed.wait_for(lock, longestGrace + afterKill + 1s, isEmpty)) return true;
+  // A run whose thread hangs elsewhere (in a line handler, say).
+  for (Child* child : runs.list) {
+    std::lock_guard childLock(child->mutex_);
+    if (child->state_ == Child::State::running) child->killRemaining();
+  }
+  return runs.changed.wait_for(lock, afterKill, isEmpty);
+}
+
 Detached startDetached(const Spec& spec) {
   ignoreSigpipe();
   Streams streams;
   streams.inputNull = true;
-  return Detached(spawn(spec, streams, false, true));
+  return Detached(spawn(spec, streams, Start::detached));
 }
 
 Detached::Detached(Detached&& other) noexcept

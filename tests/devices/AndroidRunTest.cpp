@@ -20,6 +20,8 @@ using DeviceLauncher::LaunchError;
 using testsupport::FakeMachine;
 using testsupport::FakeTool;
 using testsupport::InstalledTool;
+using testsupport::leave;
+using testsupport::Leftover;
 using testsupport::shellQuote;
 using testsupport::ToolCall;
 using Args = std::vector<std::string>;
@@ -36,8 +38,11 @@ const std::string missingText = "Android Studio bzw. das Android-SDK wurde nicht
 //   devices            the lines of the device listing
 //   avd-<serial>       the configuration name that emulator answers
 //   boot-after         getprop answers "1" from this call on (default 1)
-//   install-status/-output, start-status/-output
-// Every decision that tells the order of events appends to "events".
+//   getprop-hangs      getprop hangs, with a child in a session of its own,
+//                      after creating "getprop-hung"
+//   install-status/-output, start-status/-output, monkey-status/-output
+// Every decision that tells the order of events appends to "events". It
+// ignores SIGTERM, as a hung adb may.
 const char* const adbBody = R"sh(
 value() { cat "$state/$1" 2>/dev/null || printf '%s' "$2"; }
 case "$1" in
@@ -51,6 +56,10 @@ case "$*" in
     if [ -f "$state/avd-$serial" ]; then printf '%s\r\nOK\r\n' "$(cat "$state/avd-$serial")"
     else printf 'error: could not connect to TCP port\n'; exit 1; fi ;;
   "shell getprop sys.boot_completed")
+    if [ -f "$state/getprop-hangs" ]; then
+      setsid sleep 600 & echo $! >> "$0.pids"
+      : > "$state/getprop-hung"; sleep 600
+    fi
     calls=$(( $(value getprop-calls 0) + 1 )); echo $calls > "$state/getprop-calls"
     if [ $calls -lt "$(value boot-after 1)" ]; then printf '\n'; exit 0; fi
     echo booted >> "$state/events"; printf '1\n' ;;
@@ -62,6 +71,8 @@ Success
     value start-output 'Starting: Intent { cmp=x/.MainActivity }
 Status: ok
 '; exit "$(value start-status 0)" ;;
+  "shell monkey"*) value monkey-output 'Events injected: 1
+'; exit "$(value monkey-status 0)" ;;
 esac
 exit 0
 )sh";
@@ -81,6 +92,7 @@ struct AndroidProject {
     if (platform == Platform::macOS) machine.androidStudio();
     else machine.javaRuntime(machine.home() / "android-studio/jbr");
     FakeTool adbTool;
+    adbTool.ignoresTerminate = true;
     adbTool.body = "state=" + shellQuote(state.string()) + "\n" + adbBody;
     sdk = machine.androidSdk(machine.homeSdk(), adbTool);
     useEmulator(Emulator::boots);
@@ -212,15 +224,7 @@ TEST_F(AndroidRun, UsesTheRunningEmulatorOfTheConfiguration) {
   set("devices", "emulator-5550\toffline\nemulator-5552\tdevice\nemulator-5554\tdevice\nemulator-5556\tdevice");
   for (const char* serial : {"emulator-5550", "emulator-5554"}) set(std::string("avd-") + serial, avd);
   set("avd-emulator-5552", "Pixel_7_Pro");
-  // A stop request at the install only shortens its pause.
-  std::stop_source stop;
-  DeviceLauncher::runAndroid(
-      project, avd,
-      [&](const std::string& text) {
-        statuses.push_back(text);
-        if (text == installing) stop.request_stop();
-      },
-      stop.get_token(), machine.host(&clock));
+  run();
 
   EXPECT_EQ(statuses, (std::vector<std::string>{building, installing, running}));
   EXPECT_EQ(adbCalls(), (std::vector<Args>{{"start-server"}, {"devices"}, avdName("emulator-5552"),
@@ -247,7 +251,7 @@ TEST_F(AndroidRun, AnEmulatorThatExitsFailsTheRunOnceTheBuildHasEnded) {
   fs::remove(state / "emulator.pid");
 }
 
-TEST_F(AndroidRun, TheBootWaitEndsAtItsDeadlineOrAStopRequestAfterTheBuild) {
+TEST_F(AndroidRun, TheBootWaitEndsAtItsDeadlineOrAStopRequest) {
   // Seven minutes pass in about half a second.
   ScaledClock fast(1000);
   useEmulator(Emulator::hangs);
@@ -262,7 +266,8 @@ TEST_F(AndroidRun, TheBootWaitEndsAtItsDeadlineOrAStopRequestAfterTheBuild) {
   endEmulator();
   fs::remove(state / "events");
 
-  // A stop request during the wait; the found emulator never boots.
+  // A stop request as the build starts: the build never runs; the found
+  // emulator never boots.
   alreadyRunning();
   set("boot-after", "1000000");
   std::stop_source stop;
@@ -274,7 +279,104 @@ TEST_F(AndroidRun, TheBootWaitEndsAtItsDeadlineOrAStopRequestAfterTheBuild) {
       DeviceLauncher::runAndroid(project, avd, requestStopWhileBuilding, stop.get_token(), machine.host(&clock)),
       Cancelled);
   EXPECT_EQ(statuses, std::vector<std::string>{building});
-  EXPECT_EQ(events(), std::vector<std::string>{"build end"});
+  EXPECT_EQ(events(), std::vector<std::string>{});
+  EXPECT_EQ(gradlew.calls().size(), 1u);
+}
+
+// A debug bridge that hangs in the boot wait, ignoring SIGTERM, neither
+// outlasts the boot's deadline nor a stop request, and leaves nothing behind.
+TEST_F(AndroidRun, AHungDebugBridgeEndsAtTheBootDeadlineOrAStopRequest) {
+  for (const bool stopRequested : {false, true}) {
+    SCOPED_TRACE(stopRequested ? "stop request" : "deadline");
+    fs::remove(state / "events");
+    fs::remove(state / "getprop-hung");
+    alreadyRunning();
+    set("getprop-hangs", "");
+    // Seven minutes pass in about half a second.
+    ScaledClock fast(1000);
+    std::stop_source stop;
+    std::jthread stopper([&] {
+      if (stopRequested && testsupport::awaitFile(state / "getprop-hung")) stop.request_stop();
+    });
+    try {
+      DeviceLauncher::runAndroid(project, avd, [](const std::string&) {}, stop.get_token(),
+                                 machine.host(stopRequested ? static_cast<const Clock*>(&clock) : &fast));
+      ADD_FAILURE() << "the run did not fail";
+    } catch (const Cancelled&) {
+      EXPECT_TRUE(stopRequested);
+    } catch (const LaunchError& error) {
+      EXPECT_FALSE(stopRequested);
+      EXPECT_EQ(std::string(error.what()), "Der Emulator ist nach 7 Minuten noch nicht hochgefahren.");
+    }
+    EXPECT_TRUE(fs::exists(state / "getprop-hung"));
+    EXPECT_TRUE(testsupport::allEnd(sdk.adb.pids()));
+  }
+}
+
+// A build that has failed is reported at once, not after a boot that may
+// never come; an emulator that failed meanwhile is reported after it.
+TEST_F(AndroidRun, AFailedBuildIsReportedFirstAndWithoutWaitingForTheBoot) {
+  const std::string buildText = "Build fehlgeschlagen:\nBUILD FAILED\n";
+  const std::string emulatorText = "Der Emulator „Pixel_8_API_35“ ließ sich nicht starten (Code 1). Läuft er schon in "
+                                   "Android Studio? Dann dort schließen und erneut versuchen.";
+  const std::string deadlineText = "Der Emulator ist nach 7 Minuten noch nicht hochgefahren.";
+  // Ends once the launched emulator has been collected by the run (so the run
+  // has seen its exit), or at once when none was launched.
+  const std::string afterTheEmulator =
+      "while [ -f " + shellQuote((state / "emulator.pid").string()) + " ] && kill -0 $(cat " +
+      shellQuote((state / "emulator.pid").string()) + ") 2>/dev/null; do sleep 0.05; done\n";
+  struct Case {
+    const char* name;
+    std::optional<Emulator> emulator;  // none: one runs already and never boots
+    bool fast;                         // seven minutes in half a second
+    std::string buildDelay;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"the boot never comes", std::nullopt, false, "0", buildText},
+      {"the emulator fails first", Emulator::fails, false, "0", buildText + "\n\n" + emulatorText},
+      {"the deadline passes first", Emulator::hangs, true, "2", buildText + "\n\n" + deadlineText},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    endEmulator();
+    fs::remove(state / "devices");
+    fs::remove(state / "events");
+    if (c.emulator) useEmulator(*c.emulator);
+    else alreadyRunning();
+    set("boot-after", "1000000");
+    FakeTool build;
+    build.output = "BUILD FAILED\n";
+    build.status = 1;
+    build.body = afterTheEmulator;
+    useGradle(build, c.buildDelay);
+    ScaledClock fast(1000);
+    try {
+      DeviceLauncher::runAndroid(project, avd, [](const std::string&) {}, {},
+                                 machine.host(c.fast ? static_cast<const Clock*>(&fast) : &clock));
+      ADD_FAILURE() << "the run did not fail";
+    } catch (const LaunchError& error) {
+      EXPECT_EQ(std::string(error.what()), c.message);
+    }
+    EXPECT_EQ(events(), std::vector<std::string>{"build end"});
+  }
+}
+
+// A stop request ends the build under way with everything it started, and
+// the run with it.
+TEST_F(AndroidRun, AStopRequestEndsTheBuild) {
+  alreadyRunning();
+  FakeTool build;
+  build.ignoresTerminate = true;
+  build.body = leave(Leftover::ownSession) + "sleep 600";
+  gradlew = build.install(project / "gradlew");
+  std::stop_source stop;
+  std::jthread stopper([&] {
+    if (gradlew.awaitPids(2)) stop.request_stop();
+  });
+  EXPECT_THROW(run(stop.get_token()), Cancelled);
+  EXPECT_EQ(statuses, std::vector<std::string>{building});
+  EXPECT_TRUE(testsupport::allEnd(gradlew.pids()));
 }
 
 TEST_F(AndroidRun, BuildAndBootFinishInEitherOrder) {
@@ -287,7 +389,7 @@ TEST_F(AndroidRun, BuildAndBootFinishInEitherOrder) {
   };
   const std::vector<Case> cases = {
       {"a build slower than the boot", "1", "0.6", 0, {"booted", "build end", "install"}},
-      {"a build that fails before the boot", "10", "0", 1, {"build end", "booted"}},
+      {"a build that fails after the boot", "1", "0.3", 1, {"booted", "build end"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -355,25 +457,35 @@ TEST_F(AndroidRun, AFailedInstallShowsTheTailOfItsOutput) {
   EXPECT_EQ(statuses, (std::vector<std::string>{building, installing}));
 }
 
+// The start, else the launcher intent; a start that fails both ways, or for
+// want of a package name adb can take, fails the run with adb's words.
 TEST_F(AndroidRun, StartsTheAppOrFallsBackToTheLauncherIntent) {
+  const std::string noPackage =
+      "Die App ließ sich nicht starten: In „.tovrane/manifest.json“ steht kein gültiger Paketname.";
   struct Case {
     const char* name;
     std::optional<std::string> manifest;
     std::string startOutput;
     int startStatus;
-    std::string package;  // as given to adb
     bool fallback;
+    std::string monkeyOutput = "Events injected: 1\n";
+    int monkeyStatus = 0;
+    std::optional<std::string> failure = std::nullopt;
   };
   const std::string good = R"({"packageName": "com.example.demo", "sourceRoot": "/s", "files": {}})";
   const std::string hostile = R"({"packageName": "com.example.demo; reboot", "sourceRoot": "/s", "files": {}})";
   const std::vector<Case> cases = {
-      {"started", good, "Status: ok\n", 0, "com.example.demo", false},
-      {"an error line with status 0", good, "Error type 3\nError: Activity class does not exist.\n", 0,
-       "com.example.demo", true},
-      {"a failed start", good, "", 255, "com.example.demo", true},
-      {"no manifest", std::nullopt, "Status: ok\n", 0, "", false},
-      {"a manifest that is no JSON", "{", "Error: bad component name: /.MainActivity\n", 0, "", true},
-      {"a package name that is more than one word", hostile, "Status: ok\n", 0, "", false},
+      {"started", good, "Status: ok\n", 0, false},
+      {"an error line with status 0", good, "Error type 3\nError: Activity class does not exist.\n", 0, true},
+      {"a failed start", good, "", 255, true},
+      {"both fail", good, "Error: Activity class {com.example.demo/.MainActivity} does not exist.\n", 0, true,
+       "** No activities found to run, monkey aborted.\n", 0,
+       "Die App ließ sich nicht starten: Error: Activity class {com.example.demo/.MainActivity} does not exist.\n"
+       "** No activities found to run, monkey aborted."},
+      {"both fail without a word", good, "", 1, true, "", 252, "Die App ließ sich nicht starten (Code 252)."},
+      {"no manifest", std::nullopt, "Status: ok\n", 0, false, "", 0, noPackage},
+      {"a manifest that is no JSON", "{", "Status: ok\n", 0, false, "", 0, noPackage},
+      {"a package name that is more than one word", hostile, "Status: ok\n", 0, false, "", 0, noPackage},
   };
   alreadyRunning();
   for (const Case& c : cases) {
@@ -382,12 +494,20 @@ TEST_F(AndroidRun, StartsTheAppOrFallsBackToTheLauncherIntent) {
     if (c.manifest) writeManifest(*c.manifest);
     set("start-output", c.startOutput);
     set("start-status", std::to_string(c.startStatus));
+    set("monkey-output", c.monkeyOutput);
+    set("monkey-status", std::to_string(c.monkeyStatus));
     fs::remove(sdk.adb.log);
     statuses.clear();
-    run();
-    EXPECT_EQ(statuses.back(), running);
-    std::vector<Args> expected = {start(c.package)};
-    if (c.fallback) expected.push_back(monkey(c.package));
+    if (c.failure) {
+      EXPECT_EQ(failure(), *c.failure);
+      EXPECT_EQ(statuses.back(), installing);
+    } else {
+      run();
+      EXPECT_EQ(statuses.back(), running);
+    }
+    std::vector<Args> expected = {install()};
+    if (c.manifest && c.failure != noPackage) expected.push_back(start());
+    if (c.fallback) expected.push_back(monkey());
     const std::vector<Args> calls = adbCalls();
     ASSERT_GE(calls.size(), expected.size());
     EXPECT_EQ(std::vector<Args>(calls.end() - static_cast<std::ptrdiff_t>(expected.size()), calls.end()), expected);

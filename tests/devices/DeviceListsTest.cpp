@@ -110,15 +110,19 @@ struct AndroidListMachine {
   FakeMachine::AndroidSdk sdk;
 };
 
+// Only lines that are configuration names count, line ends (CR LF too) and
+// blanks around them aside: log lines, errors, stray bytes and names that
+// would lead out of the configuration folder are no devices.
 TEST(AndroidDevices, ListedAvdsWithTheirApiLevelBestFirst) {
   AndroidListMachine android(
       "INFO    | Storing crashdata in: /tmp/android/emu-crash.db\n"
-      "Medium_Phone_API_35\nTablet_B\nPixel_7_Pro\n\nPixel_8\nTablet_A\n../escape\n",
+      "Medium_Phone_API_35\r\nTablet_B\nPixel_7_Pro\n\n  Pixel_8\r\nTablet_A\n../escape\n"
+      "emulator: ERROR: Unknown AVD name [Pixel_9]\n\x01\xff\xfe\x1b[2J\n.\n",
       1);
-  android.configure("Pixel_8", "avd.ini.encoding=UTF-8\npath=/x/Pixel_8.avd\ntarget=android-34\ntarget=android-35\n");
+  android.configure("Pixel_8",
+                    "avd.ini.encoding=UTF-8\r\npath=/x/Pixel_8.avd\r\ntarget=android-34\r\ntarget=android-35\r\n");
   android.configure("Pixel_7_Pro", "target=Google Inc.:Google APIs:24\n");
   android.configure("Tablet_B", "path=/x/Tablet_B.avd\n");
-  // A listed name that would lead out of the configuration folder is not read.
   files::writeFile(android.machine.home() / ".android/escape.ini", "target=android-99\n");
 
   const std::vector<TestDevice> expected = {
@@ -128,12 +132,20 @@ TEST(AndroidDevices, ListedAvdsWithTheirApiLevelBestFirst) {
       // Equal scores keep the listing order.
       {"Tablet_B", "Tablet B", Kind::android, ""},
       {"Tablet_A", "Tablet A", Kind::android, ""},
-      {"../escape", "../escape", Kind::android, ""},
   };
   EXPECT_EQ(android.list(), expected);
   const auto calls = android.sdk.emulator.calls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].arguments, std::vector<std::string>{"-list-avds"});
+}
+
+TEST(AndroidDevices, AnEndlessListingGivesNoDevicesAndEnds) {
+  AndroidListMachine android("");
+  FakeTool flooding;
+  flooding.body = "yes Pixel_8";
+  const auto emulator = flooding.install(android.sdk.emulator.program);
+  EXPECT_EQ(android.list(), std::vector<TestDevice>{});
+  EXPECT_TRUE(testsupport::allEnd(emulator.pids()));
 }
 
 TEST(AndroidDevices, EmptyWithoutSdkOrRunnableEmulator) {

@@ -1,5 +1,6 @@
 #include "core/devices/DeviceLauncher.hpp"
 
+#include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Process.hpp"
 #include "tests/support/FakeMachine.hpp"
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <optional>
 #include <regex>
+#include <thread>
 
 namespace tovrane {
 namespace {
@@ -21,6 +23,8 @@ using DeviceLauncher::LaunchError;
 using testsupport::FakeMachine;
 using testsupport::FakeTool;
 using testsupport::InstalledTool;
+using testsupport::leave;
+using testsupport::Leftover;
 using testsupport::shellQuote;
 using testsupport::ToolCall;
 using Args = std::vector<std::string>;
@@ -125,7 +129,7 @@ struct IOSProject {
   void set(const std::string& name, const std::string& value) const { files::writeFile(state / name, value); }
 
   void run() {
-    DeviceLauncher::runIOS(folder, udid, [this](const std::string& text) { statuses.push_back(text); },
+    DeviceLauncher::runIOS(folder, udid, [this](const std::string& text) { statuses.push_back(text); }, {},
                            machine.host());
   }
 
@@ -501,17 +505,44 @@ TEST_F(IOSRun, AFailedInstallShowsTheLastFourHundredCharacters) {
   EXPECT_EQ(xcrunCalls().back()[1], "install");
 }
 
-TEST_F(IOSRun, BootShowAndLaunchMayFail) {
+// A booted simulator and a missing Simulator application do not stop the
+// run; a launch that fails does, with the tool's words.
+TEST_F(IOSRun, BootAndShowMayFailButALaunchMustNot) {
   set("boot-output", "An error was encountered processing the command (domain=com.apple.CoreSimulator.SimError, "
                      "code=405):\nUnable to boot device in current state: Booted\n");
   set("boot-status", "149");
   files::writeAtomic(xcode.open.program, "#!/bin/sh\necho 'Unable to find application named Simulator' >&2\nexit 1\n",
                      0755);
+  run();
+  EXPECT_EQ(statuses, (std::vector<std::string>{starting, findingScheme, building("App"), installing, running}));
+
+  statuses.clear();
   set("launch-output", "An error was encountered processing the command (domain=FBSOpenApplicationServiceErrorDomain, "
                        "code=4):\nThe request to open \"com.example.App\" failed.\n");
   set("launch-status", "1");
-  run();
-  EXPECT_EQ(statuses, (std::vector<std::string>{starting, findingScheme, building("App"), installing, running}));
+  EXPECT_EQ(failure(), "Die App ließ sich im Simulator nicht starten: An error was encountered processing the "
+                       "command (domain=FBSOpenApplicationServiceErrorDomain, code=4):\nThe request to open "
+                       "\"com.example.App\" failed.");
+  EXPECT_EQ(statuses, (std::vector<std::string>{starting, findingScheme, building("App"), installing}));
+}
+
+// A stop request ends the command under way, a hung build that ignores
+// SIGTERM and what it started included.
+TEST_F(IOSRun, AStopRequestEndsTheCommandUnderWay) {
+  FakeTool hanging;
+  hanging.ignoresTerminate = true;
+  hanging.body = "state=" + shellQuote(state.string()) + "\nif [ \"$1 $2\" = 'xcodebuild -scheme' ]; then\n" +
+                 leave(Leftover::ownSession) + ": > \"$state/building\"; sleep 600\nfi\n" + xcrunBody;
+  const InstalledTool xcrun = hanging.install(xcode.xcrun.program);
+  std::stop_source stop;
+  std::jthread stopper([&] {
+    if (testsupport::awaitFile(state / "building")) stop.request_stop();
+  });
+  EXPECT_THROW(DeviceLauncher::runIOS(folder, udid, [this](const std::string& text) { statuses.push_back(text); },
+                                      stop.get_token(), machine.host()),
+               Cancelled);
+  EXPECT_EQ(statuses, (std::vector<std::string>{starting, findingScheme, building("App")}));
+  EXPECT_TRUE(testsupport::allEnd(xcrun.pids()));
 }
 
 TEST_F(IOSRun, AProgramThatCannotStartEndsTheRunWithTheRunnersError) {

@@ -1,6 +1,7 @@
 #include "core/repair/ClaudeCodeRepair.hpp"
 
 #include "core/repair/APIClient.hpp"
+#include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Process.hpp"
 #include "tests/repair/Thrown.hpp"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tovrane {
@@ -16,7 +18,10 @@ namespace {
 
 using testsupport::FakeMachine;
 using testsupport::FakeTool;
+using testsupport::allEnd;
 using testsupport::InstalledTool;
+using testsupport::leave;
+using testsupport::Leftover;
 using testsupport::thrown;
 namespace fs = std::filesystem;
 
@@ -242,6 +247,41 @@ TEST(ClaudeCodeRung, ToolRunsInItsOwnProcessGroup) {
 if [ "$5" = "$$" ]; then echo own > "$(dirname "$0")/group"; fi)sh"));
   EXPECT_EQ(m.client(tool).send(rung, systemBlocks, "x").text, "ok");
   EXPECT_TRUE(fs::exists(tool.program.parent_path() / "group"));
+}
+
+// A request that is stopped, outlives its time limit or floods its output
+// ends the tool and everything it started, also when they ignore SIGTERM.
+TEST(ClaudeCodeRung, ARequestThatIsStoppedOrRunsTooLongEndsTheToolAndItsChildren) {
+  enum class Ending { stop, timeLimit, flood };
+  for (const Ending ending : {Ending::stop, Ending::timeLimit, Ending::flood}) {
+    SCOPED_TRACE(static_cast<int>(ending));
+    Machine m;
+    FakeTool hanging;
+    hanging.ignoresTerminate = true;
+    hanging.body = leave(Leftover::ownSession) + (ending == Ending::flood ? "yes" : "sleep 600");
+    const auto tool = m.tool(hanging);
+    Endpoints endpoints = Endpoints::standard();
+    if (ending == Ending::timeLimit) endpoints.claudeCodeTimeout = std::chrono::seconds(1);
+    const APIClient client({}, tool.program.string(), endpoints, RateGate::shared(), m.host);
+    std::stop_source stop;
+    std::jthread stopper([&] {
+      if (ending == Ending::stop && tool.awaitPids(2)) stop.request_stop();
+    });
+    try {
+      client.send(rung, systemBlocks, "x", stop.get_token());
+      ADD_FAILURE() << "the request returned";
+    } catch (const Cancelled&) {
+      EXPECT_EQ(ending, Ending::stop);
+    } catch (const process::TimeoutError& error) {
+      EXPECT_EQ(ending, Ending::timeLimit);
+      EXPECT_STREQ(error.what(), "Claude Code hat nach 1 Sekunde nicht geendet und wurde beendet.");
+    } catch (const process::OutputLimitError& error) {
+      EXPECT_EQ(ending, Ending::flood);
+      EXPECT_STREQ(error.what(), "„claude“ hat mehr als 64 MB ausgegeben und wurde beendet.");
+    }
+    stopper.join();
+    EXPECT_TRUE(allEnd(tool.pids()));
+  }
 }
 
 }  // namespace

@@ -330,14 +330,52 @@ TEST(CodexAgent, FailedToolFailsWithItsStatusAndErrorTextOrLastMessage) {
   }
 }
 
-TEST(CodexAgent, ToolThatCannotStartFailsWithTheSystemError) {
-  Agent w;
-  CodexRepairer repairer(w.project.project, (w.build.machine.root() / "missing/codex").string(), w.log.callback(),
-                         w.build.host);
-  const auto error = thrown<process::StartError>([&] { repairer.run(); });
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->code().value(), ENOENT);
-  EXPECT_EQ(w.build.builds(), 0);
+// Only a tool that runs is announced: no status, no progress before its start.
+TEST(CodexAgent, ToolThatCannotStartFailsWithTheSystemErrorAndSendsNoEvent) {
+  struct Case {
+    const char* name;
+    bool present;  // there, but not executable
+    int error;
+  };
+  for (const Case& c : std::vector<Case>{{"missing", false, ENOENT}, {"not executable", true, EACCES}}) {
+    SCOPED_TRACE(c.name);
+    Agent w;
+    const fs::path codex = w.build.machine.root() / "opt/codex/codex";
+    if (c.present) files::writeAtomic(codex, "#!/bin/sh\n", 0644);
+    CodexRepairer repairer(w.project.project, codex.string(), w.log.callback(), w.build.host);
+    const auto error = thrown<process::StartError>([&] { repairer.run(); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code().value(), c.error);
+    EXPECT_EQ(w.log.events(), std::vector<AIRepairEvent>{});
+    EXPECT_EQ(w.build.builds(), 0);
+  }
+}
+
+// A tool past its time limit, or one that floods its error output, is ended
+// with everything it started and fails the run in German.
+TEST(CodexAgent, AToolThatRunsTooLongOrFloodsIsEndedWithEverythingItStarted) {
+  for (const bool flood : {false, true}) {
+    SCOPED_TRACE(flood ? "flood" : "time limit");
+    Agent w;
+    FakeTool hanging;
+    hanging.ignoresTerminate = true;
+    hanging.body = leave(Leftover::ownSession) + (flood ? "yes >&2" : "sleep 600");
+    w.tool(hanging);
+    CodexRepairer& repairer = w.make();
+    repairer.timeLimit = 1s;
+    try {
+      repairer.run();
+      ADD_FAILURE() << "the run returned";
+    } catch (const process::TimeoutError& error) {
+      EXPECT_FALSE(flood);
+      EXPECT_STREQ(error.what(), "Codex hat nach 1 Sekunde nicht geendet und wurde beendet.");
+    } catch (const process::OutputLimitError& error) {
+      EXPECT_TRUE(flood);
+      EXPECT_STREQ(error.what(), "„codex“ hat mehr als 64 MB ausgegeben und wurde beendet.");
+    }
+    EXPECT_TRUE(allEnd(w.codex.pids()));
+    EXPECT_EQ(w.build.builds(), 0);
+  }
 }
 
 // ---- Swift copies
@@ -446,46 +484,37 @@ settle() {
 
 // ---- Cancelling
 
-bool ended(pid_t pid) {
-  if (::kill(pid, 0) != 0) return errno == ESRCH;
-  // A zombie has ended; its parent is gone, so whoever adopted it reaps it.
-  try {
-    const std::string stat = files::readFile("/proc/" + std::to_string(pid) + "/stat");
-    const auto close = stat.rfind(')');
-    return close != std::string::npos && stat.compare(close + 2, 1, "Z") == 0;
-  } catch (const files::FileError&) {
-    return true;
-  }
-}
-
-TEST(CodexAgent, CancelWhileTheToolRunsEndsItsWholeGroup) {
-  Agent w;
-  const fs::path pidFile = w.build.machine.root() / "sleeper";
-  const fs::path slept = w.build.machine.root() / "slept";
-  // The sleeper holds the output pipe: the run can only end when it ends too,
-  // by the signal or, when that misses it, after its sleep.
-  w.tool(script("(sleep 10; touch " + shellQuote(slept.string()) + ") &\n" +
-                "echo $! > " + shellQuote(pidFile.string()) + "\n" +
-                line(R"({"type":"item.started","item":{"type":"command_execution","text":"./gradlew build"}})") +
-                "wait\n"));
-  w.log.hook = [&](const AIRepairEvent& event) {
-    if (event == AIRepairEvent(Status{building})) w.repairer->cancel();
+// However the tool takes SIGTERM, the cancel ends it and everything it
+// started, also what left its session; the run fails with the tool's status.
+TEST(CodexAgent, CancelWhileTheToolRunsEndsItAndEverythingItStarted) {
+  struct Case {
+    const char* name;
+    bool ignoresTerminate;
+    int status;
   };
-  CodexRepairer& repairer = w.make();
-  const auto error = thrown<AIRepairError>([&] { repairer.run(); });
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->status(), SIGTERM);
-  EXPECT_EQ(std::string(error->what()), "KI-API-Fehler 15: ./gradlew build");
-  const pid_t sleeper = std::stoi(files::readFile(pidFile));
-  bool gone = false;
-  for (int i = 0; i < 500 && !gone; ++i) {
-    gone = ended(sleeper);
-    if (!gone) std::this_thread::sleep_for(10ms);
+  for (const Case& c : std::vector<Case>{{"heeds SIGTERM", false, SIGTERM}, {"ignores SIGTERM", true, SIGKILL}}) {
+    SCOPED_TRACE(c.name);
+    Agent w;
+    FakeTool tool;
+    tool.ignoresTerminate = c.ignoresTerminate;
+    // The leftovers hold the output pipe: the run can only end when they end too.
+    tool.body = leave(Leftover::inGroup) + leave(Leftover::ownSession) + leave(Leftover::daemon) +
+                line(R"({"type":"item.started","item":{"type":"command_execution","text":"./gradlew build"}})") +
+                "sleep 600\n";
+    w.tool(tool);
+    w.log.hook = [&](const AIRepairEvent& event) {
+      if (event == AIRepairEvent(Status{building})) w.repairer->cancel();
+    };
+    CodexRepairer& repairer = w.make();
+    const auto error = thrown<AIRepairError>([&] { repairer.run(); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->status(), c.status);
+    EXPECT_EQ(std::string(error->what()), "KI-API-Fehler " + std::to_string(c.status) + ": ./gradlew build");
+    EXPECT_EQ(w.codex.pids().size(), 4u);
+    EXPECT_TRUE(allEnd(w.codex.pids()));
+    EXPECT_EQ(w.build.builds(), 0);
+    repairer.cancel();  // after the run: nothing left to end
   }
-  EXPECT_TRUE(gone);
-  EXPECT_FALSE(fs::exists(slept));
-  EXPECT_EQ(w.build.builds(), 0);
-  repairer.cancel();  // after the run: nothing left to end
 }
 
 TEST(CodexAgent, CancelBeforeTheStartStartsNothing) {
@@ -498,14 +527,19 @@ TEST(CodexAgent, CancelBeforeTheStartStartsNothing) {
   EXPECT_TRUE(w.log.events().empty());
 }
 
-TEST(CodexAgent, CancelAfterTheToolEndedChangesNothing) {
+// The tool's work stands, but the final check is not waited for: the run
+// ends unchecked and shares nothing.
+TEST(CodexAgent, CancelAfterTheToolEndedEndsTheFinalCheck) {
   Agent w;
   w.tool(FakeTool{});
   w.log.hook = [&](const AIRepairEvent& event) {
     if (event == AIRepairEvent(Status{finalCheck})) w.repairer->cancel();
   };
-  EXPECT_EQ(w.make().run().compiled, true);
-  EXPECT_EQ(w.build.builds(), 1);
+  const AIRepairResult result = w.make().run();
+  EXPECT_EQ(result.compiled, std::nullopt);
+  EXPECT_EQ(result.remainingPlaceholders, 4);
+  EXPECT_EQ(w.build.builds(), 0);
+  EXPECT_TRUE(w.uploads().empty());
 }
 
 // ---- Final check and shared fixes

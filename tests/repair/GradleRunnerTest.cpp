@@ -6,12 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace tovrane {
 namespace {
 
 namespace fs = std::filesystem;
 using testsupport::FakeMachine;
 using testsupport::FakeTool;
+using testsupport::leave;
+using testsupport::Leftover;
 
 TEST(AndroidTools, JavaRuntimeOnMacOSPrefersAndroidStudioOverJavaHome) {
   struct Case {
@@ -217,6 +221,7 @@ TEST(GradleRunner, FailureReasonIsOneCleanLine) {
     std::string output;
     int status;
     std::string expected;
+    bool timedOut = false;
   };
   const std::vector<Case> cases = {
       {"the line after the heading", "a\r\n* What went wrong:\r\n\r\n  Task failed.  \r\nlast\r\n", 1,
@@ -228,9 +233,11 @@ TEST(GradleRunner, FailureReasonIsOneCleanLine) {
       {"terminal escapes dropped", "\x1b[31mRed\x1b[0m\tend\x07", 1, "[31mRed[0m end"},
       {"cut to 300 characters", std::string(150, 'x') + std::string(200, 'y'), 1,
        std::string(150, 'x') + std::string(150, 'y')},
+      {"ended at the time limit", "> Task :app:compileDebugKotlin\n", 143,
+       "Gradle hat nach 1 Stunde nicht geendet und wurde beendet.", true},
   };
   for (const Case& c : cases) {
-    const GradleRun run{false, c.status, c.output};
+    const GradleRun run{false, c.status, c.output, c.timedOut};
     EXPECT_EQ(GradleRunner::failureReason(run), c.expected) << c.name;
   }
 }
@@ -265,6 +272,38 @@ TEST(GradleRunner, AMissingWrapperStillGivesARunnerThatCannotStart) {
   // Present but not executable.
   files::writeFile(m.project / "gradlew", "#!/bin/sh\n");
   EXPECT_THROW(runner.compileErrors(), process::StartError);
+}
+
+// A stop request ends a build with everything it started (a daemon too),
+// also when they ignore SIGTERM; a flood of output ends it in German.
+TEST(GradleRunner, AStoppedBuildOrAFloodEndsTheBuildAndWhatItStarted) {
+  for (const bool flood : {false, true}) {
+    SCOPED_TRACE(flood ? "flood" : "stop");
+    GradleMachine m;
+    FakeTool hanging;
+    hanging.ignoresTerminate = true;
+    hanging.body = leave(Leftover::inGroup) + leave(Leftover::daemon) + (flood ? "yes" : "sleep 600");
+    const auto gradlew = m.gradlew(hanging);
+    std::stop_source stop;
+    std::jthread stopper([&] {
+      if (!flood && gradlew.awaitPids(3)) stop.request_stop();
+    });
+    if (flood) {
+      try {
+        m.runner().compileErrors(stop.get_token());
+        ADD_FAILURE() << "the build returned";
+      } catch (const process::OutputLimitError& error) {
+        EXPECT_STREQ(error.what(), "„gradlew“ hat mehr als 64 MB ausgegeben und wurde beendet.");
+      }
+    } else {
+      const CompileCheck check = m.runner().compileErrors(stop.get_token());
+      EXPECT_TRUE(check.run.cancelled);
+      EXPECT_FALSE(check.run.ok);
+      EXPECT_FALSE(check.compiled());
+    }
+    stopper.join();
+    EXPECT_TRUE(testsupport::allEnd(gradlew.pids()));
+  }
 }
 
 }  // namespace

@@ -484,6 +484,43 @@ TEST(RepairRun, CancelDuringARoundLetsTheBuildDecide) {
   }
 }
 
+// A cancel ends the Claude Code request or the Gradle build under way, with
+// everything they started, instead of waiting for them.
+TEST(RepairRun, CancelEndsTheToolUnderWay) {
+  for (const bool inBuild : {false, true}) {
+    SCOPED_TRACE(inBuild ? "Gradle build" : "Claude Code request");
+    RepairProject project({placeholderFile("Notes.kt", 1)});
+    World w;
+    FakeTool hanging;
+    hanging.ignoresTerminate = true;
+    hanging.body = leave(Leftover::ownSession) + "sleep 600";
+    InstalledTool tool;
+    if (inBuild) {
+      w.answer(goodAnswer());
+      tool = hanging.install(project.project / "gradlew");
+      w.installed = true;
+    } else {
+      tool = w.build.machine.tool("/opt/claude/claude", hanging);
+      w.options = AIRepairOptions({}, std::nullopt, std::nullopt);
+      w.options.claudeCodePath = tool.program.string();
+    }
+    AIRepairer& repairer = w.make(project.project);
+    std::jthread canceller([&] {
+      if (tool.awaitPids(2)) repairer.cancel();
+    });
+    if (inBuild) {
+      // The file was repaired; the build checked nothing.
+      const AIRepairResult result = repairer.run();
+      EXPECT_EQ(result.filesRepaired, 1);
+      EXPECT_EQ(result.compiled, std::nullopt);
+    } else {
+      EXPECT_TRUE(thrown<Cancelled>([&] { repairer.run(); }));
+    }
+    canceller.join();
+    EXPECT_TRUE(allEnd(tool.pids()));
+  }
+}
+
 // ---- The window of parallel repairs
 
 // Holds each request until `size` have arrived in its round, so the window

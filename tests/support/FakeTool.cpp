@@ -2,7 +2,10 @@
 
 #include "core/support/Files.hpp"
 
+#include <algorithm>
+#include <csignal>
 #include <stdexcept>
+#include <thread>
 
 namespace tovrane::testsupport {
 
@@ -24,12 +27,15 @@ InstalledTool FakeTool::install(const fs::path& path) const {
   files::writeFile(out, output);
   files::writeFile(err, errorOutput);
   files::writeFile(log, "");
+  files::writeFile(path.string() + ".pids", "");
 
   // The logging runs in a subshell with a PATH of its own (the caller's may
   // be a test folder or absent) and with byte-counting lengths (LC_ALL=C).
   // A record is assembled in a temporary file and appended with one write,
   // so that calls running at the same time do not mix their records.
-  std::string script = "#!/bin/sh\n(\nlog=" + shellQuote(log.string()) + "\n";
+  std::string script = "#!/bin/sh\n";
+  if (ignoresTerminate) script += "trap '' TERM\n";
+  script += "echo $$ >> \"$0.pids\"\n(\nlog=" + shellQuote(log.string()) + "\n";
   // The chosen variables are taken before the subshell sets its own PATH and LC_ALL.
   for (std::size_t i = 0; i < variables.size(); ++i) {
     const std::string& name = variables[i];
@@ -69,6 +75,65 @@ rm -f "$record"
   script += ") || exit 99\n" + body + "\nexit " + std::to_string(status) + "\n";
   files::writeAtomic(path, script, 0755);
   return InstalledTool{path, log};
+}
+
+std::vector<pid_t> InstalledTool::pids() const {
+  std::vector<pid_t> pids;
+  const fs::path file = program.string() + ".pids";
+  if (!fs::exists(file)) return pids;
+  const std::string text = files::readFile(file);
+  for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    pids.push_back(static_cast<pid_t>(std::stol(text.substr(start, end - start))));
+  return pids;
+}
+
+namespace {
+
+// Waits until done() holds, looking every 10 ms, at most bound.
+template <class Done>
+bool awaitUntil(Done done, std::chrono::milliseconds bound) {
+  const auto giveUp = std::chrono::steady_clock::now() + bound;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool InstalledTool::awaitPids(std::size_t count, std::chrono::milliseconds bound) const {
+  return awaitUntil([&] { return pids().size() >= count; }, bound);
+}
+
+bool awaitFile(const fs::path& path, std::chrono::milliseconds bound) {
+  return awaitUntil([&] { return fs::exists(path); }, bound);
+}
+
+std::string leave(Leftover kind) {
+  switch (kind) {
+    case Leftover::inGroup: return "sleep 600 & echo $! >> \"$0.pids\"\n";
+    case Leftover::ownSession: return "setsid sleep 600 & echo $! >> \"$0.pids\"\n";
+    case Leftover::daemon: return "( setsid sleep 600 & echo $! >> \"$0.pids\" )\n";
+  }
+  return {};
+}
+
+bool processRuns(pid_t pid) {
+  // Without a process file system a zombie counts as running.
+  if (!fs::exists("/proc/self/stat")) return ::kill(pid, 0) == 0;
+  std::string stat;
+  try {
+    stat = files::readFile("/proc/" + std::to_string(pid) + "/stat");
+  } catch (const files::FileError&) {
+    return false;
+  }
+  const auto close = stat.rfind(')');
+  return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z' && stat[close + 2] != 'X';
+}
+
+bool allEnd(const std::vector<pid_t>& pids, std::chrono::milliseconds bound) {
+  return awaitUntil([&] { return std::none_of(pids.begin(), pids.end(), processRuns); }, bound);
 }
 
 namespace {

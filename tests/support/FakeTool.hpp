@@ -7,10 +7,14 @@
 // folder, every argument, the chosen environment variables as the caller set
 // them and, when asked, all of standard input. Every value is written with
 // its byte length, so empty arguments, line feeds and odd bytes survive;
-// readToolLog parses it.
+// readToolLog parses it. Each call also appends its process id, and those of
+// the processes it leaves behind (leave()), to a pid file beside the script,
+// so a test can tell whether all of them ended.
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <sys/types.h>
 #include <string>
 #include <vector>
 
@@ -31,12 +35,40 @@ struct InstalledTool {
   std::filesystem::path program;
   std::filesystem::path log;
   std::vector<ToolCall> calls() const { return readToolLog(log); }
+  // The ids of every call's process and of what they left behind, in order.
+  std::vector<pid_t> pids() const;
+  // Waits until pids() holds count ids, at most bound (a guard against hangs
+  // only); true when it does.
+  bool awaitPids(std::size_t count, std::chrono::milliseconds bound = std::chrono::seconds(30)) const;
 };
+
+// What a fake tool leaves running when it is ended (shell commands for its
+// body). Each appends its process id to the tool's pid file and ignores
+// SIGTERM when the tool does; each sleeps long.
+enum class Leftover {
+  inGroup,     // a background child in the tool's process group
+  ownSession,  // a child that leads a session of its own
+  daemon,      // the same, started through a parent that ends at once: an orphan
+};
+std::string leave(Leftover kind);
+
+// Waits until path exists, at most bound (a guard against hangs only); true
+// when it does.
+bool awaitFile(const std::filesystem::path& path, std::chrono::milliseconds bound = std::chrono::seconds(30));
+
+// Whether pid names a process that still runs; one that has ended but was
+// not yet collected by its parent does not.
+bool processRuns(pid_t pid);
+// Waits until none of pids runs, at most bound (a guard against hangs only);
+// true when none does.
+bool allEnd(const std::vector<pid_t>& pids, std::chrono::milliseconds bound = std::chrono::seconds(30));
 
 struct FakeTool {
   std::string output;       // written to standard output, byte for byte
   std::string errorOutput;  // written to standard error after it
   int status = 0;
+  // SIGTERM is ignored by the tool and by everything it starts.
+  bool ignoresTerminate = false;
   std::vector<std::string> variables;  // environment variables to log
   // Read standard input to its end and log it. Off by default: an inherited
   // standard input may never end.
@@ -45,8 +77,9 @@ struct FakeTool {
   // caller's PATH (sleeps, state files, counters, background children).
   std::string body;
 
-  // Writes the script at path (folders created, mode 0755), its canned output
-  // and an empty log beside it (path + ".log"). Replaces an earlier one.
+  // Writes the script at path (folders created, mode 0755), its canned output,
+  // an empty log beside it (path + ".log") and an empty pid file (path +
+  // ".pids"). Replaces an earlier one.
   InstalledTool install(const std::filesystem::path& path) const;
 };
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <csignal>
 #include <fcntl.h>
 #include <future>
@@ -21,6 +22,8 @@ namespace {
 using namespace std::chrono_literals;
 using testsupport::FakeTool;
 using testsupport::InstalledTool;
+using testsupport::leave;
+using testsupport::Leftover;
 using testsupport::TempDir;
 using SteadyClock = std::chrono::steady_clock;
 
@@ -267,7 +270,6 @@ TEST_F(Process, TerminateReachesTheWholeGroup) {
   // The script waits for a grandchild that holds the output pipe: the run can
   // only end early when the grandchild gets the signal too.
   Spec spec = specFor(body("sleep 15 &\necho started\nwait"));
-  spec.ownProcessGroup = true;
   Child child(spec);
   std::promise<void> started;
   std::thread terminator([&, ready = started.get_future()]() mutable {
@@ -299,33 +301,166 @@ TEST_F(Process, TerminateBeforeTheStartPreventsIt) {
   EXPECT_FALSE(child.terminate());
 }
 
-TEST_F(Process, TimeOutKillsAHangingScript) {
+TEST_F(Process, TimeLimitEndsAHangingScriptWithSigtermThenSigkill) {
   struct Case {
     const char* name;
     const char* script;
+    bool ignoresTerminate;
+    int signal;  // what ended the script
   };
   for (const auto& c : std::vector<Case>{
-           {"hangs with its output open", "echo partial; sleep 30"},
-           {"hangs after closing its output", "exec >/dev/null 2>&1; sleep 30"},
-           {"its background child keeps the pipe", "sleep 30 & wait"},
+           {"hangs with its output open", "echo partial; sleep 30", false, SIGTERM},
+           {"hangs after closing its output", "exec >/dev/null 2>&1; sleep 30", false, SIGTERM},
+           {"its background child keeps the pipe", "sleep 30 & wait", false, SIGTERM},
+           {"ignores SIGTERM", "echo partial; sleep 30", true, SIGKILL},
+           {"ignores SIGTERM after closing its output", "exec >/dev/null 2>&1; sleep 30", true, SIGKILL},
        }) {
     SCOPED_TRACE(c.name);
-    Spec spec = specFor(body(c.script));
+    FakeTool fake;
+    fake.body = c.script;
+    fake.ignoresTerminate = c.ignoresTerminate;
+    const auto tool = install(fake);
+    Spec spec = specFor(tool);
     spec.timeout = 300ms;
+    spec.grace = 200ms;
     const auto start = SteadyClock::now();
     const Result result = run(spec);
-    const double seconds = secondsSince(start);
-    EXPECT_GE(seconds, 0.25);
-    EXPECT_LT(seconds, 5.0);
+    EXPECT_LT(secondsSince(start), 10.0);
     EXPECT_TRUE(result.timedOut);
+    EXPECT_FALSE(result.cancelled);
     EXPECT_TRUE(result.signaled);
-    EXPECT_EQ(result.status, SIGKILL);
+    EXPECT_EQ(result.status, c.signal);
+    EXPECT_TRUE(testsupport::allEnd(tool.pids()));
   }
   Spec quick = specFor(body("echo done"));
   quick.timeout = 10s;
   const Result result = run(quick);
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.output, "done\n");
+}
+
+// However a run ends before its time (a stop request, terminate(), its time
+// limit), nothing it started stays: not a tool that ignores SIGTERM, nor a
+// child that left for a session of its own, nor an orphan of one.
+TEST_F(Process, EndingARunEndsEveryProcessItStarted) {
+  struct Case {
+    const char* name;
+    bool ignoresTerminate;
+    std::vector<Leftover> leftovers;
+  };
+  const std::vector<Case> cases = {
+      {"heeds SIGTERM", false, {Leftover::inGroup}},
+      {"ignores SIGTERM, as its children do", true, {Leftover::inGroup}},
+      {"a child in a session of its own", true, {Leftover::ownSession}},
+      {"an orphan in a session of its own", true, {Leftover::daemon}},
+      {"all of them", true, {Leftover::inGroup, Leftover::ownSession, Leftover::daemon}},
+  };
+  enum class Ending { stop, terminate, timeLimit };
+  for (const Case& c : cases) {
+    for (const Ending ending : {Ending::stop, Ending::terminate, Ending::timeLimit}) {
+      SCOPED_TRACE(std::string(c.name) + ", ending " + std::to_string(static_cast<int>(ending)));
+      FakeTool fake;
+      fake.ignoresTerminate = c.ignoresTerminate;
+      for (const Leftover leftover : c.leftovers) fake.body += leave(leftover);
+      fake.body += "echo ready\nsleep 600";
+      const auto tool = install(fake);
+      Spec spec = specFor(tool);
+      spec.grace = 200ms;
+      std::stop_source stop;
+      spec.stop = stop.get_token();
+      if (ending == Ending::timeLimit) spec.timeout = 500ms;
+      Child child(spec);
+      const Result result = child.run([&](std::string_view line) {
+        if (line != "ready") return;
+        if (ending == Ending::stop) stop.request_stop();
+        if (ending == Ending::terminate) {
+          EXPECT_TRUE(child.terminate());
+        }
+      });
+      EXPECT_EQ(result.timedOut, ending == Ending::timeLimit);
+      EXPECT_EQ(result.cancelled, ending != Ending::timeLimit);
+      EXPECT_TRUE(result.started);
+      const std::vector<pid_t> pids = tool.pids();
+      if (ending != Ending::timeLimit) {
+        EXPECT_EQ(pids.size(), 1 + c.leftovers.size());
+      }
+      EXPECT_TRUE(testsupport::allEnd(pids));
+    }
+  }
+}
+
+// Output a run keeps is capped: a flood ends the run and fails it in German,
+// also when the tool ignores SIGTERM. Lines handed on are not kept.
+TEST_F(Process, OutputBeyondTheLimitEndsTheRun) {
+  struct Case {
+    const char* name;
+    std::string script;
+    Outputs outputs;
+    bool lineMode;
+    bool fails;
+  };
+  const std::vector<Case> cases = {
+      {"endless output", "yes", Outputs::merged, false, true},
+      {"endless standard error", "yes >&2", Outputs::separate, false, true},
+      {"one endless line", "yes | tr -d '\\n'", Outputs::separate, true, true},
+      {"many short lines", "yes | head -c 5000000", Outputs::separate, true, false},
+  };
+  for (const bool ignoresTerminate : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (ignoresTerminate ? ", ignoring SIGTERM" : ""));
+      FakeTool fake;
+      fake.body = c.script;
+      fake.ignoresTerminate = ignoresTerminate;
+      const auto tool = install(fake);
+      Spec spec = specFor(tool);
+      spec.outputs = c.outputs;
+      spec.outputLimit = std::size_t(1) << 20;
+      spec.grace = 200ms;
+      std::size_t lines = 0;
+      try {
+        Child child(spec);
+        const Result result = c.lineMode ? child.run([&](std::string_view) { ++lines; }) : child.run();
+        EXPECT_FALSE(c.fails) << "kept " << result.output.size() << " + " << result.errorOutput.size();
+        EXPECT_EQ(lines, 2500000u);
+      } catch (const OutputLimitError& error) {
+        EXPECT_TRUE(c.fails);
+        EXPECT_STREQ(error.what(), "„tool“ hat mehr als 1 MB ausgegeben und wurde beendet.");
+      }
+      EXPECT_TRUE(testsupport::allEnd(tool.pids()));
+    }
+  }
+}
+
+TEST_F(Process, TheStartedCallbackComesOnceBeforeAnythingIsReadAndOnlyForAStartedChild) {
+  FakeTool fake;
+  fake.output = "first\nsecond\n";
+  const auto tool = install(fake);
+  std::vector<std::string> seen;
+  Spec spec = specFor(tool);
+  spec.onStarted = [&] { seen.push_back("started"); };
+  Child(spec).run([&](std::string_view line) { seen.emplace_back(line); });
+  EXPECT_EQ(seen, (std::vector<std::string>{"started", "first", "second"}));
+
+  // Neither a program that cannot start nor a stop before the start calls it.
+  seen.clear();
+  Spec missing = spec;
+  missing.program = dir / "missing";
+  EXPECT_THROW(run(missing), StartError);
+  std::stop_source stop;
+  stop.request_stop();
+  Spec stopped = spec;
+  stopped.stop = stop.get_token();
+  const Result result = run(stopped);
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_FALSE(result.started);
+  EXPECT_EQ(seen, std::vector<std::string>{});
+  EXPECT_EQ(tool.calls().size(), 1u);
+
+  // One that throws ends the run, which then throws it.
+  Spec throwing = specFor(body("echo ready; sleep 600", "throwing"));
+  throwing.grace = 200ms;
+  throwing.onStarted = [] { throw std::runtime_error("stop here"); };
+  EXPECT_THROW(run(throwing), std::runtime_error);
 }
 
 TEST_F(Process, DetachedChildStartedMeanwhileDoesNotHoldTheRunsPipe) {
@@ -369,6 +504,14 @@ TEST_F(Process, ChildInheritsNoDescriptorBeyondTheStandardThree) {
     EXPECT_EQ(::read(fds[0], &byte, 1), 0);
   }
   ::close(fds[0]);
+
+  // A run's child, started another way, neither.
+  ASSERT_EQ(::pipe(fds), 0);
+  const std::string leaked = std::to_string(fds[1]);
+  const Result result = run(specFor(body("[ -e /proc/$$/fd/" + leaked + " ] && echo held || echo closed", "run")));
+  ::close(fds[0]);
+  ::close(fds[1]);
+  EXPECT_EQ(result.output, "closed\n");
 }
 
 TEST_F(Process, DetachedChildReportsItsExitAndLeavesNoZombie) {
@@ -404,6 +547,79 @@ TEST_F(Process, DetachedChildReportsItsExitAndLeavesNoZombie) {
   }
   EXPECT_TRUE(gone);
 }
+
+// endAll() runs in a second process, as the application's quit does: the
+// test process itself must stay able to start children. The death test's
+// child runs this test again from its start, so the tools' folder is handed
+// to it in the environment.
+class ProcessEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    if (const char* inherited = std::getenv(folderVariable)) {
+      folder = inherited;
+      return;
+    }
+    own.emplace("tovrane-end-all");
+    folder = own->path();
+    ::setenv(folderVariable, folder.c_str(), 1);
+  }
+  void TearDown() override {
+    if (own) ::unsetenv(folderVariable);
+  }
+  static Spec specFor(const InstalledTool& tool) {
+    Spec spec;
+    spec.program = tool.program;
+    spec.environment = kPath;
+    spec.grace = 300ms;
+    return spec;
+  }
+
+  static constexpr const char* folderVariable = "TOVRANE_TEST_PROCESS_END_FOLDER";
+  std::optional<TempDir> own;
+  std::filesystem::path folder;
+};
+
+TEST_F(ProcessEnd, EndAllEndsEveryRunUnderWayAndEverythingItStarted) {
+  FakeTool fake;
+  fake.ignoresTerminate = true;
+  fake.body = leave(Leftover::inGroup) + leave(Leftover::ownSession) + leave(Leftover::daemon) + "sleep 600";
+  const InstalledTool first = own ? fake.install(folder / "first") : InstalledTool{folder / "first", {}};
+  const InstalledTool second = own ? fake.install(folder / "second") : InstalledTool{folder / "second", {}};
+  EXPECT_EXIT(
+      {
+        std::vector<std::jthread> runs;
+        for (const InstalledTool* tool : {&first, &second}) runs.emplace_back([tool] { run(specFor(*tool)); });
+        if (!first.awaitPids(4) || !second.awaitPids(4)) std::_Exit(2);
+        const bool ended = endAll();
+        runs.clear();  // every run has returned
+        std::_Exit(ended ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  std::vector<pid_t> pids = first.pids();
+  const std::vector<pid_t> more = second.pids();
+  pids.insert(pids.end(), more.begin(), more.end());
+  EXPECT_EQ(pids.size(), 8u);
+  EXPECT_TRUE(testsupport::allEnd(pids));
+}
+
+#if defined(__linux__)
+TEST_F(ProcessEnd, ARunEndsWhenTheProcessThatStartedItIsKilled) {
+  FakeTool fake;
+  fake.ignoresTerminate = true;
+  fake.body = "exec sleep 600";
+  const InstalledTool tool = own ? fake.install(folder / "tool") : InstalledTool{folder / "tool", {}};
+  EXPECT_EXIT(
+      {
+        std::jthread runner([&tool] { run(specFor(tool)); });
+        if (!tool.awaitPids(1)) std::_Exit(2);
+        ::raise(SIGKILL);
+      },
+      ::testing::KilledBySignal(SIGKILL), "");
+  EXPECT_EQ(tool.pids().size(), 1u);
+  EXPECT_TRUE(testsupport::allEnd(tool.pids()));
+}
+#endif
 
 }  // namespace
 }  // namespace tovrane::process
