@@ -80,7 +80,10 @@ AIRepairResult AIRepairer::run() {
 
   compileRounds(result);
 
-  result.remainingPlaceholders = placeholdersLeft();
+  // What is left in the package's files, the activity's included: the same
+  // count as the conversion's, so that the two can be compared.
+  if (const std::optional<fs::path> folder = insideProject(packageFolder()))
+    result.remainingPlaceholders = countPlaceholders(*folder);
   const bool notCompiled = result.compiled.has_value() && !*result.compiled;
   if (!notCompiled) {
     std::vector<FixKnowledge::Fix> fixes;
