@@ -3,6 +3,7 @@
 // overflow the stack nor lose the source without saying so.
 #include "core/frontend/SwiftFrontend.hpp"
 #include "core/support/LargeStack.hpp"
+#include "core/support/Text.hpp"
 #include "tests/frontend/LoweringNotation.hpp"
 
 #include <gtest/gtest.h>
@@ -132,11 +133,27 @@ TEST(SwiftFrontendHostile, SkippedSourceIsReportedWithItsLine) {
 }
 
 // What the parser did not understand at all still tells the reader where it
-// was: the line, not an empty placeholder.
+// was: the line, not an empty placeholder; of a long line, its start, so that
+// many such places on one line do not each copy all of it.
 TEST(SwiftFrontendHostile, AnExpressionNotWrittenAtAllCarriesItsLine) {
   EXPECT_NE(lowerBodyNotation("let v = do { try compute() } catch { 0 }")
                 .find(R"~(value: unsupported("let v = do { try compute() } catch { 0 }"))~"),
             std::string::npos);
+  const std::string line = "let v = f(" + chainOf("", "a: , ", 2000) + ")";
+  const IRFile file = SwiftFrontend().parse("func g() {\n" + line + "\n}\n", "A.swift");
+  ASSERT_EQ(file.decls.size(), 1u);
+  const auto* function = file.decls[0].as<IRDecl::function>();
+  ASSERT_TRUE(function && function->decl->body && function->decl->body->size() == 1);
+  const auto* binding = function->decl->body->front().as<IRStmt::local>();
+  ASSERT_TRUE(binding && binding->value);
+  const auto* call = (*binding->value)->as<IRExpr::call>();
+  ASSERT_TRUE(call);
+  ASSERT_EQ(call->args.size(), 2000u);
+  for (const IRArg& arg : call->args) {
+    const auto* unsupported = arg.value.as<IRExpr::unsupported>();
+    ASSERT_TRUE(unsupported);
+    EXPECT_EQ(unsupported->source, text::trimWhitespaceAndNewlines(line.substr(0, 300)));
+  }
 }
 
 }  // namespace
