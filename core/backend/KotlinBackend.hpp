@@ -51,8 +51,14 @@ class Writer {
 
   // An empty text appends one empty line. Otherwise each piece between line
   // feeds (empty pieces included) becomes a line indented by four blanks per
-  // level.
+  // level, up to maxIndent blanks in all.
   void line(std::string_view text);
+
+  // Where indentation stops growing. Nested writers re-indent their lines at
+  // every level, so without a ceiling the blanks of deeply nested code would
+  // grow with the square of its depth; Kotlin does not read them, and real
+  // code stays far above it.
+  static constexpr std::size_t maxIndent = 4 * 32;
 };
 
 // The emission context of one type declaration: which Swift names are in

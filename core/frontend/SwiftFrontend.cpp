@@ -464,9 +464,24 @@ IRType SwiftLowering::lowerType(NodeId type) const {
       return IRType::named{std::string(name), std::move(args)};
     }
     case SyntaxKind::optionalType:
-      return IRType::optional{lowerType(tree.node(type, swift::OptionalType::wrappedType))};
-    case SyntaxKind::implicitlyUnwrappedOptionalType:
-      return IRType::optional{lowerType(tree.node(type, swift::ImplicitlyUnwrappedOptionalType::wrappedType))};
+    case SyntaxKind::implicitlyUnwrappedOptionalType: {
+      // A run of marks ("Int???") is one level per mark: walked in a loop and
+      // counted like the links of a chain.
+      std::size_t marks = 0;
+      NodeId wrapped = type;
+      for (; tree.is(wrapped, SyntaxKind::optionalType) || tree.is(wrapped, SyntaxKind::implicitlyUnwrappedOptionalType);
+           ++marks) {
+        wrapped = tree.is(wrapped, SyntaxKind::optionalType)
+                      ? tree.node(wrapped, swift::OptionalType::wrappedType)
+                      : tree.node(wrapped, swift::ImplicitlyUnwrappedOptionalType::wrappedType);
+      }
+      if (openChainLinks + marks >= maxChainLinks) return IRType::named{src(type), {}};
+      openChainLinks += marks;
+      IRType result = lowerType(wrapped);
+      openChainLinks -= marks;
+      for (std::size_t i = 0; i < marks; ++i) result = IRType::optional{std::move(result)};
+      return result;
+    }
     case SyntaxKind::arrayType: return IRType::array{lowerType(tree.node(type, swift::ArrayType::element))};
     case SyntaxKind::dictionaryType:
       return IRType::dictionary{lowerType(tree.node(type, swift::DictionaryType::key)),
