@@ -292,6 +292,10 @@ class KotlinEmitter {
   // reference («$recipe.steps[i]», with member: «$recipe.steps[i].text»);
   // none for any other expression.
   std::optional<std::string> bindingTo(const IRExpr& chain, std::string_view member = {});
+  // Translates, with translate, a text that its caller writes twice (a
+  // toggled base, the target of a binding). Such a text inside another would
+  // double again at every level of nesting, so inside one there is none.
+  std::optional<std::string> writtenTwice(const std::function<std::string()>& translate);
   std::vector<std::string> path(const IRExpr& value);
   std::optional<std::string> implicitTypeFor(const IRExpr& value);
   std::optional<std::string> enumType(std::string_view ofProperty, std::string_view in);
@@ -396,6 +400,8 @@ class KotlinEmitter {
   std::unordered_set<const IRExpr*> plainLinkSet_;
   // Open ChainMemoScopes; without one, bindingTo remembers nothing.
   int memoScopes_ = 0;
+  // A text that will be written twice is being translated (writtenTwice).
+  bool writingTwice_ = false;
 
   // The type a member type name stands for: «Owner.Alias» or a simple alias
   // of the type being written or one around it, and Identifiable's «ID» (the

@@ -139,8 +139,12 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
     const IRExpr& value = s->value.get();
     const std::optional<MemberCall> call = memberCall(value);
     if (call && *call->name == "toggle" && call->call->args.empty()) {
-      const std::string base = expr(*call->base);
-      writer.line(base + " = !" + base);
+      const std::optional<std::string> base = writtenTwice([&] { return expr(*call->base); });
+      if (!base) {
+        writer.line(todo(".toggle()", "Nicht unterstützte Anweisung"));
+        return;
+      }
+      writer.line(*base + " = !" + *base);
       writeTouch(mutatedContainer(*call->base));
       return;
     }

@@ -246,6 +246,27 @@ TEST(SwiftFrontendHostile, EveryKindOfNestingStopsAtTheOneCap) {
   }
 }
 
+// A toggle writes its base twice («b = !b»), a binding its target («Binding({
+// t }, { t = it })»). One inside the other would double at every level; it
+// is a placeholder instead, and the Kotlin stays in proportion.
+TEST(SwiftFrontendHostile, TextsWrittenTwiceDoNotDoubleAtEveryLevel) {
+  const struct {
+    const char* name;
+    std::string swift;
+  } cases[] = {
+      {"toggles in closures", nested("func f(x: Bool) {\n", "withAnimation { ", "x.toggle()", " }.toggle()", 20, "\n}\n")},
+      {"toggles in subscripts", nested("func f(x: Bool, a: [Bool]) {\n", "a[", "x.toggle()", "].toggle()", 20, "\n}\n")},
+      {"bindings in subscripts",
+       nested("import SwiftUI\nstruct V: View {\n  @State var a: [Int] = []\n  var body: some View {\n    Toggle(\"t\", isOn: ",
+              "$a[", "0", "].x", 20, ")\n  }\n}\n")},
+  };
+  for (const auto& c : cases) {
+    const auto [kotlin, warnings] = converted(c.swift);
+    EXPECT_LE(kotlin.size(), 64 * c.swift.size()) << c.name;
+    EXPECT_GE(warnings, 1u) << c.name;
+  }
+}
+
 TEST(SwiftFrontendHostile, SkippedSourceIsReportedWithItsLine) {
   const struct {
     const char* name;
