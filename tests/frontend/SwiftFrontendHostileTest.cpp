@@ -267,6 +267,31 @@ TEST(SwiftFrontendHostile, TextsWrittenTwiceDoNotDoubleAtEveryLevel) {
   }
 }
 
+// Runs that once cost time growing with the square of their length in the
+// parser or the backend. Each is a few megabytes: that would take hours, one
+// pass takes well under a second. A time-out set for this test alone (see
+// tests/CMakeLists.txt) fails it if that comes back.
+TEST(SwiftFrontendHostile, LongRunsConvertInLinearTime) {
+  std::string subclasses = "class C0 {}\n";
+  for (int i = 1; i <= 100000; ++i) subclasses += "class C" + std::to_string(i) + ": C" + std::to_string(i - 1) + " {}\n";
+  const struct {
+    const char* name;
+    std::string swift;
+    std::string_view written;  // a piece of the Kotlin that shows the run was converted
+  } cases[] = {
+      // Whether an #if starts a case is decided from the line after it.
+      {"an #if in a case body before a long line",
+       nested("func f() {\n  switch x {\n  case 1: #if", " a", "", "", 2'000'000, "\n  }\n}\n"), "when ("},
+      // Each class declares the names its supertypes hold.
+      {"a long chain of subclasses", subclasses, "open class C100000 : C99999() {"},
+  };
+  for (const auto& c : cases) {
+    const std::string kotlin = converted(c.swift).first;
+    EXPECT_NE(kotlin.find(c.written), std::string::npos) << c.name;
+    EXPECT_LE(kotlin.size(), 64 * c.swift.size()) << c.name;
+  }
+}
+
 TEST(SwiftFrontendHostile, SkippedSourceIsReportedWithItsLine) {
   const struct {
     const char* name;
