@@ -185,7 +185,8 @@ std::string SwiftLowering::unsupportedSource(NodeId node) const {
       continue;
     }
     const std::string_view source = tree.source();
-    const auto offset = static_cast<std::uint32_t>(std::min<std::size_t>(tree.token(slot->token()).textStart, source.size()));
+    const auto offset =
+        static_cast<std::uint32_t>(std::min<std::size_t>(tree.token(slot->token()).textStart, source.size()));
     const std::uint32_t begin = offset - (tree.lineColumn(offset).second - 1);
     // The line's start only: many missing expressions on one long line would
     // each copy all of it, and no use of a source shows more than its start.
@@ -469,8 +470,10 @@ IRType SwiftLowering::lowerType(NodeId type) const {
       // counted like the links of a chain.
       std::size_t marks = 0;
       NodeId wrapped = type;
-      for (; tree.is(wrapped, SyntaxKind::optionalType) || tree.is(wrapped, SyntaxKind::implicitlyUnwrappedOptionalType);
-           ++marks) {
+      const auto isMark = [&](NodeId node) {
+        return tree.is(node, SyntaxKind::optionalType) || tree.is(node, SyntaxKind::implicitlyUnwrappedOptionalType);
+      };
+      for (; isMark(wrapped); ++marks) {
         wrapped = tree.is(wrapped, SyntaxKind::optionalType)
                       ? tree.node(wrapped, swift::OptionalType::wrappedType)
                       : tree.node(wrapped, swift::ImplicitlyUnwrappedOptionalType::wrappedType);

@@ -70,7 +70,8 @@ std::string withoutUnderscores(std::string_view literal) { return text::replaceA
 IRExpr lowerKeyPath(const SwiftLowering& lowering, NodeId keyPath) {
   const SyntaxTree& tree = lowering.tree;
   NodeId components = tree.node(keyPath, sx::KeyPathExpr::components);
-  if (lowering.openChainLinks + tree.elements(components).size() >= maxChainLinks) return unsupported(lowering, keyPath);
+  if (lowering.openChainLinks + tree.elements(components).size() >= maxChainLinks)
+    return unsupported(lowering, keyPath);
   IRExpr current = IRExpr::ident{"$0"};
   for (NodeId element : tree.elements(components)) {
     NodeId component = tree.node(element, sx::KeyPathComponent::component);

@@ -119,7 +119,8 @@ TEST(SwiftFrontendHostile, NestedChainsShareOneBudget) {
 // A key path's components and a type's optional marks are flat in the
 // syntax tree but nest in the IR, one level each: they count as chain links.
 TEST(SwiftFrontendHostile, KeyPathsAndOptionalMarksCountAsChainLinks) {
-  withLoweredValue(chainOf("\\Item", ".a", 2000), [](const IRExpr& value) { EXPECT_TRUE(value.is<IRExpr::closure>()); });
+  withLoweredValue(chainOf("\\Item", ".a", 2000),
+                   [](const IRExpr& value) { EXPECT_TRUE(value.is<IRExpr::closure>()); });
   const std::string longKeyPath = chainOf("\\Item", ".a", 300000);
   withLoweredValue(longKeyPath, [&](const IRExpr& value) {
     const auto* unsupported = value.as<IRExpr::unsupported>();
@@ -135,8 +136,10 @@ TEST(SwiftFrontendHostile, KeyPathsAndOptionalMarksCountAsChainLinks) {
       ASSERT_TRUE(variable);
       std::size_t optionals = 0;
       const IRType* current = &variable->property->type;
-      for (const IRType::optional* optional; (optional = current->as<IRType::optional>()); current = &*optional->wrapped)
+      while (const auto* optional = current->as<IRType::optional>()) {
+        current = &*optional->wrapped;
         ++optionals;
+      }
       if (marks == 2000) {
         EXPECT_EQ(optionals, marks);
       } else {
@@ -254,8 +257,10 @@ TEST(SwiftFrontendHostile, TextsWrittenTwiceDoNotDoubleAtEveryLevel) {
     const char* name;
     std::string swift;
   } cases[] = {
-      {"toggles in closures", nested("func f(x: Bool) {\n", "withAnimation { ", "x.toggle()", " }.toggle()", 20, "\n}\n")},
-      {"toggles in subscripts", nested("func f(x: Bool, a: [Bool]) {\n", "a[", "x.toggle()", "].toggle()", 20, "\n}\n")},
+      {"toggles in closures",
+       nested("func f(x: Bool) {\n", "withAnimation { ", "x.toggle()", " }.toggle()", 20, "\n}\n")},
+      {"toggles in subscripts",
+       nested("func f(x: Bool, a: [Bool]) {\n", "a[", "x.toggle()", "].toggle()", 20, "\n}\n")},
       {"bindings in subscripts",
        nested("import SwiftUI\nstruct V: View {\n  @State var a: [Int] = []\n  var body: some View {\n    Toggle(\"t\", isOn: ",
               "$a[", "0", "].x", 20, ")\n  }\n}\n")},
@@ -273,7 +278,8 @@ TEST(SwiftFrontendHostile, TextsWrittenTwiceDoNotDoubleAtEveryLevel) {
 // tests/CMakeLists.txt) fails it if that comes back.
 TEST(SwiftFrontendHostile, LongRunsConvertInLinearTime) {
   std::string subclasses = "class C0 {}\n";
-  for (int i = 1; i <= 100000; ++i) subclasses += "class C" + std::to_string(i) + ": C" + std::to_string(i - 1) + " {}\n";
+  for (int i = 1; i <= 100000; ++i)
+    subclasses += "class C" + std::to_string(i) + ": C" + std::to_string(i - 1) + " {}\n";
   const struct {
     const char* name;
     std::string swift;
@@ -281,7 +287,7 @@ TEST(SwiftFrontendHostile, LongRunsConvertInLinearTime) {
   } cases[] = {
       // Whether an #if starts a case is decided from the line after it.
       {"an #if in a case body before a long line",
-       nested("func f() {\n  switch x {\n  case 1: #if", " a", "", "", 2'000'000, "\n  }\n}\n"), "when ("},
+       chainOf("func f() {\n  switch x {\n  case 1: #if", " a", 2'000'000).append("\n  }\n}\n"), "when ("},
       // Each class declares the names its supertypes hold.
       {"a long chain of subclasses", subclasses, "open class C100000 : C99999() {"},
   };
