@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -94,18 +95,42 @@ void parseOnly(benchmark::State& state) {
 }
 BENCHMARK(parseOnly)->Unit(benchmark::kMillisecond);
 
-// Inputs that once took quadratic time: 50k modifiers that no declaration
-// follows, and a call with 50k "a<b" arguments (each "<" could open generic
-// arguments). Their bytes/s should stay near the corpus's.
+// Runs of one pattern that once took quadratic time: modifiers that no
+// declaration follows, a call of "a<b" arguments (each "<" could open generic
+// arguments), and the lexer's runs that each token read again to their end.
+// Each run repeats its piece 50k times; its bytes/s should stay near the
+// corpus's.
+struct LongRun {
+  const char* label;
+  std::string head;
+  const char* piece;
+  const char* tail;
+};
+
+const LongRun longRuns[] = {
+    {"public public … x", "", "public ", "x\n"},
+    {"f(a<b, a<b, …)", "f(", "a<b, ", "c)\n"},
+    {"a!!!…", "a", "!", "\n"},
+    {"Int???…", "Int", "?", "\n"},
+    {"<#<#<#… on one line", "", "<#", "\n"},
+    {"<#x on each line", "", "<#x\n", ""},
+    {"###…", "", "#", "\n"},
+    {"\"\"\"\"\"\"…", "", "\"\"\"", "\n"},
+    {"((( … ]]]", std::string(50000, '('), "]", "\n"},
+    {"= /[ = /[ …", "", "= /[ ", "\n"},
+    {"#/a on each line", "", "#/a\n", ""},
+    {"case 1: #if a a a …", "switch x {\ncase 1: #if", " a", "\n}\n"},
+};
+
 void parseLongRun(benchmark::State& state) {
-  const char* piece = state.range(0) == 0 ? "public " : "a<b, ";
-  std::string text = state.range(0) == 0 ? "" : "f(";
-  for (int i = 0; i < 50000; ++i) text += piece;
-  text += state.range(0) == 0 ? "x\n" : "c)\n";
+  const LongRun& run = longRuns[state.range(0)];
+  std::string text = run.head;
+  for (int i = 0; i < 50000; ++i) text += run.piece;
+  text += run.tail;
   for (auto _ : state) benchmark::DoNotOptimize(tovrane::swift::parse(text).nodeCount());
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
-  state.SetLabel(state.range(0) == 0 ? "public public … x" : "f(a<b, a<b, …)");
+  state.SetLabel(run.label);
 }
-BENCHMARK(parseLongRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(parseLongRun)->DenseRange(0, static_cast<int>(std::size(longRuns)) - 1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

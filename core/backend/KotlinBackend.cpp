@@ -89,9 +89,14 @@ void Writer::line(std::string_view text) {
   // many times over.
   const std::size_t indent = static_cast<std::size_t>(level > 0 ? level : 0) * 4;
   text::forEachLine(text, text::LineEnds::lf, [&](std::string_view piece) {
+    // A piece from a nested writer brings its own blanks; together they stay
+    // within maxIndent, so lines deeper than that all stand at maxIndent.
+    std::size_t own = 0;
+    while (own < piece.size() && own < maxIndent && piece[own] == ' ') ++own;
+    const std::size_t added = std::min(indent, maxIndent - own);
     std::string& line = lines.emplace_back();
-    line.reserve(indent + piece.size());
-    line.append(indent, ' ').append(piece);
+    line.reserve(added + piece.size());
+    line.append(added, ' ').append(piece);
   });
 }
 

@@ -52,8 +52,14 @@ class Writer {
 
   // An empty text appends one empty line. Otherwise each piece between line
   // feeds (empty pieces included) becomes a line indented by four blanks per
-  // level.
+  // level, up to maxIndent blanks in all.
   void line(std::string_view text);
+
+  // Where indentation stops growing. Nested writers re-indent their lines at
+  // every level, so without a ceiling the blanks of deeply nested code would
+  // grow with the square of its depth; Kotlin does not read them, and real
+  // code stays far above it.
+  static constexpr std::size_t maxIndent = 4 * 32;
 };
 
 // The emission context of one type declaration: which Swift names are in
@@ -290,6 +296,10 @@ class KotlinEmitter {
   // reference («$recipe.steps[i]», with member: «$recipe.steps[i].text»);
   // none for any other expression.
   std::optional<std::string> bindingTo(const IRExpr& chain, std::string_view member = {});
+  // Translates, with translate, a text that its caller writes twice (a
+  // toggled base, the target of a binding). Such a text inside another would
+  // double again at every level of nesting, so inside one there is none.
+  std::optional<std::string> writtenTwice(const std::function<std::string()>& translate);
   std::vector<std::string> path(const IRExpr& value);
   std::optional<std::string> implicitTypeFor(const IRExpr& value);
   std::optional<std::string> enumType(std::string_view ofProperty, std::string_view in);
@@ -394,6 +404,8 @@ class KotlinEmitter {
   std::unordered_set<const IRExpr*> plainLinkSet_;
   // Open ChainMemoScopes; without one, bindingTo remembers nothing.
   int memoScopes_ = 0;
+  // A text that will be written twice is being translated (writtenTwice).
+  bool writingTwice_ = false;
 
   // The type a member type name stands for: «Owner.Alias» or a simple alias
   // of the type being written or one around it, and Identifiable's «ID» (the

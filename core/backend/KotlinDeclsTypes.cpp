@@ -23,6 +23,10 @@ std::string withoutAny(std::string_view entry) { return text::replaceAll(entry, 
 
 bool isStoredInstance(const IRProperty& property) { return !property.getter && !property.isStatic; }
 
+// How many levels of supertypes lend their member names to a type: far more
+// than class hierarchies have.
+constexpr int maxInheritanceDepth = 16;
+
 // Every property name, then every function name: the member frame of a type.
 void declareMembers(EmitScope& scope, const IRTypeDecl& decl) {
   for (const IRProperty& property : decl.properties) scope.declare(property.name);
@@ -256,22 +260,28 @@ NameSet KotlinEmitter::protocolMembers(const IRTypeDecl& decl) {
 std::vector<std::string> KotlinEmitter::inheritedMembers(const IRTypeDecl& decl) {
   std::vector<std::string> members;
   // Types already walked: a cycle of inheritance entries (a protocol that
-  // names itself, two types naming each other) ends instead of recursing.
+  // names itself, two types naming each other) ends instead of going round.
   NameSet walked;
   if (scope.typeName) walked.insert(*scope.typeName);
-  const auto walk = [&](const auto& self, const IRTypeDecl& type, std::string_view context) -> void {
-    for (const std::string& entry : type.inherits) {
-      const std::optional<std::string> path = symbols.typePath(entry, context);
-      if (!path) continue;
-      const auto found = symbols.types.find(*path);
-      if (found == symbols.types.end() || !walked.insert(*path).second) continue;
-      const IRTypeDecl& inherited = found->second;
-      for (const IRProperty& property : inherited.properties) members.push_back(property.name);
-      for (const IRFunction& function : inherited.functions) members.push_back(function.name);
-      self(self, inherited, *path);
+  // Level by level and only so deep: in a long chain of classes each one
+  // would otherwise walk the whole chain above it.
+  std::vector<std::pair<const IRTypeDecl*, std::string>> level{{&decl, scope.typeName.value_or("")}};
+  for (int depth = 0; depth < maxInheritanceDepth && !level.empty(); ++depth) {
+    std::vector<std::pair<const IRTypeDecl*, std::string>> next;
+    for (const auto& [type, context] : level) {
+      for (const std::string& entry : type->inherits) {
+        std::optional<std::string> path = symbols.typePath(entry, context);
+        if (!path) continue;
+        const auto found = symbols.types.find(*path);
+        if (found == symbols.types.end() || !walked.insert(*path).second) continue;
+        const IRTypeDecl& inherited = found->second;
+        for (const IRProperty& property : inherited.properties) members.push_back(property.name);
+        for (const IRFunction& function : inherited.functions) members.push_back(function.name);
+        next.emplace_back(&inherited, std::move(*path));
+      }
     }
-  };
-  walk(walk, decl, scope.typeName ? std::string_view(*scope.typeName) : std::string_view());
+    level = std::move(next);
+  }
   return members;
 }
 

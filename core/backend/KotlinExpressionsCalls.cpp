@@ -82,9 +82,9 @@ std::string KotlinEmitter::callExpr(const IRExpr& callee, const std::vector<IRAr
     calleeName = n;
     const IRExpr* base = member->base ? &**member->base : nullptr;
     if (base && n == "toggle" && args.empty()) {
-      std::string target = expr(*base, none);
-      std::string value = expr(*base, none);
-      return "(" + target + " = !" + value + ")";
+      const std::optional<std::string> target = writtenTwice([&] { return expr(*base, none); });
+      if (!target) return todo(".toggle()", "Nicht unterstützter Ausdruck");
+      return "(" + *target + " = !" + *target + ")";
     }
     if (base && isIdent(*base, "Task") && n == "sleep" && !args.empty()) {
       const IRArg& first = args.front();

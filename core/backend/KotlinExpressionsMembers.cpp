@@ -262,27 +262,39 @@ std::optional<std::string> KotlinEmitter::bindingTo(const IRExpr& chain, std::st
         if (plainLinkSet_.insert(link).second) plainLinks_.push_back(link);
     return std::nullopt;
   }
-  // From the outside in, so the pieces arrive last first.
-  std::vector<std::string> pieces;
-  for (const IRExpr* link : links) {
-    if (const auto* access = link->as<IRExpr::member>()) {
-      pieces.push_back(std::string(".").append(kw(access->name)));
-    } else if (const auto* subscript = link->as<IRExpr::subscriptExpr>()) {
-      std::vector<std::string> indices;
-      for (const IRArg& arg : subscript->args) indices.push_back(expr(arg.value, Hint{}));
-      pieces.push_back(std::string("[").append(text::join(indices, ", ")).append("]"));
-    }
-  }
-  if (pieces.empty() && member.empty()) return identExpr(ident->name);
+  if (links.empty() && member.empty()) return identExpr(ident->name);
   const std::string_view root = std::string_view(ident->name).substr(1);
-  std::string target = kw(root);
-  for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) target += *piece;
-  if (!member.empty()) target.append(".").append(kw(member));
+  std::optional<std::string> target = writtenTwice([&] {
+    // From the outside in, so the pieces arrive last first.
+    std::vector<std::string> pieces;
+    for (const IRExpr* link : links) {
+      if (const auto* access = link->as<IRExpr::member>()) {
+        pieces.push_back(std::string(".").append(kw(access->name)));
+      } else if (const auto* subscript = link->as<IRExpr::subscriptExpr>()) {
+        std::vector<std::string> indices;
+        for (const IRArg& arg : subscript->args) indices.push_back(expr(arg.value, Hint{}));
+        pieces.push_back(std::string("[").append(text::join(indices, ", ")).append("]"));
+      }
+    }
+    std::string written = kw(root);
+    for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) written += *piece;
+    if (!member.empty()) written.append(".").append(kw(member));
+    return written;
+  });
+  if (!target) return todo(ident->name, "Nicht unterstützter Ausdruck");
   // Setting the member changes the view's state or its parent's in place;
   // assigning the root to itself is what tells Compose about it.
   const bool held = scope.stateFields.contains(root) || scope.bindingFields.contains(root);
   const std::string touch = held ? "; " + kw(root) + " = " + kw(root) : "";
-  return "Binding({ " + target + " }, { " + target + " = it" + touch + " })";
+  return "Binding({ " + *target + " }, { " + *target + " = it" + touch + " })";
+}
+
+std::optional<std::string> KotlinEmitter::writtenTwice(const std::function<std::string()>& translate) {
+  if (writingTwice_) return std::nullopt;
+  writingTwice_ = true;
+  std::string text = translate();
+  writingTwice_ = false;
+  return text;
 }
 
 KotlinEmitter::ChainMemoScope::~ChainMemoScope() {

@@ -139,8 +139,12 @@ void KotlinEmitter::emitStmt(const IRStmt& stmt, Writer& writer) {
     const IRExpr& value = s->value.get();
     const std::optional<MemberCall> call = memberCall(value);
     if (call && *call->name == "toggle" && call->call->args.empty()) {
-      const std::string base = expr(*call->base);
-      writer.line(base + " = !" + base);
+      const std::optional<std::string> base = writtenTwice([&] { return expr(*call->base); });
+      if (!base) {
+        writer.line(todo(".toggle()", "Nicht unterstützte Anweisung"));
+        return;
+      }
+      writer.line(*base + " = !" + *base);
       writeTouch(mutatedContainer(*call->base));
       return;
     }
@@ -522,6 +526,8 @@ void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitch
   const std::string& tested = bindsValue || guarded ? holder : subjectText;
 
   bool hasElse = false;
+  // Made once: a long subject is not copied again for each unreachable case.
+  std::string unreachableSource;
   for (const IRSwitchCase& c : cases) {
     // A case matches everything when it has no pattern (default), or one
     // that is a wildcard or a plain binding without a condition.
@@ -532,7 +538,8 @@ void KotlinEmitter::emitSwitch(const IRExpr& subject, const std::vector<IRSwitch
     // Kotlin allows one else branch, as the last one. A case after it can
     // never be reached, in Swift neither.
     if (hasElse) {
-      warn("switch " + subjectText, "Nicht erreichbarer Fall nach einem Fall, der alles trifft, weggelassen");
+      if (unreachableSource.empty()) unreachableSource = "switch " + subjectText;
+      warn(unreachableSource, "Nicht erreichbarer Fall nach einem Fall, der alles trifft, weggelassen");
       continue;
     }
     scope.push();

@@ -44,37 +44,43 @@ bool ConditionalCompilation::Parser::eat(std::string_view s) {
   return false;
 }
 
-// Both loops always parse their right operand so the position moves past the
-// whole chain; the values are combined afterwards.
+// The grammar: or := and ("||" and)*; and := unary ("&&" unary)*;
+// unary := "!"* ("(" or ")"? | atom). Both loops always parse their right
+// operand, so the position moves past the whole chain; a missing ")" is
+// accepted. Walked with an explicit stack of open parentheses, not by
+// recursion: a condition of a million "(" must not exhaust the stack.
 bool ConditionalCompilation::Parser::orExpr() {
-  bool value = and_();
-  while (eat("||")) {
-    const bool right = and_();
-    value = value || right;
+  // One level per open parenthesis (the first is the whole condition): the
+  // value of its or-chain so far, of its current and-chain, and whether the
+  // "!" before its "(" negate it.
+  struct Level {
+    bool orValue = false;
+    bool andValue = true;
+    bool negated = false;
+  };
+  std::vector<Level> levels(1);
+  while (true) {
+    std::size_t negations = 0;
+    while (eat("!")) ++negations;
+    if (eat("(")) {
+      levels.push_back(Level{.negated = negations % 2 == 1});
+      continue;
+    }
+    bool operand = atom() != (negations % 2 == 1);
+    while (true) {
+      Level& level = levels.back();
+      level.andValue = level.andValue && operand;
+      if (eat("&&")) break;
+      level.orValue = level.orValue || level.andValue;
+      level.andValue = true;
+      if (eat("||")) break;
+      if (levels.size() == 1) return level.orValue;
+      // The parenthesised or-chain ends: its value is an operand one level out.
+      eat(")");
+      operand = level.orValue != level.negated;
+      levels.pop_back();
+    }
   }
-  return value;
-}
-
-bool ConditionalCompilation::Parser::and_() {
-  bool value = unary();
-  while (eat("&&")) {
-    const bool right = unary();
-    value = value && right;
-  }
-  return value;
-}
-
-bool ConditionalCompilation::Parser::unary() {
-  std::size_t negations = 0;
-  while (eat("!")) ++negations;
-  bool value;
-  if (eat("(")) {
-    value = orExpr();
-    eat(")");  // a missing ")" is accepted
-  } else {
-    value = atom();
-  }
-  return negations % 2 == 1 ? !value : value;
 }
 
 bool ConditionalCompilation::Parser::atom() {

@@ -30,9 +30,8 @@ class ConditionalCompilation {
 
     void skip();
     bool eat(std::string_view s);
+    // The value of the or-expression from the position on.
     bool orExpr();
-    bool and_();
-    bool unary();
     bool atom();
   };
 };

@@ -30,6 +30,9 @@ constexpr std::string_view multipleVariables = "Mehrfach-Variable";
 constexpr std::string_view ifConfigBlock = "#if-Block";
 // A leftover #if block can be long; its source is cut to this many characters.
 constexpr std::size_t ifConfigSourceLength = 200;
+// The most of its line, in characters, that a stand-in for a missing
+// expression carries: as much as a warning shows of a source.
+constexpr std::size_t standInLineLength = 300;
 
 bool isMacroExpansion(const SyntaxTree& tree, NodeId node) {
   return tree.is(node, SyntaxKind::macroExpansionDecl) || tree.is(node, SyntaxKind::macroExpansionExpr);
@@ -182,11 +185,18 @@ std::string SwiftLowering::unsupportedSource(NodeId node) const {
       continue;
     }
     const std::string_view source = tree.source();
-    const std::size_t offset = std::min<std::size_t>(tree.token(slot->token()).textStart, source.size());
-    const std::size_t lineStart = source.rfind('\n', offset == 0 ? 0 : offset - 1);
-    const std::size_t begin = lineStart == std::string_view::npos || offset == 0 ? 0 : lineStart + 1;
-    const std::size_t end = std::min(source.find('\n', offset), source.size());
-    return std::string(text::trimWhitespaceAndNewlines(source.substr(begin, end - begin)));
+    const auto offset =
+        static_cast<std::uint32_t>(std::min<std::size_t>(tree.token(slot->token()).textStart, source.size()));
+    const std::uint32_t begin = offset - (tree.lineColumn(offset).second - 1);
+    // The line's start only: many missing expressions on one long line would
+    // each copy all of it, and no use of a source shows more than its start.
+    // Cut by bytes first, so a long line is never walked character by character.
+    std::size_t length = std::min<std::size_t>(source.size() - begin, 4 * standInLineLength);
+    while (length < source.size() - begin && (static_cast<unsigned char>(source[begin + length]) & 0xC0) == 0x80)
+      --length;  // not inside a character
+    std::string_view line = source.substr(begin, length);
+    line = line.substr(0, line.find_first_of("\r\n"));
+    return std::string(text::trimWhitespaceAndNewlines(text::prefixGraphemes(line, standInLineLength)));
   }
   return text;
 }
@@ -455,9 +465,26 @@ IRType SwiftLowering::lowerType(NodeId type) const {
       return IRType::named{std::string(name), std::move(args)};
     }
     case SyntaxKind::optionalType:
-      return IRType::optional{lowerType(tree.node(type, swift::OptionalType::wrappedType))};
-    case SyntaxKind::implicitlyUnwrappedOptionalType:
-      return IRType::optional{lowerType(tree.node(type, swift::ImplicitlyUnwrappedOptionalType::wrappedType))};
+    case SyntaxKind::implicitlyUnwrappedOptionalType: {
+      // A run of marks ("Int???") is one level per mark: walked in a loop and
+      // counted like the links of a chain.
+      std::size_t marks = 0;
+      NodeId wrapped = type;
+      const auto isMark = [&](NodeId node) {
+        return tree.is(node, SyntaxKind::optionalType) || tree.is(node, SyntaxKind::implicitlyUnwrappedOptionalType);
+      };
+      for (; isMark(wrapped); ++marks) {
+        wrapped = tree.is(wrapped, SyntaxKind::optionalType)
+                      ? tree.node(wrapped, swift::OptionalType::wrappedType)
+                      : tree.node(wrapped, swift::ImplicitlyUnwrappedOptionalType::wrappedType);
+      }
+      if (openChainLinks + marks >= maxChainLinks) return IRType::named{src(type), {}};
+      openChainLinks += marks;
+      IRType result = lowerType(wrapped);
+      openChainLinks -= marks;
+      for (std::size_t i = 0; i < marks; ++i) result = IRType::optional{std::move(result)};
+      return result;
+    }
     case SyntaxKind::arrayType: return IRType::array{lowerType(tree.node(type, swift::ArrayType::element))};
     case SyntaxKind::dictionaryType:
       return IRType::dictionary{lowerType(tree.node(type, swift::DictionaryType::key)),

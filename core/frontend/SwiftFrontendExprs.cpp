@@ -65,11 +65,15 @@ IRExpr unsupported(const SwiftLowering& lowering, NodeId node) {
 std::string withoutUnderscores(std::string_view literal) { return text::replaceAll(literal, "_", ""); }
 
 // `\Root.a?.b` becomes `{ $0.a?.b }`; only property and optional components
-// have a closure form.
+// have a closure form. Each component nests the value once more, so they
+// count as links of a chain.
 IRExpr lowerKeyPath(const SwiftLowering& lowering, NodeId keyPath) {
   const SyntaxTree& tree = lowering.tree;
+  NodeId components = tree.node(keyPath, sx::KeyPathExpr::components);
+  if (lowering.openChainLinks + tree.elements(components).size() >= maxChainLinks)
+    return unsupported(lowering, keyPath);
   IRExpr current = IRExpr::ident{"$0"};
-  for (NodeId element : tree.elements(tree.node(keyPath, sx::KeyPathExpr::components))) {
+  for (NodeId element : tree.elements(components)) {
     NodeId component = tree.node(element, sx::KeyPathComponent::component);
     if (tree.is(component, SyntaxKind::keyPathPropertyComponent)) {
       NodeId name = tree.node(component, sx::KeyPathPropertyComponent::declName);
@@ -158,15 +162,7 @@ std::string withMark(const SyntaxTree& tree, NodeId node, std::string keyword, S
 // loop: down to the innermost value, then back out, wrapping the value in each
 // link. Only the side branches of a link (arguments, the other operand) are
 // lowered by a call of their own, and those nest no deeper than the parser's
-// nesting cap allows.
-//
-// Every later stage (the backend, copies and the IR's JSON form) recurses
-// once per IR level, so the links open at once are capped: a chain that would
-// exceed maxChainLinks, counted together with the chains it is nested in,
-// stays one unsupported node with its source. 5000 links is far beyond
-// handwritten code; the address-sanitizer build converts chains of 20000
-// links on the conversion stack and overflows it between 20000 and 40000.
-constexpr std::size_t maxChainLinks = 5000;
+// nesting cap allows. The links open at once are capped (maxChainLinks).
 
 // Where a link's chain continues: through its base (postfix links and casts),
 // or through the left or right operand of an operator or ternary.

@@ -28,6 +28,16 @@ struct SkippedSource;
 // become `unsupported` nodes and are reported by the backend instead.
 std::vector<SkippedSource> skippedSource(const swift::SyntaxTree& tree);
 
+// Every stage after lowering (the backend, copies and the IR's JSON form)
+// recurses once per IR level, so what the parser builds as a flat run but the
+// IR nests (chains of postfix links and operators, key path components,
+// optional marks of a type) is capped: the links open at once, counted
+// together with those of the runs around them, stay below this, or the run is
+// kept as its source text. 5000 links is far beyond handwritten code; the
+// address-sanitizer build converts chains of 20000 links on the conversion
+// stack and overflows it between 20000 and 40000.
+inline constexpr std::size_t maxChainLinks = 5000;
+
 class SwiftLowering {
  public:
   explicit SwiftLowering(const swift::SyntaxTree& tree) : tree(tree) {}

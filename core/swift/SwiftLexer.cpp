@@ -7,6 +7,13 @@
 //
 // The lexer is modal: code, string content and interpolations nest on a
 // mode stack (a vector, so nesting depth costs no native stack).
+//
+// Lexing time is linear in the input: every scan either ends inside the token
+// it is made for, or its answer is kept so that the next token does not scan
+// the same bytes again (a run of "#", a line of "<#", a bare regex that did
+// not close). A multi-line literal is lexed twice at most: once ahead to find
+// its closing line, whose indentation each of its lines loses, and once for
+// real (see lookAhead).
 #include "core/swift/SwiftLexer.hpp"
 
 #include <array>
@@ -55,38 +62,68 @@ private:
   struct Mode {
     bool string = false;     // string content (else: code inside an interpolation)
     bool multiline = false;
-    std::uint16_t pounds = 0;
+    std::uint32_t pounds = 0;
     std::uint32_t parenDepth = 0;
+    std::uint32_t indentStart = 0;
+    std::uint32_t indentLength = 0;
+    // While lexing ahead: the literal's entry in closings_.
+    std::uint32_t closing = 0;
+  };
+  // A multi-line literal's opening quote and the indentation of its closing
+  // line (none when it closes elsewhere or never).
+  struct Closing {
+    std::uint32_t opener = 0;
     std::uint32_t indentStart = 0;
     std::uint32_t indentLength = 0;
   };
 
   unsigned char at(std::uint32_t i) const { return i < n_ ? static_cast<unsigned char>(s_[i]) : 0; }
   bool startsAt(std::uint32_t i, std::string_view what) const { return s_.substr(std::min(i, n_)).starts_with(what); }
+  void lexUntil(std::size_t depth);
   std::uint32_t skipTrivia(std::uint32_t i, bool crossLines, bool* sawNewline) const;
   std::uint32_t skipBlockComment(std::uint32_t i) const;
   void emit(TokenKind kind, std::uint32_t textStart, std::uint32_t textEnd, std::uint32_t trailEnd, Keyword keyword = Keyword::none);
+  void pairBracket(TokenKind kind, std::uint32_t id, Token& t);
   void lexCodeToken();
   void lexStringPiece();
   std::uint32_t identifierEnd(std::uint32_t i) const;
   std::uint32_t operatorEnd(std::uint32_t i) const;
+  bool boundLeft(std::uint32_t i) const;
   std::uint32_t numberEnd(std::uint32_t i, bool afterPeriod) const;
   bool operandExpected() const;
-  std::uint32_t regexEnd(std::uint32_t i) const;
+  std::uint32_t regexEnd(std::uint32_t i);
+  std::uint32_t extendedRegexEnd(std::uint32_t i, std::uint32_t slash, bool* closed) const;
+  std::uint32_t placeholderEnd(std::uint32_t i);
+  std::uint32_t poundRunEnd(std::uint32_t i);
   bool closesString(std::uint32_t i, const Mode& m) const;
   std::uint32_t skipIndent(std::uint32_t i, const Mode& m) const;
   bool closingLineAt(std::uint32_t i, const Mode& m) const;
-  void openString(std::uint32_t quoteStart, std::uint16_t pounds);
+  std::uint32_t contentStart(std::uint32_t quoteEnd, const Mode& m) const;
+  void openString(std::uint32_t quoteStart, std::uint32_t pounds);
+  void lookAhead(Mode m, std::uint32_t quoteEnd);
+  void recordClosing(std::uint32_t closer, const Mode& m);
 
   std::string_view s_;
   std::uint32_t n_;
   std::vector<Token>& tokens_;
   std::vector<Mode> modes_;
-  std::vector<std::uint32_t> open_;
+  // Per bracket kind ( "(", "{", "[" ): the ids of its brackets still open.
+  std::array<std::vector<std::uint32_t>, 3> open_;
   std::uint32_t pos_ = 0;
   std::uint32_t lastEnd_ = 0;
   // The leading trivia of the next token holds a line break.
   bool lineStart_ = false;
+  // A bare regex is not tried again from inside the text a failed try read.
+  std::uint32_t regexRetryFrom_ = 0;
+  // The last scans that look past their token, kept as [from, stop): an
+  // opener inside that range gets the same answer without a scan of its own.
+  std::uint32_t placeholderFrom_ = 1, placeholderStop_ = 0;  // to the first "#>" or line break
+  std::uint32_t poundRunFrom_ = 1, poundRunEnd_ = 0;         // a run of "#"
+  // Multi-line literals whose closing lines the last look-ahead found, in
+  // source order; the ones before nextClosing_ are used up.
+  std::vector<Closing> closings_;
+  std::size_t nextClosing_ = 0;
+  bool lookingAhead_ = false;
 };
 
 std::uint32_t LexerImpl::skipBlockComment(std::uint32_t i) const {
@@ -152,23 +189,37 @@ void LexerImpl::emit(TokenKind kind, std::uint32_t textStart, std::uint32_t text
   t.keyword = keyword;
   if (lineStart_) t.flags |= Token::lineStartFlag;
   lineStart_ = false;
-  auto id = static_cast<std::uint32_t>(tokens_.size());
-  if (kind == TokenKind::leftParen || kind == TokenKind::leftBrace || kind == TokenKind::leftSquare) open_.push_back(id);
-  if (kind == TokenKind::rightParen || kind == TokenKind::rightBrace || kind == TokenKind::rightSquare) {
-    TokenKind opener = kind == TokenKind::rightParen ? TokenKind::leftParen
-                       : kind == TokenKind::rightBrace ? TokenKind::leftBrace : TokenKind::leftSquare;
-    // Pair with the nearest open bracket of the same kind; brackets left open above it stay unpaired.
-    for (std::size_t k = open_.size(); k-- > 0;) {
-      if (tokens_[open_[k]].kind == opener) {
-        tokens_[open_[k]].match = id;
-        t.match = open_[k];
-        open_.resize(k);
-        break;
-      }
-    }
-  }
+  // Tokens lexed ahead are dropped again; only the real ones are paired.
+  if (kind >= TokenKind::leftParen && kind <= TokenKind::rightSquare && !lookingAhead_)
+    pairBracket(kind, static_cast<std::uint32_t>(tokens_.size()), t);
   tokens_.push_back(t);
   lastEnd_ = trailEnd;
+}
+
+// The bracket kinds stand in pairs, opener first: (), {}, [].
+static_assert(static_cast<int>(TokenKind::rightParen) == static_cast<int>(TokenKind::leftParen) + 1 &&
+              static_cast<int>(TokenKind::leftBrace) == static_cast<int>(TokenKind::leftParen) + 2 &&
+              static_cast<int>(TokenKind::rightBrace) == static_cast<int>(TokenKind::leftParen) + 3 &&
+              static_cast<int>(TokenKind::leftSquare) == static_cast<int>(TokenKind::leftParen) + 4 &&
+              static_cast<int>(TokenKind::rightSquare) == static_cast<int>(TokenKind::leftParen) + 5);
+
+// A closing bracket pairs with the nearest open bracket of its kind; brackets
+// of other kinds opened after that one stay unpaired. One stack per kind, so
+// a closer never walks past open brackets of the other kinds.
+void LexerImpl::pairBracket(TokenKind kind, std::uint32_t id, Token& t) {
+  const auto offset = static_cast<std::size_t>(static_cast<int>(kind) - static_cast<int>(TokenKind::leftParen));
+  std::vector<std::uint32_t>& same = open_[offset / 2];
+  if (offset % 2 == 0) {
+    same.push_back(id);
+    return;
+  }
+  if (same.empty()) return;
+  const std::uint32_t opener = same.back();
+  same.pop_back();
+  tokens_[opener].match = id;
+  t.match = opener;
+  for (std::vector<std::uint32_t>& other : open_)
+    while (!other.empty() && other.back() > opener) other.pop_back();
 }
 
 // ASCII identifier characters as one table lookup (the lexer's busiest test).
@@ -210,6 +261,15 @@ std::uint32_t LexerImpl::operatorEnd(std::uint32_t i) const {
     break;
   }
   return i;
+}
+
+// Nothing that separates operands stands right before i: a "?" or "!" there
+// binds to the operand before it.
+bool LexerImpl::boundLeft(std::uint32_t i) const {
+  if (i == 0) return false;
+  unsigned char before = static_cast<unsigned char>(s_[i - 1]);
+  return !(isHorizontalSpace(before) || isNewlineChar(before) || before == '(' || before == '[' || before == '{' ||
+           before == ',' || before == ';' || before == ':' || (before == '/' && i > 1 && s_[i - 2] == '*'));
 }
 
 std::uint32_t LexerImpl::numberEnd(std::uint32_t i, bool afterPeriod) const {
@@ -260,21 +320,80 @@ bool LexerImpl::operandExpected() const {
 
 // A bare /regex/: only where an operand is expected, not starting with a
 // space, closed on the same line by a slash not preceded by a space. Every
-// division in real code fails at least one of these.
-std::uint32_t LexerImpl::regexEnd(std::uint32_t i) const {
-  if (!operandExpected()) return 0;
+// division in real code fails at least one of these. A slash inside the text
+// a failed try read opens no new try: on a line like "= /[ = /[ …" each try
+// would read to the line's end again.
+std::uint32_t LexerImpl::regexEnd(std::uint32_t i) {
+  if (i < regexRetryFrom_ || !operandExpected()) return 0;
   unsigned char first = at(i + 1);
   if (first == ' ' || first == '\t' || isNewlineChar(first) || first == 0 || first == '/' || first == '*') return 0;
   bool inClass = false;
-  for (std::uint32_t j = i + 1; j < n_; ++j) {
+  std::uint32_t j = i + 1;
+  for (; j < n_; ++j) {
     unsigned char c = static_cast<unsigned char>(s_[j]);
-    if (isNewlineChar(c)) return 0;
+    if (isNewlineChar(c)) break;
     if (c == '\\') { ++j; continue; }
     if (c == '[') inClass = true;
     else if (c == ']') inClass = false;
-    else if (c == '/' && !inClass) return s_[j - 1] == ' ' ? 0 : j + 1;
+    else if (c == '/' && !inClass) {
+      if (s_[j - 1] != ' ') return j + 1;
+      break;
+    }
   }
+  regexRetryFrom_ = std::min(j, n_);
   return 0;
+}
+
+// An extended regex #/…/# (as many pounds on both sides), i at its first "#",
+// slash at the "/". Swift reads it as a regex whatever follows, so it is one
+// token: up to its closing delimiter, or unterminated (closed false) to the
+// end of its line, or of the file when "#/" ends its line (a multi-line
+// literal).
+std::uint32_t LexerImpl::extendedRegexEnd(std::uint32_t i, std::uint32_t slash, bool* closed) const {
+  const std::uint32_t pounds = slash - i;
+  const bool multiline = isNewlineChar(at(slash + 1));
+  *closed = false;
+  for (std::uint32_t k = slash + 1; k < n_; ++k) {
+    unsigned char c = static_cast<unsigned char>(s_[k]);
+    if (!multiline && isNewlineChar(c)) return k;
+    if (c == '\\') {
+      if (!multiline && isNewlineChar(at(k + 1))) return k + 1;
+      ++k;
+      continue;
+    }
+    if (c != '/') continue;
+    std::uint32_t p = 0;
+    while (p < pounds && at(k + 1 + p) == '#') ++p;
+    if (p == pounds) {
+      *closed = true;
+      return k + 1 + pounds;
+    }
+  }
+  return n_;
+}
+
+// The end of the editor placeholder "<#…#>" opened at i, or 0 when no "#>"
+// follows on the same line.
+std::uint32_t LexerImpl::placeholderEnd(std::uint32_t i) {
+  const std::uint32_t from = i + 2;
+  if (from < placeholderFrom_ || from > placeholderStop_) {
+    std::uint32_t k = from;
+    while (k < n_ && !isNewlineChar(at(k)) && !(s_[k] == '#' && at(k + 1) == '>')) ++k;
+    placeholderFrom_ = from;
+    placeholderStop_ = k;
+  }
+  return placeholderStop_ < n_ && s_[placeholderStop_] == '#' ? placeholderStop_ + 2 : 0;
+}
+
+// The end of the run of "#" that i stands in.
+std::uint32_t LexerImpl::poundRunEnd(std::uint32_t i) {
+  if (i < poundRunFrom_ || i >= poundRunEnd_) {
+    std::uint32_t j = i;
+    while (at(j) == '#') ++j;
+    poundRunFrom_ = i;
+    poundRunEnd_ = j;
+  }
+  return poundRunEnd_;
 }
 
 bool LexerImpl::closesString(std::uint32_t i, const Mode& m) const {
@@ -296,7 +415,19 @@ bool LexerImpl::closingLineAt(std::uint32_t i, const Mode& m) const {
   return closesString(i, m);
 }
 
-void LexerImpl::openString(std::uint32_t quoteStart, std::uint16_t pounds) {
+// Where a multi-line literal's content starts: the rest of the opening line
+// and its line break are no content, nor is the closing line's indentation.
+std::uint32_t LexerImpl::contentStart(std::uint32_t quoteEnd, const Mode& m) const {
+  std::uint32_t k = quoteEnd;
+  while (k < n_ && (s_[k] == ' ' || s_[k] == '\t')) ++k;
+  if (!isNewlineChar(at(k))) return quoteEnd;
+  k += (at(k) == '\r' && at(k + 1) == '\n') ? 2 : 1;
+  if (!closingLineAt(k, m)) return skipIndent(k, m);
+  while (k < n_ && (s_[k] == ' ' || s_[k] == '\t')) ++k;
+  return k;
+}
+
+void LexerImpl::openString(std::uint32_t quoteStart, std::uint32_t pounds) {
   Mode m;
   m.string = true;
   m.pounds = pounds;
@@ -311,35 +442,59 @@ void LexerImpl::openString(std::uint32_t quoteStart, std::uint16_t pounds) {
   std::uint32_t quoteEnd = quoteStart + (m.multiline ? 3 : 1);
   emit(m.multiline ? TokenKind::multilineStringQuote : TokenKind::stringQuote, quoteStart, quoteEnd, quoteEnd);
   pos_ = quoteEnd;
-  if (!m.multiline) {
-    modes_.push_back(m);
-    return;
-  }
-  // The closing delimiter's line fixes the indentation stripped from every line.
-  std::uint32_t line = quoteEnd;
-  while (line < n_) {
-    std::uint32_t nl = line;
-    while (nl < n_ && !isNewlineChar(at(nl))) ++nl;
-    if (nl >= n_) break;
-    line = nl + (at(nl) == '\r' && at(nl + 1) == '\n' ? 2 : 1);
-    std::uint32_t k = line;
-    while (k < n_ && (s_[k] == ' ' || s_[k] == '\t')) ++k;
-    if (closesString(k, m)) {
-      m.indentStart = line;
-      m.indentLength = k - line;
-      break;
+  if (m.multiline) {
+    if (lookingAhead_) {
+      m.closing = static_cast<std::uint32_t>(closings_.size());
+      closings_.push_back(Closing{quoteStart});
+    } else {
+      // The closing line's indentation is stripped from every line.
+      while (nextClosing_ < closings_.size() && closings_[nextClosing_].opener < quoteStart) ++nextClosing_;
+      if (nextClosing_ == closings_.size() || closings_[nextClosing_].opener != quoteStart) {
+        closings_.assign(1, Closing{quoteStart});
+        nextClosing_ = 0;
+        lookAhead(m, quoteEnd);
+      }
+      const Closing& closing = closings_[nextClosing_++];
+      m.indentStart = closing.indentStart;
+      m.indentLength = closing.indentLength;
     }
-  }
-  // The rest of the opening line and its line break are not content.
-  std::uint32_t k = quoteEnd;
-  while (k < n_ && (s_[k] == ' ' || s_[k] == '\t')) ++k;
-  if (isNewlineChar(at(k))) {
-    k += (at(k) == '\r' && at(k + 1) == '\n') ? 2 : 1;
-    pos_ = closingLineAt(k, m) ? k : skipIndent(k, m);
-    if (closingLineAt(k, m))
-      while (pos_ < n_ && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
+    pos_ = contentStart(quoteEnd, m);
   }
   modes_.push_back(m);
+}
+
+// Lexes the multi-line literal whose opening quote ends at quoteEnd up to its
+// closing delimiter (closings_ holds its entry first), then rewinds to where
+// it started. The literals opened inside its interpolations are closed on the
+// way and keep their entries too, so each byte is lexed ahead at most once.
+// Indentation decides no token's end or kind, so lexing ahead without it
+// reaches the same closing delimiters as lexing for real.
+void LexerImpl::lookAhead(Mode m, std::uint32_t quoteEnd) {
+  const std::uint32_t savedPos = pos_, savedLastEnd = lastEnd_, savedRegexRetry = regexRetryFrom_;
+  const bool savedLineStart = lineStart_;
+  const std::size_t savedTokens = tokens_.size(), depth = modes_.size();
+  lookingAhead_ = true;
+  m.closing = 0;
+  pos_ = contentStart(quoteEnd, m);
+  modes_.push_back(m);
+  lexUntil(depth + 1);
+  lookingAhead_ = false;
+  modes_.resize(depth);
+  tokens_.resize(savedTokens);
+  pos_ = savedPos;
+  lastEnd_ = savedLastEnd;
+  regexRetryFrom_ = savedRegexRetry;
+  lineStart_ = savedLineStart;
+}
+
+// While lexing ahead: the multi-line literal m closes at closer. Only a
+// closing delimiter that starts its line (after blanks) gives indentation.
+void LexerImpl::recordClosing(std::uint32_t closer, const Mode& m) {
+  std::uint32_t lineStart = closer;
+  while (lineStart > 0 && (s_[lineStart - 1] == ' ' || s_[lineStart - 1] == '\t')) --lineStart;
+  if (lineStart == 0 || !isNewlineChar(static_cast<unsigned char>(s_[lineStart - 1]))) return;
+  closings_[m.closing].indentStart = lineStart;
+  closings_[m.closing].indentLength = closer - lineStart;
 }
 
 void LexerImpl::lexStringPiece() {
@@ -350,6 +505,7 @@ void LexerImpl::lexStringPiece() {
     return;
   }
   if (closesString(i, m)) {
+    if (lookingAhead_ && m.multiline) recordClosing(i, m);
     std::uint32_t q = m.multiline ? 3 : 1;
     emit(m.multiline ? TokenKind::multilineStringQuote : TokenKind::stringQuote, i, i + q, i + q);
     if (m.pounds) emit(TokenKind::rawStringPoundDelimiter, i + q, i + q + m.pounds, i + q + m.pounds);
@@ -439,7 +595,6 @@ void LexerImpl::lexCodeToken() {
   TokenKind kind = TokenKind::unknown;
   Keyword keyword = Keyword::none;
   std::uint32_t end = i + 1;
-  auto prevChar = [&]() -> unsigned char { return i > 0 ? static_cast<unsigned char>(s_[i - 1]) : 0; };
 
   if (isIdentHead(c) || c >= 0x80) {
     end = identifierEnd(i);
@@ -503,28 +658,17 @@ void LexerImpl::lexCodeToken() {
         openString(i, 0);
         return;
       case '#': {
-        std::uint32_t j = i;
-        while (at(j) == '#') ++j;
+        std::uint32_t j = poundRunEnd(i);
         if (at(j) == '"') {
           emit(TokenKind::rawStringPoundDelimiter, i, j, j);
-          openString(j, static_cast<std::uint16_t>(std::min<std::uint32_t>(j - i, 0xFFFF)));
+          openString(j, j - i);
           return;
         }
         if (at(j) == '/') {
-          // Extended regex #/…/#: ends at a slash followed by as many pounds.
-          std::uint32_t pounds = j - i;
-          for (std::uint32_t k = j + 1; k < n_; ++k) {
-            if (s_[k] == '\\') { ++k; continue; }
-            if (s_[k] != '/') continue;
-            std::uint32_t p = 0;
-            while (p < pounds && at(k + 1 + p) == '#') ++p;
-            if (p == pounds) {
-              kind = TokenKind::regexLiteral;
-              end = k + 1 + pounds;
-              break;
-            }
-          }
-          if (kind == TokenKind::regexLiteral) break;
+          bool closed = false;
+          end = extendedRegexEnd(i, j, &closed);
+          kind = closed ? TokenKind::regexLiteral : TokenKind::unknown;
+          break;
         }
         kind = TokenKind::pound;
         if (j == i + 1 && isIdentHead(at(i + 1))) {
@@ -556,11 +700,9 @@ void LexerImpl::lexCodeToken() {
       }
       default:
         if (c == '<' && at(i + 1) == '#') {
-          std::size_t close = s_.find("#>", i + 2);
-          std::size_t nl = s_.find_first_of("\r\n", i + 2);
-          if (close != std::string_view::npos && (nl == std::string_view::npos || close < nl)) {
+          if (std::uint32_t close = placeholderEnd(i)) {
             kind = TokenKind::editorPlaceholder;
-            end = static_cast<std::uint32_t>(close + 2);
+            end = close;
             break;
           }
         }
@@ -577,8 +719,11 @@ void LexerImpl::lexCodeToken() {
           }
         }
         if (isAsciiOperatorChar(c)) {
-          end = operatorEnd(i);
           kind = TokenKind::binaryOperator;
+          // A "?" or "!" bound to the operand before it is a one-character
+          // token (optional chaining, force unwrap) whatever follows, "!="
+          // aside: cut before scanning, so a run of them is read once.
+          end = (c == '?' || (c == '!' && at(i + 1) != '=')) && boundLeft(i) ? i + 1 : operatorEnd(i);
         }
         break;
     }
@@ -590,11 +735,7 @@ void LexerImpl::lexCodeToken() {
     if (end - i > 1 && s_[end - 1] == '<' && isIdentHead(at(end)) && !tokens_.empty() &&
         tokens_.back().kind == TokenKind::keyword && tokens_.back().keyword == Keyword::kwFunc)
       --end;
-    unsigned char before = prevChar();
-    bool leftBound = i > 0 && !(isHorizontalSpace(before) || isNewlineChar(before) || before == '(' ||
-                                before == '[' || before == '{' || before == ',' || before == ';' || before == ':' ||
-                                (before == '/' && i > 1 && s_[i - 2] == '*'));
-    if (leftBound && (c == '?' || (c == '!' && at(i + 1) != '='))) end = i + 1;
+    bool leftBound = boundLeft(i);
     unsigned char after = at(end);
     bool rightBound = end < n_ && !(isHorizontalSpace(after) || isNewlineChar(after) || after == ')' ||
                                     after == ']' || after == '}' || after == ',' || after == ';' || after == ':' ||
@@ -631,9 +772,17 @@ void LexerImpl::lexCodeToken() {
 
 void LexerImpl::run() {
   tokens_.reserve(n_ / 4 + 16);
+  lexUntil(0);
+}
+
+// Lexes tokens and string pieces until the end of the file, or until fewer
+// than `depth` modes are open: a literal lexed ahead has closed, which only a
+// string piece does.
+void LexerImpl::lexUntil(std::size_t depth) {
   while (true) {
     if (!modes_.empty() && modes_.back().string) {
       lexStringPiece();
+      if (modes_.size() < depth) return;
       continue;
     }
     // An interpolation inside a one-line literal cannot cross a line break:
@@ -650,7 +799,7 @@ void LexerImpl::run() {
     lineStart_ = sawNewline;
     if (pos_ >= n_) {
       emit(TokenKind::endOfFile, n_, n_, n_);
-      break;
+      return;
     }
     lexCodeToken();
   }

@@ -53,14 +53,11 @@ NodeId Parser::missingExpr() {
 NodeId Parser::parseExpr() {
   DepthGuard guard(depth_);
   if (depth_ > maxDepth) {
-    // Pathological nesting: keep the rest of this construct as unexpected text.
+    // Pathological nesting: the rest of the enclosing construct is one piece
+    // of unexpected text (not a missing expression per token, each of which
+    // would become an item of its own).
     Layout expr(*this, SyntaxKind::missingExpr);
-    auto base = static_cast<std::uint32_t>(scratch_.size());
-    if (!atEnd() && !atClosingBracket()) {
-      if (tok().match != TokenId::invalid && !atClosingBracket()) addTokenRun(tok().match);
-      else scratch_.push_back(Slot::of(consume()));
-    }
-    expr.unexpected(unexpectedNode(base));
+    expr.unexpected(skipUntil([] { return false; }));
     expr.set(MissingExpr::placeholder, missing(TokenKind::identifier));
     return expr.finish();
   }

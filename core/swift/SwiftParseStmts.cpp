@@ -260,9 +260,15 @@ NodeId Parser::parseSwitchExpr() {
   noTrailingClosure_ = saved;
   expr.unexpected(skipUntil([this] { return at(TokenKind::leftBrace) || atLineStart(); }));
   expr.set(SwitchExpr::leftBrace, expect(TokenKind::leftBrace));
-  noTrailingClosure_ = false;
-  expr.set(SwitchExpr::cases, parseSwitchCaseList());
-  noTrailingClosure_ = saved;
+  if (depth_ > maxDepth) {
+    // The case bodies are statement lists that would nest on without a block.
+    expr.unexpected(skipUntil([] { return false; }));
+    expr.set(SwitchExpr::cases, finishList(SyntaxKind::switchCaseList, static_cast<std::uint32_t>(scratch_.size())));
+  } else {
+    noTrailingClosure_ = false;
+    expr.set(SwitchExpr::cases, parseSwitchCaseList());
+    noTrailingClosure_ = saved;
+  }
   expr.set(SwitchExpr::rightBrace, expect(TokenKind::rightBrace));
   return expr.finish();
 }

@@ -233,13 +233,11 @@ bool Parser::atItemListEnd(ItemContext context) const {
     // An `#if` whose first clause holds case labels is an element of the
     // case list, not a statement of the case before it.
     if (at(TokenKind::poundIf)) {
-      for (unsigned ahead = 1;; ++ahead) {
-        const Token& next = peek(ahead);
-        if (next.kind == TokenKind::endOfFile) return false;
-        if (next.flags & Token::lineStartFlag)
-          return next.keyword == Keyword::kwCase || next.keyword == Keyword::kwDefault ||
-                 (next.kind == TokenKind::atSign && tree_.text(TokenId{peekIndex(ahead + 1)}) == "unknown");
-      }
+      std::uint32_t index = lineStartAfter(pos_);
+      const Token& next = tokAt(index);
+      if (next.kind == TokenKind::endOfFile) return false;
+      return next.keyword == Keyword::kwCase || next.keyword == Keyword::kwDefault ||
+             (next.kind == TokenKind::atSign && tree_.text(TokenId{nextIndex(index)}) == "unknown");
     }
   }
   return false;
@@ -379,6 +377,16 @@ NodeId Parser::parseMemberBlock() {
   block.set(MemberBlock::rightBrace, expect(TokenKind::rightBrace));
   noTrailingClosure_ = saved;
   return block.finish();
+}
+
+std::uint32_t Parser::lineStartAfter(std::uint32_t index) const {
+  if (index < lineScanFrom_ || index >= lineScanStop_) {
+    std::uint32_t at = nextIndex(index);
+    while (tokAt(at).kind != TokenKind::endOfFile && !(tokAt(at).flags & Token::lineStartFlag)) at = nextIndex(at);
+    lineScanFrom_ = index;
+    lineScanStop_ = at;
+  }
+  return lineScanStop_;
 }
 
 std::uint32_t Parser::nextLineStart(std::uint32_t index) const {

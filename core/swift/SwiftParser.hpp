@@ -116,6 +116,8 @@ private:
   bool atPoundClause() const {
     return at(TokenKind::poundElseif) || at(TokenKind::poundElse) || at(TokenKind::poundEndif);
   }
+  // The first token after `index` that starts a line (or the end).
+  std::uint32_t lineStartAfter(std::uint32_t index) const;
   // The first token after `index` that starts a line; bracket pairs are
   // stepped over whole, so an argument list may span lines.
   std::uint32_t nextLineStart(std::uint32_t index) const;
@@ -256,6 +258,11 @@ private:
   mutable std::vector<std::uint32_t> longModifierRun_;
   mutable std::uint32_t longModifierRunStart_ = 0;
   mutable std::uint32_t longModifierRunEnd_ = 0;
+  // The tokens lineStartAfter walked last, [from, stop): asked from any of
+  // them, the answer is stop, so a long line is walked once, not from each
+  // of its tokens.
+  mutable std::uint32_t lineScanFrom_ = 1;
+  mutable std::uint32_t lineScanStop_ = 0;
   // The range nextAngleCloser scanned last and its answer (none yet).
   std::uint32_t closerScanStart_ = TokenId::invalid;
   std::uint32_t closerScanEnd_ = 0;

@@ -96,7 +96,7 @@ TEST(KotlinBackend, KwMakesEverySwiftNameALegalKotlinName) {
 TEST(KotlinBackend, WriterLineIndentsEveryPieceButNotAnEmptyText) {
   const struct {
     int level;
-    std::string_view text;
+    std::string text;
     std::vector<std::string> expected;
   } cases[] = {
       {2, "", {""}},
@@ -104,6 +104,11 @@ TEST(KotlinBackend, WriterLineIndentsEveryPieceButNotAnEmptyText) {
       {0, "x", {"x"}},
       {1, "x\n", {"    x", "    "}},
       {3, "if (a) {", {"            if (a) {"}},
+      // Indentation stops at maxIndent blanks, also for the lines a nested
+      // writer indented already; shallower lines keep their depth.
+      {40, "x", {std::string(Writer::maxIndent, ' ') + "x"}},
+      {2, std::string(Writer::maxIndent - 4, ' ') + "a\n" + std::string(Writer::maxIndent + 8, ' ') + "b\nc",
+       {std::string(Writer::maxIndent, ' ') + "a", std::string(Writer::maxIndent + 8, ' ') + "b", "        c"}},
   };
   for (const auto& c : cases) {
     Writer writer;

@@ -85,5 +85,23 @@ TEST(ConditionalCompilation, EvaluatesConditionsAgainstTheFixedTarget) {
   for (const auto& c : cases) EXPECT_EQ(ConditionalCompilation::eval(c.condition), c.value) << c.condition;
 }
 
+// A file may hold a condition of a million parentheses: it is evaluated
+// without recursion, by the same rules as a shallow one.
+TEST(ConditionalCompilation, DeeplyNestedConditionsNeedNoStack) {
+  constexpr std::size_t depth = 1'000'000;
+  auto nested = [&](std::string_view open, std::string_view atom, std::string_view close) {
+    std::string text;
+    for (std::size_t i = 0; i < depth; ++i) text += open;
+    text += atom;
+    for (std::size_t i = 0; i < depth; ++i) text += close;
+    return text;
+  };
+  EXPECT_TRUE(ConditionalCompilation::eval(nested("(", "DEBUG", ")")));
+  EXPECT_FALSE(ConditionalCompilation::eval(nested("(", "os(macOS)", "")));
+  EXPECT_TRUE(ConditionalCompilation::eval(nested("!(", "DEBUG", ")")));  // an even number of negations
+  EXPECT_FALSE(ConditionalCompilation::eval(nested("(false || ", "DEBUG", ") && FOO")));
+  EXPECT_EQ(ConditionalCompilation::resolve("#if " + nested("(", "DEBUG", ")") + "\nA\n#else\nB\n#endif"), "\nA\n\n\n");
+}
+
 }  // namespace
 }  // namespace tovrane

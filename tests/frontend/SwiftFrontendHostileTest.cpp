@@ -1,14 +1,23 @@
 // Input that ordinary code never holds: chains of hundreds of thousands of
-// links, and text the parser cannot place. The lowering must neither
-// overflow the stack nor lose the source without saying so.
+// links, nesting far beyond the parser's cap, long runs of one pattern, and
+// text the parser cannot place. The conversion must neither overflow the
+// stack nor take time or write Kotlin out of proportion to the input, nor
+// lose the source without saying so.
+#include "core/backend/KotlinBackend.hpp"
+#include "core/backend/SymbolCollector.hpp"
 #include "core/frontend/SwiftFrontend.hpp"
 #include "core/support/LargeStack.hpp"
+#include "core/support/Text.hpp"
+#include "core/swift/SwiftParser.hpp"
+#include "core/swift/SwiftSyntax.hpp"
 #include "tests/frontend/LoweringNotation.hpp"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tovrane::test {
 namespace {
@@ -107,6 +116,188 @@ TEST(SwiftFrontendHostile, NestedChainsShareOneBudget) {
   });
 }
 
+// A key path's components and a type's optional marks are flat in the
+// syntax tree but nest in the IR, one level each: they count as chain links.
+TEST(SwiftFrontendHostile, KeyPathsAndOptionalMarksCountAsChainLinks) {
+  withLoweredValue(chainOf("\\Item", ".a", 2000),
+                   [](const IRExpr& value) { EXPECT_TRUE(value.is<IRExpr::closure>()); });
+  const std::string longKeyPath = chainOf("\\Item", ".a", 300000);
+  withLoweredValue(longKeyPath, [&](const IRExpr& value) {
+    const auto* unsupported = value.as<IRExpr::unsupported>();
+    ASSERT_TRUE(unsupported);
+    EXPECT_EQ(unsupported->source, longKeyPath);
+  });
+  for (const std::size_t marks : {std::size_t{2000}, std::size_t{300000}}) {
+    runWithLargeStack([&] {
+      const std::string type = chainOf("Int", "?", marks);
+      const IRFile file = SwiftFrontend().parse("let x: " + type + " = nil\n", "A.swift");
+      ASSERT_EQ(file.decls.size(), 1u);
+      const auto* variable = file.decls[0].as<IRDecl::variable>();
+      ASSERT_TRUE(variable);
+      std::size_t optionals = 0;
+      const IRType* current = &variable->property->type;
+      while (const auto* optional = current->as<IRType::optional>()) {
+        current = &*optional->wrapped;
+        ++optionals;
+      }
+      if (marks == 2000) {
+        EXPECT_EQ(optionals, marks);
+      } else {
+        const auto* named = current->as<IRType::named>();
+        ASSERT_TRUE(named);
+        EXPECT_EQ(optionals, 0u);
+        EXPECT_EQ(named->name, type);
+      }
+    });
+  }
+}
+
+// The Kotlin file a conversion writes for one Swift file, and how many
+// warnings it gave.
+std::pair<std::string, std::size_t> converted(const std::string& swift) {
+  const IRModule merged =
+      SymbolCollector::mergeExtensions(IRModule{.files = {SwiftFrontend().parse(swift, "ContentView.swift")}});
+  KotlinEmitter emitter(SymbolCollector::collect(merged), "com.example.app");
+  std::string kotlin = emitter.emitFile(merged.files[0]);
+  return {std::move(kotlin), emitter.warnings.size()};
+}
+
+// The deepest level of a file's syntax tree, counted without recursion.
+std::size_t treeDepth(const std::string& swift) {
+  const swift::SyntaxTree tree = swift::parse(swift);
+  std::size_t deepest = 0;
+  std::vector<std::pair<swift::NodeId, std::size_t>> pending{{tree.root(), 1}};
+  while (!pending.empty()) {
+    const auto [node, depth] = pending.back();
+    pending.pop_back();
+    deepest = std::max(deepest, depth);
+    for (const swift::Slot slot : tree.slots(node))
+      if (slot.isNode()) pending.emplace_back(slot.node(), depth + 1);
+  }
+  return deepest;
+}
+
+// head, open n times, inner, close n times, tail.
+std::string nested(std::string_view head, std::string_view open, std::string_view inner, std::string_view close,
+                   std::size_t n, std::string_view tail) {
+  std::string text(head);
+  text.reserve(head.size() + (open.size() + close.size()) * n + inner.size() + tail.size());
+  for (std::size_t i = 0; i < n; ++i) text += open;
+  text += inner;
+  for (std::size_t i = 0; i < n; ++i) text += close;
+  return text.append(tail);
+}
+
+// Each way Swift nests, a little beyond the parser's cap and far beyond it.
+// Whatever the path (statement lists of switch cases included), the tree
+// stops at the one cap, the content beyond it stays one piece of stray text,
+// and the Kotlin written stays within a fixed multiple of the Swift read:
+// indentation stops growing, so a line of Kotlin at any depth is at most
+// about maxIndent longer than what it translates. Run on the test's own
+// stack, which is far smaller than the conversion's.
+TEST(SwiftFrontendHostile, EveryKindOfNestingStopsAtTheOneCap) {
+  constexpr std::string_view inFunction = "func f() {\n";
+  constexpr std::string_view inView = "import SwiftUI\nstruct V: View {\n  var body: some View {\n";
+  const struct {
+    const char* kind;
+    std::string_view head, open, inner, close, tail;
+  } kinds[] = {
+      {"switch cases", inFunction, "switch x { case 1:\n", "f()\n", "}\n", "}\n"},
+      {"switch defaults", inFunction, "switch x { default:\n", "f()\n", "}\n", "}\n"},
+      {"switch expressions", inFunction, "let v = switch x { case 1: ", "1", " default: 2 }", "\n}\n"},
+      {"if blocks", inFunction, "if c {\n", "f()\n", "}\n", "}\n"},
+      {"if expressions", inFunction, "let v = if c { ", "1", " } else { 2 }", "\n}\n"},
+      {"else-if chains", inFunction, "if c { f() } else ", "{ f() }", "", "\n}\n"},
+      {"guard blocks", inFunction, "guard c else {\n", "return\n", "}\n", "}\n"},
+      {"loops", inFunction, "for x in y {\n", "f()\n", "}\n", "}\n"},
+      {"do blocks", inFunction, "do {\n", "try f()\n", "} catch {}\n", "}\n"},
+      {"trailing closures", inFunction, "run {\n", "f()\n", "}\n", "}\n"},
+      {"closure values", inFunction, "let v = { f()\n", "1", " }", "\n}\n"},
+      {"local functions", inFunction, "func g() {\n", "f()\n", "}\n", "}\n"},
+      {"nested types", "", "struct S {\n", "var a = 1\n", "}\n", ""},
+      {"attribute arguments", "", "@A(", "1", ")", " func g() {}\n"},
+      {"arrays", inFunction, "let v = [", "1", "]", "\n}\n"},
+      {"dictionaries", inFunction, "let v = [1: ", "1", "]", "\n}\n"},
+      {"parentheses", inFunction, "let v = (", "1", ")", "\n}\n"},
+      {"call arguments", inFunction, "let v = g(", "1", ")", "\n}\n"},
+      {"tuples", inFunction, "let v = (1, ", "1", ")", "\n}\n"},
+      {"interpolations", inFunction, "let v = \"\\(", "1", ")\"", "\n}\n"},
+      {"ternaries", inFunction, "let v = c ? ", "1", " : 2", "\n}\n"},
+      {"prefix operators", inFunction, "let v = -(", "1", ")", "\n}\n"},
+      {"try", inFunction, "let v = try ", "f()", "", "\n}\n"},
+      {"enum case patterns", inFunction, "switch x { case .a(", "y", ")", ": f() default: break }\n}\n"},
+      {"tuple patterns", inFunction, "let (", "a", ")", " = x\n}\n"},
+      {"generic types", inFunction, "let v: A<", "Int", ">", " = x\n}\n"},
+      {"array types", inFunction, "let v: [", "Int", "]", " = x\n}\n"},
+      {"function types", inFunction, "let v: (Int) -> ", "Int", "", " = x\n}\n"},
+      {"view stacks", inView, "VStack {\n", "Text(\"a\")\n", "}\n", "  }\n}\n"},
+      {"view conditions", inView, "if c {\n", "Text(\"a\")\n", "}\n", "  }\n}\n"},
+      {"view switches", inView, "switch x { case 1:\n", "Text(\"a\")\n", "}\n", "  }\n}\n"},
+      {"view loops", inView, "ForEach(xs) { x in\n", "Text(\"a\")\n", "}\n", "  }\n}\n"},
+  };
+  // A level of the parser's cap opens at most three levels of the tree.
+  constexpr std::size_t deepestTree = 4 * swift::Parser::maxDepth;
+  for (const auto& kind : kinds) {
+    for (const std::size_t depth : {std::size_t{150}, std::size_t{30000}}) {
+      SCOPED_TRACE(std::string(kind.kind) + ", " + std::to_string(depth) + " deep");
+      const std::string swift = nested(kind.head, kind.open, kind.inner, kind.close, depth, kind.tail);
+      const std::size_t levels = treeDepth(swift);
+      EXPECT_LE(levels, deepestTree);
+      if (levels > deepestTree) continue;  // the later stages would nest as deep
+      EXPECT_LE(converted(swift).first.size(), 64 * swift.size());
+    }
+  }
+}
+
+// A toggle writes its base twice («b = !b»), a binding its target («Binding({
+// t }, { t = it })»). One inside the other would double at every level; it
+// is a placeholder instead, and the Kotlin stays in proportion.
+TEST(SwiftFrontendHostile, TextsWrittenTwiceDoNotDoubleAtEveryLevel) {
+  const struct {
+    const char* name;
+    std::string swift;
+  } cases[] = {
+      {"toggles in closures",
+       nested("func f(x: Bool) {\n", "withAnimation { ", "x.toggle()", " }.toggle()", 20, "\n}\n")},
+      {"toggles in subscripts",
+       nested("func f(x: Bool, a: [Bool]) {\n", "a[", "x.toggle()", "].toggle()", 20, "\n}\n")},
+      {"bindings in subscripts",
+       nested("import SwiftUI\nstruct V: View {\n  @State var a: [Int] = []\n  var body: some View {\n    Toggle(\"t\", isOn: ",
+              "$a[", "0", "].x", 20, ")\n  }\n}\n")},
+  };
+  for (const auto& c : cases) {
+    const auto [kotlin, warnings] = converted(c.swift);
+    EXPECT_LE(kotlin.size(), 64 * c.swift.size()) << c.name;
+    EXPECT_GE(warnings, 1u) << c.name;
+  }
+}
+
+// Runs that once cost time growing with the square of their length in the
+// parser or the backend. Each is a few megabytes: that would take hours, one
+// pass takes well under a second. A time-out set for this test alone (see
+// tests/CMakeLists.txt) fails it if that comes back.
+TEST(SwiftFrontendHostile, LongRunsConvertInLinearTime) {
+  std::string subclasses = "class C0 {}\n";
+  for (int i = 1; i <= 100000; ++i)
+    subclasses += "class C" + std::to_string(i) + ": C" + std::to_string(i - 1) + " {}\n";
+  const struct {
+    const char* name;
+    std::string swift;
+    std::string_view written;  // a piece of the Kotlin that shows the run was converted
+  } cases[] = {
+      // Whether an #if starts a case is decided from the line after it.
+      {"an #if in a case body before a long line",
+       chainOf("func f() {\n  switch x {\n  case 1: #if", " a", 2'000'000).append("\n  }\n}\n"), "when ("},
+      // Each class declares the names its supertypes hold.
+      {"a long chain of subclasses", subclasses, "open class C100000 : C99999() {"},
+  };
+  for (const auto& c : cases) {
+    const std::string kotlin = converted(c.swift).first;
+    EXPECT_NE(kotlin.find(c.written), std::string::npos) << c.name;
+    EXPECT_LE(kotlin.size(), 64 * c.swift.size()) << c.name;
+  }
+}
+
 TEST(SwiftFrontendHostile, SkippedSourceIsReportedWithItsLine) {
   const struct {
     const char* name;
@@ -132,11 +323,27 @@ TEST(SwiftFrontendHostile, SkippedSourceIsReportedWithItsLine) {
 }
 
 // What the parser did not understand at all still tells the reader where it
-// was: the line, not an empty placeholder.
+// was: the line, not an empty placeholder; of a long line, its start, so that
+// many such places on one line do not each copy all of it.
 TEST(SwiftFrontendHostile, AnExpressionNotWrittenAtAllCarriesItsLine) {
   EXPECT_NE(lowerBodyNotation("let v = do { try compute() } catch { 0 }")
                 .find(R"~(value: unsupported("let v = do { try compute() } catch { 0 }"))~"),
             std::string::npos);
+  const std::string line = "let v = f(" + chainOf("", "a: , ", 2000) + ")";
+  const IRFile file = SwiftFrontend().parse("func g() {\n" + line + "\n}\n", "A.swift");
+  ASSERT_EQ(file.decls.size(), 1u);
+  const auto* function = file.decls[0].as<IRDecl::function>();
+  ASSERT_TRUE(function && function->decl->body && function->decl->body->size() == 1);
+  const auto* binding = function->decl->body->front().as<IRStmt::local>();
+  ASSERT_TRUE(binding && binding->value);
+  const auto* call = (*binding->value)->as<IRExpr::call>();
+  ASSERT_TRUE(call);
+  ASSERT_EQ(call->args.size(), 2000u);
+  for (const IRArg& arg : call->args) {
+    const auto* unsupported = arg.value.as<IRExpr::unsupported>();
+    ASSERT_TRUE(unsupported);
+    EXPECT_EQ(unsupported->source, text::trimWhitespaceAndNewlines(line.substr(0, 300)));
+  }
 }
 
 }  // namespace

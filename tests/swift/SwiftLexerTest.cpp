@@ -86,6 +86,16 @@ TEST(SwiftLexer, OperatorKindsFollowWhitespace) {
       {"x./*c*/y", {{K::identifier, "x"}, {K::period, "."}, {K::identifier, "y"}}},
       // A block comment never closed is no trivia.
       {"x /* never closed", {{K::identifier, "x"}, {K::unknown, "/* never closed"}}},
+      // An extended regex is one token however it ends: closed, or to the end
+      // of its line, or of the file after "#/" and a line break.
+      {"##/a/#/##", {{K::regexLiteral, "##/a/#/##"}}},
+      {"x = #/ab\ny", {{K::identifier, "x"}, {K::equal, "="}, {K::unknown, "#/ab"}, {K::identifier, "y"}}},
+      {"#/\na", {{K::unknown, "#/\na"}}},
+      // A bare regex that does not close ("/[" opens a class to the line's
+      // end) is not tried again inside the text it read.
+      {"x = /[ = /a/",
+       {{K::identifier, "x"}, {K::equal, "="}, {K::prefixOperator, "/"}, {K::leftSquare, "["}, {K::equal, "="},
+        {K::prefixOperator, "/"}, {K::identifier, "a"}, {K::postfixOperator, "/"}}},
   };
   for (const Case& c : cases) EXPECT_EQ(lexed(parse(c.source)), c.tokens) << c.source;
 }
@@ -93,7 +103,7 @@ TEST(SwiftLexer, OperatorKindsFollowWhitespace) {
 TEST(SwiftLexer, StringPieces) {
   using K = TokenKind;
   struct Case {
-    const char* source;
+    std::string source;
     std::vector<std::pair<TokenKind, std::string>> tokens;
   };
   const Case cases[] = {
@@ -122,8 +132,64 @@ TEST(SwiftLexer, StringPieces) {
         {K::multilineStringQuote, "\"\"\""}, {K::rawStringPoundDelimiter, "#"}}},
       // Unterminated: the literal ends at the line break.
       {"\"abc\nx", {{K::stringQuote, "\""}, {K::stringSegment, "abc"}, {K::identifier, "x"}}},
+      // Only a literal's own closing line gives indentation: one closed
+      // mid-line strips none, whatever closing line comes later.
+      {"\"\"\"\n    a\"\"\"\nlet b = \"\"\"\n    x\n    \"\"\"",
+       {{K::multilineStringQuote, "\"\"\""}, {K::stringSegment, "    a"}, {K::multilineStringQuote, "\"\"\""},
+        {K::keyword, "let"}, {K::identifier, "b"}, {K::equal, "="}, {K::multilineStringQuote, "\"\"\""},
+        {K::stringSegment, "x"}, {K::multilineStringQuote, "\"\"\""}}},
+      // An interpolation's literal closes before the one around it; each
+      // takes the indentation of its own closing line.
+      {"\"\"\"\n    a\\(\"\"\"\n      b\n      \"\"\")\n    \"\"\"",
+       {{K::multilineStringQuote, "\"\"\""}, {K::stringSegment, "a"}, {K::backslash, "\\"}, {K::leftParen, "("},
+        {K::multilineStringQuote, "\"\"\""}, {K::stringSegment, "b"}, {K::multilineStringQuote, "\"\"\""},
+        {K::rightParen, ")"}, {K::multilineStringQuote, "\"\"\""}}},
+      // More pounds than 16 bits count still close the literal.
+      {std::string(70000, '#') + "\"a\"" + std::string(70000, '#'),
+       {{K::rawStringPoundDelimiter, std::string(70000, '#')}, {K::stringQuote, "\""}, {K::stringSegment, "a"},
+        {K::stringQuote, "\""}, {K::rawStringPoundDelimiter, std::string(70000, '#')}}},
   };
   for (const Case& c : cases) EXPECT_EQ(lexed(parse(c.source)), c.tokens) << c.source;
+}
+
+// Runs of one pattern that once made the lexer read the rest of the run
+// again for each of its tokens, so that their time grew with the square of
+// their length. Each run is a few megabytes: rereading needs hours for it,
+// one pass well under a second. A time-out set for this test alone (see
+// tests/CMakeLists.txt) fails it if the rereading comes back.
+TEST(SwiftLexer, LongRunsLexInLinearTime) {
+  using K = TokenKind;
+  auto repeated = [](std::string_view head, std::string_view piece, std::size_t times, std::string_view tail = "") {
+    std::string text(head);
+    text.reserve(head.size() + piece.size() * times + tail.size());
+    for (std::size_t i = 0; i < times; ++i) text += piece;
+    return text.append(tail);
+  };
+  constexpr std::size_t n = 1'000'000;
+  const struct {
+    const char* name;
+    std::string source;
+    TokenKind kind;  // a kind the run gives a known number of
+    std::size_t count;
+  } cases[] = {
+      {"force unwraps", repeated("a", "!", n), K::exclamationMark, n},
+      {"optional marks", repeated("Int", "?", n), K::postfixQuestionMark, n},
+      {"unclosed placeholders on one line", repeated("", "<#", n), K::pound, n},
+      {"unclosed placeholders on many lines", repeated("", "<#x\n", n), K::pound, n},
+      {"pounds", repeated("", "#", n), K::pound, n},
+      {"pounds before a slash", repeated("", "#", n, "/"), K::unknown, 1},
+      {"triple quotes", repeated("", "\"\"\"", n), K::multilineStringQuote, n},
+      {"brackets closed by another kind", repeated(std::string(n, '('), "]", n), K::rightSquare, n},
+      {"bare regexes that never close", repeated("", "= /[ ", n), K::regexLiteral, 0},
+      {"extended regexes that never close", repeated("", "#/a\n", n), K::unknown, n},
+  };
+  for (const auto& c : cases) {
+    SyntaxTree tree = parse(c.source);
+    EXPECT_EQ(roundTrip(tree), c.source) << c.name;
+    std::size_t count = 0;
+    for (std::uint32_t i = 0; i < tree.lexedTokenCount(); ++i) count += tree.tokenKind(TokenId{i}) == c.kind;
+    EXPECT_EQ(count, c.count) << c.name;
+  }
 }
 
 TEST(SwiftLexer, TriviaAttachment) {
