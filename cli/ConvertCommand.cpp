@@ -2,6 +2,7 @@
 
 #include "core/project/StagedConversion.hpp"
 #include "core/support/Cancelled.hpp"
+#include "core/support/ErrorText.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Text.hpp"
 
@@ -45,10 +46,11 @@ int usage(std::ostream& err) {
 
 bool isPermissionError(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
-// A file-system failure as a German sentence around the system's own text.
+// A file-system failure as a German sentence around its German reason.
 std::string fileFailure(const fs::path& path, const std::string& reason, int error) {
-  if (isPermissionError(error)) return "Keine Berechtigung f\xC3\xBCr " + shown(path.string()) + " (" + reason + ").";
-  return "Dateifehler bei " + shown(path.string()) + ": " + reason + ".";
+  if (!isPermissionError(error)) return "Dateifehler bei " + shown(path.string()) + ": " + reason + ".";
+  // EACCES's reason would only repeat the sentence.
+  return "Keine Berechtigung f\xC3\xBCr " + shown(path.string()) + (error == EACCES ? "" : " (" + reason + ")") + ".";
 }
 
 
@@ -84,11 +86,11 @@ std::string failureText(const std::exception_ptr& failure) {
   } catch (const files::FileError& e) {
     return fileFailure(e.path(), e.reason(), e.error());
   } catch (const fs::filesystem_error& e) {
-    return fileFailure(e.path1(), e.code().message(), e.code().value());
+    return fileFailure(e.path1(), errortext::systemText(e.code()), e.code().value());
   } catch (const std::bad_alloc&) {
     return "Nicht genug Arbeitsspeicher f\xC3\xBCr diese Konvertierung.";
   } catch (const std::exception& e) {
-    return "Die Konvertierung ist fehlgeschlagen: " + shown(e.what());
+    return "Die Konvertierung ist fehlgeschlagen: " + shown(errortext::describe(e));
   }
 }
 
@@ -127,13 +129,21 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
   // An empty path would name the current folder: almost certainly a mistake.
   if (!item || item->empty() || (outFolder && outFolder->empty())) return usage(err);
 
-  const auto project = resolveProject(*item);
+  std::variant<fs::path, std::string> project;
+  fs::path output;
+  try {
+    project = resolveProject(*item);
+    if (const auto* folder = std::get_if<fs::path>(&project))
+      output = outFolder ? files::normalPath(*outFolder) : freeOutputFolder(*folder);
+  } catch (const files::FileError&) {
+    // A relative path, and the current folder it is relative to is gone.
+    project = failureText(std::current_exception());
+  }
   if (const auto* problem = std::get_if<std::string>(&project)) {
     err << *problem << "\n";
     return 1;
   }
   const fs::path& folder = std::get<fs::path>(project);
-  const fs::path output = outFolder ? files::normalPath(*outFolder) : freeOutputFolder(folder);
 
   const auto progress = [&](const ConversionStage& stage) {
     if (!terminal) return;

@@ -13,7 +13,8 @@ namespace tovrane::cli {
 
 // The project folder for a dropped or named item: a .xcodeproj or
 // .xcworkspace stands for the folder that holds it. nullopt when the result
-// is not an existing folder.
+// is not an existing folder; FileError when a relative item cannot be made
+// absolute (the current folder is gone).
 std::optional<std::filesystem::path> projectFolder(const std::filesystem::path& item);
 
 // The output folder beside the project when none is given: its name with
@@ -24,8 +25,9 @@ std::optional<std::filesystem::path> projectFolder(const std::filesystem::path& 
 std::filesystem::path freeOutputFolder(const std::filesystem::path& project);
 
 // The German text for a failed run: the conversion's own errors as they are,
-// file-system errors as a sentence around the system's text (saying so when
-// permission was missing), never a bare exception name.
+// file-system errors as a sentence around their German reason (saying so
+// when permission was missing), never a bare exception name nor the C
+// library's English.
 std::string failureText(const std::exception_ptr& failure);
 
 // How a signal reaches a running command: the stop request that the

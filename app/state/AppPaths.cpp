@@ -5,7 +5,6 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 
 namespace tovrane::app {
@@ -20,7 +19,7 @@ QString AppPaths::ensureFolder() {
   files::createDirectories(native.parent_path());
   // mkdir with the mode itself, so the folder is never visible with wider rights.
   if (::mkdir(native.c_str(), 0700) != 0 && errno != EEXIST) {
-    throw files::FileError(native, std::strerror(errno));
+    throw files::FileError(native, errno);
   }
   return path;
 }

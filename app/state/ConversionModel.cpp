@@ -125,7 +125,7 @@ fs::path ConversionModel::claimOutputFolder(const fs::path& project) {
     reservations_.release(folder);
     // Another program made something there since we looked: take the next name.
     if (!taken(folder)) {
-      throw files::FileError(folder, ec.message());
+      throw files::FileError(folder, ec);
     }
   }
 }

@@ -1,18 +1,19 @@
 #include "app/state/CoreEngine.hpp"
 
-#include "app/state/FileErrorText.hpp"
 #include "core/devices/DeviceLauncher.hpp"
 #include "core/project/StagedConversion.hpp"
 #include "core/repair/AIRepairer.hpp"
 #include "core/repair/ClaudeCodeRepair.hpp"
 #include "core/repair/CodexRepair.hpp"
 #include "core/support/Cancelled.hpp"
+#include "core/support/ErrorText.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Http.hpp"
 #include "core/support/Json.hpp"
 #include "core/support/Process.hpp"
 
 #include <new>
+#include <system_error>
 #include <utility>
 
 namespace tovrane::app {
@@ -70,23 +71,19 @@ EngineError engineError(const std::exception& failure) {
     return EngineError(repair->kind() == AIRepairError::Kind::noProvider ? Kind::missing : Kind::failed,
                        repair->what());
   }
-  if (const auto* start = dynamic_cast<const process::StartError*>(&failure)) {
-    // The system's own text is English and names no program the user knows.
-    return EngineError(Kind::failed, "Das Programm " + start->path().string() + " ließ sich nicht starten.");
-  }
-  if (const auto* file = dynamic_cast<const files::FileError*>(&failure)) {
-    // The system's message for the error follows the C library's language.
-    return EngineError(Kind::failed, germanText(*file));
-  }
   if (dynamic_cast<const ConversionError*>(&failure) != nullptr ||
+      dynamic_cast<const files::FileError*>(&failure) != nullptr ||
+      dynamic_cast<const process::StartError*>(&failure) != nullptr ||
       dynamic_cast<const ClaudeCodeError*>(&failure) != nullptr ||
       dynamic_cast<const http::HttpError*>(&failure) != nullptr ||
       dynamic_cast<const json::ReadError*>(&failure) != nullptr) {
     // Core writes these texts in German.
     return EngineError(Kind::failed, failure.what());
   }
-  if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
-    return EngineError(Kind::failed, "Nicht genug Arbeitsspeicher.");
+  if (dynamic_cast<const std::system_error*>(&failure) != nullptr ||
+      dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
+    // The system's failures by core's German text for them, not the library's English.
+    return EngineError(Kind::failed, errortext::describe(failure) + ".");
   }
   // Not one of core's own failures: its text is the library's, for a bug report.
   return EngineError(Kind::failed, std::string("Unerwarteter interner Fehler (") + failure.what() + ").");

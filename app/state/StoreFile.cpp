@@ -1,7 +1,6 @@
 #include "app/state/StoreFile.hpp"
 
 #include "app/state/AppPaths.hpp"
-#include "app/state/FileErrorText.hpp"
 #include "core/support/Files.hpp"
 
 #include <cerrno>
@@ -88,7 +87,7 @@ void StoreFile::write(std::string_view bytes, mode_t mode) {
   try {
     files::writeAtomic(path_, bytes, mode);
   } catch (const files::FileError& error) {
-    throw StoreError(path_, germanReason(error));
+    throw StoreError(path_, error.reason());
   }
 }
 
@@ -110,7 +109,7 @@ void StoreFile::moveAside() const {
       if (error.error() == ENOENT) {
         return;
       }
-      throw StoreError(path_, germanReason(error));
+      throw StoreError(path_, error.reason());
     }
     // The key file's backup holds keys too; the owner alone may read it.
     narrow(backup, 0600, false);

@@ -1,10 +1,8 @@
 #include "app/state/Updater.hpp"
 
-#include "app/state/FileErrorText.hpp"
 #include "app/state/MainThread.hpp"
 #include "app/state/Settings.hpp"
 #include "app/state/Workers.hpp"
-#include "core/support/Files.hpp"
 #include "core/support/Http.hpp"
 #include "core/support/Json.hpp"
 
@@ -34,12 +32,6 @@ QString describe(const std::exception& error, const QString& url) {
       case http::ErrorKind::cancelled:
       case http::ErrorKind::other: break;
     }
-  }
-  if (const auto* fileError = dynamic_cast<const files::FileError*>(&error)) {
-    return QString::fromStdString(germanText(*fileError));
-  }
-  if (const auto* startError = dynamic_cast<const process::StartError*>(&error)) {
-    return QStringLiteral("Das Programm %1 ließ sich nicht starten.").arg(QString::fromStdString(startError->path()));
   }
   return QString::fromStdString(error.what());
 }

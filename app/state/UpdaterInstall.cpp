@@ -40,7 +40,7 @@ QString notThisBuild(long long build) {
   return QStringLiteral("Das Update enthält nicht Build %1.").arg(build);
 }
 
-[[noreturn]] void failWithErrno(const fs::path& path) { throw files::FileError(path, std::strerror(errno)); }
+[[noreturn]] void failWithErrno(const fs::path& path) { throw files::FileError(path, errno); }
 
 // The folder in which the update's renames happen must be writable by us, as
 // the kernel judges it for this process (effective ids).
@@ -70,7 +70,7 @@ void renameOver(const fs::path& from, const fs::path& to) {
 void removeTree(const fs::path& path) {
   std::error_code error;
   fs::remove_all(path, error);
-  if (error) throw files::FileError(path, error.message());
+  if (error) throw files::FileError(path, error);
 }
 
 // Runs a tool and waits for it; any status but 0 fails with the tool's path and status.

@@ -128,7 +128,8 @@ std::string uniqueKotlinFileName(std::string_view swiftPath, IsTaken isTaken) {
 // truncated: readers depend on the manifest and can tell "missing".
 void writeMetadata(const fs::path& output, const ProjectManifest& manifest, const std::optional<std::string>& ir) {
   const fs::path folder = output / ".tovrane";
-  if (!fs::is_directory(folder)) return;
+  std::error_code error;
+  if (!fs::is_directory(folder, error)) return;
   try {
     files::writeAtomic(folder / "manifest.json", encodeManifest(manifest));
   } catch (const files::FileError&) {

@@ -1,5 +1,6 @@
 #include "core/project/ProjectScanner.hpp"
 
+#include "core/support/ErrorText.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Json.hpp"
 #include "core/support/Text.hpp"
@@ -153,7 +154,7 @@ struct PassedOver {
         error == std::errc::filename_too_long
             ? "Pfad ist l\xC3\xA4nger, als das System erlaubt \xE2\x80\x93 der Ordner fehlt in der Konvertierung"
             : "Ordner nicht lesbar \xE2\x80\x93 sein Inhalt fehlt in der Konvertierung",
-        error.message());
+        errortext::systemText(error));
   }
   // A link that leads out of the project or nowhere; its target is the source.
   void link(const Entry& entry) {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -86,13 +85,13 @@ std::pair<fs::path, FolderHandle> makeStagingFolder(const fs::path& output) {
     fs::path staging = files::temporarySibling(output, "tovrane");
     if (::mkdir(staging.c_str(), 0777) != 0) {
       if (errno == EEXIST) continue;
-      throw files::FileError(output, std::strerror(errno), errno);
+      throw files::FileError(output, errno);
     }
     FolderHandle folder(staging);
     if (folder && folder.tryLock() != FolderHandle::Lock::heldElsewhere && folder.isAt(staging))
       return {std::move(staging), std::move(folder)};
   }
-  throw files::FileError(output, std::strerror(EEXIST), EEXIST);
+  throw files::FileError(output, EEXIST);
 }
 
 // path with the staging folder replaced by the output folder.

@@ -79,7 +79,11 @@ std::jthread startHeartbeat(fs::path folder, CodexRepairer::Events events, int s
 // through a link, that would touch whatever the link leads to.
 void refuseLinkedMetadata(const fs::path& project) {
   const fs::path folder = project / ".tovrane";
-  if (fs::is_symlink(folder))
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(folder, error);
+  // Missing is fine (it is made anew); a folder that cannot be looked at is not.
+  if (!fs::status_known(status)) throw files::FileError(folder, error);
+  if (fs::is_symlink(status))
     throw files::FileError(folder, "Der Ordner ist eine Verknüpfung und wird nicht verändert.");
 }
 
@@ -105,7 +109,7 @@ void CodexRepairer::prepareSourceSnapshot(const std::optional<ProjectManifest>& 
   const fs::path folder = project_ / ".tovrane/original-swift";
   std::error_code error;
   fs::remove_all(folder, error);
-  if (error) throw files::FileError(folder, error.message());
+  if (error) throw files::FileError(folder, error);
   files::createDirectories(folder);
   // Only trusted entries: a plain ".kt" name keeps every copy inside the
   // folder, and only existing ".swift" files are copied into what the tool reads.

@@ -5,6 +5,7 @@
 
 #include "core/repair/GradleRunner.hpp"
 #include "core/support/Cancelled.hpp"
+#include "core/support/ErrorText.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Text.hpp"
 #include "core/support/Time.hpp"
@@ -213,7 +214,7 @@ bool AIRepairer::repairLogged(const WorkItem& item) {
     return true;
   } catch (const Cancelled&) {
   } catch (const std::exception& error) {
-    appendLog(name + ": " + error.what());
+    appendLog(name + ": " + errortext::describe(error));
   } catch (...) {
     appendLog(name + ": Unbekannter Fehler.");
   }

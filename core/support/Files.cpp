@@ -1,9 +1,10 @@
 #include "core/support/Files.hpp"
 
+#include "core/support/ErrorText.hpp"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -12,7 +13,7 @@
 namespace tovrane::files {
 namespace {
 
-[[noreturn]] void failErrno(const fs::path& path, int error) { throw FileError(path, std::strerror(error), error); }
+[[noreturn]] void failErrno(const fs::path& path, int error) { throw FileError(path, error); }
 
 // Closes the descriptor on every path out.
 struct Fd {
@@ -89,11 +90,16 @@ std::string readToEnd(int fd, const fs::path& path, const struct stat& st, std::
 FileError::FileError(fs::path path, const std::string& message, int error)
     : std::runtime_error(path.string() + ": " + message), path_(std::move(path)), reason_(message), error_(error) {}
 
+FileError::FileError(fs::path path, int error) : FileError(std::move(path), errortext::systemText(error), error) {}
+
+FileError::FileError(fs::path path, const std::error_code& error)
+    : FileError(std::move(path), errortext::systemText(error), error.value()) {}
+
 void createDirectories(const fs::path& path) {
   if (path.empty()) return;
   std::error_code ec;
   fs::create_directories(path, ec);
-  if (ec) throw FileError(path, ec.message(), ec.value());
+  if (ec) throw FileError(path, ec);
 }
 
 std::string fittedName(std::string_view name, std::string_view suffix) {
@@ -222,9 +228,9 @@ std::vector<fs::path> listFiles(const fs::path& root, const ListOptions& options
   auto dirOptions = fs::directory_options::skip_permission_denied;
   if (options.followSymlinks) dirOptions |= fs::directory_options::follow_directory_symlink;
   fs::recursive_directory_iterator it(root, dirOptions, ec), end;
-  if (ec) throw FileError(root, ec.message(), ec.value());
+  if (ec) throw FileError(root, ec);
   for (; it != end; it.increment(ec)) {
-    if (ec) throw FileError(root, ec.message(), ec.value());
+    if (ec) throw FileError(root, ec);
     const fs::path& p = it->path();
     if (!options.includeHidden && isHidden(p)) {
       if (it->is_directory(ec)) it.disable_recursion_pending();
@@ -246,9 +252,9 @@ std::vector<fs::path> listChildren(const fs::path& folder, const ListOptions& op
   std::vector<fs::path> out;
   std::error_code ec;
   fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-  if (ec) throw FileError(folder, ec.message(), ec.value());
+  if (ec) throw FileError(folder, ec);
   for (; it != end; it.increment(ec)) {
-    if (ec) throw FileError(folder, ec.message(), ec.value());
+    if (ec) throw FileError(folder, ec);
     if (!options.includeHidden && isHidden(it->path())) continue;
     if (!options.followSymlinks && it->is_symlink(ec)) continue;
     out.push_back(it->path());
@@ -258,14 +264,19 @@ std::vector<fs::path> listChildren(const fs::path& folder, const ListOptions& op
 }
 
 fs::path normalPath(const fs::path& path) {
-  fs::path normal = fs::absolute(path).lexically_normal();
+  std::error_code ec;
+  fs::path normal = fs::absolute(path, ec).lexically_normal();
+  if (ec) throw FileError(path, ec);
   if (!normal.has_filename() && normal.has_relative_path()) normal = normal.parent_path();
   return normal;
 }
 
 bool isWithin(const fs::path& outer, const fs::path& inner) {
-  const fs::path o = fs::absolute(outer).lexically_normal();
-  const fs::path i = fs::absolute(inner).lexically_normal();
+  std::error_code outerError, innerError;
+  const fs::path o = fs::absolute(outer, outerError).lexically_normal();
+  const fs::path i = fs::absolute(inner, innerError).lexically_normal();
+  // A relative path without a current folder to resolve it against lies nowhere.
+  if (outerError || innerError) return false;
   auto oi = o.begin(), ii = i.begin();
   for (; oi != o.end(); ++oi, ++ii) {
     if (oi->empty()) continue;  // trailing separator

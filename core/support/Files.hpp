@@ -1,11 +1,12 @@
 #pragma once
-// File-system helpers. Errors are FileError with the path and the system's
-// message; nothing here swallows a failure.
+// File-system helpers. Errors are FileError with the path and a German
+// reason; nothing here swallows a failure.
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <system_error>
 #include <vector>
 
 namespace tovrane::files {
@@ -14,8 +15,12 @@ namespace fs = std::filesystem;
 
 class FileError : public std::runtime_error {
  public:
-  // error: the system's error number when the system reported the failure.
+  // A reason of our own; error: the system's error number behind it, if any.
   FileError(fs::path path, const std::string& message, int error = 0);
+  // The system reported the failure: the reason is the German text for its
+  // error number (errortext::systemText), never the C library's message.
+  FileError(fs::path path, int error);
+  FileError(fs::path path, const std::error_code& error);
   const fs::path& path() const { return path_; }
   // The message without the path.
   const std::string& reason() const { return reason_; }
@@ -87,11 +92,13 @@ std::vector<fs::path> listChildren(const fs::path& folder, const ListOptions& op
 
 // path made absolute and normalised lexically, without a trailing separator
 // ("out/" and "./out" name the same folder as "out"). No file-system access
-// beyond the current folder.
+// beyond the current folder; a relative path when that is gone (removed
+// meanwhile) throws FileError.
 fs::path normalPath(const fs::path& path);
 
 // True when `inner` lies inside `outer` after both are made absolute and
-// normalised lexically (no file-system access).
+// normalised lexically (no file-system access); false when a relative one
+// cannot be made absolute.
 bool isWithin(const fs::path& outer, const fs::path& inner);
 
 }  // namespace tovrane::files

@@ -1,6 +1,7 @@
 #include "core/support/LargeStack.hpp"
 
-#include <cstring>
+#include "core/support/ErrorText.hpp"
+
 #include <exception>
 #include <pthread.h>
 #include <stdexcept>
@@ -34,7 +35,7 @@ void runWithLargeStack(const std::function<void()>& fn, std::size_t stackSize) {
   pthread_t thread;
   const int rc = pthread_create(&thread, &attributes, runJob, &job);
   pthread_attr_destroy(&attributes);
-  if (rc != 0) throw std::runtime_error(std::string("Thread konnte nicht gestartet werden: ") + std::strerror(rc));
+  if (rc != 0) throw std::runtime_error("Thread konnte nicht gestartet werden: " + errortext::systemText(rc));
   pthread_join(thread, nullptr);
   if (job.error) std::rethrow_exception(job.error);
 }

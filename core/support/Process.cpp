@@ -1,5 +1,6 @@
 #include "core/support/Process.hpp"
 
+#include "core/support/ErrorText.hpp"
 #include "core/support/Spawn.hpp"
 #include "core/support/Text.hpp"
 
@@ -129,10 +130,20 @@ class LineSplitter {
   std::size_t scanned_ = 0;
 };
 
+std::string startFailure(int error, const std::filesystem::path& program,
+                         const std::optional<std::filesystem::path>& workingFolder) {
+  std::string out = "Das Programm " + text::printable(program.string()) + " ließ sich ";
+  if (workingFolder) out += "im Ordner " + text::printable(workingFolder->string()) + " ";
+  return out + "nicht starten: " + errortext::systemText(error) + ".";
+}
+
 }  // namespace
 
-StartError::StartError(int error, const std::filesystem::path& path)
-    : std::system_error(error, std::generic_category(), path.string()), path_(path) {}
+StartError::StartError(int error, const std::filesystem::path& program,
+                       const std::optional<std::filesystem::path>& workingFolder)
+    : std::runtime_error(startFailure(error, program, workingFolder)),
+      error_(error),
+      path_(workingFolder.value_or(program)) {}
 
 OutputLimitError::OutputLimitError(const std::filesystem::path& program, std::size_t limit)
     : std::runtime_error("„" + text::printable(program.filename().string()) + "“ hat mehr als " +
@@ -206,23 +217,23 @@ Result Child::execute(const LineHandler* onLine) {
   Pipe input;
   Pipe output;
   Pipe error;
-  Pipe wake = makePipe();
+  Pipe wake = makePipe(spec_.program);
   Streams streams;
   switch (spec_.input) {
     case Input::inherit: break;
     case Input::null: streams.inputNull = true; break;
     case Input::bytes:
-      input = makePipe();
+      input = makePipe(spec_.program);
       streams.input = input.read.get();
       break;
   }
   if (spec_.outputs != Outputs::discard) {
-    output = makePipe();
+    output = makePipe(spec_.program);
     streams.output = output.write.get();
   }
   if (spec_.outputs == Outputs::merged) streams.error = output.write.get();
   if (spec_.outputs == Outputs::separate) {
-    error = makePipe();
+    error = makePipe(spec_.program);
     streams.error = error.write.get();
   }
   ::fcntl(wake.read.get(), F_SETFL, ::fcntl(wake.read.get(), F_GETFL) | O_NONBLOCK);

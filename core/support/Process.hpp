@@ -104,14 +104,20 @@ struct Result {
   std::string errorOutput;  // standard error with Outputs::separate
 };
 
-// The program could not be started (missing, not executable, bad working
-// folder). Carries the system's error and the path it concerns.
-class StartError : public std::system_error {
+// The program could not be started (missing, not executable, a bad working
+// folder, no descriptor or process left for it). The text is the German one
+// for the user, naming the program (and the working folder when that was at
+// fault); code() is the system's error, path() the path it concerns: the
+// working folder when that was at fault, else the program.
+class StartError : public std::runtime_error {
  public:
-  StartError(int error, const std::filesystem::path& path);
+  StartError(int error, const std::filesystem::path& program,
+             const std::optional<std::filesystem::path>& workingFolder = std::nullopt);
+  std::error_code code() const { return {error_, std::generic_category()}; }
   const std::filesystem::path& path() const { return path_; }
 
  private:
+  int error_;
   std::filesystem::path path_;
 };
 

@@ -24,14 +24,14 @@ void Fd::close() {
   fd_ = -1;
 }
 
-Pipe makePipe() {
+Pipe makePipe(const std::filesystem::path& program) {
   int fds[2];
 #if defined(__APPLE__)
-  if (::pipe(fds) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+  if (::pipe(fds) != 0) throw StartError(errno, program);
   ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
   ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
 #else
-  if (::pipe2(fds, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+  if (::pipe2(fds, O_CLOEXEC) != 0) throw StartError(errno, program);
 #endif
   return Pipe{Fd(fds[0]), Fd(fds[1])};
 }
@@ -69,14 +69,17 @@ void checkBeforeStart(const Spec& spec) {
   if (!spec.program.is_absolute()) throw StartError(EINVAL, spec.program);
   if (spec.workingFolder) {
     struct stat st {};
-    if (::stat(spec.workingFolder->c_str(), &st) != 0) throw StartError(errno, *spec.workingFolder);
-    if (!S_ISDIR(st.st_mode)) throw StartError(ENOTDIR, *spec.workingFolder);
+    if (::stat(spec.workingFolder->c_str(), &st) != 0) throw StartError(errno, spec.program, spec.workingFolder);
+    if (!S_ISDIR(st.st_mode)) throw StartError(ENOTDIR, spec.program, spec.workingFolder);
   }
 }
 
+// Each failure to prepare the start is the program's StartError.
 class SpawnActions {
  public:
-  SpawnActions() { check(::posix_spawn_file_actions_init(&actions_)); }
+  explicit SpawnActions(const std::filesystem::path& program) : program_(program) {
+    check(::posix_spawn_file_actions_init(&actions_));
+  }
   ~SpawnActions() { ::posix_spawn_file_actions_destroy(&actions_); }
   SpawnActions(const SpawnActions&) = delete;
   SpawnActions& operator=(const SpawnActions&) = delete;
@@ -100,9 +103,10 @@ class SpawnActions {
   }
 
  private:
-  static void check(int error) {
-    if (error != 0) throw std::system_error(error, std::generic_category(), "posix_spawn");
+  void check(int error) const {
+    if (error != 0) throw StartError(error, program_);
   }
+  const std::filesystem::path& program_;
   posix_spawn_file_actions_t actions_;
 };
 
@@ -134,7 +138,7 @@ class SpawnAttributes {
 };
 
 pid_t posixSpawn(const Spec& spec, const Streams& streams) {
-  SpawnActions actions;
+  SpawnActions actions(spec.program);
   if (streams.input >= 0) {
     actions.dup(streams.input, 0);
   } else if (streams.inputNull) {
@@ -231,7 +235,7 @@ pid_t forkAndExec(const Spec& spec, const Streams& streams) {
   const std::string folder = spec.workingFolder ? spec.workingFolder->string() : std::string();
   const long openMax = ::sysconf(_SC_OPEN_MAX);
   const int highestFd = static_cast<int>(std::clamp(openMax, 1024L, 65536L));
-  Pipe report = makePipe();
+  Pipe report = makePipe(spec.program);
 
   // No handler of ours may run in the child before it resets them.
   sigset_t all;
@@ -245,7 +249,7 @@ pid_t forkAndExec(const Spec& spec, const Streams& streams) {
                  highestFd);
   const int forkError = errno;
   ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  if (pid < 0) throw std::system_error(forkError, std::generic_category(), "fork");
+  if (pid < 0) throw StartError(forkError, spec.program);
 
   report.write.close();
   int message[2];
@@ -261,8 +265,8 @@ pid_t forkAndExec(const Spec& spec, const Streams& streams) {
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  const bool inFolder = message[0] == static_cast<int>(Step::folder);
-  throw StartError(message[1], inFolder ? *spec.workingFolder : spec.program);
+  if (message[0] == static_cast<int>(Step::folder)) throw StartError(message[1], spec.program, spec.workingFolder);
+  throw StartError(message[1], spec.program);
 }
 
 #endif

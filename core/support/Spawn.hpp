@@ -39,8 +39,9 @@ struct Pipe {
 };
 
 // Both ends close-on-exec from the start: a child that another thread starts
-// meanwhile must not inherit them.
-Pipe makePipe();
+// meanwhile must not inherit them. For a run of program, which cannot start
+// without it: StartError when the system has no descriptor left.
+Pipe makePipe(const std::filesystem::path& program);
 
 // Where the child's descriptors 0–2 come from.
 struct Streams {

@@ -103,6 +103,8 @@ TEST(ConvertCommand, PathsAndArgumentsTable) {
       {"output exists", {"@/App", "--out", "@/Taken/"}, 1, "Der Zielordner @/Taken existiert bereits.", {"Taken"},
        {"Taken/TOVRANE_BERICHT.md"}},
       {"made parents go again", {"@/Empty", "--out", "@/new/deeper/Out"}, 1, "keine Swift-Dateien", {}, {"new"}},
+      {"output below a file", {"@/App", "--out", "@/note.txt/Out"}, 1,
+       "Dateifehler bei @/note.txt/Out: Ist kein Ordner.", {}, {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -164,14 +166,33 @@ TEST(ConvertCommand, ProjectDataReachesTheTerminalWithoutControlCharacters) {
 
 TEST(ConvertCommand, FailuresAreGermanSentences) {
   const auto text = [](auto error) { return failureText(std::make_exception_ptr(error)); };
-  EXPECT_EQ(text(files::FileError("/p/Out", "Permission denied", EACCES)),
-            "Keine Berechtigung f\xC3\xBCr /p/Out (Permission denied).");
-  EXPECT_EQ(text(files::FileError("/p/Out/a.kt", "No space left on device", ENOSPC)),
-            "Dateifehler bei /p/Out/a.kt: No space left on device.");
+  EXPECT_EQ(text(files::FileError("/p/Out", EACCES)), "Keine Berechtigung f\xC3\xBCr /p/Out.");
+  EXPECT_EQ(text(files::FileError("/p/Out/a.kt", ENOSPC)), "Dateifehler bei /p/Out/a.kt: Kein Speicherplatz mehr frei.");
   EXPECT_EQ(text(std::bad_alloc()), "Nicht genug Arbeitsspeicher f\xC3\xBCr diese Konvertierung.");
   EXPECT_EQ(text(ConversionError::outputExists("/p/Out")), "Der Zielordner /p/Out existiert bereits.");
   EXPECT_EQ(text(fs::filesystem_error("x", "/p/\x1B[2J", std::make_error_code(std::errc::read_only_file_system))),
-            "Keine Berechtigung f\xC3\xBCr /p/\xEF\xBF\xBD[2J (Read-only file system).");
+            "Keine Berechtigung f\xC3\xBCr /p/\xEF\xBF\xBD[2J (Das Laufwerk ist schreibgesch\xC3\xBCtzt).");
+  EXPECT_EQ(text(std::system_error(EMFILE, std::generic_category(), "pipe")),
+            "Die Konvertierung ist fehlgeschlagen: Zu viele offene Dateien");
+}
+
+// Relative paths need the current folder: one removed meanwhile is a German
+// failure, not an abort.
+TEST(ConvertCommand, RelativePathsWithoutACurrentFolderFailInGerman) {
+  TempDir temp;
+  struct Back {
+    fs::path to = fs::current_path();
+    ~Back() { fs::current_path(to); }
+  } back;
+  fs::create_directories(temp / "App");
+  fs::create_directories(temp / "gone");
+  fs::current_path(temp / "gone");
+  fs::remove(temp / "gone");
+  for (const auto& args : {std::vector<std::string>{"App"}, {(temp / "App").string(), "--out", "App-Android"}}) {
+    const CommandRun result = run(args);
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err, "Dateifehler bei " + args.back() + ": Datei oder Ordner nicht gefunden.\n");
+  }
 }
 
 TEST(ConvertCommand, InterruptedRunLeavesNothing) {

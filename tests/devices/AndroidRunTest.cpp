@@ -570,7 +570,13 @@ TEST(AndroidRunTools, OnMacOSTheEmulatorWindowIsRaisedIfItCanBe) {
 
 TEST_F(AndroidRun, AnEmulatorThatCannotStartEndsTheRunBeforeTheBuild) {
   useEmulator(Emulator::unstartable);
-  EXPECT_THROW(run(), process::StartError);
+  try {
+    run();
+    ADD_FAILURE() << "the run did not fail";
+  } catch (const process::StartError& error) {
+    EXPECT_EQ(error.what(), "Das Programm " + emulator.program.string() +
+                                " ließ sich nicht starten: Datei oder Ordner nicht gefunden.");
+  }
   EXPECT_EQ(statuses, std::vector<std::string>{starting});
   EXPECT_EQ(gradlew.calls().size(), 0u);
 }

@@ -265,6 +265,24 @@ TEST(HostileInput, SpecialUnreadableAndForeignFiles) {
   }
 }
 
+// The system's word on a folder or a Swift file that cannot be read stays
+// with its warning, in German, for the report and ".tovrane/warnings.json".
+TEST(HostileInput, WhyAFolderOrFileCannotBeReadIsGerman) {
+  TempDir temp;
+  fs::permissions(temp.path(), fs::perms::all);
+  std::optional<Converted> run;
+  {
+    const AsOtherUser other;
+    run = convert(temp, {{"A.swift", "struct A {}\n"}, {"Locked/L.swift", "struct L {}\n"}, {"S.swift", "struct S {}\n"}},
+                  [](const fs::path& p) {
+                    fs::permissions(p / "Locked", fs::perms::none);
+                    fs::permissions(p / "S.swift", fs::perms::none);
+                  });
+  }
+  ASSERT_EQ(run->result.warnings.size(), 2u);
+  for (const ConversionWarning& warning : run->result.warnings) EXPECT_EQ(warning.source, "Keine Berechtigung");
+}
+
 // The only real file lost: nothing was translated, and the summary says so.
 TEST(HostileInput, ALostFileIsNoFullCoverage) {
   TempDir temp;
@@ -389,7 +407,7 @@ TEST(HostileInput, RunsThatFailOrStopLeaveNothing) {
          fs::permissions(temp, fs::perms::all);
          fs::permissions(temp / "ReadOnly", fs::perms::owner_read | fs::perms::owner_exec);
        },
-       {}, "@/ReadOnly/Out: Permission denied", true},
+       {}, "@/ReadOnly/Out: Keine Berechtigung", true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

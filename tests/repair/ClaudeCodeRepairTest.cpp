@@ -168,9 +168,12 @@ TEST(ClaudeCodeRung, WithoutAToolNothingStarts) {
 
 TEST(ClaudeCodeRung, MissingToolFailsToStart) {
   Machine m;
-  const APIClient client({}, (m.machine.root() / "no/claude").string(), Endpoints::standard(), RateGate::shared(),
-                         m.host);
-  EXPECT_THROW(client.send(rung, systemBlocks, "x"), process::StartError);
+  const fs::path claude = m.machine.root() / "no/claude";
+  const APIClient client({}, claude.string(), Endpoints::standard(), RateGate::shared(), m.host);
+  const auto error = thrown<process::StartError>([&] { client.send(rung, systemBlocks, "x"); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->what(),
+            "Das Programm " + claude.string() + " ließ sich nicht starten: Datei oder Ordner nicht gefunden.");
 }
 
 TEST(ClaudeCodeRung, SystemTextAboveTheArgumentLimitStartsNothing) {

@@ -336,8 +336,10 @@ TEST(CodexAgent, ToolThatCannotStartFailsWithTheSystemErrorAndSendsNoEvent) {
     const char* name;
     bool present;  // there, but not executable
     int error;
+    std::string reason;
   };
-  for (const Case& c : std::vector<Case>{{"missing", false, ENOENT}, {"not executable", true, EACCES}}) {
+  for (const Case& c : std::vector<Case>{{"missing", false, ENOENT, "Datei oder Ordner nicht gefunden"},
+                                         {"not executable", true, EACCES, "Keine Berechtigung"}}) {
     SCOPED_TRACE(c.name);
     Agent w;
     const fs::path codex = w.build.machine.root() / "opt/codex/codex";
@@ -346,6 +348,7 @@ TEST(CodexAgent, ToolThatCannotStartFailsWithTheSystemErrorAndSendsNoEvent) {
     const auto error = thrown<process::StartError>([&] { repairer.run(); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code().value(), c.error);
+    EXPECT_EQ(error->what(), "Das Programm " + codex.string() + " ließ sich nicht starten: " + c.reason + ".");
     EXPECT_EQ(w.log.events(), std::vector<AIRepairEvent>{});
     EXPECT_EQ(w.build.builds(), 0);
   }

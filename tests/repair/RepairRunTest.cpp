@@ -264,6 +264,22 @@ TEST(RepairRun, BuildFailingWithoutErrorLinesIsNoCompile) {
   EXPECT_NE(report.find("- ⚠︎ " + line + "\n"), std::string::npos);
 }
 
+// A file the compiler names but that is gone by then fails alone, with a
+// German log line that the report's warnings repeat.
+TEST(RepairRun, AFileGoneBeforeItsRepairIsAGermanLogLine) {
+  RepairProject project({placeholderFile("Notes.kt", 1)});
+  World w;
+  w.answer(goodAnswer());
+  w.options.maxCompileRounds = 2;
+  const fs::path gone = project.file("Gone.kt");
+  w.install(project.project, {BuildMachine::failing({{gone, 1}})});
+  const AIRepairResult result = w.make(project.project).run();
+  const std::string line = "Gone.kt: " + fs::weakly_canonical(gone).string() + ": Datei oder Ordner nicht gefunden";
+  EXPECT_EQ(result.log, std::vector<std::string>{line});
+  EXPECT_EQ(result.compiled, true);
+  EXPECT_NE(reportOf(project).find("- ⚠︎ " + line + "\n"), std::string::npos) << reportOf(project);
+}
+
 TEST(RepairRun, NothingALinkLeadsToOutsideTheProjectIsReadOrWritten) {
   const std::string secret = "secret of the shared folder";
   const std::string foreign = std::string(packageLine) + "\n\n// " + secret + "\nval x = TODO(\"tovrane: y\")\n";

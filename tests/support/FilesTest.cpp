@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +47,37 @@ TEST_F(Files, AtomicWriteHasItsModeFromTheFirstByte) {
   struct stat st {};
   ASSERT_EQ(::stat((dir / "secret.json").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// A failure the system reports names the path, its error number and a
+// German reason, never the C library's English.
+TEST_F(Files, SystemFailuresReadInGerman) {
+  writeFile(dir / "file", "x");
+  const struct {
+    const char* name;
+    std::function<void()> call;
+    fs::path path;
+    int error;
+    std::string reason;
+  } cases[] = {
+      {"a missing file", [&] { readFile(dir / "missing"); }, dir / "missing", ENOENT, "Datei oder Ordner nicht gefunden"},
+      {"a folder read as a file", [&] { readFile(dir); }, dir, EISDIR, "Ist ein Ordner"},
+      {"a folder below a file", [&] { createDirectories(dir / "file/sub"); }, dir / "file/sub", ENOTDIR,
+       "Ist kein Ordner"},
+      {"a missing folder listed", [&] { listChildren(dir / "missing"); }, dir / "missing", ENOENT,
+       "Datei oder Ordner nicht gefunden"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      c.call();
+      ADD_FAILURE() << "no failure";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.error(), c.error);
+      EXPECT_EQ(error.reason(), c.reason);
+      EXPECT_EQ(error.what(), c.path.string() + ": " + c.reason);
+    }
+  }
 }
 
 TEST_F(Files, FailedAtomicWriteKeepsTheOldFile) {

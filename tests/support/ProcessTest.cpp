@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <future>
 #include <poll.h>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -214,19 +215,27 @@ TEST_F(Process, ProgramThatCannotStartThrowsTheSystemErrorWithItsPath) {
   files::writeAtomic(dir / "plain", "#!/bin/sh\n", 0644);
   files::createDirectories(dir / "folder");
   const auto tool = install(FakeTool{});
+  const std::string at = dir.path().string();
   struct Case {
     const char* name;
     std::filesystem::path program;
     std::optional<std::filesystem::path> folder;
     int error;
     std::filesystem::path path;
+    std::string text;
   };
   const std::vector<Case> cases = {
-      {"missing", dir / "missing", std::nullopt, ENOENT, dir / "missing"},
-      {"not executable", dir / "plain", std::nullopt, EACCES, dir / "plain"},
-      {"a folder", dir / "folder", std::nullopt, EACCES, dir / "folder"},
-      {"relative, never searched", "sh", std::nullopt, EINVAL, "sh"},
-      {"missing working folder", tool.program, dir / "nowhere", ENOENT, dir / "nowhere"},
+      {"missing", dir / "missing", std::nullopt, ENOENT, dir / "missing",
+       "Das Programm " + at + "/missing ließ sich nicht starten: Datei oder Ordner nicht gefunden."},
+      {"not executable", dir / "plain", std::nullopt, EACCES, dir / "plain",
+       "Das Programm " + at + "/plain ließ sich nicht starten: Keine Berechtigung."},
+      {"a folder", dir / "folder", std::nullopt, EACCES, dir / "folder",
+       "Das Programm " + at + "/folder ließ sich nicht starten: Keine Berechtigung."},
+      {"relative, never searched", "sh", std::nullopt, EINVAL, "sh",
+       "Das Programm sh ließ sich nicht starten: Ungültiges Argument."},
+      {"missing working folder", tool.program, dir / "nowhere", ENOENT, dir / "nowhere",
+       "Das Programm " + tool.program.string() + " ließ sich im Ordner " + at +
+           "/nowhere nicht starten: Datei oder Ordner nicht gefunden."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -239,9 +248,37 @@ TEST_F(Process, ProgramThatCannotStartThrowsTheSystemErrorWithItsPath) {
     } catch (const StartError& error) {
       EXPECT_EQ(error.code().value(), c.error);
       EXPECT_EQ(error.path(), c.path);
-      EXPECT_THAT(error.what(), ::testing::HasSubstr(c.path.string()));
+      EXPECT_EQ(error.what(), c.text);
     }
   }
+  EXPECT_TRUE(tool.calls().empty());
+}
+
+// Without a descriptor left for its pipes the program cannot start either.
+TEST_F(Process, NoDescriptorLeftIsAStartError) {
+  const auto tool = install(FakeTool{});
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  // Every descriptor below the lowest free one is taken: none is left below it.
+  const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(lowestFree, 0);
+  ::close(lowestFree);
+  rlimit tight = limit;
+  tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+  std::optional<StartError> failure;
+  try {
+    run(specFor(tool));
+  } catch (const StartError& error) {
+    failure = error;
+  } catch (const std::exception& other) {
+    ADD_FAILURE() << "not a StartError: " << other.what();
+  }
+  ::setrlimit(RLIMIT_NOFILE, &limit);
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->code().value(), EMFILE);
+  EXPECT_EQ(failure->what(),
+            "Das Programm " + tool.program.string() + " ließ sich nicht starten: Zu viele offene Dateien.");
   EXPECT_TRUE(tool.calls().empty());
 }
 

@@ -21,7 +21,6 @@
 #include <QtTest>
 
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <mutex>
 
@@ -154,19 +153,19 @@ class CoreEngineTest : public QObject {
     QTest::addColumn<std::exception_ptr>("failure");
     QTest::addColumn<QString>("expected");
     using tovrane::files::FileError;
-    QTest::newRow("disk full") << std::make_exception_ptr(FileError("/p/A.kt", std::strerror(ENOSPC), ENOSPC))
+    QTest::newRow("disk full") << std::make_exception_ptr(FileError("/p/A.kt", ENOSPC))
                                << "failed: /p/A.kt: Kein Speicherplatz mehr frei";
-    QTest::newRow("no rights") << std::make_exception_ptr(FileError("/p", std::strerror(EACCES), EACCES))
+    QTest::newRow("no rights") << std::make_exception_ptr(FileError("/p", EACCES))
                                << "failed: /p: Keine Berechtigung";
     QTest::newRow("a rare system error")
-        << std::make_exception_ptr(FileError("/p", std::strerror(ENOTSOCK), ENOTSOCK))
+        << std::make_exception_ptr(FileError("/p", ENOTSOCK))
         << QStringLiteral("failed: /p: Systemfehler %1").arg(ENOTSOCK);
     QTest::newRow("core's own file text")
         << std::make_exception_ptr(FileError("/p", "ist keine gewöhnliche Datei", EINVAL))
         << "failed: /p: ist keine gewöhnliche Datei";
     QTest::newRow("a tool that cannot start")
         << std::make_exception_ptr(tovrane::process::StartError(ENOENT, "/usr/bin/codex"))
-        << "failed: Das Programm /usr/bin/codex ließ sich nicht starten.";
+        << "failed: Das Programm /usr/bin/codex ließ sich nicht starten: Datei oder Ordner nicht gefunden.";
     QTest::newRow("a transport failure")
         << std::make_exception_ptr(tovrane::http::HttpError(tovrane::http::ErrorKind::timeout, "Zeitüberschreitung."))
         << "failed: Zeitüberschreitung.";
@@ -176,6 +175,8 @@ class CoreEngineTest : public QObject {
     QTest::newRow("cancelled") << std::make_exception_ptr(tovrane::Cancelled()) << "cancelled: Abgebrochen.";
     QTest::newRow("out of memory") << std::make_exception_ptr(std::bad_alloc())
                                    << "failed: Nicht genug Arbeitsspeicher.";
+    QTest::newRow("a system error") << std::make_exception_ptr(std::system_error(EMFILE, std::generic_category(), "pipe"))
+                                    << "failed: Zu viele offene Dateien.";
     QTest::newRow("anything else") << std::make_exception_ptr(std::out_of_range("vector::_M_range_check"))
                                    << "failed: Unerwarteter interner Fehler (vector::_M_range_check).";
   }
@@ -317,7 +318,9 @@ class CoreEngineTest : public QObject {
     QTest::newRow("runs") << 0 << false << "none";
     QTest::newRow("fails") << 3 << false << "failed: KI-API-Fehler 3: kaputt";
     QTest::newRow("cancelled before its start") << 0 << true << "cancelled: Abgebrochen.";
-    QTest::newRow("cannot start") << -1 << false << "failed: Das Programm {codex} ließ sich nicht starten.";
+    QTest::newRow("cannot start") << -1 << false
+                                  << "failed: Das Programm {codex} ließ sich nicht starten: Datei oder Ordner nicht "
+                                     "gefunden.";
   }
   void theCodexRepairerIsCores() {
     QFETCH(int, status);
