@@ -3,6 +3,7 @@
 #include "app/state/MainThread.hpp"
 #include "app/state/Settings.hpp"
 #include "app/state/Workers.hpp"
+#include "core/support/ErrorText.hpp"
 #include "core/support/Http.hpp"
 #include "core/support/Json.hpp"
 
@@ -33,7 +34,7 @@ QString describe(const std::exception& error, const QString& url) {
       case http::ErrorKind::other: break;
     }
   }
-  return QString::fromStdString(error.what());
+  return QString::fromStdString(errortext::describe(error));
 }
 
 // Nothing of an installation that did not end in a restart is kept.
