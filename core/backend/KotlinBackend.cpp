@@ -146,11 +146,14 @@ bool EmitScope::knows(std::string_view name) const {
   for (const NameSet& frame : names) {
     if (frame.contains(name)) return true;
   }
-  return false;
+  return inherited.contains(name);
 }
 
 KotlinEmitter::KotlinEmitter(ModuleSymbols symbols, std::string packageName)
-    : symbols(std::move(symbols)), packageName(std::move(packageName)) {}
+    : module_(std::make_shared<const Module>(std::move(symbols))),
+      symbols(module_->symbols),
+      members(module_->members),
+      packageName(std::move(packageName)) {}
 
 void KotlinEmitter::warn(std::string_view source, std::string message) {
   warnings.push_back(ConversionWarning{.file = currentFile,
@@ -246,9 +249,7 @@ std::optional<IRType> KotlinEmitter::memberType(std::string_view name) const {
     }
     // Identifiable's ID is the type of `id`.
     if (member == "ID") {
-      for (const IRProperty& property : type->second.properties) {
-        if (property.name == "id" && !property.isStatic) return qualified(property.type, context);
-      }
+      if (const IRProperty* id = members.type(context).instanceProperty("id")) return qualified(id->type, context);
     }
   }
   return std::nullopt;

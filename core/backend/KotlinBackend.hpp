@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <span>
@@ -29,6 +30,7 @@
 #include "core/backend/KotlinNameTables.hpp"
 #include "core/backend/KotlinNames.hpp"
 #include "core/backend/KotlinStringLiteral.hpp"
+#include "core/backend/MemberIndex.hpp"
 #include "core/backend/RuntimeGlobals.hpp"
 #include "core/backend/SymbolCollector.hpp"
 #include "core/ir/IR.hpp"
@@ -83,6 +85,9 @@ class EmitScope {
   NameSet appStorageFields;
   NameSet viewMembers;
   NameSet methodNames;
+  // Member names the type takes over from its supertypes; known like the
+  // names of the outermost frame.
+  MemberNames inherited;
   // Property or variable name to the module type of its value.
   std::map<std::string, std::string, std::less<>> varClass;
   std::optional<std::string> typeName;
@@ -125,6 +130,16 @@ bool isNumberLiteral(const IRExpr& value);
 // Used by one thread at a time; never fails: what cannot be translated
 // becomes a placeholder with a warning.
 class KotlinEmitter {
+  // The symbols and the index of their members live together, shared by
+  // copies of an emitter, so the index always points into the symbols it
+  // was built from.
+  struct Module {
+    explicit Module(ModuleSymbols taken) : symbols(std::move(taken)), members(symbols) {}
+    ModuleSymbols symbols;
+    MemberIndex members;
+  };
+  std::shared_ptr<const Module> module_;
+
  public:
   // How a stored property of a view or app is held.
   struct ViewField {
@@ -191,7 +206,8 @@ class KotlinEmitter {
 
   KotlinEmitter(ModuleSymbols symbols, std::string packageName);
 
-  const ModuleSymbols symbols;
+  const ModuleSymbols& symbols;
+  const MemberIndex& members;
   const std::string packageName;
   std::vector<ConversionWarning> warnings;
   std::string currentFile;
@@ -251,8 +267,10 @@ class KotlinEmitter {
   // --- Structs and classes (KotlinDeclsTypes.cpp)
   void emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct, std::string_view path);
   std::vector<std::string> kotlinSupertypes(const IRTypeDecl& decl);
-  NameSet protocolMembers(const IRTypeDecl& decl);
-  std::vector<std::string> inheritedMembers(const IRTypeDecl& decl);
+  // The members of the protocols the type conforms to.
+  MemberNames protocolMembers(const IRTypeDecl& decl);
+  // The members of the type's supertypes, a few levels up.
+  MemberNames inheritedMembers(const IRTypeDecl& decl);
   void emitInit(const IRFunction& initializer, Writer& writer);
   void emitCompanion(const IRTypeDecl& decl, Writer& writer);
 
@@ -267,7 +285,7 @@ class KotlinEmitter {
   std::vector<std::string> renameLines(const IRFunction& function);
   void emitFunctionBody(const std::vector<IRStmt>& body, Writer& writer, bool returns,
                         const std::optional<IRType>& returnType);
-  void emitProperty(const IRProperty& property, Writer& writer, const NameSet& protocolMembers);
+  void emitProperty(const IRProperty& property, Writer& writer, const MemberNames& protocolMembers);
   void emitGetter(const std::vector<IRStmt>& getter, Writer& writer, const IRType& type);
   void emitSetter(const IRProperty& property, Writer& writer);
   void emitStoredProperty(const IRProperty& property, Writer& writer, bool observable, bool override,
@@ -406,6 +424,10 @@ class KotlinEmitter {
   int memoScopes_ = 0;
   // A text that will be written twice is being translated (writtenTwice).
   bool writingTwice_ = false;
+  // What enumType and enumTypeOfProperty found, by type path and name
+  // (joined by a zero byte), and by name.
+  std::map<std::string, std::optional<std::string>, std::less<>> enumTypes_;
+  std::map<std::string, std::optional<std::string>, std::less<>> propertyEnums_;
 
   // The type a member type name stands for: «Owner.Alias» or a simple alias
   // of the type being written or one around it, and Identifiable's «ID» (the

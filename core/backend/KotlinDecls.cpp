@@ -180,7 +180,7 @@ void KotlinEmitter::emitDecl(const IRDecl& decl, Writer& writer) {
     emitFunction(*function->decl, writer, std::nullopt, false, "");
   } else if (const auto* variable = decl.as<IRDecl::variable>()) {
     scope = EmitScope();
-    emitProperty(*variable->property, writer, NameSet{});
+    emitProperty(*variable->property, writer, {});
   } else if (const auto* alias = decl.as<IRDecl::typeAlias>()) {
     writer.line("typealias " + kw(alias->name) + " = " + kt(*alias->aliased));
   } else if (const auto* unsupported = decl.as<IRDecl::unsupported>()) {

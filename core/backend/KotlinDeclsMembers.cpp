@@ -168,7 +168,7 @@ void KotlinEmitter::emitSetter(const IRProperty& property, Writer& writer) {
   scope.pop();
 }
 
-void KotlinEmitter::emitProperty(const IRProperty& property, Writer& writer, const NameSet& protocolMembers) {
+void KotlinEmitter::emitProperty(const IRProperty& property, Writer& writer, const MemberNames& protocolMembers) {
   std::string modifiers = property.isPrivate ? "private " : "";
   if (protocolMembers.contains(property.name) || property.isOverride) modifiers += "override ";
   const std::string type = kt(property.type);

@@ -247,18 +247,18 @@ std::vector<std::string> KotlinEmitter::kotlinSupertypes(const IRTypeDecl& decl)
   return supertypes;
 }
 
-NameSet KotlinEmitter::protocolMembers(const IRTypeDecl& decl) {
-  NameSet members;
+MemberNames KotlinEmitter::protocolMembers(const IRTypeDecl& decl) {
+  MemberNames names;
   for (const std::string& entry : decl.inherits) {
     const std::optional<std::string> path = typePath(withoutAny(entry));
     const auto found = path ? symbols.protocols.find(*path) : symbols.protocols.end();
-    if (found != symbols.protocols.end()) members.insert(found->second.begin(), found->second.end());
+    if (found != symbols.protocols.end()) names.add(found->second);
   }
-  return members;
+  return names;
 }
 
-std::vector<std::string> KotlinEmitter::inheritedMembers(const IRTypeDecl& decl) {
-  std::vector<std::string> members;
+MemberNames KotlinEmitter::inheritedMembers(const IRTypeDecl& decl) {
+  MemberNames names;
   // Types already walked: a cycle of inheritance entries (a protocol that
   // names itself, two types naming each other) ends instead of going round.
   NameSet walked;
@@ -274,15 +274,13 @@ std::vector<std::string> KotlinEmitter::inheritedMembers(const IRTypeDecl& decl)
         if (!path) continue;
         const auto found = symbols.types.find(*path);
         if (found == symbols.types.end() || !walked.insert(*path).second) continue;
-        const IRTypeDecl& inherited = found->second;
-        for (const IRProperty& property : inherited.properties) members.push_back(property.name);
-        for (const IRFunction& function : inherited.functions) members.push_back(function.name);
-        next.emplace_back(&inherited, std::move(*path));
+        names.add(members.type(*path));
+        next.emplace_back(&found->second, std::move(*path));
       }
     }
     level = std::move(next);
   }
-  return members;
+  return names;
 }
 
 void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bool isStruct, std::string_view path) {
@@ -291,7 +289,7 @@ void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bo
   const std::string& own = *scope.typeName;
   const auto observed = symbols.observable.find(own);
   const bool observable = observed != symbols.observable.end();
-  const NameSet members = protocolMembers(decl);
+  const MemberNames protocolNames = protocolMembers(decl);
   std::vector<const IRProperty*> stored;
   for (const IRProperty& property : decl.properties) {
     if (isStoredInstance(property)) stored.push_back(&property);
@@ -302,7 +300,7 @@ void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bo
   const std::string open = isStruct || observable ? "" : "open ";
 
   declareMembers(scope, decl);
-  for (std::string& name : inheritedMembers(decl)) scope.declare(std::move(name));
+  scope.inherited = inheritedMembers(decl);
   collectMethodNames(scope, decl);
   if (observable) scope.stateFields = observed->second;
   for (const IRProperty* property : stored) {
@@ -319,7 +317,7 @@ void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bo
   std::vector<std::string> paramTexts;
   for (const IRProperty* property : constructorParams) {
     constructorNames.insert(property->name);
-    std::string text = members.contains(property->name) || property->isOverride ? "override " : "";
+    std::string text = protocolNames.contains(property->name) || property->isOverride ? "override " : "";
     text += property->isLet ? "val " : "var ";
     text += kw(property->name) + ": " + propType(*property);
     if (property->initializer) {
@@ -340,16 +338,16 @@ void KotlinEmitter::emitStructOrClass(const IRTypeDecl& decl, Writer& writer, bo
   for (const IRProperty* property : stored) {
     if (constructorNames.contains(property->name)) continue;
     const bool state = observable && observed->second.contains(property->name);
-    emitStoredProperty(*property, writer, state, members.contains(property->name) || property->isOverride, open);
+    emitStoredProperty(*property, writer, state, protocolNames.contains(property->name) || property->isOverride, open);
   }
   for (const IRProperty& property : decl.properties) {
-    if (property.getter && !property.isStatic) emitProperty(property, writer, members);
+    if (property.getter && !property.isStatic) emitProperty(property, writer, protocolNames);
   }
   for (const IRFunction& function : decl.functions) {
     if (function.isInit) {
       emitInit(function, writer);
     } else if (!function.isStatic) {
-      emitMethod(*this, function, writer, members.contains(function.name) || function.isOverride, open);
+      emitMethod(*this, function, writer, protocolNames.contains(function.name) || function.isOverride, open);
     }
   }
   for (const IRProperty& property : decl.properties) {
@@ -420,7 +418,7 @@ void KotlinEmitter::emitCompanion(const IRTypeDecl& decl, Writer& writer) {
                 "? = entries.firstOrNull { it.rawValue == rawValue }");
   }
   for (const IRFunction* initializer : enumInits) emitEnumFactory(*this, own, *initializer, writer);
-  for (const IRProperty* property : properties) emitProperty(*property, writer, NameSet{});
+  for (const IRProperty* property : properties) emitProperty(*property, writer, {});
   for (const IRFunction* function : functions) emitMethod(*this, *function, writer, false, "");
   writer.level -= 1;
   writer.line("}");
@@ -438,14 +436,14 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer, std::string
   if (rawType) scope.declare("rawValue");
   declareMembers(scope, decl);
   collectMethodNames(scope, decl);
-  const NameSet members = protocolMembers(decl);
+  const MemberNames protocolNames = protocolMembers(decl);
   const std::vector<std::string> supertypes = kotlinSupertypes(decl);
   const std::string supertypeText = supertypes.empty() ? "" : " : " + text::join(supertypes, ", ");
 
   if (decl.cases.empty()) {
     writer.line("object " + name + supertypeText + " {");
     writer.level += 1;
-    for (const IRProperty& property : decl.properties) emitProperty(property, writer, members);
+    for (const IRProperty& property : decl.properties) emitProperty(property, writer, protocolNames);
     for (const IRFunction& function : decl.functions) emitMethod(*this, function, writer, false, "");
     writer.level -= 1;
     writer.line("}");
@@ -454,11 +452,11 @@ void KotlinEmitter::emitEnum(const IRTypeDecl& decl, Writer& writer, std::string
 
   const auto writeInstanceMembers = [&] {
     for (const IRProperty& property : decl.properties) {
-      if (!property.isStatic) emitProperty(property, writer, members);
+      if (!property.isStatic) emitProperty(property, writer, protocolNames);
     }
     for (const IRFunction& function : decl.functions) {
       if (!function.isStatic && !function.isInit) {
-        emitMethod(*this, function, writer, members.contains(function.name), "");
+        emitMethod(*this, function, writer, protocolNames.contains(function.name), "");
       }
     }
   };
@@ -522,7 +520,7 @@ void KotlinEmitter::emitProtocol(const IRTypeDecl& decl, Writer& writer, std::st
   for (const IRProperty& property : decl.properties) {
     if (property.isStatic) continue;
     if (property.getter && !property.getter->empty()) {
-      emitProperty(property, writer, NameSet{});
+      emitProperty(property, writer, {});
     } else {
       const std::string type = kt(property.type);
       writer.line("val " + kw(property.name) + ": " + (type.empty() ? "Any" : type));

@@ -119,16 +119,9 @@ std::string KotlinEmitter::expr(const IRExpr& value, const Hint& hint) {
     std::string left = expr(*e->lhs, hint);
     const auto* dotMember = e->rhs->as<IRExpr::member>();
     if ((e->op == "==" || e->op == "!=") && dotMember && !dotMember->base) {
-      if (const std::optional<std::string> enumName = implicitTypeFor(*e->lhs)) {
-        const auto found = symbols.enums.find(*enumName);
-        if (found != symbols.enums.end()) {
-          for (const IREnumCase& enumCase : found->second.cases) {
-            if (enumCase.name == withoutBackquotes(dotMember->name)) {
-              right = kwNested(*enumName) + "." + kw(dotMember->name);
-              break;
-            }
-          }
-        }
+      const std::optional<std::string> enumName = implicitTypeFor(*e->lhs);
+      if (enumName && members.enumCase(*enumName, dotMember->name)) {
+        right = kwNested(*enumName) + "." + kw(dotMember->name);
       }
       if (dotMember->name == "none") right = "null";
     }

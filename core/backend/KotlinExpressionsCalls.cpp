@@ -262,6 +262,12 @@ std::optional<std::string> KotlinEmitter::typePathOf(const IRExpr& value) const 
 
 namespace {
 
+// How many overloads and parameters a call's arguments are matched against
+// before their types are given up: a callee has a handful of short
+// overloads, while a name declared thousands of times would otherwise be
+// searched at every one of its calls.
+constexpr std::size_t maxMatchedParams = 1024;
+
 // One way a callee can be called: its parameters and the path of the type
 // whose declaration names their types (empty: file level).
 struct Signature {
@@ -292,21 +298,30 @@ std::vector<std::optional<IRType>> KotlinEmitter::paramTypes(const IRExpr& calle
   // module enumeration, methods of a module type, top-level functions.
   std::optional<std::string> constructed = typePathOf(callee);
   std::vector<Signature> signatures;
+  // Every overload looked at and every parameter it has spends the budget;
+  // once it is spent the call's arguments are written without types.
+  std::size_t budget = maxMatchedParams;
+  bool exhausted = false;
+  const auto spend = [&](std::size_t cost) {
+    exhausted = exhausted || cost > budget;
+    budget = exhausted ? 0 : budget - cost;
+    return !exhausted;
+  };
+  const auto add = [&](const std::vector<IRParam>& params, const std::string& context) {
+    if (!spend(1 + params.size())) return false;
+    signatures.push_back(Signature{&params, context});
+    return true;
+  };
   const auto methods = [&](const std::string& owner, std::string_view name, bool statics) {
-    const auto type = symbols.types.find(owner);
-    if (type == symbols.types.end()) return;
-    for (const IRFunction& function : type->second.functions) {
-      if (function.name == name && !function.isInit && function.isStatic == statics) {
-        signatures.push_back(Signature{&function.params, owner});
-      }
+    for (const IRFunction* function : members.type(owner).functions.find(name)) {
+      const bool fits = !function->isInit && function->isStatic == statics;
+      if (fits ? !add(function->params, owner) : !spend(1)) return;
     }
   };
   // The associated values of the case `name` of the enumeration at owner.
   const auto enumCase = [&](const std::string& owner, std::string_view name) {
-    const auto type = symbols.types.find(owner);
-    if (type == symbols.types.end()) return;
-    for (const IREnumCase& c : type->second.cases) {
-      if (withoutBackquotes(c.name) == withoutBackquotes(name)) signatures.push_back(Signature{&c.associated, owner});
+    for (const IREnumCase* c : members.type(owner).cases.find(withoutBackquotes(name))) {
+      if (!add(c->associated, owner)) return;
     }
   };
   if (const auto* access = callee.as<IRExpr::member>()) {
@@ -341,7 +356,9 @@ std::vector<std::optional<IRType>> KotlinEmitter::paramTypes(const IRExpr& calle
       methods(*scope.typeName, ident->name, false);
       methods(*scope.typeName, ident->name, true);
     } else if (const auto found = symbols.functionParams.find(ident->name); found != symbols.functionParams.end()) {
-      for (const std::vector<IRParam>& params : found->second) signatures.push_back(Signature{&params, ""});
+      for (const std::vector<IRParam>& params : found->second) {
+        if (!add(params, "")) break;
+      }
     }
   }
 
@@ -349,27 +366,21 @@ std::vector<std::optional<IRType>> KotlinEmitter::paramTypes(const IRExpr& calle
   if (constructed) {
     const auto type = symbols.types.find(*constructed);
     if (type == symbols.types.end()) return types;
-    const IRTypeDecl& decl = type->second;
     const auto info = symbols.enums.find(*constructed);
     if (info != symbols.enums.end() && info->second.rawType && args.size() == 1 && args.front().label == "rawValue") {
       types.emplace_back(IRType::named{*info->second.rawType, {}});
       return types;
     }
-    for (const IRFunction& function : decl.functions) {
-      if (function.isInit) signatures.push_back(Signature{&function.params, *constructed});
+    const MemberIndex::TypeMembers& constructedMembers = members.type(*constructed);
+    for (const IRFunction* initializer : constructedMembers.initializers) {
+      if (!add(initializer->params, *constructed)) break;
     }
-    if (signatures.empty() && info == symbols.enums.end()) {
+    if (signatures.empty() && !exhausted && info == symbols.enums.end()) {
       // The memberwise initializer: an argument takes the type of the stored
       // property its label names.
       for (const IRArg& arg : args) {
-        std::optional<IRType> expected;
-        for (const IRProperty& property : decl.properties) {
-          if (!property.isStatic && !property.getter && property.name == arg.label) {
-            expected = qualified(property.type, *constructed);
-            break;
-          }
-        }
-        types.push_back(std::move(expected));
+        const IRProperty* property = arg.label ? constructedMembers.storedProperty(*arg.label) : nullptr;
+        types.push_back(property ? std::optional(qualified(property->type, *constructed)) : std::nullopt);
       }
       return types;
     }

@@ -38,16 +38,14 @@ std::optional<std::string> enumOfProperty(const ModuleSymbols& symbols, const IR
   return std::nullopt;
 }
 
-// Whether the enumeration at enumPath has the case; Swift's backquotes
-// around either name do not count.
-bool enumHasCase(const ModuleSymbols& symbols, std::string_view enumPath, std::string_view caseName) {
-  const auto found = symbols.enums.find(enumPath);
-  if (found == symbols.enums.end()) return false;
-  caseName = withoutBackquotes(caseName);
-  for (const IREnumCase& enumCase : found->second.cases) {
-    if (enumCase.name == caseName) return true;
+// The enumeration of the first of these properties of the type at `owner`
+// that has one.
+std::optional<std::string> firstEnumOf(const ModuleSymbols& symbols, std::span<const IRProperty* const> properties,
+                                       std::string_view owner) {
+  for (const IRProperty* property : properties) {
+    if (std::optional<std::string> found = enumOfProperty(symbols, *property, owner)) return found;
   }
-  return false;
+  return std::nullopt;
 }
 
 // What a leading-dot member rule sees: the member name (without Swift's
@@ -96,7 +94,7 @@ std::optional<std::string> expectedEnum(const ImplicitContext& c, bool optional)
   }
   const auto* named = type->as<IRType::named>();
   const std::optional<std::string> path = named ? c.emitter.typePath(named->name) : std::nullopt;
-  if (!path || !enumHasCase(c.symbols, *path, c.name)) return std::nullopt;
+  if (!path || !c.emitter.members.enumCase(*path, c.name)) return std::nullopt;
   return kwNested(*path) + "." + kw(c.name);
 }
 
@@ -414,46 +412,41 @@ std::optional<std::string> KotlinEmitter::implicitTypeFor(const IRExpr& value) {
 
 std::optional<std::string> KotlinEmitter::enumType(std::string_view ofProperty, std::string_view in) {
   for (const std::string& candidate : {std::string(in), text::replaceAll(in, "View", "")}) {
-    const auto type = symbols.types.find(candidate);
-    if (type == symbols.types.end()) continue;
-    for (const IRProperty& property : type->second.properties) {
-      if (property.name != ofProperty) continue;
-      if (std::optional<std::string> found = enumOfProperty(symbols, property, candidate)) return found;
+    const std::span<const IRProperty* const> named = members.type(candidate).properties.find(ofProperty);
+    if (named.empty()) continue;
+    // Asked at every comparison with a case; a name declared many times
+    // over is looked through once.
+    std::string key = candidate;
+    key.append(1, '\0').append(ofProperty);
+    auto known = enumTypes_.find(key);
+    if (known == enumTypes_.end()) {
+      known = enumTypes_.emplace(std::move(key), firstEnumOf(symbols, named, candidate)).first;
     }
+    if (known->second) return known->second;
   }
   return std::nullopt;
 }
 
 std::optional<std::string> KotlinEmitter::enumTypeOfProperty(std::string_view name) {
+  // Every type's properties of the name, looked through once per name.
+  if (const auto known = propertyEnums_.find(name); known != propertyEnums_.end()) return known->second;
   NameSet found;
-  for (const auto& [owner, decl] : symbols.types) {
-    for (const IRProperty& property : decl.properties) {
-      if (property.name != name) continue;
-      if (std::optional<std::string> enumName = enumOfProperty(symbols, property, owner)) found.insert(*enumName);
+  for (const MemberIndex::OwnedProperty& owned : members.propertiesNamed(name)) {
+    if (std::optional<std::string> enumName = enumOfProperty(symbols, *owned.property, *owned.owner)) {
+      found.insert(*enumName);
     }
   }
-  if (found.size() != 1) return std::nullopt;
-  return *found.begin();
+  std::optional<std::string> result = found.size() == 1 ? std::optional(*found.begin()) : std::nullopt;
+  propertyEnums_.emplace(name, result);
+  return result;
 }
 
 const IRFunction* KotlinEmitter::currentTypeMethod(std::string_view name) const {
-  if (!scope.typeName) return nullptr;
-  const auto type = symbols.types.find(*scope.typeName);
-  if (type == symbols.types.end()) return nullptr;
-  for (const IRFunction& function : type->second.functions) {
-    if (function.name == name && !function.isInit) return &function;
-  }
-  return nullptr;
+  return scope.typeName ? members.type(*scope.typeName).method(name) : nullptr;
 }
 
 const IRProperty* KotlinEmitter::currentTypeProperty(std::string_view name) const {
-  if (!scope.typeName) return nullptr;
-  const auto type = symbols.types.find(*scope.typeName);
-  if (type == symbols.types.end()) return nullptr;
-  for (const IRProperty& property : type->second.properties) {
-    if (property.name == name) return &property;
-  }
-  return nullptr;
+  return scope.typeName ? members.type(*scope.typeName).properties.first(name) : nullptr;
 }
 
 namespace {

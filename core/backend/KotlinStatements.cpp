@@ -381,20 +381,21 @@ KotlinEmitter::PatternTest KotlinEmitter::patternTest(const IRPattern& pattern, 
   if (!p) return PatternTest{.test = "else", .bindingLines = {}};
 
   const std::string_view caseName = withoutBackquotes(p->name);
+  // The enumeration the case is of, and its path.
   const ModuleSymbols::EnumInfo* info = nullptr;
-  if (enumHint) {
-    const auto hinted = symbols.enums.find(*enumHint);
-    if (hinted != symbols.enums.end()) {
-      for (const IREnumCase& c : hinted->second.cases) {
-        if (c.name == caseName) info = &hinted->second;
-      }
-    }
+  std::string_view path;
+  if (enumHint && members.enumCase(*enumHint, caseName)) {
+    path = *enumHint;
+    info = &symbols.enums.find(path)->second;
   }
   if (!info) {
     const auto declaring = symbols.caseIndex.find(caseName);
     if (declaring != symbols.caseIndex.end() && !declaring->second.empty()) {
       const auto found = symbols.enums.find(declaring->second.front());
-      if (found != symbols.enums.end()) info = &found->second;
+      if (found != symbols.enums.end()) {
+        path = found->first;
+        info = &found->second;
+      }
     }
   }
   if (!info) {
@@ -407,13 +408,7 @@ KotlinEmitter::PatternTest KotlinEmitter::patternTest(const IRPattern& pattern, 
   }
 
   const std::string caseText = kwNested(info->name) + "." + kw(p->name);
-  const IREnumCase* declared = nullptr;
-  for (const IREnumCase& c : info->cases) {
-    if (c.name == caseName) {
-      declared = &c;
-      break;
-    }
-  }
+  const IREnumCase* declared = members.enumCase(path, caseName);
   if (!info->sealed || !declared || declared->associated.empty()) {
     return PatternTest{.test = caseText, .bindingLines = {}};
   }
@@ -442,16 +437,22 @@ std::optional<std::string> KotlinEmitter::switchEnum(const IRExpr& subject, cons
       }
     }
   }
-  if (caseNames.empty()) return std::nullopt;
+  // The one enumeration that has every case name of the switch. Only the
+  // enumerations with its rarest name can be it, so a name that many
+  // enumerations share costs nothing when another name is rarer.
+  std::span<const std::string* const> candidates;
+  for (const std::string& name : caseNames) {
+    const std::span<const std::string* const> declaring = members.enumsWithCase(name);
+    if (declaring.empty()) return std::nullopt;
+    if (candidates.empty() || declaring.size() < candidates.size()) candidates = declaring;
+  }
   std::optional<std::string> match;
-  for (const auto& [name, info] : symbols.enums) {
-    std::size_t covered = 0;
-    for (const IREnumCase& c : info.cases) covered += caseNames.contains(c.name) ? 1 : 0;
-    // Case names of one enumeration are distinct, so counting the hits tells
-    // whether every name of the switch is among them.
-    if (covered < caseNames.size()) continue;
+  for (const std::string* path : candidates) {
+    const bool all = std::all_of(caseNames.begin(), caseNames.end(),
+                                 [&](const std::string& name) { return members.enumCase(*path, name) != nullptr; });
+    if (!all) continue;
     if (match) return std::nullopt;
-    match = name;
+    match = *path;
   }
   return match;
 }

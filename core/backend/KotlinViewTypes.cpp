@@ -269,7 +269,7 @@ void KotlinEmitter::emitViewType(const IRTypeDecl& decl, Writer& writer, std::st
       writer.level -= 1;
       writer.line("}");
     } else {
-      emitProperty(*property, writer, NameSet{});
+      emitProperty(*property, writer, {});
     }
   }
 

@@ -86,20 +86,6 @@ bool isViewType(const IRType& type) {
   return named && named->name == "View";
 }
 
-// The stored property of the module view at `view` that a single trailing
-// closure fills: the last one holding a function or a view.
-const IRProperty* contentProperty(const ModuleSymbols& symbols, const std::string& view) {
-  if (!symbols.views.contains(view)) return nullptr;
-  const auto type = symbols.types.find(view);
-  if (type == symbols.types.end()) return nullptr;
-  const IRProperty* content = nullptr;
-  for (const IRProperty& property : type->second.properties) {
-    if (property.isStatic || property.getter) continue;
-    if (property.type.is<IRType::function>() || isViewType(property.type)) content = &property;
-  }
-  return content;
-}
-
 }  // namespace
 
 void KotlinEmitter::emitViewBlock(const std::vector<IRStmt>& stmts, Writer& writer) {
@@ -293,14 +279,15 @@ void KotlinEmitter::emitViewCall(const std::string& name, const std::vector<IRAr
 void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRArg>& args,
                                  const NameSet& viewClosureLabels, const std::vector<IRArg>& trailing,
                                  const std::optional<std::string>& mod, Writer& writer, bool trailingIsView) {
-  // Pointers into the symbols: this runs for every view call, and copying
-  // each property type of the view cost more than the lookups.
   const std::optional<std::string> path = typePath(name);
   const std::string written = path ? kwNested(*path) : kw(name);
-  std::map<std::string_view, const IRType*> propertyTypes;
-  if (const auto type = path ? symbols.types.find(*path) : symbols.types.end(); type != symbols.types.end()) {
-    for (const IRProperty& property : type->second.properties) propertyTypes.insert_or_assign(property.name, &property.type);
-  }
+  // The type of the view's property a label names (the last of that name).
+  const MemberIndex::TypeMembers& view = members.type(path.value_or(""));
+  const auto propertyType = [&](const std::optional<std::string>& label) -> const IRType* {
+    if (!label) return nullptr;
+    const std::span<const IRProperty* const> named = view.properties.find(*label);
+    return named.empty() ? nullptr : &named.back()->type;
+  };
 
   std::vector<std::string> parts;
   for (const IRArg& arg : args) {
@@ -309,9 +296,8 @@ void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRAr
       text = closureExpr(*closure, arg.label && viewClosureLabels.contains(*arg.label));
     } else if (isViewExpr(arg.value) && name != "ColorView") {
       text = viewLambda(*this, arg.value);
-    } else if (const auto type = arg.label ? propertyTypes.find(*arg.label) : propertyTypes.end();
-               type != propertyTypes.end()) {
-      text = coerced(arg.value, qualified(*type->second, *path));
+    } else if (const IRType* type = propertyType(arg.label)) {
+      text = coerced(arg.value, qualified(*type, *path));
     } else {
       text = expr(arg.value, Hint{.callee = name, .label = arg.label, .type = std::nullopt});
     }
@@ -329,7 +315,9 @@ void KotlinEmitter::emitViewArgs(const std::string& name, const std::vector<IRAr
   std::string trailingText;
   const IRClosure* single = trailing.size() == 1 ? closureOf(trailing.front().value) : nullptr;
   if (single) {
-    if (const IRProperty* content = path ? contentProperty(symbols, *path) : nullptr) {
+    // The stored property of a module view that a single trailing closure fills.
+    const IRProperty* content = path && symbols.views.contains(*path) ? view.content : nullptr;
+    if (content) {
       // The closure fills the module view's content property by name; the
       // modifier chain stays last.
       std::erase_if(parts, [](const std::string& part) { return text::startsWith(part, "mod = "); });

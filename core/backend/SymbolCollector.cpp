@@ -1,6 +1,7 @@
 #include "core/backend/SymbolCollector.hpp"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "core/backend/KotlinNames.hpp"
@@ -8,8 +9,6 @@
 namespace tovrane {
 namespace SymbolCollector {
 namespace {
-
-using ExtensionMap = std::map<std::string, std::vector<IRTypeDecl>, std::less<>>;
 
 bool contains(const std::vector<std::string>& list, std::string_view value) {
   return std::find(list.begin(), list.end(), value) != list.end();
@@ -36,32 +35,83 @@ std::string extensionPath(std::string_view name, std::string_view moduleName) {
   return path.empty() ? std::string(name) : path;
 }
 
-// Qualified paths of every type the module declares. Types declared inside
-// an extension count under the extended type's path, which is where merging
-// puts them.
-void collectNames(const IRTypeDecl& decl, const std::string& path, NameSet& names) {
-  if (decl.kind != IRTypeKind::extension) names.insert(path);
-  for (const IRTypeDecl& nested : decl.nested) collectNames(nested, path + "." + nested.name, names);
+// Every path a type of the module is declared under, with the files whose
+// own declarations (not their extensions) hold one, in file order. Types
+// declared inside an extension count under the extended type's path, which
+// is where merging puts them, but in no file of their own.
+using DeclaredPaths = std::map<std::string, std::vector<std::size_t>, std::less<>>;
+
+void collectNames(const IRTypeDecl& decl, const std::string& path, std::optional<std::size_t> file,
+                  DeclaredPaths& declared) {
+  if (decl.kind != IRTypeKind::extension) {
+    std::vector<std::size_t>& files = declared[path];
+    if (file && (files.empty() || files.back() != *file)) files.push_back(*file);
+  }
+  for (const IRTypeDecl& nested : decl.nested) collectNames(nested, path + "." + nested.name, file, declared);
 }
 
-// Appends the members of the extensions of `path` to decl, then does the
-// same for its nested types under their longer paths. An extension only ever
-// reaches the one path it names, and every nested type's path is longer than
-// its parent's, so a type declared inside an extension under the extended
-// type's own simple name ("extension Foo { struct Foo {} }") never receives
-// that extension again and the walk ends.
-void apply(IRTypeDecl& decl, const std::string& path, const ExtensionMap& extensions) {
+// An extension waiting to be merged; order is its place in the module.
+struct PendingExtension {
+  std::size_t order;
+  IRTypeDecl decl;
+};
+
+// The extensions of one path. Each is merged into exactly one declaration of
+// the path, the one it extends in Swift: the first in its own file when that
+// file declares the path (two files may each declare a private type of one
+// name), else the first in the module. A path declared many times thus
+// still receives each extension once, and the merged module stays the size
+// of the parsed one.
+struct PathExtensions {
+  std::vector<PendingExtension> anywhere;
+  std::map<std::size_t, std::vector<PendingExtension>> byFile;
+  bool anywhereTaken = false;
+};
+using ExtensionMap = std::map<std::string, PathExtensions, std::less<>>;
+
+// What the declaration of the path met first in `file` receives, in module order.
+std::vector<PendingExtension> takeExtensions(PathExtensions& pending, std::size_t file) {
+  std::vector<PendingExtension> taken;
+  if (!pending.anywhereTaken) {
+    pending.anywhereTaken = true;
+    taken = std::move(pending.anywhere);
+  }
+  if (const auto own = pending.byFile.find(file); own != pending.byFile.end()) {
+    std::vector<PendingExtension> merged;
+    merged.reserve(taken.size() + own->second.size());
+    std::merge(std::make_move_iterator(taken.begin()), std::make_move_iterator(taken.end()),
+               std::make_move_iterator(own->second.begin()), std::make_move_iterator(own->second.end()),
+               std::back_inserter(merged),
+               [](const PendingExtension& a, const PendingExtension& b) { return a.order < b.order; });
+    taken = std::move(merged);
+    pending.byFile.erase(own);
+  }
+  return taken;
+}
+
+template <typename T>
+void appendMoved(std::vector<T>& to, std::vector<T>& from) {
+  to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+}
+
+// Appends the members of the extensions that decl (in `file`) receives, then
+// does the same for its nested types under their longer paths. An extension
+// only ever reaches the one path it names, and every nested type's path is
+// longer than its parent's, so a type declared inside an extension under the
+// extended type's own simple name ("extension Foo { struct Foo {} }") never
+// receives that extension again and the walk ends.
+void apply(IRTypeDecl& decl, const std::string& path, std::size_t file, ExtensionMap& extensions) {
   if (decl.kind != IRTypeKind::extension) {
-    if (auto found = extensions.find(path); found != extensions.end()) {
-      for (const IRTypeDecl& extension : found->second) {
-        decl.properties.insert(decl.properties.end(), extension.properties.begin(), extension.properties.end());
-        decl.functions.insert(decl.functions.end(), extension.functions.begin(), extension.functions.end());
-        decl.inherits.insert(decl.inherits.end(), extension.inherits.begin(), extension.inherits.end());
-        decl.nested.insert(decl.nested.end(), extension.nested.begin(), extension.nested.end());
+    if (const auto found = extensions.find(path); found != extensions.end()) {
+      for (PendingExtension& extension : takeExtensions(found->second, file)) {
+        appendMoved(decl.properties, extension.decl.properties);
+        appendMoved(decl.functions, extension.decl.functions);
+        appendMoved(decl.inherits, extension.decl.inherits);
+        appendMoved(decl.nested, extension.decl.nested);
       }
     }
   }
-  for (IRTypeDecl& nested : decl.nested) apply(nested, path + "." + nested.name, extensions);
+  for (IRTypeDecl& nested : decl.nested) apply(nested, path + "." + nested.name, file, extensions);
 }
 
 const IRTypeDecl* typeDecl(const IRDecl& decl) {
@@ -186,14 +236,14 @@ NameSet viewMembers(const IRTypeDecl& decl, const std::string& path, const Modul
 
 }  // namespace
 
-IRModule mergeExtensions(IRModule module, std::string_view moduleName) {
+IRModule mergeExtensions(IRModule module, std::string_view moduleName, std::stop_token stop) {
   // The module's own types first, then the types declared in extensions,
   // under the path of the type each extension names.
-  NameSet names;
-  for (const IRFile& file : module.files) {
-    for (const IRDecl& decl : file.decls) {
+  DeclaredPaths declared;
+  for (std::size_t index = 0; index < module.files.size(); ++index) {
+    for (const IRDecl& decl : module.files[index].decls) {
       const IRTypeDecl* type = typeDecl(decl);
-      if (type && type->kind != IRTypeKind::extension) collectNames(*type, type->name, names);
+      if (type && type->kind != IRTypeKind::extension) collectNames(*type, type->name, index, declared);
     }
   }
   // A first piece naming the module is left out only where the whole name
@@ -202,25 +252,35 @@ IRModule mergeExtensions(IRModule module, std::string_view moduleName) {
   const auto extended = [&](const IRTypeDecl& type) {
     if (type.kind != IRTypeKind::extension) return type.name;
     std::string path = extensionPath(type.name, {});
-    return names.contains(path) ? path : extensionPath(type.name, moduleName);
+    return declared.contains(path) ? path : extensionPath(type.name, moduleName);
   };
   for (const IRFile& file : module.files) {
     for (const IRDecl& decl : file.decls) {
       const IRTypeDecl* type = typeDecl(decl);
-      if (type && type->kind == IRTypeKind::extension) collectNames(*type, extended(*type), names);
+      if (type && type->kind == IRTypeKind::extension) collectNames(*type, extended(*type), std::nullopt, declared);
     }
   }
 
+  // A run asked to stop drops what this returns, so it may stop halfway.
   ExtensionMap extensions;
-  for (IRFile& file : module.files) {
+  std::size_t order = 0;
+  for (std::size_t index = 0; index < module.files.size(); ++index) {
+    IRFile& file = module.files[index];
     std::vector<IRDecl> kept;
     kept.reserve(file.decls.size());
     for (IRDecl& decl : file.decls) {
+      if (stop.stop_requested()) return module;
       const IRTypeDecl* type = typeDecl(decl);
       if (type && type->kind == IRTypeKind::extension) {
         std::string path = extended(*type);
-        if (names.contains(path)) {
-          extensions[path].push_back(std::move(decl.as<IRDecl::type>()->decl.get()));
+        if (const auto found = declared.find(path); found != declared.end()) {
+          PendingExtension pending{order++, std::move(decl.as<IRDecl::type>()->decl.get())};
+          PathExtensions& forPath = extensions[std::move(path)];
+          if (std::binary_search(found->second.begin(), found->second.end(), index)) {
+            forPath.byFile[index].push_back(std::move(pending));
+          } else {
+            forPath.anywhere.push_back(std::move(pending));
+          }
           continue;
         }
       }
@@ -229,9 +289,10 @@ IRModule mergeExtensions(IRModule module, std::string_view moduleName) {
     file.decls = std::move(kept);
   }
 
-  for (IRFile& file : module.files) {
-    for (IRDecl& decl : file.decls) {
-      if (auto* type = decl.as<IRDecl::type>()) apply(type->decl.get(), extended(type->decl.get()), extensions);
+  for (std::size_t index = 0; index < module.files.size(); ++index) {
+    for (IRDecl& decl : module.files[index].decls) {
+      if (stop.stop_requested()) return module;
+      if (auto* type = decl.as<IRDecl::type>()) apply(type->decl.get(), extended(type->decl.get()), index, extensions);
     }
   }
   return module;

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,9 +95,13 @@ namespace SymbolCollector {
 // ("Outer.Inner"), so an extension of Outer.Inner reaches exactly that type
 // and never an unrelated Inner elsewhere; a leading piece that names the
 // module (moduleName, when known) is left out first («extension App.Item»).
-// Extensions of types the module does not declare stay where they are; files
-// keep their order and paths even when they end up empty.
-IRModule mergeExtensions(IRModule module, std::string_view moduleName = {});
+// Where a path is declared more than once, an extension goes to one of the
+// declarations only: the first in its own file if that file declares the
+// path, else the first in the module. Extensions of types the module does
+// not declare stay where they are; files keep their order and paths even
+// when they end up empty. Stops early, with the module half merged, when
+// `stop` is requested.
+IRModule mergeExtensions(IRModule module, std::string_view moduleName = {}, std::stop_token stop = {});
 
 // The symbols of a merged module of the given name.
 ModuleSymbols collect(const IRModule& module, std::string_view moduleName = {});

@@ -226,7 +226,8 @@ ConversionResult TovraneConverter::convert(const fs::path& project, const fs::pa
   // working on a deep copy.
   const std::optional<std::string> parsedJson = irJson(parsed, warnings);
   checkStop();
-  const IRModule merged = SymbolCollector::mergeExtensions(std::move(parsed), scan.moduleName);
+  const IRModule merged = SymbolCollector::mergeExtensions(std::move(parsed), scan.moduleName, stop);
+  checkStop();
   const ModuleSymbols symbols = SymbolCollector::collect(merged, scan.moduleName);
   KotlinEmitter emitter(symbols, packageName);
   emitter.stop = stop;

@@ -222,7 +222,9 @@ TEST(KotlinDeclsMembers, Properties) {
   for (const Case& c : cases) {
     KotlinEmitter emitter(moduleSymbols(), "com.example.app");
     Writer writer;
-    emitter.emitProperty(c.property, writer, c.protocolMembers);
+    MemberNames protocolMembers;
+    protocolMembers.add(c.protocolMembers);
+    emitter.emitProperty(c.property, writer, protocolMembers);
     EXPECT_EQ(written(writer), c.kotlin) << c.property.name;
     // A stored property joins the current frame; accessors use their own.
     EXPECT_EQ(emitter.scope.knows(c.property.name), !c.property.getter) << c.property.name;

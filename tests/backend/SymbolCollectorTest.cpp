@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stop_token>
+
 #include "tests/support/IRBuilders.hpp"
 
 namespace tovrane {
@@ -162,6 +164,40 @@ TEST(SymbolCollectorMerge, ATypeNamedLikeItsExtensionIsNotMergedIntoItself) {
   ASSERT_EQ(foo.nested.size(), 1u);
   EXPECT_TRUE(foo.nested[0].functions.empty());
   EXPECT_TRUE(foo.nested[0].nested.empty());
+}
+
+// Swift lets two files each declare a private type of one name; an
+// extension extends the one its file declares, or else the module's. Each
+// extension is merged into one declaration only, so a type declared many
+// times over does not receive every extension again and again.
+TEST(SymbolCollectorMerge, EachExtensionReachesOneDeclarationOfItsType) {
+  const auto extending = [](std::string function) {
+    return declOf(withFunctions(typeDecl(IRTypeKind::extension, "Foo"), {std::move(function)}));
+  };
+  const IRDecl foo = declOf(typeDecl(IRTypeKind::struct_, "Foo"));
+  IRModule module{.files = {
+                      IRFile{.path = "Early.swift", .decls = {extending("early")}},
+                      IRFile{.path = "A.swift", .decls = {foo, extending("a"), foo}},
+                      IRFile{.path = "B.swift", .decls = {extending("b"), foo}},
+                      IRFile{.path = "C.swift", .decls = {extending("c")}},
+                  }};
+  const IRModule merged = SymbolCollector::mergeExtensions(module);
+  EXPECT_EQ(functionNames(typeAt(merged, 1, 0)), (std::vector<std::string>{"early", "a", "c"}));
+  EXPECT_TRUE(typeAt(merged, 1, 1).functions.empty());
+  EXPECT_EQ(functionNames(typeAt(merged, 2, 0)), std::vector<std::string>{"b"});
+  for (const std::size_t file : {0u, 3u}) EXPECT_TRUE(merged.files[file].decls.empty());
+}
+
+// The merge stops when the run is asked to stop; the caller drops what it gets.
+TEST(SymbolCollectorMerge, StopsWhenTheRunIsStopped) {
+  IRModule module{.files = {IRFile{.path = "A.swift",
+                                   .decls = {declOf(typeDecl(IRTypeKind::struct_, "Foo")),
+                                             declOf(withFunctions(typeDecl(IRTypeKind::extension, "Foo"), {"f"}))}}}};
+  std::stop_source stop;
+  stop.request_stop();
+  const IRModule stopped = SymbolCollector::mergeExtensions(module, {}, stop.get_token());
+  EXPECT_TRUE(typeAt(stopped, 0, 0).functions.empty());
+  EXPECT_EQ(functionNames(typeAt(SymbolCollector::mergeExtensions(module), 0, 0)), std::vector<std::string>{"f"});
 }
 
 TEST(SymbolCollectorMerge, ProtocolExtensionsJoinTheProtocolEntry) {

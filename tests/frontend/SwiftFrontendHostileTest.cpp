@@ -298,6 +298,131 @@ TEST(SwiftFrontendHostile, LongRunsConvertInLinearTime) {
   }
 }
 
+// line(i) for every i below n, one after another.
+std::string each(std::size_t n, const std::function<std::string(const std::string&)>& line) {
+  std::string text;
+  for (std::size_t i = 0; i < n; ++i) text += line(std::to_string(i));
+  return text;
+}
+
+// A module of many members, each used: a member, case or overload found by
+// walking its type's lists at every use costs the square of their number,
+// minutes at these sizes; found by name, seconds for each table. A
+// time-out set for these tests alone (see tests/CMakeLists.txt) fails them
+// if that comes back. `written` shows that the lookup found what it sought.
+struct ManyUses {
+  const char* name;
+  std::string swift;
+  std::string written;
+};
+
+void expectConvertedInProportion(const std::vector<ManyUses>& cases) {
+  for (const ManyUses& c : cases) {
+    const std::string kotlin = converted(c.swift).first;
+    EXPECT_NE(kotlin.find(c.written), std::string::npos) << c.name;
+    EXPECT_LE(kotlin.size(), 64 * c.swift.size()) << c.name;
+  }
+}
+
+TEST(SwiftFrontendHostile, CallsFindTheirCalleeInLinearTime) {
+  constexpr std::size_t n = 60000;
+  const std::string last = std::to_string(n - 1);
+  expectConvertedInProportion({
+      // The parameters type the arguments: an integer literal becomes a Double.
+      {"methods calling each other",
+       "struct S {\n" + each(n, [](const std::string& i) {
+         return "  func f" + i + "(a: Double) { f" + std::to_string(std::stoul(i) + 1) + "(a: 1) }\n";
+       }) + "}\n",
+       "f" + last + "(a = 1.0)"},
+      {"overloads of one name",
+       "struct S {\n" + each(n, [](const std::string& i) { return "  func g(a" + i + ": Double) {}\n"; }) +
+           "  func f() {\n" + each(n, [](const std::string& i) { return "    g(a" + i + ": 1)\n"; }) + "  }\n}\n",
+       "g(a0 = 1.0)"},
+      {"a memberwise initializer of many properties",
+       "struct T {\n" + each(n, [](const std::string& i) { return "  var p" + i + ": Double\n"; }) + "}\nlet t = T(" +
+           each(n, [](const std::string& i) { return "p" + i + ": 1, "; }) + "p0: 1)\n",
+       "p" + last + " = 1.0"},
+      {"methods passed as values",
+       "struct T {\n" + each(n, [](const std::string& i) { return "  func g" + i + "(x: Int) {}\n"; }) +
+           "  func f() {\n" + each(n, [](const std::string& i) { return "    let h" + i + " = g" + i + "\n"; }) +
+           "  }\n}\n",
+       "val h" + last + " = { p0 -> g" + last + "(p0) }"},
+      {"calls of a view with many properties",
+       "import SwiftUI\nstruct Card: View {\n" +
+           each(n, [](const std::string& i) { return "  var p" + i + ": Double = 0\n"; }) +
+           "  let content: () -> Text\n  var body: some View { content() }\n}\n"
+           "struct Main: View {\n  var body: some View {\n    VStack {\n" +
+           each(n, [](const std::string& i) { return "      Card(p" + i + ": 1) { Text(\"x\") }\n"; }) +
+           "    }\n  }\n}\n",
+       "Card(p" + last + " = 1.0, content = {"},
+  });
+}
+
+TEST(SwiftFrontendHostile, CasePatternsFindTheirCaseInLinearTime) {
+  constexpr std::size_t n = 150000;
+  const std::string last = std::to_string(n - 1);
+  const std::string enumeration =
+      "enum E {\n" + each(n, [](const std::string& i) { return "  case c" + i + "\n"; }) + "}\n";
+  expectConvertedInProportion({
+      {"a switch over every case",
+       enumeration + "func f(e: E) {\n  switch e {\n" +
+           each(n, [](const std::string& i) { return "  case .c" + i + ": print(1)\n"; }) + "  }\n}\n",
+       "E.c" + last + " -> {"},
+      // The subject's type is unknown: the enumeration is the one that has
+      // the switch's cases.
+      {"switches of one case each",
+       enumeration + "func f() {\n" + each(n, [](const std::string& i) {
+         return "  switch x { case .c" + i + ": print(1)\n default: break }\n";
+       }) + "}\n",
+       "E.c" + last + " -> {"},
+      {"comparisons with a case",
+       enumeration + "struct T {\n  var e: E = .c0\n  func f() {\n" +
+           each(n, [](const std::string& i) { return "    if e == .c" + i + " { print(1) }\n"; }) + "  }\n}\n",
+       "(e == E.c" + last + ")"},
+      {"cases of the expected type",
+       enumeration + "func f() {\n" +
+           each(n, [](const std::string& i) { return "  let v" + i + ": E = .c" + i + "\n"; }) + "}\n",
+       "val v" + last + ": E = E.c" + last},
+  });
+}
+
+TEST(SwiftFrontendHostile, MembersAndExtensionsAreFoundInLinearTime) {
+  constexpr std::size_t n = 50000;
+  const std::string last = std::to_string(n - 1);
+  expectConvertedInProportion({
+      {"assignments to many properties",
+       "struct T {\n" + each(n, [](const std::string& i) { return "  var p" + i + ": Double = 0\n"; }) +
+           "  mutating func f() {\n" + each(n, [](const std::string& i) { return "    p" + i + " = 1\n"; }) +
+           "  }\n}\n",
+       "p" + last + " = 1.0"},
+      {"Identifiable's ID after many properties",
+       "struct T: Identifiable {\n" + each(n, [](const std::string& i) { return "  var p" + i + ": Int = 0\n"; }) +
+           "  var id: String = \"\"\n" +
+           each(n, [](const std::string& i) { return "  func g" + i + "(x: ID) {}\n"; }) + "}\n",
+       "fun g" + last + "(x: String)"},
+      // Two enumerations have the case; the properties of that name say which.
+      {"a property name that many types share",
+       "enum M { case a }\nenum N { case a }\n" +
+           each(n, [](const std::string& i) { return "struct T" + i + " { var mode: N = .a }\n"; }) +
+           "func f() {\n" + each(n, [](const std::string&) { return "  if mode == .a { print(1) }\n"; }) + "}\n",
+       "== N.a)"},
+      {"a protocol of many requirements with many conformers",
+       "protocol P {\n" + each(n, [](const std::string& i) { return "  func m" + i + "()\n"; }) + "}\n" +
+           each(n, [](const std::string& i) { return "struct S" + i + ": P { func m" + i + "() {} }\n"; }),
+       "override fun m" + last + "()"},
+      {"a class of many properties with many subclasses",
+       "class B {\n" + each(n, [](const std::string& i) { return "  var p" + i + " = 0\n"; }) + "}\n" +
+           each(n, [](const std::string& i) { return "class S" + i + ": B { func f() { print(p" + i + ") } }\n"; }),
+       "swiftPrint(p" + last + ")"},
+      // Each extension is merged into one of the declarations, not into
+      // every one: the Kotlin would grow with the square of the count.
+      {"a type declared again and again, with as many extensions",
+       each(n, [](const std::string&) { return "struct A {}\n"; }) +
+           each(n, [](const std::string& i) { return "extension A { func f" + i + "() {} }\n"; }),
+       "fun f" + last + "()"},
+  });
+}
+
 TEST(SwiftFrontendHostile, SkippedSourceIsReportedWithItsLine) {
   const struct {
     const char* name;
