@@ -244,12 +244,7 @@ TEST_F(AndroidRun, AnEmulatorThatExitsFailsTheRunOnceTheBuildHasEnded) {
 
   // The exited emulator was collected: no zombie stays behind.
   const pid_t pid = emulatorPid();
-  bool gone = false;
-  for (int i = 0; i < 6000 && !gone; ++i) {
-    gone = ::kill(pid, 0) != 0 && errno == ESRCH;
-    if (!gone) std::this_thread::sleep_for(10ms);
-  }
-  EXPECT_TRUE(gone);
+  EXPECT_TRUE(testsupport::eventually([pid] { return ::kill(pid, 0) != 0 && errno == ESRCH; }));
   fs::remove(state / "emulator.pid");
 }
 

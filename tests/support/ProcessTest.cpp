@@ -20,6 +20,7 @@ namespace tovrane::process {
 namespace {
 
 using namespace std::chrono_literals;
+using testsupport::eventually;
 using testsupport::FakeTool;
 using testsupport::InstalledTool;
 using testsupport::leave;
@@ -54,17 +55,6 @@ class Process : public ::testing::Test {
   static double secondsSince(SteadyClock::time_point start) {
     return std::chrono::duration<double>(SteadyClock::now() - start).count();
   }
-  // Waits until done() holds, looking every 10 ms, at most a minute (a guard
-  // against hangs only); true when it does.
-  template <class Done>
-  static bool eventually(Done done) {
-    for (int i = 0; i < 6000; ++i) {
-      if (done()) return true;
-      std::this_thread::sleep_for(10ms);
-    }
-    return done();
-  }
-
   // What a child sleeps that a run must not wait for: a run that ends "at
   // once" takes less than a third of it, however loaded the machine.
   static constexpr const char* longSleep = "sleep 600";
