@@ -7,7 +7,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QtTest/qtestcase.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -15,6 +17,12 @@ class QAction;
 class QWidget;
 
 namespace tovrane::app::test {
+
+// How long a test waits for what must come: a worker's result, a window on
+// screen, a condition that QTRY_VERIFY or QTRY_COMPARE polls. A guard against
+// hangs only, far beyond what a loaded machine or a sanitizer build needs.
+inline constexpr std::chrono::milliseconds patience{std::chrono::minutes(1)};
+inline constexpr int patienceMs = static_cast<int>(patience.count());
 
 using TestFactory = std::function<std::unique_ptr<QObject>()>;
 int registerTest(const char* name, TestFactory factory);
@@ -55,3 +63,10 @@ QDateTime fixedNow();
 #define TOVRANE_APP_TEST(Class)                                                        \
   [[maybe_unused]] static const int Class##Registered = ::tovrane::app::test::registerTest( \
       #Class, [] { return std::make_unique<Class>(); });
+
+// Qt's own QTRY_VERIFY and QTRY_COMPARE give up after five seconds, which a
+// loaded machine can take; here they wait with patience.
+#undef QTRY_VERIFY
+#define QTRY_VERIFY(expr) QTRY_VERIFY_WITH_TIMEOUT(expr, ::tovrane::app::test::patienceMs)
+#undef QTRY_COMPARE
+#define QTRY_COMPARE(expr, expected) QTRY_COMPARE_WITH_TIMEOUT(expr, expected, ::tovrane::app::test::patienceMs)

@@ -3,6 +3,7 @@
 #include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Process.hpp"
+#include "tests/repair/ManualClock.hpp"
 #include "tests/support/FakeMachine.hpp"
 
 #include <gtest/gtest.h>
@@ -117,19 +118,19 @@ struct AndroidProject {
       case Emulator::boots:
         tool.body = "echo $$ > " + at + "/emulator.pid; sleep 0.3; printf '%s' " + shellQuote(avd) + " > " + at +
                     "/avd-emulator-5554; printf 'emulator-5554\\tdevice' > " + at + "/devices.new; mv " + at +
-                    "/devices.new " + at + "/devices; sleep 30";
+                    "/devices.new " + at + "/devices; sleep 600";
         break;
       case Emulator::fails: tool.body = "echo $$ > " + at + "/emulator.pid; exit 1"; break;
-      case Emulator::hangs: tool.body = "echo $$ > " + at + "/emulator.pid; sleep 30"; break;
+      case Emulator::hangs: tool.body = "echo $$ > " + at + "/emulator.pid; sleep 600"; break;
       case Emulator::unstartable: break;
     }
     emulator = tool.install(sdk.emulator.program);
     if (kind == Emulator::unstartable) files::writeAtomic(emulator.program, "#!/nonexistent/sh\n", 0755);
   }
 
-  // A build that ends after delay and says so in the events.
+  // A build that ends after its body and delay and says so in the events.
   void useGradle(FakeTool tool, const std::string& delay = "0") {
-    tool.body = "sleep " + delay + "; echo 'build end' >> " + shellQuote((state / "events").string());
+    tool.body += "\nsleep " + delay + "; echo 'build end' >> " + shellQuote((state / "events").string());
     gradlew = tool.install(project / "gradlew");
   }
 
@@ -200,8 +201,9 @@ struct AndroidProject {
   FakeMachine::AndroidSdk sdk;
   InstalledTool emulator;
   InstalledTool gradlew;
-  // Pauses of 2 s last 0.1 s; the boot deadline lies 21 s ahead.
-  ScaledClock clock{20};
+  // Pauses of 2 s last 0.2 s; the boot deadline lies 42 s ahead, far beyond
+  // what a boot of the fake emulator takes on a loaded machine.
+  ScaledClock clock{10};
   std::vector<std::string> statuses;
 };
 
@@ -242,12 +244,7 @@ TEST_F(AndroidRun, AnEmulatorThatExitsFailsTheRunOnceTheBuildHasEnded) {
 
   // The exited emulator was collected: no zombie stays behind.
   const pid_t pid = emulatorPid();
-  bool gone = false;
-  for (int i = 0; i < 500 && !gone; ++i) {
-    gone = ::kill(pid, 0) != 0 && errno == ESRCH;
-    if (!gone) std::this_thread::sleep_for(10ms);
-  }
-  EXPECT_TRUE(gone);
+  EXPECT_TRUE(testsupport::eventually([pid] { return ::kill(pid, 0) != 0 && errno == ESRCH; }));
   fs::remove(state / "emulator.pid");
 }
 
@@ -292,15 +289,17 @@ TEST_F(AndroidRun, AHungDebugBridgeEndsAtTheBootDeadlineOrAStopRequest) {
     fs::remove(state / "getprop-hung");
     alreadyRunning();
     set("getprop-hangs", "");
-    // Seven minutes pass in about half a second.
-    ScaledClock fast(1000);
+    // The seven minutes pass once the debug bridge hangs.
+    testsupport::ManualClock manual;
     std::stop_source stop;
     std::jthread stopper([&] {
-      if (stopRequested && testsupport::awaitFile(state / "getprop-hung")) stop.request_stop();
+      if (!testsupport::awaitFile(state / "getprop-hung")) return;
+      if (stopRequested) stop.request_stop();
+      else manual.advance(8min);
     });
     try {
       DeviceLauncher::runAndroid(project, avd, [](const std::string&) {}, stop.get_token(),
-                                 machine.host(stopRequested ? static_cast<const Clock*>(&clock) : &fast));
+                                 machine.host(stopRequested ? static_cast<const Clock*>(&clock) : &manual));
       ADD_FAILURE() << "the run did not fail";
     } catch (const Cancelled&) {
       EXPECT_TRUE(stopRequested);
@@ -320,11 +319,11 @@ TEST_F(AndroidRun, AFailedBuildIsReportedFirstAndWithoutWaitingForTheBoot) {
   const std::string emulatorText = "Der Emulator „Pixel_8_API_35“ ließ sich nicht starten (Code 1). Läuft er schon in "
                                    "Android Studio? Dann dort schließen und erneut versuchen.";
   const std::string deadlineText = "Der Emulator ist nach 7 Minuten noch nicht hochgefahren.";
-  // Ends once the launched emulator has been collected by the run (so the run
-  // has seen its exit), or at once when none was launched.
+  // Ends once the launched emulator has been collected by the run, so the run
+  // has seen its exit before it sees the build's.
+  const std::string pidFile = shellQuote((state / "emulator.pid").string());
   const std::string afterTheEmulator =
-      "while [ -f " + shellQuote((state / "emulator.pid").string()) + " ] && kill -0 $(cat " +
-      shellQuote((state / "emulator.pid").string()) + ") 2>/dev/null; do sleep 0.05; done\n";
+      "until [ -s " + pidFile + " ] && ! kill -0 $(cat " + pidFile + ") 2>/dev/null; do sleep 0.05; done";
   struct Case {
     const char* name;
     std::optional<Emulator> emulator;  // none: one runs already and never boots
@@ -348,7 +347,7 @@ TEST_F(AndroidRun, AFailedBuildIsReportedFirstAndWithoutWaitingForTheBoot) {
     FakeTool build;
     build.output = "BUILD FAILED\n";
     build.status = 1;
-    build.body = afterTheEmulator;
+    if (c.emulator == Emulator::fails) build.body = afterTheEmulator;
     useGradle(build, c.buildDelay);
     ScaledClock fast(1000);
     try {
@@ -383,14 +382,16 @@ TEST_F(AndroidRun, BuildAndBootFinishInEitherOrder) {
   struct Case {
     const char* name;
     const char* bootAfter;  // boot checks until "1"
-    const char* buildDelay;
     int buildStatus;
     std::vector<std::string> events;
   };
   const std::vector<Case> cases = {
-      {"a build slower than the boot", "1", "0.6", 0, {"booted", "build end", "install"}},
-      {"a build that fails after the boot", "1", "0.3", 1, {"booted", "build end"}},
+      {"a build slower than the boot", "1", 0, {"booted", "build end", "install"}},
+      {"a build that fails after the boot", "1", 1, {"booted", "build end"}},
   };
+  // The build ends once the boot is seen.
+  const std::string afterTheBoot =
+      "until grep -qx booted " + shellQuote((state / "events").string()) + " 2>/dev/null; do sleep 0.05; done";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove(state / "events");
@@ -401,7 +402,8 @@ TEST_F(AndroidRun, BuildAndBootFinishInEitherOrder) {
     FakeTool build;
     build.output = "BUILD FAILED\n";
     build.status = c.buildStatus;
-    useGradle(build, c.buildDelay);
+    build.body = afterTheBoot;
+    useGradle(build);
     if (c.buildStatus == 0) {
       run();
       EXPECT_EQ(statuses, (std::vector<std::string>{building, installing, running}));

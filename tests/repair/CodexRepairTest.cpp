@@ -365,7 +365,9 @@ TEST(CodexAgent, AToolThatRunsTooLongOrFloodsIsEndedWithEverythingItStarted) {
     hanging.body = leave(Leftover::ownSession) + (flood ? "yes >&2" : "sleep 600");
     w.tool(hanging);
     CodexRepairer& repairer = w.make();
-    repairer.timeLimit = 1s;
+    // Only the hanging tool meets a short limit: a flood on a loaded machine
+    // may take longer than it to reach the output cap.
+    if (!flood) repairer.timeLimit = 1s;
     try {
       repairer.run();
       ADD_FAILURE() << "the run returned";

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 
 namespace tovrane {
 namespace {
@@ -45,7 +44,7 @@ struct Local {
 
 // The calls of a program started in the background, once it has logged count of them.
 std::vector<testsupport::ToolCall> callsOnceLogged(const InstalledTool& tool, std::size_t count) {
-  for (int i = 0; i < 1000 && tool.calls().size() < count; ++i) std::this_thread::sleep_for(10ms);
+  testsupport::eventually([&] { return tool.calls().size() >= count; });
   return tool.calls();
 }
 

@@ -541,8 +541,8 @@ TEST(RepairRun, CancelEndsTheToolUnderWay) {
 // ---- The window of parallel repairs
 
 // Holds each request until `size` have arrived in its round, so the window
-// fills however slowly a loaded machine sends them. The wait is bounded: a
-// smaller window shows in the count instead of hanging the test.
+// fills however slowly a loaded machine sends them. The wait is bounded (a
+// minute): a smaller window shows in the count instead of hanging the test.
 class Meeting {
  public:
   explicit Meeting(int size) : size_(size) {}
@@ -551,7 +551,7 @@ class Meeting {
     const int roundEnd = (arrived_ / size_ + 1) * size_;
     ++arrived_;
     changed_.notify_all();
-    changed_.wait_for(lock, 10s, [&] { return arrived_ >= roundEnd; });
+    changed_.wait_for(lock, 1min, [&] { return arrived_ >= roundEnd; });
   }
 
  private:
@@ -593,14 +593,18 @@ TEST(RepairRun, ClaudeCodeToolRunsAtMostThreeAtOnce) {
                                          {"result", fenced(repairedKotlin())},
                                          {"is_error", false},
                                          {"usage", {{"input_tokens", 10}, {"output_tokens", 20}}}});
-  // Each run waits (two seconds at most) until three run at once, so a slow
-  // start on a loaded machine cannot keep the window from filling.
+  // The first file goes alone; every later run waits (a minute at most) until
+  // three run at once, so a slow start on a loaded machine cannot keep the
+  // window from filling.
   claude.body = "state=" + shellQuote(state.string()) + R"sh(
 : > "$state/running.$$"
-for wait in $(seq 20); do
-  [ "$(ls "$state" | grep -c '^running')" -ge 3 ] && break
-  sleep 0.1
-done
+if [ "$(ls "$state" | grep -c '^started')" -gt 0 ]; then
+  for wait in $(seq 600); do
+    [ "$(ls "$state" | grep -c '^running')" -ge 3 ] && break
+    sleep 0.1
+  done
+fi
+: > "$state/started.$$"
 ls "$state" | grep -c '^running' >> "$state/seen"
 sleep 0.2
 rm -f "$state/running.$$")sh";
@@ -634,11 +638,11 @@ TEST(RepairRun, SlowRequestHoldsBackOnlyItsOwnSlot) {
   for (int i = 0; i < 10; ++i) {
     FakeReply reply = goodAnswer();
     // The batch's first request is answered once the other nine files have
-    // finished, or after ten seconds when they cannot.
+    // finished, or after a minute when they cannot.
     if (i == 1) {
       reply.whileInFlight = [&] {
         std::unique_lock lock(mutex);
-        changed.wait_for(lock, 10s, [&] { return others == 9; });
+        changed.wait_for(lock, 1min, [&] { return others == 9; });
       };
     }
     w.server.enqueue(reply);

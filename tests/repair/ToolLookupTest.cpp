@@ -17,6 +17,9 @@ namespace fs = std::filesystem;
 
 using Locate = std::function<std::optional<std::string>(const Host&)>;
 
+// A login shell's time limit that no fake shell comes near, however loaded the machine.
+constexpr auto patient = std::chrono::minutes(10);
+
 // Both tools, each with its fixed places in the order they are tried.
 struct ToolCase {
   const char* name;
@@ -26,10 +29,10 @@ struct ToolCase {
 };
 
 const std::vector<ToolCase> tools = {
-    {"claude", [](const Host& host) { return ClaudeCode::locate(host, 5s); },
+    {"claude", [](const Host& host) { return ClaudeCode::locate(host, patient); },
      {"/opt/homebrew/bin/claude", "/usr/local/bin/claude"},
      {"/.local/bin/claude", "/.claude/local/claude", "/.npm-global/bin/claude", "/.bun/bin/claude"}},
-    {"codex", [](const Host& host) { return CodexCLI::locate(host, 5s); },
+    {"codex", [](const Host& host) { return CodexCLI::locate(host, patient); },
      {"/opt/homebrew/bin/codex", "/usr/local/bin/codex"},
      {"/.local/bin/codex", "/.npm-global/bin/codex", "/.bun/bin/codex"}},
 };
@@ -89,7 +92,7 @@ TEST(ToolLookup, CodexHasNoClaudeLocalCandidate) {
   FakeMachine machine(Platform::linuxOS);
   FakeTool{}.install(machine.home() / ".claude/local/codex");
   const auto shell = machine.tool("/fake/shell");
-  EXPECT_EQ(CodexCLI::locate(withShell(machine, shell.program), 5s), std::nullopt);
+  EXPECT_EQ(CodexCLI::locate(withShell(machine, shell.program), patient), std::nullopt);
   EXPECT_EQ(shell.calls().size(), 1u);
 }
 
@@ -120,7 +123,7 @@ TEST(ToolLookup, AsksTheLoginShellWhenNoCandidateMatches) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const auto shell = machine.tool("/fake/shell", shellPrinting(c.output));
-    EXPECT_EQ(ClaudeCode::locate(withShell(machine, shell.program), 5s), c.found);
+    EXPECT_EQ(ClaudeCode::locate(withShell(machine, shell.program), patient), c.found);
     const auto calls = shell.calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"-lc", "command -v claude"}));
@@ -133,7 +136,7 @@ TEST(ToolLookup, MacOSAsksZsh) {
   FakeMachine machine(Platform::macOS);
   const auto codex = machine.tool("/srv/tools/codex");
   const auto zsh = machine.tool("/bin/zsh", shellPrinting(codex.program.string() + "\n"));
-  EXPECT_EQ(CodexCLI::locate(machine.host(), 5s), codex.program.string());
+  EXPECT_EQ(CodexCLI::locate(machine.host(), patient), codex.program.string());
   ASSERT_EQ(zsh.calls().size(), 1u);
   EXPECT_EQ(zsh.calls()[0].arguments, (std::vector<std::string>{"-lc", "command -v codex"}));
 }
@@ -148,7 +151,7 @@ TEST(ToolLookup, HangingLoginShellCountsAsAbsent) {
 
 TEST(ToolLookup, ShellThatCannotStartCountsAsAbsent) {
   FakeMachine machine(Platform::linuxOS);
-  EXPECT_EQ(ClaudeCode::locate(withShell(machine, machine.root() / "no/shell"), 5s), std::nullopt);
+  EXPECT_EQ(ClaudeCode::locate(withShell(machine, machine.root() / "no/shell"), patient), std::nullopt);
 }
 
 }  // namespace

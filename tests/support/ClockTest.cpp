@@ -64,19 +64,20 @@ TEST(SystemClock, SleepEndsEarlyOnStopRequest) {
     std::this_thread::sleep_for(50ms);
     stop.request_stop();
   });
+  // Well before the sleep's end, however loaded the machine.
   const auto start = SteadyClock::now();
-  EXPECT_FALSE(clock.sleepFor(30s, stop.get_token()));
-  EXPECT_LT(SteadyClock::now() - start, 10s);
-  EXPECT_FALSE(clock.sleepFor(30s, stop.get_token())) << "already stopped";
+  EXPECT_FALSE(clock.sleepFor(10min, stop.get_token()));
+  EXPECT_LT(SteadyClock::now() - start, 200s);
+  EXPECT_FALSE(clock.sleepFor(10min, stop.get_token())) << "already stopped";
 }
 
 TEST(ScaledClock, RunsFactorTimesFaster) {
-  const ScaledClock clock(200);
+  const ScaledClock clock(10000);
   const auto start = clock.now();
   const auto realStart = SteadyClock::now();
-  EXPECT_TRUE(clock.sleepFor(2s));  // 10 ms of real time
-  EXPECT_LT(SteadyClock::now() - realStart, 1s);
-  EXPECT_GE(clock.now() - start, 2s);
+  EXPECT_TRUE(clock.sleepFor(10min));  // 60 ms of real time
+  EXPECT_LT(SteadyClock::now() - realStart, 200s);
+  EXPECT_GE(clock.now() - start, 10min);
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ std::vector<RecordedRequest> FakeHttpServer::requests() const {
 
 bool FakeHttpServer::awaitRequests(std::size_t count) const {
   std::unique_lock lock(mutex_);
-  return arrived_.wait_for(lock, maxDelay, [&] { return requests_.size() >= count; });
+  return arrived_.wait_for(lock, arrivalBound, [&] { return requests_.size() >= count; });
 }
 
 int FakeHttpServer::maxInFlight() const {
@@ -226,7 +226,7 @@ void FakeHttpServer::serve(int socket) {
   std::size_t headEnd = std::string::npos;
   std::optional<RecordedRequest> request;
   std::size_t bodyLength = 0;
-  const auto until = std::chrono::steady_clock::now() + maxDelay;
+  const auto until = std::chrono::steady_clock::now() + arrivalBound;
   for (;;) {
     if (headEnd == std::string::npos && (headEnd = received.find("\r\n\r\n")) != std::string::npos) {
       request = parseHead(std::string_view(received).substr(0, headEnd));
@@ -302,6 +302,7 @@ void FakeHttpServer::serve(int socket) {
   if (!sendAll(socket, head)) return;
   for (std::size_t i = 0; i < reply.chunks.size(); ++i) {
     const FakeChunk& chunk = reply.chunks[i];
+    if (reply.beforeChunk) reply.beforeChunk(i);
     if (!pause(chunk.delay)) return;
     // A chunk of size zero would end the body early.
     if (chunk.data.empty()) continue;

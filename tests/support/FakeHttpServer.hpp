@@ -6,6 +6,8 @@
 // Every connection gets its own thread and one answer, then is closed. Every
 // delay is capped at maxDelay, and the destructor wakes all waits, closes
 // every socket and joins every thread, so a test never hangs on the server.
+// The cap lies far beyond any time a test may wait for: a pause of minutes is
+// the slow alternative a test tells apart from "at once" on a loaded machine.
 #include "core/support/Http.hpp"
 
 #include <chrono>
@@ -51,6 +53,11 @@ struct FakeReply {
   // delay: a test acts there while the request is certainly in flight. It
   // must return, or the server's destructor waits for it.
   std::function<void()> whileInFlight;
+  // With chunks: called on the serving thread with a chunk's index before its
+  // delay. A test waits there until its client has handled what came before,
+  // which shows that it did so while the answer was still coming. It must
+  // return, as whileInFlight must.
+  std::function<void(std::size_t)> beforeChunk;
 };
 
 struct RecordedRequest {
@@ -64,7 +71,10 @@ struct RecordedRequest {
 
 class FakeHttpServer {
  public:
-  static constexpr std::chrono::milliseconds maxDelay{5000};
+  static constexpr std::chrono::milliseconds maxDelay{std::chrono::minutes(10)};
+  // How long the server waits for a request to arrive in full, and
+  // awaitRequests for requests: a guard against hangs only.
+  static constexpr std::chrono::milliseconds arrivalBound{std::chrono::minutes(1)};
 
   FakeHttpServer();
   ~FakeHttpServer();
@@ -82,7 +92,7 @@ class FakeHttpServer {
   void on(const std::string& path, FakeReply reply);
 
   std::vector<RecordedRequest> requests() const;
-  // Waits until at least count requests have arrived, at most maxDelay; false
+  // Waits until at least count requests have arrived, at most arrivalBound; false
   // if they did not. A client that gave up on a stalled answer may return
   // before the server has read all of its request.
   bool awaitRequests(std::size_t count) const;

@@ -87,11 +87,7 @@ std::vector<pid_t> InstalledTool::pids() const {
   return pids;
 }
 
-namespace {
-
-// Waits until done() holds, looking every 10 ms, at most bound.
-template <class Done>
-bool awaitUntil(Done done, std::chrono::milliseconds bound) {
+bool eventually(const std::function<bool()>& done, std::chrono::milliseconds bound) {
   const auto giveUp = std::chrono::steady_clock::now() + bound;
   while (!done()) {
     if (std::chrono::steady_clock::now() > giveUp) return false;
@@ -100,14 +96,12 @@ bool awaitUntil(Done done, std::chrono::milliseconds bound) {
   return true;
 }
 
-}  // namespace
-
 bool InstalledTool::awaitPids(std::size_t count, std::chrono::milliseconds bound) const {
-  return awaitUntil([&] { return pids().size() >= count; }, bound);
+  return eventually([&] { return pids().size() >= count; }, bound);
 }
 
 bool awaitFile(const fs::path& path, std::chrono::milliseconds bound) {
-  return awaitUntil([&] { return fs::exists(path); }, bound);
+  return eventually([&] { return fs::exists(path); }, bound);
 }
 
 std::string leave(Leftover kind) {
@@ -133,7 +127,7 @@ bool processRuns(pid_t pid) {
 }
 
 bool allEnd(const std::vector<pid_t>& pids, std::chrono::milliseconds bound) {
-  return awaitUntil([&] { return std::none_of(pids.begin(), pids.end(), processRuns); }, bound);
+  return eventually([&] { return std::none_of(pids.begin(), pids.end(), processRuns); }, bound);
 }
 
 namespace {

@@ -12,6 +12,7 @@
 // so a test can tell whether all of them ended.
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sys/types.h>
@@ -51,6 +52,10 @@ enum class Leftover {
   daemon,      // the same, started through a parent that ends at once: an orphan
 };
 std::string leave(Leftover kind);
+
+// Waits until done() holds, looking every 10 ms, at most bound (a guard
+// against hangs only); true when it does.
+bool eventually(const std::function<bool()>& done, std::chrono::milliseconds bound = std::chrono::seconds(30));
 
 // Waits until path exists, at most bound (a guard against hangs only); true
 // when it does.

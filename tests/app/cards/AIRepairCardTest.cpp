@@ -156,7 +156,7 @@ class AIRepairCardTest : public QObject {
     for (PhaseChip* chip : chips) layout->addWidget(chip);
     QVERIFY(!chips[0]->pulsing());
     row.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&row));
+    QVERIFY(QTest::qWaitForWindowExposed(&row, test::patienceMs));
     QVERIFY(chips[0]->pulsing());
     QVERIFY(!chips[1]->pulsing() && !chips[2]->pulsing());
     // The symbol fades and comes back.

@@ -240,7 +240,7 @@ class DeviceTestCardTest : public QObject {
 
     compare->click();
     QTRY_COMPARE(fixture.runs().size(), starts.size());
-    QVERIFY(fixture.workers.waitForAll(std::chrono::seconds(5)));
+    QVERIFY(fixture.workers.waitForAll(test::patience));
     QStringList started;
     for (const QString& call : fixture.runs()) started.append(call.section(QLatin1Char(' '), 0, 0));
     // The two workers reach the engine in either order.
@@ -257,7 +257,7 @@ class DeviceTestCardTest : public QObject {
     QTRY_VERIFY(fixture.model().loaded());
     card->hide();
     card->show();
-    QVERIFY(fixture.workers.waitForAll(std::chrono::seconds(5)));
+    QVERIFY(fixture.workers.waitForAll(test::patience));
     QCOMPARE(fixture.engine.calls(), QStringList{"androidDevices"});
 
     fixture.engine.android = {noLevel, pixel};

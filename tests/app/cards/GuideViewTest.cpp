@@ -53,7 +53,7 @@ class GuideViewTest : public QObject {
   void keyboardAloneLeadsThroughTheSteps() {
     Shown shown;
     GuideView& guide = shown.guide;
-    QVERIFY(QTest::qWaitForWindowExposed(&guide));
+    QVERIFY(QTest::qWaitForWindowExposed(&guide, test::patienceMs));
     QCOMPARE(guide.width(), 620);
     QCOMPARE(guide.windowModality(), Qt::WindowModal);
 
@@ -135,7 +135,7 @@ class GuideViewTest : public QObject {
     dark.setColor(QPalette::WindowText, Qt::white);
     QApplication::setPalette(dark);
     Shown shown;
-    QVERIFY(QTest::qWaitForWindowExposed(&shown.guide));
+    QVERIFY(QTest::qWaitForWindowExposed(&shown.guide, test::patienceMs));
     const QImage picture = shown.guide.grab().toImage();
     QCOMPARE(picture.pixelColor(5, picture.height() / 2).rgb(), QColor(Qt::white).rgb());
     QCOMPARE(shown.guide.findChild<QLabel*>(QStringLiteral("guideTitle"))->palette().color(QPalette::WindowText),

@@ -84,7 +84,7 @@ class ProgressBarTest : public QObject {
     PaintCounter counter;
     bar->installEventFilter(&counter);
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowExposed(&window, test::patienceMs));
     QVERIFY(!bar->sweeping());
 
     bar->setActive(true);
@@ -150,8 +150,8 @@ class ProgressBarTest : public QObject {
       }
     }
     sheet.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&sheet));
-    QTRY_VERIFY_WITH_TIMEOUT(bandInView(), 4000);
+    QVERIFY(QTest::qWaitForWindowExposed(&sheet, test::patienceMs));
+    QTRY_VERIFY(bandInView());
     test::capture(&sheet, QStringLiteral("progress-bar"));
   }
 };

@@ -84,7 +84,7 @@ class EndToEndTest : public QObject {
     settings.setDefaultBackend(Backend::api);
     MainWindow& window = fixture.app->start();
     window.resize(size);
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowExposed(&window, test::patienceMs));
     ContentView& content = window.content();
 
     // The guide of a first start, every step.
@@ -127,7 +127,8 @@ class EndToEndTest : public QObject {
     screens.take(repair, QStringLiteral("repair-setup"));
     tovrane::fakes::FakeReply noCode = EngineWorld::geminiAnswer("");
     noCode.body = R"({"candidates": [{"content": {"parts": [{"text": "Geht nicht."}]}, "finishReason": "STOP"}]})";
-    noCode.delay = std::chrono::milliseconds(800);
+    // Under way until the cancel ends it, however slow the machine.
+    noCode.delay = tovrane::fakes::FakeHttpServer::maxDelay;
     world.server.on(EngineWorld::flashPath, noCode);
     button(*repair, "startRepairButton")->click();
     QVERIFY(world.server.awaitRequests(1));

@@ -2,6 +2,7 @@
 
 #include "core/support/Files.hpp"
 #include "core/support/Json.hpp"
+#include "tests/app/AppTest.hpp"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -113,7 +114,7 @@ void UpdaterRig::finish() {
   // the calls before it; the updater's longest chain is three calls deep
   // (check, download, putting in place), plus the posts of the last.
   for (int round = 0; round < 4; ++round) {
-    QVERIFY(workers.waitForAll(std::chrono::seconds(20)));
+    QVERIFY(workers.waitForAll(test::patience));
     QCoreApplication::processEvents();
   }
 }

@@ -1,5 +1,7 @@
 #include "tests/app/fakes/JobFixture.hpp"
 
+#include "tests/app/AppTest.hpp"
+
 #include "app/state/Keychain.hpp"
 
 #include <QFile>

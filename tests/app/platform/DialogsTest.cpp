@@ -24,7 +24,7 @@ bool askToClear(const std::function<void(QMessageBox&)>& answer, bool& answered)
   QTimer::singleShot(0, &window, [&answer, &answered] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;
-    if (QTest::qWaitForWindowActive(box)) {
+    if (QTest::qWaitForWindowActive(box, test::patienceMs)) {
       answered = true;
       answer(*box);
     }

@@ -723,7 +723,7 @@ class AIRepairModelTest : public QObject {
     JobFixture fixture;
     fixture.window.show();
     fixture.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window, test::patienceMs));
     AIRepairModel& model = fixture.jobs.repair(demo, "Demo");
     model.setBackend(Backend::api);
     model.start();

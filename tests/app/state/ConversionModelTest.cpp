@@ -186,7 +186,7 @@ class ConversionModelTest : public QObject {
 
     model.start(fixture.root / item.toStdString());
     QTRY_VERIFY(isFinished(model));
-    QVERIFY(fixture.workers.waitForAll(std::chrono::seconds(5)));
+    QVERIFY(fixture.workers.waitForAll(test::patience));
     QCoreApplication::processEvents();
 
     QVERIFY2(describe(model.phase()).startsWith(phase.replace("{root}", root)), qPrintable(describe(model.phase())));
@@ -325,9 +325,8 @@ class ConversionModelTest : public QObject {
 
     delete model;
     hold->release();
-    QVERIFY(fixture.workers.waitForAll(std::chrono::seconds(5)));
-    QTest::qWait(20);
-    QVERIFY(!fixture.reservations.isReserved(fixture.root / "Demo-Android"));
+    QVERIFY(fixture.workers.waitForAll(test::patience));
+    QTRY_VERIFY(!fixture.reservations.isReserved(fixture.root / "Demo-Android"));
     QVERIFY(fs::is_directory(fixture.root / "Demo-Android"));
   }
 };

@@ -371,7 +371,7 @@ class CoreEngineTest : public QObject {
     workers.run([&] { heldOutcome = thrown([&] { world.engine.runAndroid(project, world.avd, held.statuses()); }); });
     QTRY_VERIFY(held.statusTexts().contains("Baue die Android-App …"));
     world.engine.cancelDeviceRuns();
-    QVERIFY(workers.waitForAll(std::chrono::seconds(20)));
+    QVERIFY(workers.waitForAll(test::patience));
     QCOMPARE(heldOutcome, QStringLiteral("cancelled: Abgebrochen."));
 
     // A run after the cancel is not stopped (and fails on a project that cannot be built).

@@ -103,7 +103,7 @@ class DeviceTestModelTest : public QObject {
 
     fixture.engine.android = {tablet};
     model.load(true);
-    QVERIFY(fixture.workers.waitForAll(std::chrono::seconds(5)));
+    QVERIFY(fixture.workers.waitForAll(test::patience));
     QCOMPARE(fixture.engine.calls().filter("Devices").size(), 4);
     QTRY_COMPARE(model.androidID(), QStringLiteral("Tablet_API_34"));
     QCOMPARE(model.androidDevices(), fixture.engine.android);
@@ -160,7 +160,7 @@ class DeviceTestModelTest : public QObject {
     fixture.engine.iosSimulator = simulator;
     fixture.tools.refresh();
     QTRY_VERIFY(fixture.tools.known());
-    QVERIFY(fixture.workers.waitForAll(std::chrono::seconds(10)));
+    QVERIFY(fixture.workers.waitForAll(test::patience));
     QCoreApplication::processEvents();
     QCOMPARE(model.iosDevices(), simulator ? fixture.engine.ios : std::vector<TestDevice>{});
     QCOMPARE(model.iosID(), simulator ? QStringLiteral("A1B2-UDID") : QString());

@@ -17,10 +17,12 @@ class FakeEngineTest : public QObject {
  private slots:
   void repairEventsReachTheUiThreadAndCancelStopsTheRun() {
     FakeEngine engine;
+    Holds holds;
+    const auto third = holds.make();
     RepairScript script;
     script.events = {{milliseconds(0), repair_event::Progress{0, 4}},
                      {milliseconds(0), repair_event::FileStarted{"ContentView.kt"}},
-                     {milliseconds(200), repair_event::FileFinished{"ContentView.kt"}}};
+                     {milliseconds(0), repair_event::FileFinished{"ContentView.kt"}, third}};
     engine.repairs.push_back(script);
 
     QObject model;
@@ -38,11 +40,13 @@ class FakeEngineTest : public QObject {
       }
     });
     QTRY_COMPARE(seen, (QStringList{"7", "1"}));
+    // Cancelled while the third step is under way.
+    QTRY_VERIFY(third->reached());
     repairer->cancel();
+    third->release();
     worker.join();
     QCOMPARE(failure, std::string("cancelled"));
-    QTest::qWait(10);
-    QCOMPARE(seen.size(), 3);  // the step under way when cancelled still reports
+    QTRY_COMPARE(seen.size(), 3);  // the step under way when cancelled still reports
     QCOMPARE(engine.calls(), (QStringList{"ladderRepairer /p/Demo-Android", "run", "cancel"}));
   }
 

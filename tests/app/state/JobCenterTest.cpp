@@ -176,9 +176,10 @@ class JobCenterTest : public QObject {
     JobFixture fixture;
     Holds holds;
     const auto stuck = holds.make();
-    // Checks for a cancel between its many short steps.
+    // Checks for a cancel between its many short steps, for far longer than
+    // the test waits (ten minutes).
     RepairScript obliging;
-    obliging.events.assign(1000, {milliseconds(5), repair_event::Usage{}});
+    obliging.events.assign(120000, {milliseconds(5), repair_event::Usage{}});
     fixture.engine.repairs.push_back(obliging);
     // Sits in a call that ignores the cancel until the test lets it go.
     fixture.engine.repairs.push_back({{{milliseconds(0), repair_event::Usage{}, stuck}}});

@@ -59,7 +59,8 @@ inline QList<int> runWriters(const QList<QStringList>& argumentLists) {
   }
   QList<int> codes;
   for (const auto& writer : writers) {
-    const bool ended = writer->waitForFinished(120000) && writer->exitStatus() == QProcess::NormalExit;
+    // Ten minutes: a guard against a hang only, also on a loaded machine.
+    const bool ended = writer->waitForFinished(600000) && writer->exitStatus() == QProcess::NormalExit;
     if (!ended) writer->kill();
     codes.append(ended ? writer->exitCode() : -1);
   }

@@ -31,7 +31,7 @@ class WorkersTest : public QObject {
       open = true;
     }
     changed.notify_all();
-    QVERIFY(workers.waitForAll(std::chrono::seconds(10)));
+    QVERIFY(workers.waitForAll(test::patience));
     QCOMPARE(workers.running(), 0);
   }
 };

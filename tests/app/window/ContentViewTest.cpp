@@ -192,7 +192,7 @@ class ContentViewTest : public QObject {
     const std::vector<ProjectRecord> records = history(2);
     fixture.services().store.setProjects(records);
     MainWindow& window = fixture.app->start();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowExposed(&window, test::patienceMs));
     ContentView& content = window.content();
     QListView& list = *content.sidebar().list();
     const QModelIndex row = list.model()->index(*content.sidebar().model().rowOf(Page::project(records[1].id)), 0);

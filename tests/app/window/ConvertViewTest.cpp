@@ -264,7 +264,7 @@ class ConvertViewTest : public QObject {
     QTRY_VERIFY(hold->reached());
     page.reset();
     hold->release();
-    QVERIFY(services.workers.waitForAll(std::chrono::seconds(10)));
+    QVERIFY(services.workers.waitForAll(test::patience));
     QCoreApplication::processEvents();
     QVERIFY(services.store->projects().empty());
     QCOMPARE(services.navigation.page(), Page::overview());
@@ -284,14 +284,14 @@ class ConvertViewTest : public QObject {
     const std::unique_ptr<QMimeData> dropped(
         urls({QUrl::fromLocalFile(QString::fromStdString((project / "Counter.xcodeproj").string()))}));
     QVERIFY(drop(zoneOf(page), *dropped));
-    QTRY_VERIFY_WITH_TIMEOUT(!services.store->projects().empty(), 60000);
+    QTRY_VERIFY(!services.store->projects().empty());
     const ProjectRecord& added = services.store->projects().front();
     QCOMPARE(added.inputPath, QString::fromStdString(project.string()));
     QCOMPARE(added.outputPath, QString::fromStdString(project.string() + "-Android"));
     QVERIFY(fs::exists(project.string() + "-Android/TOVRANE_BERICHT.md"));
     QVERIFY(added.swiftFiles > 0);
     QCOMPARE(services.navigation.page(), Page::project(added.id));
-    QVERIFY(services.workers.waitForAll(std::chrono::seconds(10)));
+    QVERIFY(services.workers.waitForAll(test::patience));
   }
 };
 

@@ -41,7 +41,7 @@ class GermanInterfaceTest : public QObject {
     dialog.setFileMode(QFileDialog::Directory);
     dialog.resize(640, 420);
     dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog, test::patienceMs));
     const auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
     QVERIFY(buttons);
     QCOMPARE(buttons->button(QDialogButtonBox::Open)->text(), QStringLiteral("&Auswählen"));

@@ -87,7 +87,7 @@ class JobsToolbarButtonTest : public QObject {
     Holds holds;
     Shown shown(fixture);
     JobsToolbarButton& button = *shown.button;
-    QVERIFY(QTest::qWaitForWindowExposed(&shown.window));
+    QVERIFY(QTest::qWaitForWindowExposed(&shown.window, test::patienceMs));
     QCOMPARE(button.label(), QString());
     QCOMPARE(button.toolTip(), QStringLiteral("Keine laufenden Prozesse"));
     QTest::keyClick(&button, Qt::Key_Space);
@@ -180,7 +180,7 @@ class JobsToolbarButtonTest : public QObject {
     shown.button->click();
     JobsPopover* popover = shown.button->popover();
     QVERIFY(popover);
-    QVERIFY(QTest::qWaitForWindowExposed(popover));
+    QVERIFY(QTest::qWaitForWindowExposed(popover, test::patienceMs));
     const QString title = QStringLiteral("KI-Reparatur · Trip Planner für lange Wochenenden am Meer");
     const auto* label = popover->findChild<QLabel*>(QStringLiteral("jobTitle"));
     QVERIFY(label->text().endsWith(QStringLiteral("…")));

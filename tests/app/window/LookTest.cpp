@@ -54,7 +54,7 @@ class LookTest : public QObject {
     applyLook(*qApp);
     test::AppFixture fixture;
     MainWindow& window = fixture.app->start();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowExposed(&window, test::patienceMs));
     test::capture(&window, QStringLiteral("main-window-dark-system"));
     QCOMPARE(window.palette().color(QPalette::Window), Brand::paper());
     QCOMPARE(window.palette().color(QPalette::WindowText), Brand::ink());
@@ -137,7 +137,7 @@ class LookTest : public QObject {
     QSignalSpy finished(&animation, &QAbstractAnimation::finished);
     startAnimation(&animation);
     const bool running = animation.state() == QAbstractAnimation::Running;
-    const bool ended = finished.wait(5000);
+    const bool ended = finished.wait(test::patienceMs);
     setAnimationsEnabled(false);
     QVERIFY(running);
     QVERIFY(ended);

@@ -193,7 +193,7 @@ class PageComponentsTest : public QObject {
     layout->addWidget(row);
     page.resize(600, 80);
     page.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QVERIFY(QTest::qWaitForWindowExposed(&page, test::patienceMs));
     QSignalSpy clicked(row, &QAbstractButton::clicked);
     QTest::mouseClick(row, Qt::LeftButton, {}, QPoint(row->width() / 2, row->height() - 2));
     row->setFocus();
@@ -237,7 +237,7 @@ class PageComponentsTest : public QObject {
     Sheet sheet(700);
     sheet.column->addWidget(new Card(QStringLiteral("Zuletzt umgewandelt"), rows));
     sheet.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+    QVERIFY(QTest::qWaitForWindowExposed(&sheet, test::patienceMs));
     test::capture(&sheet, QStringLiteral("project-rows"));
   }
 
@@ -273,7 +273,7 @@ class PageComponentsTest : public QObject {
       sheet.column->addWidget(widget);
     }
     sheet.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+    QVERIFY(QTest::qWaitForWindowExposed(&sheet, test::patienceMs));
     // The panel's content sits 18 inside its edge; the card's content follows the title.
     const QWidget* cardContent = untitled->findChild<QLabel*>();
     QCOMPARE(cardContent->geometry().topLeft(), QPoint(18, 18));

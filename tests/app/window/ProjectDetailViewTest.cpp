@@ -342,7 +342,7 @@ class ProjectDetailViewTest : public QObject {
     page.view->resize(760, 560);
     page.view->show();
     page.view->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(page.view.get()));
+    QVERIFY(QTest::qWaitForWindowActive(page.view.get(), test::patienceMs));
     QPushButton* start = page.button("startRepairButton");
     start->setFocus(Qt::TabFocusReason);
     QTRY_COMPARE(QApplication::focusWidget(), start);

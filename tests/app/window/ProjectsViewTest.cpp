@@ -138,7 +138,7 @@ class ProjectsViewTest : public QObject {
     QVERIFY(!markedDestructive(*menuItem(*menu, QStringLiteral("Im Dateimanager zeigen"))));
     QVERIFY(markedDestructive(*menuItem(*menu, QStringLiteral("Aus Verlauf entfernen"))));
     menu->popup(page.mapToGlobal(QPoint(200, 200)));
-    QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(menu.get(), test::patienceMs));
     capture(menu.get(), QStringLiteral("projects-row-menu"));
     menu->hide();
     menuItem(*menu, QStringLiteral("Im Dateimanager zeigen"))->trigger();

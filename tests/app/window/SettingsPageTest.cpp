@@ -337,7 +337,7 @@ class SettingsPageTest : public QObject {
     const auto none = rig.page();
     QTRY_COMPARE(statusOf(*none, "claudeCodeStatus"),
                  (ToolStatus{"Claude Code", false, "nicht installiert – docs.anthropic.com/claude-code"}));
-    QVERIFY(rig.services.workers.waitForAll(std::chrono::seconds(10)));
+    QVERIFY(rig.services.workers.waitForAll(test::patience));
   }
 
   // Sharing needs the fixes service: a build without its address offers no

@@ -63,10 +63,11 @@ void finishGuide(const MainWindow& window) {
   }
 }
 
-// A repair of folder that checks for a cancel between many short steps.
+// A repair of folder that checks for a cancel between many short steps, for
+// far longer than any test waits (ten minutes).
 AIRepairModel& startRepair(AppFixture& fixture, const char* folder) {
   RepairScript script;
-  script.events.assign(2000, {milliseconds(5), repair_event::Usage{}});
+  script.events.assign(120000, {milliseconds(5), repair_event::Usage{}});
   fixture.engine.repairs.push_back(script);
   AIRepairModel& repair = fixture.services().jobs.repair(folder, QStringLiteral("Wetter"));
   repair.setBackend(Backend::api);
@@ -83,7 +84,7 @@ class TovraneAndroidAppTest : public QObject {
   void windowKeepsItsMinimumSize() {
     AppFixture fixture;
     MainWindow& window = fixture.app->start();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowExposed(&window, test::patienceMs));
     window.resize(700, 500);
     QCOMPARE(window.size(), QSize(980, 680));
     test::capture(&window, QStringLiteral("main-window-smallest"));
@@ -204,7 +205,7 @@ class TovraneAndroidAppTest : public QObject {
     QVERIFY(Settings().guideSeen());
 
     MainWindow& third = fixture.app->openWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(&third));
+    QVERIFY(QTest::qWaitForWindowExposed(&third, test::patienceMs));
     QTest::qWait(20);
     QVERIFY(!guideShown(third));
     third.findChild<QToolButton*>(QStringLiteral("guideButton"))->click();
@@ -293,7 +294,7 @@ class TovraneAndroidAppTest : public QObject {
   void capturesTheWindow() {
     AppFixture fixture;
     MainWindow& window = fixture.app->start();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowExposed(&window, test::patienceMs));
     test::capture(&window, QStringLiteral("main-window-empty-history"));
     std::vector<ProjectRecord> records = history(10);
     records[0].name = QStringLiteral("Wetter – ein Name, der für die Seitenleiste zu lang ist");

@@ -133,7 +133,7 @@ class WarningsSectionTest : public QObject {
     WarningsSection section(warnings);
     section.resize(640, 400);
     section.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&section));
+    QVERIFY(QTest::qWaitForWindowExposed(&section, test::patienceMs));
     QAbstractItemModel& model = *listOf(section)->model();
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
@@ -181,7 +181,7 @@ class WarningsSectionTest : public QObject {
     page.setWidget(column);
     page.resize(680, 420);
     page.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QVERIFY(QTest::qWaitForWindowExposed(&page, test::patienceMs));
     QListView* list = listOf(*section);
     QAbstractItemModel& model = *list->model();
     QTRY_VERIFY(list->visualRect(model.index(model.rowCount() - 1, 0)).bottom() < list->height());
@@ -209,7 +209,7 @@ class WarningsSectionTest : public QObject {
   void chipsWrapWhereTheCardEnds() {
     WarningsSection section(typicalWarnings());
     test::showAtWidth(section, 520);
-    QVERIFY(QTest::qWaitForWindowExposed(&section));
+    QVERIFY(QTest::qWaitForWindowExposed(&section, test::patienceMs));
     const QList<QAbstractButton*> chips = section.findChildren<QAbstractButton*>();
     QCOMPARE(chips.size(), 7);
     int lines = 1;
