@@ -180,12 +180,7 @@ std::size_t treeDepth(const std::string& swift) {
 // head, open n times, inner, close n times, tail.
 std::string nested(std::string_view head, std::string_view open, std::string_view inner, std::string_view close,
                    std::size_t n, std::string_view tail) {
-  std::string text(head);
-  text.reserve(head.size() + (open.size() + close.size()) * n + inner.size() + tail.size());
-  for (std::size_t i = 0; i < n; ++i) text += open;
-  text += inner;
-  for (std::size_t i = 0; i < n; ++i) text += close;
-  return text.append(tail);
+  return chainOf(chainOf(head, open, n).append(inner), close, n).append(tail);
 }
 
 // Each way Swift nests, a little beyond the parser's cap and far beyond it.
@@ -272,32 +267,6 @@ TEST(SwiftFrontendHostile, TextsWrittenTwiceDoNotDoubleAtEveryLevel) {
   }
 }
 
-// Runs that once cost time growing with the square of their length in the
-// parser or the backend. Each is a few megabytes: that would take hours, one
-// pass takes well under a second. A time-out set for this test alone (see
-// tests/CMakeLists.txt) fails it if that comes back.
-TEST(SwiftFrontendHostile, LongRunsConvertInLinearTime) {
-  std::string subclasses = "class C0 {}\n";
-  for (int i = 1; i <= 100000; ++i)
-    subclasses += "class C" + std::to_string(i) + ": C" + std::to_string(i - 1) + " {}\n";
-  const struct {
-    const char* name;
-    std::string swift;
-    std::string_view written;  // a piece of the Kotlin that shows the run was converted
-  } cases[] = {
-      // Whether an #if starts a case is decided from the line after it.
-      {"an #if in a case body before a long line",
-       chainOf("func f() {\n  switch x {\n  case 1: #if", " a", 2'000'000).append("\n  }\n}\n"), "when ("},
-      // Each class declares the names its supertypes hold.
-      {"a long chain of subclasses", subclasses, "open class C100000 : C99999() {"},
-  };
-  for (const auto& c : cases) {
-    const std::string kotlin = converted(c.swift).first;
-    EXPECT_NE(kotlin.find(c.written), std::string::npos) << c.name;
-    EXPECT_LE(kotlin.size(), 64 * c.swift.size()) << c.name;
-  }
-}
-
 // line(i) for every i below n, one after another.
 std::string each(std::size_t n, const std::function<std::string(const std::string&)>& line) {
   std::string text;
@@ -305,11 +274,8 @@ std::string each(std::size_t n, const std::function<std::string(const std::strin
   return text;
 }
 
-// A module of many members, each used: a member, case or overload found by
-// walking its type's lists at every use costs the square of their number,
-// minutes at these sizes; found by name, seconds for each table. A
-// time-out set for these tests alone (see tests/CMakeLists.txt) fails them
-// if that comes back. `written` shows that the lookup found what it sought.
+// A long input whose Kotlin must show `written` (what the conversion had to
+// find) and stay in proportion to it.
 struct ManyUses {
   const char* name;
   std::string swift;
@@ -324,6 +290,28 @@ void expectConvertedInProportion(const std::vector<ManyUses>& cases) {
   }
 }
 
+// Runs that once cost time growing with the square of their length in the
+// parser or the backend. Each is a few megabytes: that would take hours, one
+// pass takes well under a second. A time-out set for this test alone (see
+// tests/CMakeLists.txt) fails it if that comes back.
+TEST(SwiftFrontendHostile, LongRunsConvertInLinearTime) {
+  std::string subclasses = "class C0 {}\n";
+  for (int i = 1; i <= 100000; ++i)
+    subclasses += "class C" + std::to_string(i) + ": C" + std::to_string(i - 1) + " {}\n";
+  expectConvertedInProportion({
+      // Whether an #if starts a case is decided from the line after it.
+      {"an #if in a case body before a long line",
+       chainOf("func f() {\n  switch x {\n  case 1: #if", " a", 2'000'000).append("\n  }\n}\n"), "when ("},
+      // Each class declares the names its supertypes hold.
+      {"a long chain of subclasses", subclasses, "open class C100000 : C99999() {"},
+  });
+}
+
+// A module of many members, each used: a member, case or overload found by
+// walking its type's lists at every use costs the square of their number,
+// minutes at these sizes; found by name, seconds for each table. A
+// time-out set for these tests alone (see tests/CMakeLists.txt) fails them
+// if that comes back.
 TEST(SwiftFrontendHostile, CallsFindTheirCalleeInLinearTime) {
   constexpr std::size_t n = 60000;
   const std::string last = std::to_string(n - 1);
