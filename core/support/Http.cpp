@@ -237,9 +237,9 @@ class Transfer {
   std::size_t scanned_ = 0;  // when streaming lines: the length of body_ searched for LF
   std::size_t received_ = 0;  // head and body
   std::size_t bodyReceived_ = 0;
-  bool tooLarge_ = false;
-  bool redirectRefused_ = false;
-  bool stoppedByHandler_ = false;
+  // Why a callback ended the transfer early: a body too large, a redirect
+  // refused, the handler's stop.
+  const FailureText* endedBy_ = nullptr;
   std::exception_ptr handlerFailure_;
 };
 
@@ -307,7 +307,7 @@ size_t Transfer::onHeaderData(char* data, size_t size, size_t count, void* self)
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
   // The blank line ends a header block: libcurl follows a redirect right after it.
   if (line.empty() && !transfer.redirectAllowed()) {
-    transfer.redirectRefused_ = true;
+    transfer.endedBy_ = &insecureRedirect;
     return 0;
   }
   if (text::startsWith(line, "HTTP/")) {
@@ -357,14 +357,14 @@ void Transfer::deliverLines(bool atEnd) {
   // The unfinished line's bytes up to scanned_ hold no LF: a long line is searched once, not once per piece.
   for (std::size_t end; (end = body_.find('\n', std::max(start, scanned_))) != std::string::npos; start = end + 1) {
     if ((*onLine_)(head_, std::string_view(body_).substr(start, end - start)) == Flow::stop) {
-      stoppedByHandler_ = true;
+      endedBy_ = &stopped;
       return;
     }
   }
   body_.erase(0, start);
   scanned_ = body_.size();
   if (atEnd && !body_.empty()) {
-    if ((*onLine_)(head_, body_) == Flow::stop) stoppedByHandler_ = true;
+    if ((*onLine_)(head_, body_) == Flow::stop) endedBy_ = &stopped;
     body_.clear();
   }
 }
@@ -378,7 +378,7 @@ size_t Transfer::onBodyData(char* data, size_t size, size_t count, void* self) {
   // Any count other than the one handed in makes libcurl abort the transfer.
   if (transfer.bodyReceived_ > transfer.bodyLimit_ ||
       (transfer.onLine_ != nullptr && transfer.body_.size() + length > defaultMaxBodyBytes)) {
-    transfer.tooLarge_ = true;
+    transfer.endedBy_ = &tooLarge;
     return 0;
   }
   if (transfer.onLine_ == nullptr && transfer.onBytes_ == nullptr) {
@@ -390,7 +390,7 @@ size_t Transfer::onBodyData(char* data, size_t size, size_t count, void* self) {
   try {
     if (transfer.onBytes_ != nullptr) {
       if ((*transfer.onBytes_)(transfer.head_, std::string_view(data, length)) == Flow::stop)
-        transfer.stoppedByHandler_ = true;
+        transfer.endedBy_ = &stopped;
     } else {
       transfer.body_.append(data, length);
       transfer.deliverLines(false);
@@ -399,7 +399,7 @@ size_t Transfer::onBodyData(char* data, size_t size, size_t count, void* self) {
     transfer.handlerFailure_ = std::current_exception();
     return 0;
   }
-  return transfer.stoppedByHandler_ ? 0 : length;
+  return transfer.endedBy_ != nullptr ? 0 : length;
 }
 
 void Transfer::run(std::stop_token stop) {
@@ -449,15 +449,13 @@ void Transfer::run(std::stop_token stop) {
   // moved on.
   if (stop.stop_requested()) fail(stopped);
   if (handlerFailure_) std::rethrow_exception(handlerFailure_);
-  if (tooLarge_) fail(tooLarge);
-  if (redirectRefused_) fail(insecureRedirect);
-  if (stoppedByHandler_) fail(stopped);
+  if (endedBy_ != nullptr) fail(*endedBy_);
   if (*result != CURLE_OK) fail(failureOf(*result));
   takeHead();
   if (head_.status == 0) fail(connectionLost);
   if (onLine_ != nullptr) {
     deliverLines(true);
-    if (stoppedByHandler_) fail(stopped);
+    if (endedBy_ != nullptr) fail(*endedBy_);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "core/support/Http.hpp"
 
 #include "tests/support/FakeHttpServer.hpp"
+#include "tests/support/FakeTool.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,7 @@
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
 #include <thread>
 
 namespace tovrane::http {
@@ -23,6 +22,7 @@ using namespace std::chrono_literals;
 using fakes::FakeChunk;
 using fakes::FakeHttpServer;
 using fakes::FakeReply;
+using testsupport::eventually;
 using Clock = std::chrono::steady_clock;
 
 long long millisecondsSince(Clock::time_point start) {
@@ -35,28 +35,6 @@ constexpr std::chrono::milliseconds patient = std::chrono::minutes(10);
 // minutes, of which such a transfer has to take less than a third.
 constexpr std::chrono::milliseconds longPause = std::chrono::minutes(3);
 constexpr std::chrono::milliseconds atOnce = longPause / 3;
-
-// Counts what a stream handler has handled, so that the fake server can hold
-// each chunk until the ones before it were handed over.
-class Handled {
- public:
-  void count() {
-    std::lock_guard lock(mutex_);
-    ++count_;
-    changed_.notify_all();
-  }
-  // Waits until count things were handled, at most a minute (the server must
-  // go on); whether they were.
-  bool await(std::size_t count) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return count_ >= count; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::size_t count_ = 0;
-};
 
 FakeReply answer(int status, std::string body, Headers headers = {}) {
   FakeReply reply;
@@ -94,6 +72,15 @@ std::optional<HttpError> thrown(Fn&& fn) {
     return error;
   }
   return std::nullopt;
+}
+
+// Runs fn, expects an HttpError of that kind with that message.
+template <typename Fn>
+void expectFailure(Fn&& fn, ErrorKind kind, const std::string& message) {
+  const auto error = thrown(std::forward<Fn>(fn));
+  ASSERT_TRUE(error) << "no HttpError";
+  EXPECT_EQ(error->kind(), kind);
+  EXPECT_EQ(error->what(), message);
 }
 
 // Runs fn, expects an HttpError and returns its kind.
@@ -231,12 +218,9 @@ TEST(Http, HeaderWithLineBreakIsRefusedWithoutNamingItsValue) {
   FakeHttpServer server;
   Request request = get(server.url("/"));
   request.headers = {{"authorization", "Bearer sk-secret\r\nX-Injected: 1"}};
-  const auto error = thrown([&] { send(request); });
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->kind(), ErrorKind::other);
-  EXPECT_STREQ(error->what(),
-               "Die Anfrage an 127.0.0.1 wurde nicht gesendet: eine Kopfzeile hat einen ungültigen Namen oder "
-               "enthält ein Steuerzeichen.");
+  expectFailure([&] { send(request); }, ErrorKind::other,
+                "Die Anfrage an 127.0.0.1 wurde nicht gesendet: eine Kopfzeile hat einen ungültigen Namen oder "
+                "enthält ein Steuerzeichen.");
   EXPECT_TRUE(server.requests().empty());
 }
 
@@ -276,10 +260,7 @@ TEST(Http, TransfersWithoutAnAnswerFailWithTheirKindAndAGermanSentence) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.url);
-    const auto error = thrown([&] { send(get(c.url)); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind(), c.kind);
-    EXPECT_EQ(std::string(error->what()), c.message);
+    expectFailure([&] { send(get(c.url)); }, c.kind, c.message);
   }
 }
 
@@ -287,10 +268,8 @@ TEST(Http, SilenceLongerThanTheTimeOutFailsAfterTheTimeOut) {
   FakeHttpServer server;
   server.enqueue(withMode(FakeReply::Mode::stall));
   const auto start = Clock::now();
-  const auto error = thrown([&] { send(get(server.url("/stall"), 1s)); });
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->kind(), ErrorKind::timeout);
-  EXPECT_STREQ(error->what(), "Der Server 127.0.0.1 antwortet nicht (Zeitüberschreitung).");
+  expectFailure([&] { send(get(server.url("/stall"), 1s)); }, ErrorKind::timeout,
+                "Der Server 127.0.0.1 antwortet nicht (Zeitüberschreitung).");
   // Not before the time-out; the server keeps silent for minutes, so only the
   // time-out ends the transfer, and the bound above allows for a loaded machine.
   const auto elapsed = millisecondsSince(start);
@@ -306,10 +285,8 @@ TEST(Http, TransferLongerThanItsDeadlineFailsThoughBytesKeepComing) {
   server.enqueue(chunked(trickle));
   Request request = get(server.url("/slow"));
   request.deadline = 1s;
-  const auto error = thrown([&] { send(request); });
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->kind(), ErrorKind::timeout);
-  EXPECT_STREQ(error->what(), "Der Server 127.0.0.1 hat nicht rechtzeitig geantwortet (Zeitlimit überschritten).");
+  expectFailure([&] { send(request); }, ErrorKind::timeout,
+                "Der Server 127.0.0.1 hat nicht rechtzeitig geantwortet (Zeitlimit überschritten).");
 }
 
 TEST(Http, StopRequestEndsARunningTransferAtOnce) {
@@ -383,10 +360,7 @@ TEST(Http, FollowsRedirectsToSafeAddressesWithinTheLimit) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.request.url);
-    const auto error = thrown([&] { send(c.request); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind(), c.kind);
-    EXPECT_EQ(error->what(), c.message);
+    expectFailure([&] { send(c.request); }, c.kind, c.message);
   }
 
   // Without redirects the answer is the redirect itself.
@@ -415,10 +389,7 @@ TEST(Http, BodyAboveItsCapEndsTheTransfer) {
   for (const char* path : {"/over", "/endless"}) {
     SCOPED_TRACE(path);
     request.url = server.url(path);
-    const auto error = thrown([&] { send(request); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind(), ErrorKind::other);
-    EXPECT_EQ(error->what(), tooLarge);
+    expectFailure([&] { send(request); }, ErrorKind::other, tooLarge);
     std::size_t streamed = 0;
     EXPECT_TRUE(thrown([&] {
       streamBytes(request, [&](const Head&, std::string_view bytes) {
@@ -449,10 +420,10 @@ TEST(Http, WithoutACapOnlyTheStreamingCallsTakeALongerBody) {
 TEST(HttpStream, HandsOverEachLineAsItArrives) {
   FakeHttpServer server;
   // Chunk i waits until i lines were handed over, and notes whether they were.
-  Handled handled;
+  std::atomic<std::size_t> handled = 0;
   std::array<std::atomic<bool>, 3> linesBefore{};
   FakeReply reply = chunked({{0ms, "{\"status\":\"one\"}\n"}, {0ms, "two\nthr"}, {0ms, "ee"}});
-  reply.beforeChunk = [&](std::size_t i) { linesBefore[i] = handled.await(i); };
+  reply.beforeChunk = [&](std::size_t i) { linesBefore[i] = eventually([&] { return handled >= i; }, 1min); };
   server.enqueue(reply);
   struct Call {
     std::string line;
@@ -464,7 +435,7 @@ TEST(HttpStream, HandsOverEachLineAsItArrives) {
   request.body = "{\"model\":\"m\",\"stream\":true}";
   const Head head = stream(request, [&](const Head& current, std::string_view line) {
     calls.push_back({std::string(line), current.status});
-    handled.count();
+    ++handled;
     return Flow::proceed;
   });
   EXPECT_EQ(head.status, 200);
@@ -544,11 +515,11 @@ TEST(HttpStreamBytes, HandsOverTheBodyUnchangedAsItArrives) {
   std::string first("\x1f\x8b\0\r\n\n", 6);
   std::string second("\xff\0tail\r", 7);
   // The second piece waits until the first was handed over.
-  Handled handled;
+  std::atomic<std::size_t> handled = 0;
   std::atomic<bool> firstBeforeSecond = false;
   FakeReply pieced = chunked({{0ms, first}, {0ms, second}});
   pieced.beforeChunk = [&](std::size_t i) {
-    if (i == 1) firstBeforeSecond = handled.await(1);
+    if (i == 1) firstBeforeSecond = eventually([&] { return handled >= 1; }, 1min);
   };
   server.enqueue(pieced);
   std::string body(300000, '\0');
@@ -560,7 +531,7 @@ TEST(HttpStreamBytes, HandsOverTheBodyUnchangedAsItArrives) {
   const Head head = streamBytes(get(server.url("/archive")), [&](const Head& current, std::string_view bytes) {
     pieces.emplace_back(bytes);
     statuses.push_back(current.status);
-    handled.count();
+    ++handled;
     return Flow::proceed;
   });
   EXPECT_EQ(head.status, 200);
