@@ -150,8 +150,8 @@ std::vector<ModelTier> AIRepairOptions::ladder() const {
 AIRepairError::AIRepairError(Kind kind, int status, std::string detail, std::string description)
     : std::runtime_error(description), kind_(kind), status_(status), detail_(std::move(detail)) {}
 
-AIRepairError AIRepairError::http(int status, std::string body) {
-  body = withoutSecrets(body);
+AIRepairError AIRepairError::http(int status, std::string body, const std::vector<std::string>& secrets) {
+  body = withoutSecrets(body, secrets);
   std::string description = httpDescription(status, body);
   return {Kind::http, status, std::move(body), std::move(description)};
 }

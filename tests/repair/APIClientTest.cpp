@@ -216,6 +216,12 @@ TEST(APIClient, ErrorBodyEchoingTheRequestLosesEveryConfiguredKey) {
   ASSERT_TRUE(error);
   EXPECT_EQ(error->status(), 400);
   EXPECT_STREQ(error->what(), "KI-API-Fehler 400: bad request from key [entfernt] (also had [entfernt])");
+
+  // A key the client does not know is removed once, by the header it follows.
+  server.enqueue(answer(400, "request had x-goog-api-key: AIzaUnknownKey456"));
+  const auto echoed = thrown<AIRepairError>([&] { client.send(geminiTier, systemBlocks, "x"); });
+  ASSERT_TRUE(echoed);
+  EXPECT_STREQ(echoed->what(), "KI-API-Fehler 400: request had x-goog-api-key: [entfernt]");
 }
 
 TEST(APIClient, ReadsEachProvidersAnswer) {
