@@ -86,6 +86,8 @@ std::string withoutSecrets(std::string_view text, const std::vector<std::string>
   for (const std::string& secret : secrets)
     if (secret.size() >= shortestSecret) out = text::replaceAll(out, secret, removed);
   return credentialPattern().replace(out, [](const RegexMatch& match) {
+    // A configured key after a header name is gone already: its mark stays as it is.
+    if (match.group(0).ends_with(removed.substr(0, removed.size() - 1))) return std::string(match.group(0));
     if (!match.has(1)) return "Bearer " + std::string(removed);
     return std::string(match.group(1)) + std::string(match.group(2)) + std::string(removed);
   });
