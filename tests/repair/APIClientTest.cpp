@@ -1,9 +1,10 @@
 #include "core/repair/APIClient.hpp"
 
 #include "core/support/Cancelled.hpp"
-#include "tests/repair/ManualClock.hpp"
+#include "tests/repair/RepairFixture.hpp"
 #include "tests/repair/Thrown.hpp"
 #include "tests/support/FakeHttpServer.hpp"
+#include "tests/support/ManualClock.hpp"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +24,10 @@ using namespace std::chrono_literals;
 using fakes::FakeHttpServer;
 using fakes::FakeReply;
 using json::Json;
+using testsupport::hostWith;
 using testsupport::ManualClock;
 using testsupport::thrown;
+using testsupport::withMode;
 
 FakeReply answer(int status, std::string body, http::Headers headers = {}) {
   FakeReply reply;
@@ -34,18 +37,8 @@ FakeReply answer(int status, std::string body, http::Headers headers = {}) {
   return reply;
 }
 
-FakeReply withMode(FakeReply::Mode mode) {
-  FakeReply reply;
-  reply.mode = mode;
-  return reply;
-}
-
 Endpoints at(const std::string& base) { return Endpoints{base, base, base, base}; }
 
-Host hostWith(const Clock& clock) {
-  return Host(Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
-                            .loginShell = std::nullopt});
-}
 
 const std::map<AIProvider, std::string> allKeys = {
     {AIProvider::claude, "sk-ant-key"}, {AIProvider::openAI, "sk-openai-key"}, {AIProvider::gemini, "gemini-key"}};
