@@ -443,8 +443,10 @@ TEST(CodexAgent, HeartbeatReportsProgressNeverBelowZeroAndNothingAfterTheResult)
     if (returned) ++late;
     if (std::holds_alternative<Progress>(event)) files::appendToExisting(beats, "beat\n");
   };
-  // Each edit waits for two beats after it, so one count surely saw it: B's
-  // placeholder goes, A's grow by two, then all of A's go.
+  // The first edit waits for the start's progress event, which the runner
+  // sends only once the tool runs. Each edit then waits for two beats after
+  // it, so one count surely saw it: B's placeholder goes, A's grow by two,
+  // then all of A's go.
   const std::string a = w.project.file("A.kt").string();
   const std::string b = w.project.file("B.kt").string();
   w.tool(script("beats=" + shellQuote(beats.string()) + R"sh(
@@ -452,7 +454,8 @@ settle() {
   n=$(wc -l < "$beats")
   until [ "$(wc -l < "$beats")" -ge $((n + 2)) ]; do sleep 0.01; done
 }
-)sh" + "printf 'package com.example.app\\n\\nfun screen() = listOf(1)\\n' > " + shellQuote(b) + "\nsettle\n" +
+)sh" + "until [ -s \"$beats\" ]; do sleep 0.01; done\n" +
+                "printf 'package com.example.app\\n\\nfun screen() = listOf(1)\\n' > " + shellQuote(b) + "\nsettle\n" +
                 "printf 'val more = listOf(TODO(\"tovrane: y0\"), TODO(\"tovrane: y1\"))\\n' >> " + shellQuote(a) +
                 "\nsettle\n" + "printf 'package com.example.app\\n\\nfun screen() = listOf(1, 2)\\n' > " +
                 shellQuote(a) + "\nsettle\n"));
