@@ -129,21 +129,20 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
   // An empty path would name the current folder: almost certainly a mistake.
   if (!item || item->empty() || (outFolder && outFolder->empty())) return usage(err);
 
-  std::variant<fs::path, std::string> project;
-  fs::path output;
+  fs::path folder, output;
   try {
-    project = resolveProject(*item);
-    if (const auto* folder = std::get_if<fs::path>(&project))
-      output = outFolder ? files::normalPath(*outFolder) : freeOutputFolder(*folder);
+    auto project = resolveProject(*item);
+    if (const auto* problem = std::get_if<std::string>(&project)) {
+      err << *problem << "\n";
+      return 1;
+    }
+    folder = std::get<fs::path>(std::move(project));
+    output = outFolder ? files::normalPath(*outFolder) : freeOutputFolder(folder);
   } catch (const files::FileError&) {
     // A relative path, and the current folder it is relative to is gone.
-    project = failureText(std::current_exception());
-  }
-  if (const auto* problem = std::get_if<std::string>(&project)) {
-    err << *problem << "\n";
+    err << failureText(std::current_exception()) << "\n";
     return 1;
   }
-  const fs::path& folder = std::get<fs::path>(project);
 
   const auto progress = [&](const ConversionStage& stage) {
     if (!terminal) return;

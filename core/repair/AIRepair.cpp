@@ -86,6 +86,8 @@ std::string withoutSecrets(std::string_view text, const std::vector<std::string>
   for (const std::string& secret : secrets)
     if (secret.size() >= shortestSecret) out = text::replaceAll(out, secret, removed);
   return credentialPattern().replace(out, [](const RegexMatch& match) {
+    // A configured key after a header name is gone already: its mark stays as it is.
+    if (match.group(0).ends_with(removed.substr(0, removed.size() - 1))) return std::string(match.group(0));
     if (!match.has(1)) return "Bearer " + std::string(removed);
     return std::string(match.group(1)) + std::string(match.group(2)) + std::string(removed);
   });
@@ -150,8 +152,8 @@ std::vector<ModelTier> AIRepairOptions::ladder() const {
 AIRepairError::AIRepairError(Kind kind, int status, std::string detail, std::string description)
     : std::runtime_error(description), kind_(kind), status_(status), detail_(std::move(detail)) {}
 
-AIRepairError AIRepairError::http(int status, std::string body) {
-  body = withoutSecrets(body);
+AIRepairError AIRepairError::http(int status, std::string body, const std::vector<std::string>& secrets) {
+  body = withoutSecrets(body, secrets);
   std::string description = httpDescription(status, body);
   return {Kind::http, status, std::move(body), std::move(description)};
 }

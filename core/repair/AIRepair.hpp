@@ -177,8 +177,9 @@ class AIRepairError : public std::runtime_error {
   enum class Kind { http, invalid, refusal, noCode, truncated, noProvider };
 
   // A request that got an answer other than success; status 0 for a failure
-  // without one, with its own message as the body.
-  static AIRepairError http(int status, std::string body);
+  // without one, with its own message as the body. The body is kept as
+  // withoutSecrets(body, secrets) leaves it.
+  static AIRepairError http(int status, std::string body, const std::vector<std::string>& secrets = {});
   // A failed request that carries its own German text (the Claude Code
   // tool's verdict, a transport failure) instead of the status's; judged by
   // its status like an answer, 0 when none came. The text is also the detail.

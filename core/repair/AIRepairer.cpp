@@ -52,18 +52,9 @@ AIRepairer::AIRepairer(fs::path project, AIRepairOptions options, Events events,
       ladder_(options_.ladder()),
       events_(std::move(events)) {}
 
-void AIRepairer::cancel() {
-  {
-    std::lock_guard lock(mutex_);
-    cancelled_ = true;
-  }
-  stop_.request_stop();
-}
+void AIRepairer::cancel() { stop_.request_stop(); }
 
-bool AIRepairer::isCancelled() const {
-  std::lock_guard lock(mutex_);
-  return cancelled_;
-}
+bool AIRepairer::isCancelled() const { return stop_.stop_requested(); }
 
 void AIRepairer::emit(const AIRepairEvent& event) const {
   if (events_) events_(event);
@@ -179,9 +170,9 @@ void AIRepairer::repair(const fs::path& file, const std::vector<std::string>& er
   AIRepairError last = AIRepairError::noProvider();
   for (int i = startLevel(file, code, errors); i < rungs; ++i) {
     const ModelTier& tier = ladder_[i];
+    if (isCancelled()) throw Cancelled();
     {
       std::lock_guard lock(mutex_);
-      if (cancelled_) throw Cancelled();
       // A skipped rung fails for the reason its provider was given up.
       if (const auto dead = deadProviders_.find(tier.provider); dead != deadProviders_.end()) {
         last = dead->second;

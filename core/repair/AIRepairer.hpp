@@ -167,9 +167,9 @@ class AIRepairer {
   std::map<std::string, int> usage_;
   std::map<std::string, int> level_;
   std::map<AIProvider, AIRepairError> deadProviders_;  // with the failure that retired each
-  bool cancelled_ = false;
   std::vector<FixKnowledge::Fix> harvested_;
-  // Requested with the cancel flag: ends the requests and tools under way.
+  // The cancel flag (thread-safe on its own): requested, it also ends the
+  // requests and tools under way.
   std::stop_source stop_;
 
   // Built once each, on first use, whichever thread asks first.

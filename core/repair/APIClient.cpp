@@ -166,11 +166,11 @@ std::string APIClient::perform(const http::Request& request, AIProvider provider
       continue;
     }
     if (response.status == 200) return std::move(response.body);
-    if (!text::isValidUtf8(response.body)) throw AIRepairError::http(response.status, {});
     // An error body may echo the request, keys and all: none of them is shown or written.
     std::vector<std::string> secrets;
     for (const auto& entry : keys_) secrets.push_back(entry.second);
-    throw AIRepairError::http(response.status, withoutSecrets(response.body, secrets));
+    throw AIRepairError::http(response.status,
+                              text::isValidUtf8(response.body) ? std::move(response.body) : std::string(), secrets);
   }
 }
 

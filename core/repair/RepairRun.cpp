@@ -48,12 +48,14 @@ AIRepairResult AIRepairer::run() {
   } else {
     appendLog("Der Paketordner liegt außerhalb des Projekts und wird nicht bearbeitet.");
   }
-  initialPlaceholders_ = placeholdersLeft();
+  std::vector<std::pair<int, fs::path>> counted;
+  for (const fs::path& file : candidates_) {
+    const int count = placeholders(readInside(file).value_or(""));
+    initialPlaceholders_ += count;
+    if (count > 0) counted.emplace_back(count, file);
+  }
   emit(Progress{0, initialPlaceholders_});
 
-  std::vector<std::pair<int, fs::path>> counted;
-  for (const fs::path& file : candidates_)
-    if (const int count = placeholders(readInside(file).value_or("")); count > 0) counted.emplace_back(count, file);
   // Files with fewer placeholders first: cheap wins, and the first file teaches the rest.
   std::stable_sort(counted.begin(), counted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   emit(Status{ladder_.front().label() + " ergänzt " + number(static_cast<long long>(counted.size())) +

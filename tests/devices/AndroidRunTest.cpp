@@ -3,8 +3,8 @@
 #include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Process.hpp"
-#include "tests/repair/ManualClock.hpp"
 #include "tests/support/FakeMachine.hpp"
+#include "tests/support/ManualClock.hpp"
 
 #include <gtest/gtest.h>
 

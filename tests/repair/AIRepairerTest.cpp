@@ -3,9 +3,9 @@
 #include "core/support/Cancelled.hpp"
 #include "core/support/Files.hpp"
 #include "core/support/Text.hpp"
-#include "tests/repair/ManualClock.hpp"
 #include "tests/repair/RepairFixture.hpp"
 #include "tests/repair/Thrown.hpp"
+#include "tests/support/ManualClock.hpp"
 
 #include <gtest/gtest.h>
 
@@ -276,19 +276,6 @@ TEST(AIRepairer, RejectedKeyRetiresTheProviderForTheRestOfTheRun) {
   EXPECT_EQ(p.log.only<FileFinished>(), (std::vector<FileFinished>{{"A.kt"}, {"B.kt"}}));
 }
 
-// A machine whose clock logs the transport retries' sleeps instead of sleeping.
-struct InstantClock {
-  FakeClock clock;
-  Host host{Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
-                          .loginShell = std::nullopt}};
-};
-
-FakeReply withMode(FakeReply::Mode mode) {
-  FakeReply reply;
-  reply.mode = mode;
-  return reply;
-}
-
 TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
   const std::string lost = "Die Verbindung zu 127.0.0.1 wurde getrennt, bevor eine vollständige Antwort kam.";
   FakeReply page;
@@ -315,7 +302,8 @@ TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
     p.server.on(flashPath, c.flash);
     p.server.on(proPath, geminiReply(fenced(repairedKotlin())));
     p.server.on(claudePath, claudeReply(fenced(repairedKotlin())));
-    InstantClock instant;
+    FakeClock clock;  // the transport retries' sleeps are logged, not slept
+    const Host host = hostWith(clock);
     Endpoints endpoints = endpointsAt(p.server);
     // Only the slow servers meet short limits; a loaded machine may be slow to answer the others.
     if (c.flash.mode == FakeReply::Mode::stall) endpoints.cloudTimeout = std::chrono::seconds(1);
@@ -323,7 +311,7 @@ TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
     endpoints.maxAnswerBytes = 1 << 20;
     const AIRepairOptions options({{AIProvider::gemini, "g"}, {AIProvider::claude, "c"}}, AIProvider::gemini,
                                   std::nullopt);
-    AIRepairer repairer(project.project, options, p.log.callback(), instant.host, endpoints, p.gate);
+    AIRepairer repairer(project.project, options, p.log.callback(), host, endpoints, p.gate);
 
     repairer.repair(project.file("A.kt"), {});
     EXPECT_EQ(project.read("A.kt"), repairedKotlin());
@@ -343,8 +331,9 @@ TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
   RepairProject project({placeholderFile("A.kt", 1), placeholderFile("B.kt", 1)});
   Providers p;
   p.server.on(flashPath, withMode(FakeReply::Mode::closeWithoutAnswer));
-  InstantClock instant;
-  AIRepairer repairer = p.repairer(project.project, geminiOnly, instant.host);
+  FakeClock clock;
+  const Host host = hostWith(clock);
+  AIRepairer repairer = p.repairer(project.project, geminiOnly, host);
   for (const char* name : {"A.kt", "B.kt"}) {
     SCOPED_TRACE(name);
     const auto error = thrown<AIRepairError>([&] { repairer.repair(project.file(name), {}); });
@@ -354,7 +343,7 @@ TEST(AIRepairer, TransportFailureFailsTheRungLikeARejectedAnswer) {
     EXPECT_EQ(error->what(), lost);
   }
   EXPECT_EQ(requestsTo(p.server, flashPath).size(), 4u);  // the first try and three retries, for A only
-  EXPECT_EQ(instant.clock.sleeps().size(), 3u);
+  EXPECT_EQ(clock.sleeps().size(), 3u);
   EXPECT_EQ(project.read("A.kt"), placeholderFile("A.kt", 1).text);
 }
 
@@ -451,8 +440,7 @@ TEST(AIRepairer, CancelEndsTheRequestUnderWayAndEveryLaterCall) {
     const std::string before = project.read("A.kt");
     Providers p;
     ManualClock clock;  // never moved: a back-off ends only when it is stopped
-    const Host host(Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
-                                  .loginShell = std::nullopt});
+    const Host host = hostWith(clock);
     AIRepairer repairer = p.repairer(project.project, geminiOnly, host);
     FakeReply answered = geminiReply(fenced(repairedKotlin()));
     if (c.duringTheTransfer) answered.whileInFlight = [&repairer] { repairer.cancel(); };

@@ -1,9 +1,10 @@
 #include "core/repair/APIClient.hpp"
 
 #include "core/support/Cancelled.hpp"
-#include "tests/repair/ManualClock.hpp"
+#include "tests/repair/RepairFixture.hpp"
 #include "tests/repair/Thrown.hpp"
 #include "tests/support/FakeHttpServer.hpp"
+#include "tests/support/ManualClock.hpp"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +24,10 @@ using namespace std::chrono_literals;
 using fakes::FakeHttpServer;
 using fakes::FakeReply;
 using json::Json;
+using testsupport::hostWith;
 using testsupport::ManualClock;
 using testsupport::thrown;
+using testsupport::withMode;
 
 FakeReply answer(int status, std::string body, http::Headers headers = {}) {
   FakeReply reply;
@@ -34,18 +37,8 @@ FakeReply answer(int status, std::string body, http::Headers headers = {}) {
   return reply;
 }
 
-FakeReply withMode(FakeReply::Mode mode) {
-  FakeReply reply;
-  reply.mode = mode;
-  return reply;
-}
-
 Endpoints at(const std::string& base) { return Endpoints{base, base, base, base}; }
 
-Host hostWith(const Clock& clock) {
-  return Host(Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
-                            .loginShell = std::nullopt});
-}
 
 const std::map<AIProvider, std::string> allKeys = {
     {AIProvider::claude, "sk-ant-key"}, {AIProvider::openAI, "sk-openai-key"}, {AIProvider::gemini, "gemini-key"}};
@@ -216,6 +209,12 @@ TEST(APIClient, ErrorBodyEchoingTheRequestLosesEveryConfiguredKey) {
   ASSERT_TRUE(error);
   EXPECT_EQ(error->status(), 400);
   EXPECT_STREQ(error->what(), "KI-API-Fehler 400: bad request from key [entfernt] (also had [entfernt])");
+
+  // A key the client does not know is removed once, by the header it follows.
+  server.enqueue(answer(400, "request had x-goog-api-key: AIzaUnknownKey456"));
+  const auto echoed = thrown<AIRepairError>([&] { client.send(geminiTier, systemBlocks, "x"); });
+  ASSERT_TRUE(echoed);
+  EXPECT_STREQ(echoed->what(), "KI-API-Fehler 400: request had x-goog-api-key: [entfernt]");
 }
 
 TEST(APIClient, ReadsEachProvidersAnswer) {

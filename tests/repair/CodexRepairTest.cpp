@@ -5,12 +5,12 @@
 #include "core/support/Text.hpp"
 #include "tests/repair/RepairFixture.hpp"
 #include "tests/repair/Thrown.hpp"
+#include "tests/support/ManualClock.hpp"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <csignal>
 #include <memory>
 #include <system_error>
@@ -53,20 +53,6 @@ const std::string noGradleSentence =
     "Android Studio or the Android SDK is unavailable, so review the generated code carefully without running "
     "Gradle.";
 
-// A clock whose sleeps last until they are stopped: the heartbeat never
-// beats, so a test sees exactly the events of the tool's output.
-class StillClock final : public Clock {
- public:
-  TimePoint now() const override { return {}; }
-  bool sleepFor(Duration, std::stop_token stop) const override {
-    std::mutex mutex;
-    std::condition_variable_any woken;
-    std::unique_lock lock(mutex);
-    woken.wait(lock, stop, [] { return false; });
-    return false;
-  }
-};
-
 // A one-line JSON event for a fake tool's script (the JSON holds no single quote).
 std::string line(const std::string& json) { return "printf '%s\\n' '" + json + "'\n"; }
 
@@ -107,7 +93,9 @@ struct Agent {
     return found;
   }
 
-  static inline const StillClock still;
+  // Never moved: the heartbeat never beats, so a test sees exactly the
+  // events of the tool's output.
+  static inline const ManualClock still;
 };
 
 // A fake tool that runs the script and exits with status.
@@ -455,8 +443,10 @@ TEST(CodexAgent, HeartbeatReportsProgressNeverBelowZeroAndNothingAfterTheResult)
     if (returned) ++late;
     if (std::holds_alternative<Progress>(event)) files::appendToExisting(beats, "beat\n");
   };
-  // Each edit waits for two beats after it, so one count surely saw it: B's
-  // placeholder goes, A's grow by two, then all of A's go.
+  // The first edit waits for the start's progress event, which the runner
+  // sends only once the tool runs. Each edit then waits for two beats after
+  // it, so one count surely saw it: B's placeholder goes, A's grow by two,
+  // then all of A's go.
   const std::string a = w.project.file("A.kt").string();
   const std::string b = w.project.file("B.kt").string();
   w.tool(script("beats=" + shellQuote(beats.string()) + R"sh(
@@ -464,7 +454,8 @@ settle() {
   n=$(wc -l < "$beats")
   until [ "$(wc -l < "$beats")" -ge $((n + 2)) ]; do sleep 0.01; done
 }
-)sh" + "printf 'package com.example.app\\n\\nfun screen() = listOf(1)\\n' > " + shellQuote(b) + "\nsettle\n" +
+)sh" + "until [ -s \"$beats\" ]; do sleep 0.01; done\n" +
+                "printf 'package com.example.app\\n\\nfun screen() = listOf(1)\\n' > " + shellQuote(b) + "\nsettle\n" +
                 "printf 'val more = listOf(TODO(\"tovrane: y0\"), TODO(\"tovrane: y1\"))\\n' >> " + shellQuote(a) +
                 "\nsettle\n" + "printf 'package com.example.app\\n\\nfun screen() = listOf(1, 2)\\n' > " +
                 shellQuote(a) + "\nsettle\n"));

@@ -82,6 +82,17 @@ FakeReply openAIReply(const std::string& text, Tokens tokens) {
                {"output_tokens", tokens.output}}}});
 }
 
+FakeReply withMode(FakeReply::Mode mode) {
+  FakeReply reply;
+  reply.mode = mode;
+  return reply;
+}
+
+Host hostWith(const Clock& clock) {
+  return Host(Host::Options{.environment = {}, .platform = Platform::linuxOS, .root = {}, .clock = &clock,
+                            .loginShell = std::nullopt});
+}
+
 Endpoints endpointsAt(const fakes::FakeHttpServer& server) {
   const std::string base = server.url("");
   return Endpoints{.anthropic = base, .openAI = base, .gemini = base, .local = base};

@@ -73,6 +73,11 @@ inline constexpr const char* proPath = "/v1beta/models/gemini-pro-latest:generat
 inline constexpr const char* claudePath = "/v1/messages";
 inline constexpr const char* openAIPath = "/v1/responses";
 
+// A reply that is no answer: the connection closed, or a stall.
+fakes::FakeReply withMode(fakes::FakeReply::Mode mode);
+// A Linux machine with nothing in it but its clock.
+Host hostWith(const Clock& clock);
+
 // Every provider at the one fake server.
 Endpoints endpointsAt(const fakes::FakeHttpServer& server);
 // The user text of a recorded request to any cloud API.
