@@ -69,7 +69,7 @@ StoreFile::Lock::~Lock() {
   }
 }
 
-std::optional<std::string> StoreFile::read() {
+std::optional<std::string> StoreFile::readText() {
   try {
     return files::readRegularFile(path_, maxBytes_);
   } catch (const files::FileError&) {
