@@ -112,12 +112,8 @@ void ProjectStore::remove(const QUuid& id) {
 }
 
 std::optional<ProjectRecord> ProjectStore::project(const std::optional<QUuid>& id) const {
-  if (!id) {
-    return std::nullopt;
-  }
-  const auto found = std::find_if(projects_.begin(), projects_.end(),
-                                  [&id](const ProjectRecord& record) { return record.id == *id; });
-  if (found == projects_.end()) {
+  const ProjectRecord* found = id ? findRecord(projects_, *id) : nullptr;
+  if (found == nullptr) {
     return std::nullopt;
   }
   return *found;
