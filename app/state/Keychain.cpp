@@ -13,24 +13,21 @@ const QString fileName = QStringLiteral("schluessel.json");
 // Three keys take a few hundred bytes.
 constexpr std::size_t maxFileBytes = 1 << 20;
 
-// The stored object, every member a string; empty when the file is missing
-// or holds anything else (then marked damaged). A file others could read is
-// narrowed to the owner first.
-json::Json readKeys(StoreFile& file) {
-  file.restrictToOwner();
-  const std::optional<std::string> text = file.read();
-  if (!text) {
-    return json::Json::object();
-  }
-  const std::optional<json::Json> document = json::tryParse(*text);
+// The document when it is an object whose every member is a string.
+std::optional<json::Json> decodeKeys(const std::string& text) {
+  std::optional<json::Json> document = json::tryParse(text);
   const bool valid = document && document->is_object() &&
                      std::all_of(document->begin(), document->end(),
                                  [](const json::Json& value) { return value.is_string(); });
-  if (!valid) {
-    file.markDamaged();
-    return json::Json::object();
-  }
-  return *document;
+  return valid ? document : std::nullopt;
+}
+
+// The stored keys; empty when the file is missing or holds anything else
+// (then marked damaged). A file others could read is narrowed to the owner
+// first.
+json::Json readKeys(StoreFile& file) {
+  file.restrictToOwner();
+  return file.read(decodeKeys).value_or(json::Json::object());
 }
 
 std::string storedKey(const json::Json& keys, const std::string& service) {

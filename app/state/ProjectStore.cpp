@@ -52,17 +52,10 @@ std::vector<ProjectRecord> merged(const std::vector<ProjectRecord>& base, const 
 ProjectStore::ProjectStore(Clock& clock, UuidSource& uuids, QObject* parent)
     : QObject(parent), clock_(clock), uuids_(uuids), file_(QStringLiteral("projekte.json"), maxFileBytes) {
   const StoreFile::Lock lock(file_);
-  const std::optional<std::string> text = file_.read();
-  if (!text) {
-    return;
+  if (std::optional<std::vector<ProjectRecord>> records = file_.read(decodeProjectHistory)) {
+    projects_ = std::move(*records);
+    saved_ = projects_;
   }
-  std::optional<std::vector<ProjectRecord>> records = decodeProjectHistory(*text);
-  if (!records) {
-    file_.markDamaged();
-    return;
-  }
-  projects_ = std::move(*records);
-  saved_ = projects_;
 }
 
 void ProjectStore::setProjects(std::vector<ProjectRecord> projects) {
@@ -119,12 +112,8 @@ void ProjectStore::remove(const QUuid& id) {
 }
 
 std::optional<ProjectRecord> ProjectStore::project(const std::optional<QUuid>& id) const {
-  if (!id) {
-    return std::nullopt;
-  }
-  const auto found = std::find_if(projects_.begin(), projects_.end(),
-                                  [&id](const ProjectRecord& record) { return record.id == *id; });
-  if (found == projects_.end()) {
+  const ProjectRecord* found = id ? findRecord(projects_, *id) : nullptr;
+  if (found == nullptr) {
     return std::nullopt;
   }
   return *found;
@@ -132,19 +121,13 @@ std::optional<ProjectRecord> ProjectStore::project(const std::optional<QUuid>& i
 
 std::vector<ProjectRecord> ProjectStore::writeMerged() {
   const StoreFile::Lock lock(file_);
+  std::optional<std::vector<ProjectRecord>> file = file_.read(decodeProjectHistory);
   // A damaged file holds nothing to merge with: what this store last knew
   // stands for it. A missing one was emptied.
-  std::vector<ProjectRecord> file = saved_;
-  if (const std::optional<std::string> text = file_.read()) {
-    if (std::optional<std::vector<ProjectRecord>> records = decodeProjectHistory(*text)) {
-      file = std::move(*records);
-    } else {
-      file_.markDamaged();
-    }
-  } else if (!file_.damaged()) {
-    file.clear();
+  if (!file) {
+    file = file_.damaged() ? saved_ : std::vector<ProjectRecord>();
   }
-  std::vector<ProjectRecord> records = merged(saved_, projects_, std::move(file));
+  std::vector<ProjectRecord> records = merged(saved_, projects_, std::move(*file));
   const std::optional<std::string> text = encodeProjectHistory(records);
   if (!text) {
     throw StoreError(file_.path(), "Ein Eintrag enthält eine Zahl, die sich nicht speichern lässt");

@@ -69,7 +69,7 @@ StoreFile::Lock::~Lock() {
   }
 }
 
-std::optional<std::string> StoreFile::read() {
+std::optional<std::string> StoreFile::readText() {
   try {
     return files::readRegularFile(path_, maxBytes_);
   } catch (const files::FileError&) {
@@ -120,13 +120,11 @@ void StoreFile::moveAside() const {
 }
 
 void StoreFile::removeLeftovers() const {
-  // files::writeAtomic's temporary siblings: "." + name + ".tmp-" + letters.
-  std::string prefix(1, '.');
-  prefix.append(path_.filename().string()).append(".tmp-");
   std::error_code error;
   for (fs::directory_iterator it(path_.parent_path(), error), end; !error && it != end; it.increment(error)) {
     std::error_code entryError;
-    if (it->path().filename().string().starts_with(prefix) &&
+    // The temporary files of files::writeAtomic.
+    if (files::isTemporarySibling(it->path(), path_, "tmp") &&
         it->symlink_status(entryError).type() != fs::file_type::directory) {
       fs::remove(it->path(), entryError);
     }

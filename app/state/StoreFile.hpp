@@ -54,12 +54,23 @@ class StoreFile {
     int folder_ = -1;
   };
 
-  // The whole content; nullopt when the file is missing, refused or
-  // unreadable (the latter two mark it damaged).
-  std::optional<std::string> read();
+  // The content as `decode` (text to an optional value) makes it; nullopt
+  // when the file is missing, or refused, unreadable or not decoded (these
+  // three mark it damaged).
+  template <class Decode>
+  auto read(Decode&& decode) -> decltype(decode(std::string())) {
+    const std::optional<std::string> text = readText();
+    if (!text) {
+      return std::nullopt;
+    }
+    auto value = decode(*text);
+    if (!value) {
+      damaged_ = true;
+    }
+    return value;
+  }
+  // The last read found the file damaged, and no write has moved it aside since.
   bool damaged() const { return damaged_; }
-  // The content read could not be decoded.
-  void markDamaged() { damaged_ = true; }
 
   // Replaces the file atomically with `bytes`, created with exactly `mode`,
   // after moving a damaged file aside. Throws StoreError; the file then
@@ -71,6 +82,9 @@ class StoreFile {
   void restrictToOwner() const;
 
  private:
+  // The whole content; nullopt when the file is missing, refused or
+  // unreadable (the latter two mark it damaged).
+  std::optional<std::string> readText();
   void moveAside() const;
   void removeLeftovers() const;
 

@@ -21,8 +21,11 @@ namespace {
 
 constexpr std::chrono::seconds feedTimeout{15};
 
-// The German description of a failure, for the `failed` state. Transport
-// failures name the host, the one detail a user can act on.
+// The German description of a failure, for the `failed` state.
+QString describe(const std::exception& error) { return QString::fromStdString(errortext::describe(error)); }
+
+// The same for a failure of a transfer from url: transport failures name
+// the host, the one detail a user can act on.
 QString describe(const std::exception& error, const QString& url) {
   if (const auto* httpError = dynamic_cast<const http::HttpError*>(&error)) {
     const QString host = QUrl(url).host();
@@ -34,7 +37,7 @@ QString describe(const std::exception& error, const QString& url) {
       case http::ErrorKind::other: break;
     }
   }
-  return QString::fromStdString(errortext::describe(error));
+  return describe(error);
 }
 
 // Nothing of an installation that did not end in a restart is kept.
@@ -194,9 +197,7 @@ void Updater::install(RunningJobs runningJobs) {
       if (digest != release.sha256.toLower()) {
         throw UpdateError(QStringLiteral("Prüfsumme stimmt nicht – Download beschädigt."));
       }
-      postToMain(guard, [this, archive, folder, build = release.build, url = release.url] {
-        putInPlace(archive, folder, build, url);
-      });
+      postToMain(guard, [this, archive, folder, build = release.build] { putInPlace(archive, folder, build); });
     } catch (const std::exception& failure) {
       removeFolder(folder);
       postToMain(guard, [this, message = describe(failure, release.url)] { setState(update_state::Failed{message}); });
@@ -213,31 +214,31 @@ bool Updater::waitForJobs(const fs::path& folder) {
   return true;
 }
 
-void Updater::putInPlace(const fs::path& archive, const fs::path& folder, long long build, const QString& url) {
+void Updater::putInPlace(const fs::path& archive, const fs::path& folder, long long build) {
   if (waitForJobs(folder)) return;
   setState(update_state::Installing{});
-  workers_.run([this, guard = QPointer<QObject>(this), archive, folder, build, url, installer = setup_.installer,
+  workers_.run([this, guard = QPointer<QObject>(this), archive, folder, build, installer = setup_.installer,
                 stop = stop_.get_token()] {
     try {
       // Quitting while the download ended: the installed version stays as it is.
       if (stop.stop_requested()) throw http::HttpError(http::ErrorKind::cancelled, "Abgebrochen.");
       process::Spec relaunch = installer->install(archive, folder, build);
-      postToMain(guard, [this, relaunch = std::move(relaunch), folder, url] { restart(relaunch, folder, url); });
+      postToMain(guard, [this, relaunch = std::move(relaunch), folder] { restart(relaunch, folder); });
     } catch (const std::exception& failure) {
       removeFolder(folder);
-      postToMain(guard, [this, message = describe(failure, url)] { setState(update_state::Failed{message}); });
+      postToMain(guard, [this, message = describe(failure)] { setState(update_state::Failed{message}); });
     }
   });
 }
 
-void Updater::restart(const process::Spec& relaunch, const fs::path& folder, const QString& url) {
+void Updater::restart(const process::Spec& relaunch, const fs::path& folder) {
   // Checked here, on the UI thread, so that no job can start between this and the quit.
   if (waitForJobs(folder)) return;
   try {
     process::startDetached(relaunch);
   } catch (const std::exception& failure) {
     removeFolder(folder);
-    setState(update_state::Failed{describe(failure, url)});
+    setState(update_state::Failed{describe(failure)});
     return;
   }
   setup_.quit();

@@ -143,9 +143,8 @@ class Updater : public QObject {
   bool busyInstalling() const;
   // Back to `available` (the private folder removed) when a job runs that may not end.
   bool waitForJobs(const std::filesystem::path& folder);
-  void putInPlace(const std::filesystem::path& archive, const std::filesystem::path& folder, long long build,
-                  const QString& url);
-  void restart(const process::Spec& relaunch, const std::filesystem::path& folder, const QString& url);
+  void putInPlace(const std::filesystem::path& archive, const std::filesystem::path& folder, long long build);
+  void restart(const process::Spec& relaunch, const std::filesystem::path& folder);
 
   Setup setup_;
   Workers& workers_;
